@@ -1,0 +1,226 @@
+#include "emu/host.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace emu {
+
+namespace {
+
+Host* g_host; // the host the table's slots route to
+
+std::string Complaint(const char* what, uint64_t got, uint64_t want) {
+    char b[96];
+    std::snprintf(b, sizeof b, "%s is 0x%llX, expected 0x%llX", what,
+                  static_cast<unsigned long long>(got), static_cast<unsigned long long>(want));
+    return b;
+}
+
+void Check(std::string& out, const char* what, uint64_t got, uint64_t want) {
+    if (got != want) {
+        out += (out.empty() ? "" : "; ") + Complaint(what, got, want);
+    }
+}
+
+uint32_t TVB_STDCALL SlotWriteReg16(HostHandle c, uint32_t d, uint32_t w, uint32_t r, uint32_t v,
+                                    uint32_t z) {
+    return g_host->DoWriteReg16(c, d, w, r, v, z);
+}
+uint32_t TVB_STDCALL SlotReadReg16(HostHandle c, uint32_t d, uint32_t w, uint32_t r, uint8_t* v,
+                                   uint32_t z) {
+    return g_host->DoReadReg16(c, d, w, r, v, z);
+}
+uint32_t TVB_STDCALL SlotBusWrite(HostHandle c, uint32_t d, uint32_t a, uint32_t b, uint32_t n,
+                                  const uint8_t* p, uint32_t f) {
+    return g_host->DoBusWrite(c, d, a, b, n, p, f);
+}
+uint32_t TVB_STDCALL SlotBusRead(HostHandle c, uint32_t d, uint32_t a, uint32_t b, uint32_t n,
+                                 uint8_t* p, uint32_t f) {
+    return g_host->DoBusRead(c, d, a, b, n, p, f);
+}
+uint32_t TVB_STDCALL SlotForbidden() { return g_host->DoForbidden(); }
+uint32_t TVB_STDCALL SlotWritePins(HostHandle h, uint32_t n, const uint32_t* p, const uint32_t* v,
+                                   uint32_t z) {
+    return g_host->DoWritePins(h, n, p, v, z);
+}
+uint32_t TVB_STDCALL SlotReadPins(HostHandle c, uint32_t n, const uint32_t* p, uint32_t* v,
+                                  uint32_t o) {
+    return g_host->DoReadPins(c, n, p, v, o);
+}
+
+const HostOpsTable kTable = {SlotWriteReg16, SlotReadReg16, SlotBusWrite,  SlotBusRead,
+                             SlotForbidden,  SlotForbidden, SlotWritePins, SlotReadPins};
+
+void OnWait(void* self, vt::WaitKind kind, uint64_t us) {
+    auto* host = static_cast<Host*>(self);
+    Event e;
+    e.kind = EventKind::Wait;
+    e.wait = kind;
+    e.waitUs = us;
+    e.timeUs = vt::NowUs() - us; // stamped when the wait began
+    host->Trace().Add(std::move(e));
+}
+
+void OnPrint(void* self, const char* text) {
+    auto* host = static_cast<Host*>(self);
+    Event e;
+    e.kind = EventKind::Print;
+    e.text = text;
+    e.timeUs = vt::NowUs();
+    host->Trace().Add(std::move(e));
+}
+
+} // namespace
+
+Host::Host() {
+    if (g_host != nullptr) {
+        std::fprintf(stderr, "emu::Host: only one substitute host at a time\n");
+        std::abort();
+    }
+    g_host = this;
+    listener_ = vt::Listener{OnWait, OnPrint, this};
+    vt::SetListener(&listener_);
+    pinOutputs_.fill(255);
+}
+
+Host::~Host() {
+    vt::SetListener(nullptr);
+    g_host = nullptr;
+}
+
+const HostOpsTable* Host::Ops() const { return &kTable; }
+
+void Host::Note(const std::string& text) {
+    Event e = Begin(EventKind::Note);
+    e.text = text;
+    timeline_.Add(std::move(e));
+}
+
+Event Host::Begin(EventKind kind) const {
+    Event e;
+    e.kind = kind;
+    e.timeUs = vt::NowUs();
+    return e;
+}
+
+BusDevice* Host::At(uint32_t address) {
+    auto it = devices_.find(address);
+    return it == devices_.end() ? nullptr : it->second;
+}
+
+uint32_t Host::DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint32_t reg,
+                            uint32_t value, uint32_t zero) {
+    Event e = Begin(EventKind::RegWrite);
+    e.device = device;
+    e.reg = reg;
+    e.bytes = {static_cast<uint8_t>(value)};
+    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "address width", bits, 16);
+    Check(e.text, "register", reg, reg & 0xFFFFu);
+    Check(e.text, "last argument", zero, 0);
+    BusDevice* dev = At(device);
+    e.acknowledged = dev != nullptr && dev->WriteReg16(static_cast<uint16_t>(reg),
+                                                       static_cast<uint8_t>(value));
+    timeline_.Add(std::move(e));
+    return 0;
+}
+
+uint32_t Host::DoReadReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint32_t reg,
+                           uint8_t* value, uint32_t zero) {
+    Event e = Begin(EventKind::RegRead);
+    e.device = device;
+    e.reg = reg;
+    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "address width", bits, 16);
+    Check(e.text, "register", reg, reg & 0xFFFFu);
+    Check(e.text, "last argument", zero, 0);
+    BusDevice* dev = At(device);
+    uint8_t byte = 0;
+    e.acknowledged = dev != nullptr && dev->ReadReg16(static_cast<uint16_t>(reg), &byte);
+    if (e.acknowledged) {
+        *value = byte; // a failed read leaves the caller's byte alone
+        e.bytes = {byte};
+    }
+    timeline_.Add(std::move(e));
+    return 0;
+}
+
+uint32_t Host::DoBusWrite(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
+                          const uint8_t* bytes, uint32_t flags) {
+    Event e = Begin(EventKind::BusWrite);
+    e.device = device;
+    e.bytes.assign(bytes, bytes + count);
+    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "third argument", a, 0);
+    Check(e.text, "fourth argument", b, 0);
+    Check(e.text, "flags", flags, 0x8000);
+    BusDevice* dev = At(device);
+    e.acknowledged = dev != nullptr && dev->Write(bytes, count);
+    timeline_.Add(std::move(e));
+    return 0;
+}
+
+uint32_t Host::DoBusRead(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
+                         uint8_t* buffer, uint32_t flags) {
+    Event e = Begin(EventKind::BusRead);
+    e.device = device;
+    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "third argument", a, 8);
+    Check(e.text, "fourth argument", b, 0);
+    Check(e.text, "flags", flags, 0x8000);
+    BusDevice* dev = At(device);
+    std::vector<uint8_t> got(count);
+    e.acknowledged = dev != nullptr && dev->Read(got.data(), count);
+    if (e.acknowledged) {
+        for (uint32_t i = 0; i < count; ++i) {
+            buffer[i] = got[i];
+        }
+        e.bytes = got;
+    }
+    timeline_.Add(std::move(e));
+    return 0;
+}
+
+uint32_t Host::DoForbidden() {
+    ++forbidden_;
+    timeline_.Add(Begin(EventKind::Forbidden));
+    return 0;
+}
+
+uint32_t Host::DoWritePins(HostHandle handle, uint32_t count, const uint32_t* pins,
+                           const uint32_t* values, uint32_t zero) {
+    Event e = Begin(EventKind::WritePins);
+    e.pins.assign(pins, pins + count);
+    e.values.assign(values, values + count);
+    if (handle != kBoardHandle) {
+        char b[48];
+        std::snprintf(b, sizeof b, "handle 0x%llX", static_cast<unsigned long long>(handle));
+        e.text = b;
+    }
+    Check(e.text, "last argument", zero, 0);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (pins[i] < pinOutputs_.size()) {
+            pinOutputs_[pins[i]] = values[i];
+        } else {
+            Check(e.text, "pin number", pins[i], 7);
+        }
+    }
+    timeline_.Add(std::move(e));
+    return 0;
+}
+
+uint32_t Host::DoReadPins(HostHandle ctx, uint32_t count, const uint32_t* pins, uint32_t* values,
+                          uint32_t one) {
+    Event e = Begin(EventKind::ReadPins);
+    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "last argument", one, 1);
+    e.pins.assign(pins, pins + count);
+    for (uint32_t i = 0; i < count; ++i) {
+        values[i] = pins[i] < pinInputs_.size() ? pinInputs_[pins[i]] : 0;
+        e.values.push_back(values[i]);
+    }
+    timeline_.Add(std::move(e));
+    return 0;
+}
+
+} // namespace emu

@@ -1,0 +1,69 @@
+// One timeline of everything the module did to the emulated board: host
+// calls with their arguments and bytes, waits and debug prints, each with its
+// virtual time stamp.
+#pragma once
+
+#include "frame/ks_virtual.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace emu {
+
+enum class EventKind {
+    RegWrite,  // host slot 0
+    RegRead,   // host slot 1
+    BusWrite,  // host slot 2
+    BusRead,   // host slot 3
+    Forbidden, // host slot 4 or 5
+    WritePins, // host slot 6
+    ReadPins,  // host slot 7
+    Wait,
+    Print,
+    Note, // a line the bench or a test adds to explain the trace
+};
+
+struct Event {
+    uint64_t timeUs = 0;
+    EventKind kind = EventKind::Note;
+    uint32_t device = 0;           // bus address for register and bus calls
+    uint32_t reg = 0;              // register address for slots 0 and 1
+    std::vector<uint8_t> bytes;    // bytes written or delivered
+    std::vector<uint32_t> pins;    // pin numbers for slots 6 and 7
+    std::vector<uint32_t> values;  // pin values written or delivered
+    bool acknowledged = true;      // false: no device answered
+    vt::WaitKind wait = vt::WaitKind::Sleep;
+    uint64_t waitUs = 0;
+    std::string text;              // print text, note text, or a complaint about arguments
+};
+
+class Timeline {
+  public:
+    void Add(Event event) { events_.push_back(std::move(event)); }
+    void Clear() { events_.clear(); }
+    const std::vector<Event>& Events() const { return events_; }
+    size_t Size() const { return events_.size(); }
+
+    // One event a line, no time stamps unless asked for.
+    std::string Render(bool timestamps = false) const;
+    std::string RenderIf(const std::function<bool(const Event&)>& keep,
+                         bool timestamps = false) const;
+    // The lines from event `first` on.
+    std::string RenderFrom(size_t first, bool timestamps = false) const;
+
+    static std::string Line(const Event& event);
+
+  private:
+    std::vector<Event> events_;
+};
+
+// Filters for RenderIf.
+bool IsBusTraffic(const Event& e); // slots 0..3
+bool IsDecoder(const Event& e);    // decoder register traffic
+bool IsTuner(const Event& e);      // IF demodulator and synthesizer traffic
+bool IsWait(const Event& e);
+bool IsPrint(const Event& e);
+
+} // namespace emu

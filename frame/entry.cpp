@@ -1,0 +1,38 @@
+// The module's three exports and the one-entry capability list.
+#include "frame/debug.h"
+#include "frame/host.h"
+#include "frame/tables.h"
+
+const BoardModuleCaps BoardModuleCapsRecord = {
+    36, 0x10FD, 0xDE00, 1, &BoardOps, &VideoOps, &AudioOps, &InputOps, &TunerOps,
+};
+
+namespace {
+const BoardModuleCaps* const CapabilityList[1] = {&BoardModuleCapsRecord};
+const uint32_t CapabilityCount = 1;
+} // namespace
+
+extern "C" {
+
+NtStatus TVB_STDCALL DllInitialize(void* /*registryPath*/) {
+    DebugPrint("************ Load Board Module *************");
+    return kStatusSuccess;
+}
+
+NtStatus TVB_STDCALL DllUnload(void) {
+    DebugPrint("*********** Unload Board Module ************");
+    return kStatusSuccess;
+}
+
+void TVB_STDCALL GetBoardModuleCaps(Arg /*unused*/, const HostOpsTable* hostOps,
+                                    const BoardModuleCaps* const** listOut, uint32_t* countOut) {
+    HostOps = hostOps;
+    if (listOut != nullptr) {
+        *listOut = CapabilityList;
+    }
+    if (countOut != nullptr) {
+        *countOut = CapabilityCount;
+    }
+}
+
+} // extern "C"

@@ -1,0 +1,41 @@
+#include "frame/host.h"
+
+// Results of host operations are never looked at: the host reports no useful
+// status, and a failed read shows as the caller's cleared buffer.
+
+void HostWriteReg16(uint16_t reg, uint8_t value) {
+    if (HostOps != nullptr) {
+        HostOps->WriteReg16(HostContext, DecoderAddress, kReg16AddressBits, reg, value, 0);
+    }
+}
+
+void HostReadReg16(uint16_t reg, uint8_t* value) {
+    if (HostOps != nullptr) {
+        HostOps->ReadReg16(HostContext, DecoderAddress, kReg16AddressBits, reg, value, 0);
+    }
+}
+
+void HostBusWrite(uint8_t device, const uint8_t* bytes, uint32_t count) {
+    if (HostOps != nullptr) {
+        HostOps->BusWrite(HostContext, device, 0, 0, count, bytes, kBusTransferFlags);
+    }
+}
+
+void HostBusRead(uint8_t device, uint8_t* buffer, uint32_t count) {
+    if (HostOps != nullptr) {
+        HostOps->BusRead(HostContext, device, kBusReadMode, 0, count, buffer, kBusTransferFlags);
+    }
+}
+
+void HostWritePins(HostHandle handle, uint32_t count, const uint32_t* pins,
+                   const uint32_t* values) {
+    if (HostOps != nullptr) {
+        HostOps->WritePins(handle, count, pins, values, 0);
+    }
+}
+
+void HostReadPins(uint32_t count, const uint32_t* pins, uint32_t* values) {
+    if (HostOps != nullptr) {
+        HostOps->ReadPins(HostContext, count, pins, values, 1);
+    }
+}

@@ -1,0 +1,77 @@
+// Kernel services for a user-mode host: waits really wait, debug text goes to
+// stderr.
+#include "frame/ks_user.h"
+
+#include "frame/kservices.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+uint8_t g_irql;
+
+uint64_t MonotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint64_t>(now.tv_sec) * 1000000000ULL + static_cast<uint64_t>(now.tv_nsec);
+}
+
+// Sleeps at least the given time: early wake-ups (signals) sleep again for
+// what is left.
+void SleepAtLeastNs(uint64_t ns) {
+    const uint64_t end = MonotonicNs() + ns;
+    for (;;) {
+        const uint64_t now = MonotonicNs();
+        if (now >= end) {
+            return;
+        }
+        const uint64_t left = end - now;
+        timespec request{};
+        request.tv_sec = static_cast<time_t>(left / 1000000000ULL);
+        request.tv_nsec = static_cast<long>(left % 1000000000ULL);
+        nanosleep(&request, nullptr);
+    }
+}
+
+uint64_t RelativeToNs(int64_t hundredNs) {
+    return hundredNs <= 0 ? 0 : static_cast<uint64_t>(hundredNs) * 100;
+}
+} // namespace
+
+void KsUserSetIrql(uint8_t level) { g_irql = level; }
+
+extern "C" {
+
+void* KsAllocatePool(uint32_t /*poolType*/, size_t bytes, uint32_t /*tag*/) {
+    return std::malloc(bytes);
+}
+
+void KsFreePool(void* block) { std::free(block); }
+
+int32_t KsWaitNeverSignalled(int64_t timeout100ns) {
+    SleepAtLeastNs(RelativeToNs(timeout100ns));
+    return 0x102; // STATUS_TIMEOUT
+}
+
+void KsDelayExecution(int64_t interval100ns) { SleepAtLeastNs(RelativeToNs(interval100ns)); }
+
+uint8_t KsCurrentIrql(void) { return g_irql; }
+
+void KsStallProcessor(uint32_t microseconds) {
+    const uint64_t end = MonotonicNs() + static_cast<uint64_t>(microseconds) * 1000;
+    while (MonotonicNs() < end) {
+    }
+}
+
+unsigned long KsDebugPrint(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int n = std::vfprintf(stderr, format, args);
+    va_end(args);
+    return n < 0 ? 0 : static_cast<unsigned long>(n);
+}
+
+} // extern "C"

@@ -1,0 +1,32 @@
+// The kernel services the module needs, and the one place that knows the
+// platform. Three implementations exist: the Windows kernel, user mode (real
+// waits, debug text on stderr) and virtual time for tests.
+#pragma once
+
+#include <stddef.h>
+#include <stdint.h>
+
+constexpr uint32_t kPoolNonPaged = 0;
+constexpr uint32_t kPoolTagWdm = 0x206D6457; // the bytes "Wdm "
+constexpr uint8_t kIrqlDispatch = 2;
+
+extern "C" {
+
+void* KsAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag);
+void KsFreePool(void* block);
+
+// Waits on a synchronization event that nobody signals, for a relative
+// time-out in 100-nanosecond units; returns the wait's status.
+int32_t KsWaitNeverSignalled(int64_t timeout100ns);
+// Lets the thread sleep for a relative interval in 100-nanosecond units.
+void KsDelayExecution(int64_t interval100ns);
+uint8_t KsCurrentIrql(void);
+void KsStallProcessor(uint32_t microseconds);
+
+#if defined(TVBOARD_KERNEL)
+unsigned long __cdecl DbgPrint(const char* format, ...);
+#define KsDebugPrint DbgPrint
+#else
+unsigned long KsDebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#endif
+}

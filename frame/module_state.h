@@ -1,0 +1,46 @@
+// Every piece of module state that can change while the module is loaded,
+// with the value it has when the image is loaded. The list is the single
+// place where such state is defined; the test build can put all of it back
+// to its load value, as a fresh load of the image would.
+#pragma once
+
+#include "frame/abi.h"
+
+// The module's copy of synthesizer registers R0 to R8, as last written.
+struct SynthRegisters {
+    uint8_t R[9];
+};
+
+// X(type, name, value at load)
+#define TVB_MODULE_STATE(X)                                                                        \
+    /* host interface */                                                                           \
+    X(const HostOpsTable*, HostOps, nullptr)                                                       \
+    X(HostHandle, HostContext, 0)                                                                  \
+    X(uint32_t, DbgFlags, 0xFFF7FFFFu)                                                             \
+    /* open board */                                                                               \
+    X(TVTunerSettings, g_TVTuner_Settings, {})                                                     \
+    X(uint8_t, ModeSet, 0)                                                                         \
+    X(uint8_t, VideoStandardSet, 0)                                                                \
+    X(uint8_t, FrequencySet, 0)                                                                    \
+    X(uint8_t, TunerInputSet, 0)                                                                   \
+    X(uint8_t, AudioModeSet, 0)                                                                    \
+    X(uint32_t, CurrentVideoInput, 0)                                                              \
+    /* one-time initialisation markers, kept for the life of the module */                         \
+    X(uint8_t, g_bIsScalerInitialized, 0)                                                          \
+    X(uint8_t, g_bIsTvInitialized, 0)                                                              \
+    X(uint8_t, saa7135AudioInitializeCount, 0)                                                     \
+    /* tuner and IF demodulator */                                                                 \
+    X(SynthRegisters, SynthShadow, {})                                                             \
+    X(uint8_t, IfStandardCode, 0x01)                                                               \
+    X(uint32_t, IfOffsetHz, 5750000)                                                               \
+    X(uint8_t, NtscSelected, 0)                                                                    \
+    X(uint32_t, CurrentTvStandard, 0)
+
+#define TVB_DECLARE_STATE(type, name, init) extern type name;
+TVB_MODULE_STATE(TVB_DECLARE_STATE)
+#undef TVB_DECLARE_STATE
+
+#if defined(TVBOARD_TEST_HOOKS)
+// Puts every entry of the list back to its load value.
+void RestoreLoadState();
+#endif

@@ -1,0 +1,9 @@
+#!/bin/sh
+# The main job: the tvboard bench drives the module as a host would against
+# the emulated board. Arguments go to the bench (default: a full session).
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --preset default >/dev/null
+cmake --build --preset default --target tvboard_cli >/dev/null
+exec build/default/tools/tvboard "$@"

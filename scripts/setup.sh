@@ -1,0 +1,23 @@
+#!/bin/sh
+# Installs what building and testing tvboard needs on a Debian machine.
+# As root, missing packages are installed with apt-get; otherwise the script
+# names them and stops.
+set -eu
+packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
+g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686"
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+if [ "$(id -u)" -eq 0 ]; then
+    echo "setup: installing$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    # shellcheck disable=SC2086
+    apt-get install -y -q $missing
+else
+    echo "setup: missing Debian packages:$missing" >&2
+    echo "setup: run as root, or: sudo apt-get install$missing" >&2
+    exit 1
+fi

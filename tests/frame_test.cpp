@@ -1,0 +1,262 @@
+// The module frame: exports, capability record, tables and stubs, opening and
+// closing the board, debug output and waits.
+#include "module_fixture.h"
+
+#include "frame/host.h"
+#include "frame/ks_virtual.h"
+#include "frame/tables.h"
+#include "frame/waits.h"
+
+#include <cstring>
+
+namespace {
+
+const char kLoadLines[] = "dbg \"<ORVELSTRM.SYS> \"\n"
+                          "dbg \"************ Load Board Module *************\"\n"
+                          "dbg \"\\n\"\n";
+
+void ExpectDefaults(const TVTunerSettings& s) {
+    EXPECT_EQ(s.Mode, 1u);
+    EXPECT_EQ(s.VideoStandard, 1u);
+    EXPECT_EQ(s.Frequency, 67250000u);
+    EXPECT_EQ(s.TuneInfo1, 1u);
+    EXPECT_EQ(s.TuneInfo2, 4u);
+    EXPECT_EQ(s.TunerInput, 0u);
+    EXPECT_EQ(s.Busy, 0u);
+    EXPECT_EQ(s.AudioMode, 1u);
+}
+
+} // namespace
+
+using FrameTest = ModuleTest;
+
+TEST_F(FrameTest, LoadPrintsThreePartsAndCapsListHasOneRecord) {
+    DllInitialize(nullptr);
+    EXPECT_EQ(Trace(), kLoadLines);
+
+    const BoardModuleCaps* const* list = nullptr;
+    uint32_t count = 0;
+    GetBoardModuleCaps(0, host_->Ops(), &list, &count);
+    ASSERT_EQ(count, 1u);
+    const BoardModuleCaps* caps = list[0];
+    EXPECT_EQ(caps->Size, 36u);
+    EXPECT_EQ(caps->Word4, 0x10FDu);
+    EXPECT_EQ(caps->Word8, 0xDE00u);
+    EXPECT_EQ(caps->Word12, 1u);
+    EXPECT_EQ(caps->BoardOps, &BoardOps);
+    EXPECT_EQ(caps->VideoOps, &VideoOps);
+    EXPECT_EQ(caps->AudioOps, &AudioOps);
+    EXPECT_EQ(caps->InputOps, &InputOps);
+    EXPECT_EQ(caps->TunerOps, &TunerOps);
+    EXPECT_EQ(HostOps, host_->Ops());
+    EXPECT_EQ(Trace(), kLoadLines) << "GetBoardModuleCaps touches no hardware";
+
+    EXPECT_EQ(DllUnload(), 0);
+    EXPECT_NE(Trace().find("*********** Unload Board Module ************"), std::string::npos);
+}
+
+TEST_F(FrameTest, NullOutputsOfGetBoardModuleCapsAreNotWritten) {
+    GetBoardModuleCaps(0, host_->Ops(), nullptr, nullptr);
+    EXPECT_EQ(HostOps, host_->Ops());
+}
+
+// A second table handed in replaces the first for all later bus access; the
+// list and its count stay the same.
+namespace {
+int g_secondTableWrites;
+uint32_t TVB_STDCALL CountingBusWrite(HostHandle, uint32_t, uint32_t, uint32_t, uint32_t,
+                                      const uint8_t*, uint32_t) {
+    ++g_secondTableWrites;
+    return 0;
+}
+} // namespace
+
+TEST_F(FrameTest, SecondGetBoardModuleCapsSwitchesTables) {
+    const BoardModuleCaps* first = Load();
+    HostOpsTable second = *host_->Ops();
+    second.BusWrite = CountingBusWrite;
+    g_secondTableWrites = 0;
+
+    const BoardModuleCaps* const* list = nullptr;
+    uint32_t count = 0;
+    GetBoardModuleCaps(0, &second, &list, &count);
+    EXPECT_EQ(count, 1u);
+    EXPECT_EQ(list[0], first);
+
+    const uint8_t bytes[] = {0x21, 0xC0};
+    const size_t mark = Mark();
+    HostBusWrite(0x96, bytes, 2);
+    EXPECT_EQ(g_secondTableWrites, 1);
+    EXPECT_EQ(TraceFrom(mark), "");
+}
+
+TEST_F(FrameTest, OpenBoardWritesDefaultsAndDescribesTheBoard) {
+    Load();
+    std::memset(&info_, 0xCC, sizeof info_);
+    TVTunerSettings* record = nullptr;
+    const size_t mark = Mark();
+    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_), 0);
+    settings_ = record;
+    ASSERT_NE(record, nullptr);
+    ExpectDefaults(*record);
+    ExpectDefaults(g_TVTuner_Settings);
+    EXPECT_STREQ(info_.Name, "TV Tuner Board");
+    EXPECT_EQ(static_cast<uint8_t>(info_.Name[15]), 0xCC) << "rest of the name area left alone";
+    EXPECT_EQ(info_.Word64, 0x208u);
+    EXPECT_EQ(info_.Word68, 0u);
+    EXPECT_EQ(info_.Word72, 15u);
+    EXPECT_EQ(HostContext, emu::Host::kBoardHandle);
+    EXPECT_EQ(vt::LastAllocationTag(), 0x206D6457u);
+    EXPECT_EQ(vt::LiveAllocations(), 1);
+    EXPECT_EQ(TraceFrom(mark), "") << "opening sends nothing to the hardware";
+}
+
+TEST_F(FrameTest, OpenBoardResetsWhatHasBeenSet) {
+    Load();
+    ModeSet = VideoStandardSet = FrequencySet = TunerInputSet = AudioModeSet = 1;
+    CurrentVideoInput = 2;
+    g_bIsScalerInitialized = g_bIsTvInitialized = 1;
+    saa7135AudioInitializeCount = 3;
+    g_TVTuner_Settings.Frequency = 1;
+    Open();
+    EXPECT_EQ(ModeSet + VideoStandardSet + FrequencySet + TunerInputSet + AudioModeSet, 0);
+    EXPECT_EQ(CurrentVideoInput, 0u);
+    EXPECT_EQ(g_TVTuner_Settings.Frequency, 67250000u);
+    // One-time initialisations survive any number of open/close cycles.
+    Close();
+    EXPECT_EQ(g_bIsScalerInitialized, 1);
+    EXPECT_EQ(g_bIsTvInitialized, 1);
+    EXPECT_EQ(saa7135AudioInitializeCount, 3);
+}
+
+TEST_F(FrameTest, SecondOpenBoardHandsOutASecondRecord) {
+    TVTunerSettings* first = Open();
+    first->Frequency = 123;
+    TVTunerSettings* second = nullptr;
+    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &second, &info_), 0);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(first->Frequency, 123u) << "the first record stays the host's";
+    EXPECT_EQ(vt::LiveAllocations(), 2);
+    caps_->BoardOps->CloseBoard(second, 0);
+}
+
+TEST_F(FrameTest, CloseBoardFreesTheRecordAndClosesTheBoard) {
+    TVTunerSettings* record = Open();
+    EXPECT_EQ(caps_->BoardOps->CloseBoard(record, 0), 0);
+    settings_ = nullptr;
+    EXPECT_EQ(HostContext, 0u);
+    EXPECT_EQ(vt::LiveAllocations(), 0);
+    EXPECT_EQ(g_TVTuner_Settings.Frequency, 67250000u) << "closing keeps the module's copy";
+}
+
+TEST_F(FrameTest, CloseBoardWithNullRecordOnlyClosesTheBoard) {
+    TVTunerSettings* record = Open();
+    EXPECT_EQ(caps_->BoardOps->CloseBoard(nullptr, 0), 0);
+    EXPECT_EQ(HostContext, 0u);
+    EXPECT_EQ(vt::LiveAllocations(), 1);
+    caps_->BoardOps->CloseBoard(record, 0);
+    settings_ = nullptr;
+}
+
+TEST_F(FrameTest, FailedAllocationLeavesTheBoardClosed) {
+    Load();
+    g_TVTuner_Settings.Frequency = 5;
+    ModeSet = 1;
+    vt::FailNextAllocations(1);
+    TVTunerSettings* record = reinterpret_cast<TVTunerSettings*>(0x1234);
+    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_),
+              static_cast<NtStatus>(0xC000009A));
+    EXPECT_EQ(record, nullptr);
+    EXPECT_EQ(HostContext, 0u);
+    EXPECT_EQ(g_TVTuner_Settings.Frequency, 5u);
+    EXPECT_EQ(ModeSet, 1);
+}
+
+TEST_F(FrameTest, OpenBoardWithNullPointersWritesNothingThroughThem) {
+    Load();
+    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, nullptr, nullptr), 0);
+    EXPECT_EQ(vt::LiveAllocations(), 0) << "a record nobody can receive is not made";
+    EXPECT_EQ(HostContext, emu::Host::kBoardHandle);
+    ExpectDefaults(g_TVTuner_Settings);
+}
+
+TEST_F(FrameTest, BusIsUnreachableWithoutTableOrBoard) {
+    EXPECT_FALSE(BoardReachable());
+    Open();
+    EXPECT_TRUE(BoardReachable());
+    HostOps = nullptr; // the host never handed in a table
+    EXPECT_FALSE(BoardReachable());
+    uint8_t byte = 0x5A;
+    HostReadReg16(0x10E, &byte);
+    HostWriteReg16(0x10E, 1);
+    EXPECT_EQ(byte, 0x5A);
+}
+
+struct StubCase {
+    const char* name;
+    Arg (*call)(const BoardModuleCaps*);
+    Arg expected;
+};
+
+const StubCase kStubs[] = {
+    {"video 0", [](const BoardModuleCaps* c) { return c->VideoOps->Slot0(9, 9); }, 341},
+    {"video 1", [](const BoardModuleCaps* c) { return c->VideoOps->Slot1(9, 9); }, 0},
+    {"video 5", [](const BoardModuleCaps* c) { return c->VideoOps->Slot5(9, 9); }, 0},
+    {"video 6",
+     [](const BoardModuleCaps* c) {
+         return c->VideoOps->Slot6(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                                   19, 20);
+     },
+     0},
+    {"video 7", [](const BoardModuleCaps* c) { return c->VideoOps->Slot7(9, 9); }, 0},
+    {"video 10", [](const BoardModuleCaps* c) { return c->VideoOps->Slot10(9, 9, 9); }, 0},
+    {"video 11", [](const BoardModuleCaps* c) { return c->VideoOps->Slot11(9, 9, 9); }, 0},
+    {"audio 0", [](const BoardModuleCaps* c) { return c->AudioOps->Slot0(9, 9); }, 0x131001},
+    {"audio 3", [](const BoardModuleCaps* c) { return c->AudioOps->Slot3(9, 9); }, 0},
+    {"input 0", [](const BoardModuleCaps* c) { return c->InputOps->Slot0(9, 9); }, 7},
+    {"input 2", [](const BoardModuleCaps* c) { return c->InputOps->Slot2(9, 9); }, 3},
+    {"input 4", [](const BoardModuleCaps* c) { return c->InputOps->Slot4(9, 9, 9); }, 0},
+};
+
+TEST_F(FrameTest, EveryStubReturnsItsConstantAndTouchesNothing) {
+    Open();
+    const size_t mark = Mark();
+    for (const StubCase& stub : kStubs) {
+        EXPECT_EQ(stub.call(caps_), stub.expected) << stub.name;
+    }
+    EXPECT_EQ(TraceFrom(mark), "");
+}
+
+TEST_F(FrameTest, NoOutputWithDebugFlagsZero) {
+    DbgFlags = 0;
+    DllInitialize(nullptr);
+    DllUnload();
+    EXPECT_EQ(Trace(), "");
+}
+
+TEST_F(FrameTest, WaitsBelowAndAtDispatchLevel) {
+    DelayMs(0);
+    DelayMs(5);
+    SleepMs(10);
+    EXPECT_EQ(Trace(), "[0 ms]\n[5 ms]\n[sleep 10 ms]\n");
+
+    vt::SetIrql(2);
+    size_t mark = Mark();
+    DelayMs(0);
+    EXPECT_EQ(TraceFrom(mark), "") << "no stall at all for 0 ms";
+    DelayMs(5);
+    std::string stalls;
+    for (int i = 0; i < 100; ++i) {
+        stalls += "[stall 50 us]\n";
+    }
+    EXPECT_EQ(TraceFrom(mark), stalls);
+    EXPECT_EQ(vt::NowUs(), 20000u);
+}
+
+TEST_F(FrameTest, LongSleepDoesNotOverflow) {
+    SleepMs(300000); // 3e9 units of 100 ns: past the signed 32-bit range
+    EXPECT_EQ(vt::NowUs(), 300000000u);
+    SleepMs(0xFFFFFFFFu);
+    EXPECT_EQ(vt::NowUs(), 300000000u + 4294967295000ull);
+}

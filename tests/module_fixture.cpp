@@ -1,0 +1,50 @@
+#include "module_fixture.h"
+
+#include "frame/ks_virtual.h"
+
+#include <fstream>
+#include <sstream>
+
+void ModuleTest::SetUp() {
+    RestoreLoadState();
+    vt::Reset();
+    host_ = std::make_unique<emu::Host>();
+}
+
+void ModuleTest::TearDown() {
+    EXPECT_EQ(host_->ForbiddenCalls(), 0) << "the module called host slot 4 or 5";
+    Close();
+    host_.reset();
+    EXPECT_EQ(vt::LiveAllocations(), 0) << "pool blocks left allocated";
+}
+
+const BoardModuleCaps* ModuleTest::Load() {
+    DllInitialize(nullptr);
+    const BoardModuleCaps* const* list = nullptr;
+    uint32_t count = 0;
+    GetBoardModuleCaps(0, host_->Ops(), &list, &count);
+    caps_ = (list != nullptr && count == 1) ? list[0] : nullptr;
+    return caps_;
+}
+
+TVTunerSettings* ModuleTest::Open() {
+    if (caps_ == nullptr) {
+        Load();
+    }
+    caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);
+    return settings_;
+}
+
+void ModuleTest::Close() {
+    if (settings_ != nullptr && caps_ != nullptr) {
+        caps_->BoardOps->CloseBoard(settings_, 0);
+        settings_ = nullptr;
+    }
+}
+
+std::string ReadExpected(const std::string& name) {
+    std::ifstream in(std::string(TVB_EXPECTED_DIR) + "/" + name);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}

@@ -1,0 +1,37 @@
+// Every module test starts from the module's load state, with a fresh
+// substitute host on virtual time.
+#pragma once
+
+#include "emu/host.h"
+#include "frame/abi.h"
+#include "frame/module_state.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+class ModuleTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // What a host does first: load notice, capabilities with its table.
+    const BoardModuleCaps* Load();
+    // Load, then open the board; returns the host's settings record.
+    TVTunerSettings* Open();
+    void Close();
+
+    // Position in the timeline, and the timeline from a position on.
+    size_t Mark() const { return host_->Trace().Size(); }
+    std::string TraceFrom(size_t mark) const { return host_->Trace().RenderFrom(mark); }
+    std::string Trace() const { return host_->Trace().Render(); }
+
+    std::unique_ptr<emu::Host> host_;
+    const BoardModuleCaps* caps_ = nullptr;
+    TVTunerSettings* settings_ = nullptr;
+    BoardInfo info_{};
+};
+
+// Reads a checked-in expected text below tests/expected.
+std::string ReadExpected(const std::string& name);

@@ -1,0 +1,131 @@
+// On the 32-bit target every operation is stdcall: the callee removes its own
+// arguments. Each slot is called through a raw call that pushes exactly the
+// argument count of its contract; a slot that removes more or fewer leaves
+// the stack pointer moved.
+#include "module_fixture.h"
+
+#include <vector>
+
+#if defined(__i386__)
+
+extern "C" int32_t tvb_raw_call(const void* fn, const uint32_t* args, uint32_t count,
+                                uint32_t* result);
+
+namespace {
+uint32_t P(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+
+struct Slot {
+    const char* name;
+    const void* fn;
+    std::vector<uint32_t> args;
+};
+
+template <typename F> const void* Fn(F f) { return reinterpret_cast<const void*>(f); }
+} // namespace
+
+using StdcallTest = ModuleTest;
+
+TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
+    Load();
+    const BoardModuleCaps* c = caps_;
+    TVTunerSettings* record = nullptr;
+    BoardInfo info{};
+    static VideoStandardDescriptor standards[3];
+    uint32_t count = 0;
+    VideoPropertyDefaults defaults{};
+    SensorInitRecord sensor{0, 0};
+    uint32_t value = 0;
+    AudioInterfaceConfig config{};
+    AudioFormat format{0, 48000, 1, 0};
+    TunerModeCaps modeCaps{};
+    TVTunerSettings settings{};
+    TVTunerSettings request{};
+    request.RequestId = 99;
+    const BoardModuleCaps* const* list = nullptr;
+    uint8_t byte = 0;
+    const uint32_t pin = 0;
+    uint32_t pinValue = 0;
+
+    std::vector<uint32_t> sensorArgs = {P(&sensor), 0, 0xFFFFFFFFu, 0xFFFFFFFFu};
+    for (int k = 0; k < 17; ++k) {
+        sensorArgs.push_back(0);
+    }
+    const std::vector<uint32_t> twenty(20, 7);
+    const HostHandle h = emu::Host::kBoardHandle;
+    const HostOpsTable* ops = host_->Ops();
+
+    const Slot slots[] = {
+        {"DllInitialize", Fn(DllInitialize), {0}},
+        {"DllUnload", Fn(DllUnload), {}},
+        {"GetBoardModuleCaps", Fn(GetBoardModuleCaps), {0, P(ops), P(&list), P(&count)}},
+        {"BoardOps 0 OpenBoard", Fn(c->BoardOps->OpenBoard), {h, P(&record), P(&info)}},
+        {"VideoOps 0", Fn(c->VideoOps->Slot0), {1, 2}},
+        {"VideoOps 1", Fn(c->VideoOps->Slot1), {1, 2}},
+        {"VideoOps 2 GetVideoStandards", Fn(c->VideoOps->GetVideoStandards),
+         {0, 0, P(&count), P(standards)}},
+        {"VideoOps 3 GetVideoPropertyDefaults", Fn(c->VideoOps->GetVideoPropertyDefaults),
+         {0, 0, P(&defaults)}},
+        {"VideoOps 4 InitializeSensor", Fn(c->VideoOps->InitializeSensor), sensorArgs},
+        {"VideoOps 5", Fn(c->VideoOps->Slot5), {1, 2}},
+        {"VideoOps 6", Fn(c->VideoOps->Slot6), twenty},
+        {"VideoOps 7", Fn(c->VideoOps->Slot7), {1, 2}},
+        {"VideoOps 8 SetVideoProperty", Fn(c->VideoOps->SetVideoProperty), {0, 0, 2, 0, 0}},
+        {"VideoOps 9 GetVideoProperty", Fn(c->VideoOps->GetVideoProperty),
+         {0, 0, 2, P(&value), 0}},
+        {"VideoOps 10", Fn(c->VideoOps->Slot10), {1, 2, 3}},
+        {"VideoOps 11", Fn(c->VideoOps->Slot11), {1, 2, 3}},
+        {"AudioOps 0", Fn(c->AudioOps->Slot0), {1, 2}},
+        {"AudioOps 1 GetAudioFormat", Fn(c->AudioOps->GetAudioFormat),
+         {0, 0, P(&config), P(&format)}},
+        {"AudioOps 2 SetAudioSampleRate", Fn(c->AudioOps->SetAudioSampleRate),
+         {0, h, P(&format)}},
+        {"AudioOps 3", Fn(c->AudioOps->Slot3), {1, 2}},
+        {"InputOps 0", Fn(c->InputOps->Slot0), {1, 2}},
+        {"InputOps 1", Fn(c->InputOps->InputQuery), {1, 2}},
+        {"InputOps 2", Fn(c->InputOps->Slot2), {1, 2}},
+        {"InputOps 3", Fn(c->InputOps->InputSelect), {0, 0, 1}},
+        {"InputOps 4", Fn(c->InputOps->Slot4), {1, 2, 3}},
+        {"TunerOps 0 GetTunerModeCaps", Fn(c->TunerOps->GetTunerModeCaps),
+         {0, 0, 1, P(&modeCaps)}},
+        {"TunerOps 1 GetTunerProperty", Fn(c->TunerOps->GetTunerProperty),
+         {P(&settings), 0, P(&request)}},
+        {"TunerOps 2 SetTunerProperty", Fn(c->TunerOps->SetTunerProperty),
+         {P(&settings), 0, P(&request)}},
+        // The substitute host's own slots are called by the module the same way.
+        {"host WriteReg16", Fn(ops->WriteReg16), {h, 0x42, 16, 0x100, 1, 0}},
+        {"host ReadReg16", Fn(ops->ReadReg16), {h, 0x42, 16, 0x100, P(&byte), 0}},
+        {"host BusWrite", Fn(ops->BusWrite), {h, 0x96, 0, 0, 1, P(&byte), 0x8000}},
+        {"host BusRead", Fn(ops->BusRead), {h, 0x96, 8, 0, 1, P(&byte), 0x8000}},
+        {"host WritePins", Fn(ops->WritePins), {h, 1, P(&pin), P(&pinValue), 0}},
+        {"host ReadPins", Fn(ops->ReadPins), {h, 1, P(&pin), P(&pinValue), 1}},
+    };
+    for (const Slot& slot : slots) {
+        uint32_t result = 0;
+        const int32_t moved = tvb_raw_call(slot.fn, slot.args.data(),
+                                           static_cast<uint32_t>(slot.args.size()), &result);
+        EXPECT_EQ(moved, 0) << slot.name << " with " << slot.args.size() << " arguments";
+    }
+    ASSERT_NE(record, nullptr);
+    uint32_t result = 0;
+    const uint32_t closeArgs[] = {P(record), 0};
+    EXPECT_EQ(tvb_raw_call(Fn(c->BoardOps->CloseBoard), closeArgs, 2, &result), 0)
+        << "BoardOps 1 CloseBoard";
+}
+
+TEST_F(StdcallTest, RawCallNoticesAWrongCount) {
+    // A 2-argument stub called with 3 pushed arguments leaves one behind.
+    Load();
+    const uint32_t args[] = {1, 2, 3};
+    uint32_t result = 0;
+    EXPECT_EQ(tvb_raw_call(reinterpret_cast<const void*>(caps_->InputOps->Slot0), args, 3, &result),
+              -4);
+    EXPECT_EQ(result, 7u);
+}
+
+#else
+
+TEST(StdcallTest, OnlyMeaningfulOnThe32BitTarget) {
+    GTEST_SKIP() << "stdcall is the real convention only in the i386 build";
+}
+
+#endif
