@@ -1,0 +1,9 @@
+// The tuner synthesizer at 0xC2, reachable through the IF demodulator's gate.
+#pragma once
+
+#include <stdint.h>
+
+// 1 opens the gate, any other value closes it.
+void SetTunerGate(uint32_t open);
+// Programs the synthesizer for a tuning frequency in Hz; always 0.
+uint32_t ProgramSynthesizer(uint32_t frequencyHz);
