@@ -1,5 +1,64 @@
-// Audio capture format: placeholders until the audio format lands.
+// The audio capture format: the configuration words the host's audio
+// interface needs, and the sample-rate pin.
+#include "frame/host.h"
 #include "frame/operations.h"
 
-uint32_t TVB_STDCALL GetAudioFormat(Arg, Arg, AudioInterfaceConfig*, AudioFormat*) { return 0; }
-uint32_t TVB_STDCALL SetAudioSampleRate(Arg, HostHandle, AudioFormat*) { return 0; }
+namespace {
+
+constexpr uint32_t kRate48k = 48000;
+constexpr uint32_t kRate44k1 = 44100;
+constexpr uint32_t kRate32k = 32000; // the rate the board's audio path delivers
+constexpr uint32_t kSampleRatePin = 0;
+
+uint16_t SampleRateCode(uint32_t rate) {
+    switch (rate) {
+    case kRate48k:
+        return 8;
+    case kRate44k1:
+        return 4;
+    default:
+        return 12; // 32 000 Hz
+    }
+}
+
+} // namespace
+
+uint32_t TVB_STDCALL GetAudioFormat(Arg, Arg, AudioInterfaceConfig* config, AudioFormat* format) {
+    if (config == nullptr || format == nullptr) {
+        return 0;
+    }
+    format->SampleRate = kRate32k;
+    uint16_t* w = config->Word;
+    for (uint16_t& word : config->Word) {
+        word = 0;
+    }
+    w[0] = 2;
+    w[1] = SampleRateCode(format->SampleRate);
+    w[6] = 1;
+    w[9] = static_cast<uint16_t>(format->FormatWord & 0xFFFFu);
+    w[10] = 1;
+    w[11] = format->FormatMode == 1 ? 1 : 0;
+    w[25] = 0x100;
+    w[27] = 0x10;
+    w[28] = 0x10;
+    w[29] = 0x100;
+    w[30] = 0x100;
+    return 0;
+}
+
+// Pin 0 selects the audio clock: 1 for 48 kHz, 0 for 44.1 kHz. It is driven
+// with the handle the host passed here, whether or not a board is open.
+uint32_t TVB_STDCALL SetAudioSampleRate(Arg, HostHandle handle, AudioFormat* format) {
+    if (format == nullptr) {
+        return 0;
+    }
+    const uint32_t pins[1] = {kSampleRatePin};
+    uint32_t values[1] = {0};
+    if (format->SampleRate == kRate48k) {
+        values[0] = 1;
+    } else if (format->SampleRate != kRate44k1) {
+        return 0;
+    }
+    HostWritePins(handle, 1, pins, values);
+    return 0;
+}

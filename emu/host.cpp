@@ -38,7 +38,9 @@ uint32_t TVB_STDCALL SlotBusRead(HostHandle c, uint32_t d, uint32_t a, uint32_t 
                                  uint8_t* p, uint32_t f) {
     return g_host->DoBusRead(c, d, a, b, n, p, f);
 }
-uint32_t TVB_STDCALL SlotForbidden() { return g_host->DoForbidden(); }
+uint32_t TVB_STDCALL SlotForbidden() {
+    return g_host->DoForbidden();
+}
 uint32_t TVB_STDCALL SlotWritePins(HostHandle h, uint32_t n, const uint32_t* p, const uint32_t* v,
                                    uint32_t z) {
     return g_host->DoWritePins(h, n, p, v, z);
@@ -88,7 +90,9 @@ Host::~Host() {
     g_host = nullptr;
 }
 
-const HostOpsTable* Host::Ops() const { return &kTable; }
+const HostOpsTable* Host::Ops() const {
+    return &kTable;
+}
 
 void Host::Note(const std::string& text) {
     Event e = Begin(EventKind::Note);
@@ -119,8 +123,8 @@ uint32_t Host::DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint
     Check(e.text, "register", reg, reg & 0xFFFFu);
     Check(e.text, "last argument", zero, 0);
     BusDevice* dev = At(device);
-    e.acknowledged = dev != nullptr && dev->WriteReg16(static_cast<uint16_t>(reg),
-                                                       static_cast<uint8_t>(value));
+    e.acknowledged =
+        dev != nullptr && dev->WriteReg16(static_cast<uint16_t>(reg), static_cast<uint8_t>(value));
     timeline_.Add(std::move(e));
     return 0;
 }

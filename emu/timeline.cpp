@@ -77,8 +77,8 @@ std::string Timeline::Line(const Event& e) {
     const std::string noAck = e.acknowledged ? "" : " (no ack)";
     switch (e.kind) {
     case EventKind::RegWrite:
-        s = Hex2(e.device) + "[" + HexReg(e.reg) + "] <- " + Hex2(e.bytes.empty() ? 0 : e.bytes[0]) +
-            noAck;
+        s = Hex2(e.device) + "[" + HexReg(e.reg) + "] <- " +
+            Hex2(e.bytes.empty() ? 0 : e.bytes[0]) + noAck;
         break;
     case EventKind::RegRead:
         s = Hex2(e.device) + "[" + HexReg(e.reg) + "] -> " +
@@ -88,7 +88,8 @@ std::string Timeline::Line(const Event& e) {
         s = Hex2(e.device) + " " + ByteList(e.bytes) + noAck;
         break;
     case EventKind::BusRead:
-        s = Hex2(e.device) + " -> " + (e.acknowledged ? ByteList(e.bytes) : std::string("(no ack)"));
+        s = Hex2(e.device) + " -> " +
+            (e.acknowledged ? ByteList(e.bytes) : std::string("(no ack)"));
         break;
     case EventKind::Forbidden:
         s = "HOST SLOT CALLED THAT THE MODULE MUST NEVER CALL";
@@ -147,7 +148,11 @@ bool IsTuner(const Event& e) {
     return (e.kind == EventKind::BusWrite || e.kind == EventKind::BusRead) &&
            (e.device == 0x96 || e.device == 0xC2);
 }
-bool IsWait(const Event& e) { return e.kind == EventKind::Wait; }
-bool IsPrint(const Event& e) { return e.kind == EventKind::Print; }
+bool IsWait(const Event& e) {
+    return e.kind == EventKind::Wait;
+}
+bool IsPrint(const Event& e) {
+    return e.kind == EventKind::Print;
+}
 
 } // namespace emu

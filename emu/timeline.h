@@ -28,15 +28,15 @@ enum class EventKind {
 struct Event {
     uint64_t timeUs = 0;
     EventKind kind = EventKind::Note;
-    uint32_t device = 0;           // bus address for register and bus calls
-    uint32_t reg = 0;              // register address for slots 0 and 1
-    std::vector<uint8_t> bytes;    // bytes written or delivered
-    std::vector<uint32_t> pins;    // pin numbers for slots 6 and 7
-    std::vector<uint32_t> values;  // pin values written or delivered
-    bool acknowledged = true;      // false: no device answered
+    uint32_t device = 0;          // bus address for register and bus calls
+    uint32_t reg = 0;             // register address for slots 0 and 1
+    std::vector<uint8_t> bytes;   // bytes written or delivered
+    std::vector<uint32_t> pins;   // pin numbers for slots 6 and 7
+    std::vector<uint32_t> values; // pin values written or delivered
+    bool acknowledged = true;     // false: no device answered
     vt::WaitKind wait = vt::WaitKind::Sleep;
     uint64_t waitUs = 0;
-    std::string text;              // print text, note text, or a complaint about arguments
+    std::string text; // print text, note text, or a complaint about arguments
 };
 
 class Timeline {

@@ -184,11 +184,13 @@ typedef uint32_t(TVB_STDCALL* GetVideoStandardsFn)(Arg, Arg, uint32_t* count,
                                                    VideoStandardDescriptor* buffer);
 typedef uint32_t(TVB_STDCALL* GetVideoPropertyDefaultsFn)(Arg, Arg,
                                                           VideoPropertyDefaults* defaults);
-typedef int32_t(TVB_STDCALL* InitializeSensorFn)(
-    const SensorInitRecord* record, Arg hostValue, int32_t restartValue, int32_t videoInput,
-    int32_t p1, int32_t p2, int32_t p3, int32_t p4, int32_t p5, int32_t p6, int32_t p7, int32_t p8,
-    int32_t p9, int32_t p10, int32_t p11, int32_t p12, int32_t p13, int32_t p14, int32_t p15,
-    int32_t p16, int32_t p17);
+typedef int32_t(TVB_STDCALL* InitializeSensorFn)(const SensorInitRecord* record, Arg hostValue,
+                                                 int32_t restartValue, int32_t videoInput,
+                                                 int32_t p1, int32_t p2, int32_t p3, int32_t p4,
+                                                 int32_t p5, int32_t p6, int32_t p7, int32_t p8,
+                                                 int32_t p9, int32_t p10, int32_t p11, int32_t p12,
+                                                 int32_t p13, int32_t p14, int32_t p15, int32_t p16,
+                                                 int32_t p17);
 typedef uint32_t(TVB_STDCALL* SetVideoPropertyFn)(Arg a1, Arg a2, uint32_t property, int32_t value,
                                                   Arg a5);
 typedef uint32_t(TVB_STDCALL* GetVideoPropertyFn)(Arg a1, Arg a2, uint32_t property,

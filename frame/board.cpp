@@ -3,8 +3,8 @@
 #include "frame/board.h"
 
 #include "frame/host.h"
-#include "frame/kservices.h"
 #include "frame/ks_constants.h"
+#include "frame/kservices.h"
 #include "frame/operations.h"
 
 namespace {

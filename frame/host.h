@@ -11,7 +11,9 @@ constexpr uint8_t SynthAddress = 0xC2;
 
 // True while a board is open and the host has handed in its table. Every
 // hardware routine tests this first; without a table nothing can be called.
-inline bool BoardReachable() { return HostContext != 0 && HostOps != nullptr; }
+inline bool BoardReachable() {
+    return HostContext != 0 && HostOps != nullptr;
+}
 
 // Decoder register byte access (16-bit register addresses).
 void HostWriteReg16(uint16_t reg, uint8_t value);

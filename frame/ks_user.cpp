@@ -41,7 +41,9 @@ uint64_t RelativeToNs(int64_t hundredNs) {
 }
 } // namespace
 
-void KsUserSetIrql(uint8_t level) { g_irql = level; }
+void KsUserSetIrql(uint8_t level) {
+    g_irql = level;
+}
 
 extern "C" {
 
@@ -49,16 +51,22 @@ void* KsAllocatePool(uint32_t /*poolType*/, size_t bytes, uint32_t /*tag*/) {
     return std::malloc(bytes);
 }
 
-void KsFreePool(void* block) { std::free(block); }
+void KsFreePool(void* block) {
+    std::free(block);
+}
 
 int32_t KsWaitNeverSignalled(int64_t timeout100ns) {
     SleepAtLeastNs(RelativeToNs(timeout100ns));
     return 0x102; // STATUS_TIMEOUT
 }
 
-void KsDelayExecution(int64_t interval100ns) { SleepAtLeastNs(RelativeToNs(interval100ns)); }
+void KsDelayExecution(int64_t interval100ns) {
+    SleepAtLeastNs(RelativeToNs(interval100ns));
+}
 
-uint8_t KsCurrentIrql(void) { return g_irql; }
+uint8_t KsCurrentIrql(void) {
+    return g_irql;
+}
 
 void KsStallProcessor(uint32_t microseconds) {
     const uint64_t end = MonotonicNs() + static_cast<uint64_t>(microseconds) * 1000;

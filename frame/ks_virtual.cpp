@@ -36,12 +36,24 @@ void Reset() {
     g_lastTag = 0;
     g_listener = nullptr;
 }
-uint64_t NowUs() { return g_now; }
-void SetListener(const Listener* listener) { g_listener = listener; }
-void SetIrql(uint8_t level) { g_irql = level; }
-void FailNextAllocations(int count) { g_failAllocations = count; }
-int LiveAllocations() { return g_live; }
-uint32_t LastAllocationTag() { return g_lastTag; }
+uint64_t NowUs() {
+    return g_now;
+}
+void SetListener(const Listener* listener) {
+    g_listener = listener;
+}
+void SetIrql(uint8_t level) {
+    g_irql = level;
+}
+void FailNextAllocations(int count) {
+    g_failAllocations = count;
+}
+int LiveAllocations() {
+    return g_live;
+}
+uint32_t LastAllocationTag() {
+    return g_lastTag;
+}
 } // namespace vt
 
 extern "C" {
@@ -75,9 +87,13 @@ void KsDelayExecution(int64_t interval100ns) {
     Advance(vt::WaitKind::Delay, RelativeToUs(interval100ns));
 }
 
-uint8_t KsCurrentIrql(void) { return g_irql; }
+uint8_t KsCurrentIrql(void) {
+    return g_irql;
+}
 
-void KsStallProcessor(uint32_t microseconds) { Advance(vt::WaitKind::Stall, microseconds); }
+void KsStallProcessor(uint32_t microseconds) {
+    Advance(vt::WaitKind::Stall, microseconds);
+}
 
 unsigned long KsDebugPrint(const char* format, ...) {
     char text[512];

@@ -7,16 +7,28 @@
 
 namespace {
 
-Arg TVB_STDCALL Return0With2(Arg, Arg) { return 0; }
-Arg TVB_STDCALL Return0With3(Arg, Arg, Arg) { return 0; }
+Arg TVB_STDCALL Return0With2(Arg, Arg) {
+    return 0;
+}
+Arg TVB_STDCALL Return0With3(Arg, Arg, Arg) {
+    return 0;
+}
 Arg TVB_STDCALL Return0With20(Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg,
                               Arg, Arg, Arg, Arg, Arg, Arg) {
     return 0;
 }
-Arg TVB_STDCALL Return341With2(Arg, Arg) { return 0x155; }
-Arg TVB_STDCALL Return131001With2(Arg, Arg) { return 0x131001; }
-Arg TVB_STDCALL Return7With2(Arg, Arg) { return 7; }
-Arg TVB_STDCALL Return3With2(Arg, Arg) { return 3; }
+Arg TVB_STDCALL Return341With2(Arg, Arg) {
+    return 0x155;
+}
+Arg TVB_STDCALL Return131001With2(Arg, Arg) {
+    return 0x131001;
+}
+Arg TVB_STDCALL Return7With2(Arg, Arg) {
+    return 7;
+}
+Arg TVB_STDCALL Return3With2(Arg, Arg) {
+    return 3;
+}
 
 } // namespace
 

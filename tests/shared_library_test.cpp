@@ -10,7 +10,8 @@ TEST(SharedLibrary, ExportsReachTheCapabilityRecord) {
     ASSERT_NE(lib, nullptr) << dlerror();
     auto init = reinterpret_cast<decltype(&DllInitialize)>(dlsym(lib, "DllInitialize"));
     auto unload = reinterpret_cast<decltype(&DllUnload)>(dlsym(lib, "DllUnload"));
-    auto getCaps = reinterpret_cast<decltype(&GetBoardModuleCaps)>(dlsym(lib, "GetBoardModuleCaps"));
+    auto getCaps =
+        reinterpret_cast<decltype(&GetBoardModuleCaps)>(dlsym(lib, "GetBoardModuleCaps"));
     ASSERT_NE(init, nullptr);
     ASSERT_NE(unload, nullptr);
     ASSERT_NE(getCaps, nullptr);

@@ -12,7 +12,9 @@ extern "C" int32_t tvb_raw_call(const void* fn, const uint32_t* args, uint32_t c
                                 uint32_t* result);
 
 namespace {
-uint32_t P(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+uint32_t P(const void* p) {
+    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
+}
 
 struct Slot {
     const char* name;
@@ -20,7 +22,9 @@ struct Slot {
     std::vector<uint32_t> args;
 };
 
-template <typename F> const void* Fn(F f) { return reinterpret_cast<const void*>(f); }
+template <typename F> const void* Fn(F f) {
+    return reinterpret_cast<const void*>(f);
+}
 } // namespace
 
 using StdcallTest = ModuleTest;
@@ -61,35 +65,37 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
         {"BoardOps 0 OpenBoard", Fn(c->BoardOps->OpenBoard), {h, P(&record), P(&info)}},
         {"VideoOps 0", Fn(c->VideoOps->Slot0), {1, 2}},
         {"VideoOps 1", Fn(c->VideoOps->Slot1), {1, 2}},
-        {"VideoOps 2 GetVideoStandards", Fn(c->VideoOps->GetVideoStandards),
+        {"VideoOps 2 GetVideoStandards",
+         Fn(c->VideoOps->GetVideoStandards),
          {0, 0, P(&count), P(standards)}},
-        {"VideoOps 3 GetVideoPropertyDefaults", Fn(c->VideoOps->GetVideoPropertyDefaults),
+        {"VideoOps 3 GetVideoPropertyDefaults",
+         Fn(c->VideoOps->GetVideoPropertyDefaults),
          {0, 0, P(&defaults)}},
         {"VideoOps 4 InitializeSensor", Fn(c->VideoOps->InitializeSensor), sensorArgs},
         {"VideoOps 5", Fn(c->VideoOps->Slot5), {1, 2}},
         {"VideoOps 6", Fn(c->VideoOps->Slot6), twenty},
         {"VideoOps 7", Fn(c->VideoOps->Slot7), {1, 2}},
         {"VideoOps 8 SetVideoProperty", Fn(c->VideoOps->SetVideoProperty), {0, 0, 2, 0, 0}},
-        {"VideoOps 9 GetVideoProperty", Fn(c->VideoOps->GetVideoProperty),
-         {0, 0, 2, P(&value), 0}},
+        {"VideoOps 9 GetVideoProperty", Fn(c->VideoOps->GetVideoProperty), {0, 0, 2, P(&value), 0}},
         {"VideoOps 10", Fn(c->VideoOps->Slot10), {1, 2, 3}},
         {"VideoOps 11", Fn(c->VideoOps->Slot11), {1, 2, 3}},
         {"AudioOps 0", Fn(c->AudioOps->Slot0), {1, 2}},
-        {"AudioOps 1 GetAudioFormat", Fn(c->AudioOps->GetAudioFormat),
+        {"AudioOps 1 GetAudioFormat",
+         Fn(c->AudioOps->GetAudioFormat),
          {0, 0, P(&config), P(&format)}},
-        {"AudioOps 2 SetAudioSampleRate", Fn(c->AudioOps->SetAudioSampleRate),
-         {0, h, P(&format)}},
+        {"AudioOps 2 SetAudioSampleRate", Fn(c->AudioOps->SetAudioSampleRate), {0, h, P(&format)}},
         {"AudioOps 3", Fn(c->AudioOps->Slot3), {1, 2}},
         {"InputOps 0", Fn(c->InputOps->Slot0), {1, 2}},
         {"InputOps 1", Fn(c->InputOps->InputQuery), {1, 2}},
         {"InputOps 2", Fn(c->InputOps->Slot2), {1, 2}},
         {"InputOps 3", Fn(c->InputOps->InputSelect), {0, 0, 1}},
         {"InputOps 4", Fn(c->InputOps->Slot4), {1, 2, 3}},
-        {"TunerOps 0 GetTunerModeCaps", Fn(c->TunerOps->GetTunerModeCaps),
-         {0, 0, 1, P(&modeCaps)}},
-        {"TunerOps 1 GetTunerProperty", Fn(c->TunerOps->GetTunerProperty),
+        {"TunerOps 0 GetTunerModeCaps", Fn(c->TunerOps->GetTunerModeCaps), {0, 0, 1, P(&modeCaps)}},
+        {"TunerOps 1 GetTunerProperty",
+         Fn(c->TunerOps->GetTunerProperty),
          {P(&settings), 0, P(&request)}},
-        {"TunerOps 2 SetTunerProperty", Fn(c->TunerOps->SetTunerProperty),
+        {"TunerOps 2 SetTunerProperty",
+         Fn(c->TunerOps->SetTunerProperty),
          {P(&settings), 0, P(&request)}},
         // The substitute host's own slots are called by the module the same way.
         {"host WriteReg16", Fn(ops->WriteReg16), {h, 0x42, 16, 0x100, 1, 0}},

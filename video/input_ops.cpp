@@ -2,6 +2,10 @@
 #include "frame/module_state.h"
 #include "frame/operations.h"
 
-Arg TVB_STDCALL QueryVideoInput(Arg, Arg) { return CurrentVideoInput; }
+Arg TVB_STDCALL QueryVideoInput(Arg, Arg) {
+    return CurrentVideoInput;
+}
 
-uint32_t TVB_STDCALL ChooseVideoInput(Arg, Arg, uint32_t /*input*/) { return 0; }
+uint32_t TVB_STDCALL ChooseVideoInput(Arg, Arg, uint32_t /*input*/) {
+    return 0;
+}

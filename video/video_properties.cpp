@@ -1,13 +1,15 @@
 // Video property interface: placeholders until the property interface lands.
 #include "frame/operations.h"
 
-uint32_t TVB_STDCALL GetVideoStandards(Arg, Arg, uint32_t*, VideoStandardDescriptor*) { return 0; }
-uint32_t TVB_STDCALL GetVideoPropertyDefaults(Arg, Arg, VideoPropertyDefaults*) { return 0; }
 int32_t TVB_STDCALL InitializeSensor(const SensorInitRecord*, Arg, int32_t, int32_t, int32_t,
                                      int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                                      int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                                      int32_t, int32_t) {
     return 0;
 }
-uint32_t TVB_STDCALL SetVideoProperty(Arg, Arg, uint32_t, int32_t, Arg) { return 0; }
-uint32_t TVB_STDCALL GetVideoProperty(Arg, Arg, uint32_t, uint32_t*, Arg) { return 0; }
+uint32_t TVB_STDCALL SetVideoProperty(Arg, Arg, uint32_t, int32_t, Arg) {
+    return 0;
+}
+uint32_t TVB_STDCALL GetVideoProperty(Arg, Arg, uint32_t, uint32_t*, Arg) {
+    return 0;
+}
