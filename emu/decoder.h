@@ -1,0 +1,129 @@
+// The audio/video decoder at bus address 0x42 as the module sees it: 64 KiB
+// of byte registers at 16-bit addresses, with the audio DSP registers
+// 0x400..0x500 behind the handshake on status register 0x580.
+//
+// Handshake, as the device does it:
+//   bit 0 (ready)      comes up a configurable number of polls of 0x580 after
+//                      every DSP access (read request, fetch or write);
+//   bit 1 (data ready) comes up a configurable number of polls after a read
+//                      request the DSP took; the next read of that register
+//                      is then the fetch and delivers the register's value;
+//   bit 2 (read done)  comes up a configurable number of polls after a fetch.
+// A read of a DSP register that is not a fetch is a read request: it yields
+// the stale byte of the DSP's data latch (the value fetched last). A request
+// or a byte written while bit 0 is down is lost, as on the device. A repeated
+// request for the register already asked for does not restart its count.
+//
+// The audio status word (dword at 0x404) and the flag registers 0x409 (bit 7,
+// stereo) and 0x40A (bit 0, two languages) follow the broadcast sound set with
+// SetBroadcastSound, reported in the layout set with SetSoundReport. Register
+// 0x11F reads as the video status bits set with SetVideoStatus; what is
+// written to it is kept in Reg(0x11F).
+//
+// For the tuner's emulated antenna: call SetBroadcastSound whenever the sound
+// of the tuned channel changes (kMonoSound when nothing is received).
+#pragma once
+
+#include "emu/device.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+
+namespace emu {
+
+// What the broadcast carries besides the mono sound.
+struct Sound {
+    bool stereo = false;
+    bool twoLanguages = false;  // languages A and B
+    bool thirdLanguage = false; // language C
+};
+constexpr Sound kMonoSound{};
+constexpr Sound kStereoSound{true, false, false};
+constexpr Sound kTwoLanguageSound{false, true, false};
+
+class Decoder : public BusDevice {
+  public:
+    static constexpr uint8_t kAddress = 0x42;
+    static constexpr uint16_t kStatusRegister = 0x580;
+    static constexpr uint16_t kVideoStatusRegister = 0x11F;
+    static constexpr uint8_t kReady = 0x01;
+    static constexpr uint8_t kDataReady = 0x02;
+    static constexpr uint8_t kReadDone = 0x04;
+    // A poll count for a status bit that never comes up.
+    static constexpr unsigned kNever = ~0u;
+
+    Decoder();
+
+    bool WriteReg16(uint16_t reg, uint8_t value) override;
+    bool ReadReg16(uint16_t reg, uint8_t* value) override;
+
+    // The backing registers, past the handshake (set-up and checks in tests).
+    uint8_t& Reg(uint16_t reg) { return regs_[reg]; }
+    uint32_t Dword(uint16_t reg) const;
+    void SetDword(uint16_t reg, uint32_t value);
+
+    // Polls of 0x580 that find the bit clear before it comes up (0: the
+    // first poll sees it; kNever: it never comes up).
+    void SetReadyPolls(unsigned polls);
+    void SetDataReadyPolls(unsigned polls) { dataReadyPolls_ = polls; }
+    void SetReadDonePolls(unsigned polls) { readDonePolls_ = polls; }
+    // The DSP ignores the next `count` read requests it is given.
+    void LoseReadRequests(unsigned count) { lostRequests_ = count; }
+    // After `skip` further reads of `reg` succeed, `count` reads are not
+    // acknowledged (the caller's byte stays as it was); kNever: all of them.
+    void FailReads(uint16_t reg, unsigned skip, unsigned count);
+
+    // Broadcast sound and how the DSP reports it: status codes 5, 9, 10 and
+    // 11 report stereo and two languages in the flag registers; any other
+    // code reports them in the status word, in bits 5/6 with bit 11 set or in
+    // bits 7/8/9 with bit 11 clear. Bit 12 reports a third language in every
+    // layout. Default: code 0, bit 11 clear, mono.
+    void SetBroadcastSound(Sound sound);
+    void SetSoundReport(uint8_t statusCode, bool bit11);
+    void SetVideoStatus(uint8_t bits) { videoStatus_ = bits; }
+
+    // Called after every write the device takes (a test can act mid-sequence).
+    void OnWrite(std::function<void(uint16_t reg, uint8_t value)> hook) {
+        onWrite_ = std::move(hook);
+    }
+    // DSP bytes written while the DSP was not ready.
+    unsigned LostWrites() const { return lostWrites_; }
+
+  private:
+    static bool InDspRange(uint16_t reg) { return reg >= 0x400 && reg <= 0x500; }
+    uint8_t Status() const;
+    void Tick();
+    void DspRead(uint16_t reg, uint8_t* value);
+    bool ReadFails(uint16_t reg);
+    void UpdateSoundStatus();
+
+    uint8_t regs_[65536] = {};
+
+    unsigned readyPolls_ = 0;
+    unsigned dataReadyPolls_ = 0;
+    unsigned readDonePolls_ = 0;
+    unsigned readyIn_ = 0;
+    unsigned dataIn_ = 0;
+    unsigned doneIn_ = 0;
+    bool requestPending_ = false;
+    uint16_t requestReg_ = 0;
+    bool fetched_ = false;
+    uint8_t latch_ = 0;
+    unsigned lostRequests_ = 0;
+    unsigned lostWrites_ = 0;
+
+    struct ReadFault {
+        unsigned skip;
+        unsigned count;
+    };
+    std::map<uint16_t, ReadFault> readFaults_;
+
+    Sound sound_{};
+    uint8_t statusCode_ = 0;
+    bool bit11_ = false;
+    uint8_t videoStatus_ = 0;
+    std::function<void(uint16_t, uint8_t)> onWrite_;
+};
+
+} // namespace emu

@@ -1,0 +1,246 @@
+// Decoder register access: the path chosen by address, the DSP handshake with
+// its waits and faults, and bit fields.
+#include "audio/decoder_access.h"
+#include "decoder_fixture.h"
+#include "frame/host.h"
+
+namespace {
+
+using Never = emu::Decoder;
+
+std::string Repeat(const std::string& lines, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += lines;
+    }
+    return out;
+}
+
+} // namespace
+
+using DecoderAccessTest = DecoderTest;
+
+// The DSP range is 0x400..0x500 inclusive; 0x580 itself is a plain register.
+// A DSP byte that is there at once: ready, request, data ready, fetch, done.
+TEST_F(DecoderAccessTest, ByteReadsAtTheRangeEdges) {
+    decoder_.Reg(0x3FF) = 0x3F;
+    decoder_.Reg(0x400) = 0x40;
+    decoder_.Reg(0x500) = 0x50;
+    decoder_.Reg(0x501) = 0x51;
+    const uint16_t regs[] = {0x3FF, 0x400, 0x500, 0x501, 0x580};
+    const uint8_t want[] = {0x3F, 0x40, 0x50, 0x51, 0x05};
+    const size_t mark = Mark();
+    for (size_t i = 0; i < 5; ++i) {
+        uint8_t byte = 0xEE;
+        EXPECT_EQ(ReadDecoderByte(regs[i], &byte), 1) << std::hex << regs[i];
+        EXPECT_EQ(byte, want[i]) << std::hex << regs[i];
+    }
+    EXPECT_EQ(TraceFrom(mark), "42[3FF] -> 3F\n"
+                               "42[580] -> 01\n42[400] -> 00\n42[580] -> 03\n42[400] -> 40\n"
+                               "42[580] -> 05\n"
+                               "42[580] -> 05\n42[500] -> 40\n42[580] -> 03\n42[500] -> 50\n"
+                               "42[580] -> 05\n"
+                               "42[501] -> 51\n"
+                               "42[580] -> 05\n");
+}
+
+TEST_F(DecoderAccessTest, DspByteReadThatSucceedsAtOnceCostsFiveHostCalls) {
+    const size_t mark = Mark();
+    uint8_t byte = 0;
+    ReadDecoderByte(0x454, &byte);
+    EXPECT_EQ(Reads(mark, 0x580), 3);
+    EXPECT_EQ(Reads(mark, 0x454), 2);
+    EXPECT_EQ(host_->Trace().Size() - mark, 5u) << "nothing else, no wait";
+}
+
+// The first address decides for all four bytes of a dword: from 0x4FE even
+// 0x501 is handshaken, though the DSP places no request for it, so the read
+// fails there with the three bytes before it delivered; from 0x3FE even 0x400
+// and 0x401 are read plainly.
+TEST_F(DecoderAccessTest, DwordsAcrossTheRangeEdges) {
+    decoder_.SetDword(0x4FE, 0x44332211);
+    size_t mark = Mark();
+    uint32_t dword = 0;
+    EXPECT_EQ(ReadDecoderDword(0x4FE, &dword), 0);
+    EXPECT_EQ(dword, 0x332211u) << "only the bytes completed before, least significant first";
+    EXPECT_EQ(Reads(mark, 0x4FE) + Reads(mark, 0x4FF) + Reads(mark, 0x500), 3 * 2);
+    EXPECT_EQ(Reads(mark, 0x501), 6) << "request and five repeated requests";
+    EXPECT_EQ(Reads(mark, 0x580), 3 * 3 + 1 + 5 * (10 + 1));
+
+    mark = Mark();
+    EXPECT_EQ(WriteDecoderDword(0x4FE, 0xDDCCBBAA), 1);
+    EXPECT_EQ(Reads(mark, 0x580), 4) << "a ready wait before each byte, 0x501 included";
+    EXPECT_EQ(AllWrites(mark), 4);
+    EXPECT_EQ(decoder_.Dword(0x4FE), 0xDDCCBBAAu);
+
+    decoder_.SetDword(0x3FE, 0x44332211);
+    mark = Mark();
+    EXPECT_EQ(ReadDecoderDword(0x3FE, &dword), 1);
+    // Read plainly, the DSP's registers yield the stale byte of its data latch
+    // (0x33, fetched last from 0x500), not their contents.
+    EXPECT_EQ(TraceFrom(mark), "42[3FE] -> 11\n42[3FF] -> 22\n42[400] -> 33\n42[401] -> 33\n");
+    EXPECT_EQ(dword, 0x33332211u);
+    mark = Mark();
+    EXPECT_EQ(WriteDecoderDword(0x3FE, 0xDDCCBBAA), 1);
+    EXPECT_EQ(TraceFrom(mark), "42[3FE] <- AA\n42[3FF] <- BB\n42[400] <- CC\n42[401] <- DD\n");
+}
+
+TEST_F(DecoderAccessTest, PlainDwordReadIsFourSingleCalls) {
+    decoder_.SetDword(0x10C, 0x04030201);
+    const size_t mark = Mark();
+    uint32_t dword = 0;
+    EXPECT_EQ(ReadDecoderDword(0x10C, &dword), 1);
+    EXPECT_EQ(dword, 0x04030201u);
+    EXPECT_EQ(TraceFrom(mark), "42[10C] -> 01\n42[10D] -> 02\n42[10E] -> 03\n42[10F] -> 04\n");
+}
+
+TEST_F(DecoderAccessTest, DataReadyAfterRepeatedRequests) {
+    decoder_.Reg(0x454) = 0x7C;
+    decoder_.LoseReadRequests(2);
+    const size_t mark = Mark();
+    uint8_t byte = 0;
+    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 1);
+    EXPECT_EQ(byte, 0x7C);
+    EXPECT_EQ(Reads(mark, 0x454), 4) << "request, two repeated requests, fetch";
+    EXPECT_EQ(Sleeps(mark, 10), 20) << "two data-ready waits ran out";
+    EXPECT_EQ(Sleeps(mark, kAnyWait), 20);
+    EXPECT_EQ(Reads(mark, 0x580), 1 + 10 + 1 + 10 + 1 + 1 + 1);
+}
+
+TEST_F(DecoderAccessTest, ReadRequestsUsedUp) {
+    decoder_.Reg(0x454) = 0x7C;
+    decoder_.SetDataReadyPolls(Never::kNever);
+    size_t mark = Mark();
+    uint8_t byte = 0x77;
+    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
+    EXPECT_EQ(byte, 0);
+    EXPECT_EQ(Reads(mark, 0x454), 6);
+    EXPECT_EQ(Sleeps(mark, 10), 5 * 10) << "five waits for bit 1, ten pauses each";
+    EXPECT_EQ(Sleeps(mark, kAnyWait), 50) << "every ready wait succeeded at once";
+
+    mark = Mark();
+    EXPECT_EQ(WriteDecoderField(0x454, 7, 1, 1), 0);
+    EXPECT_EQ(ReadDecoderField(0x454, 0, 8), 0u);
+    EXPECT_EQ(AllWrites(mark), 0) << "nothing is written on a failed read";
+}
+
+TEST_F(DecoderAccessTest, ReadyNeverComesUp) {
+    decoder_.Reg(0x454) = 0x7C;
+    decoder_.SetReadyPolls(Never::kNever);
+    const std::string tenPolls = Repeat("42[580] -> 00\n[sleep 2 ms]\n", 10);
+
+    size_t mark = Mark();
+    uint8_t byte = 0x77;
+    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
+    EXPECT_EQ(byte, 0);
+    EXPECT_EQ(TraceFrom(mark), tenPolls) << "the target register is never touched";
+
+    mark = Mark();
+    EXPECT_EQ(WriteDecoderDword(0x454, 0x11223344), 0);
+    EXPECT_EQ(TraceFrom(mark), tenPolls);
+    EXPECT_EQ(decoder_.Reg(0x454), 0x7C);
+}
+
+TEST_F(DecoderAccessTest, ReadDoneNeverComesUp) {
+    decoder_.Reg(0x454) = 0x7C;
+    decoder_.SetReadDonePolls(Never::kNever);
+    const size_t mark = Mark();
+    uint8_t byte = 0x77;
+    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
+    EXPECT_EQ(byte, 0) << "the fetched value is not handed out";
+    EXPECT_EQ(Reads(mark, 0x454), 2);
+    EXPECT_EQ(Sleeps(mark, 2), 10);
+}
+
+// A DSP that is slow to become ready still receives every byte, because each
+// is preceded by its own wait; a byte sent without that wait is lost.
+TEST_F(DecoderAccessTest, EveryDspByteWrittenWaitsForReady) {
+    decoder_.SetReadyPolls(2);
+    size_t mark = Mark();
+    EXPECT_EQ(WriteDecoderDword(0x470, 0xBB10BB00), 1);
+    EXPECT_EQ(decoder_.Dword(0x470), 0xBB10BB00u);
+    EXPECT_EQ(decoder_.LostWrites(), 0u);
+    EXPECT_EQ(Reads(mark, 0x580), 4 * 3);
+    EXPECT_EQ(Sleeps(mark, 2), 4 * 2);
+    const std::string trace = TraceFrom(mark);
+    EXPECT_EQ(trace.substr(trace.size() - 14), "42[473] <- BB\n") << "no wait after the last byte";
+
+    HostWriteReg16(0x470, 0x55);
+    EXPECT_EQ(decoder_.LostWrites(), 1u);
+    EXPECT_EQ(decoder_.Reg(0x470), 0x00);
+}
+
+// Reads the host cannot make deliver 0, never a stale byte: a plain read still
+// reports success, a DSP fetch the DSP never saw ends without read done.
+TEST_F(DecoderAccessTest, FailedHostReadsDeliverZero) {
+    decoder_.Reg(0x10E) = 0x5A;
+    decoder_.FailReads(0x10E, 0, 1);
+    uint8_t byte = 0x77;
+    EXPECT_EQ(ReadDecoderByte(0x10E, &byte), 1) << "host results are not looked at";
+    EXPECT_EQ(byte, 0);
+
+    decoder_.Reg(0x460) = 0x99;
+    decoder_.Reg(0x454) = 0x7C;
+    ReadDecoderByte(0x460, &byte);   // the DSP's data latch now holds 0x99
+    decoder_.FailReads(0x454, 1, 1); // the request goes through, the fetch does not
+    const size_t mark = Mark();
+    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
+    EXPECT_EQ(byte, 0);
+    EXPECT_EQ(Sleeps(mark, 2), 10);
+}
+
+TEST_F(DecoderAccessTest, BitFields) {
+    struct Case {
+        const char* name;
+        uint32_t shift, width, value;
+        uint32_t read;  // the field of 0x12345678
+        uint32_t after; // the dword after writing `value`
+    } const cases[] = {
+        {"width 0", 0, 0, 0xFFFFFFFF, 0, 0x12345678},
+        {"whole dword", 0, 32, 0xCAFEBABE, 0x12345678, 0xCAFEBABE},
+        {"width above 32", 0, 40, 0xCAFEBABE, 0x12345678, 0xCAFEBABE},
+        {"bits above the width dropped", 1, 2, 0x1F, 0, 0x1234567E},
+        {"shift modulo 32", 35, 4, 0, 0xF, 0x12345600},
+        {"low byte of shift and width", 0x104, 0x108, 0xAB, 0x67, 0x12345AB8},
+        {"shift 31", 31, 32, 1, 0, 0x92345678},
+        {"field past bit 31", 28, 8, 0xFF, 0x1, 0xF2345678},
+    };
+    for (const Case& c : cases) {
+        decoder_.SetDword(0x200, 0x12345678);
+        EXPECT_EQ(ReadDecoderField(0x200, c.shift, c.width), c.read) << c.name;
+        const size_t mark = Mark();
+        EXPECT_EQ(WriteDecoderField(0x200, c.shift, c.width, c.value), 1) << c.name;
+        EXPECT_EQ(decoder_.Dword(0x200), c.after) << c.name;
+        EXPECT_EQ(Reads(mark, kAnyRegister), 4) << c.name;
+        EXPECT_EQ(AllWrites(mark), 4) << c.name << ": all four bytes are written back";
+    }
+}
+
+TEST_F(DecoderAccessTest, DspFieldWriteIsNeverShortened) {
+    decoder_.SetDword(0x454, 0x0000007C);
+    const size_t mark = Mark();
+    EXPECT_EQ(WriteDecoderField(0x454, 7, 0, 1), 1);
+    EXPECT_EQ(Reads(mark, 0x580), 4 * 3 + 4);
+    for (uint16_t k = 0; k < 4; ++k) {
+        EXPECT_EQ(Reads(mark, 0x454 + k), 2);
+        EXPECT_EQ(Writes(mark, 0x454 + k), 1);
+    }
+    EXPECT_EQ(decoder_.Dword(0x454), 0x7Cu);
+}
+
+TEST_F(DecoderAccessTest, NothingReachesTheBusWithoutABoard) {
+    Close();
+    const size_t mark = Mark();
+    for (uint16_t reg : {uint16_t{0x10E}, uint16_t{0x454}}) {
+        uint8_t byte = 0x77;
+        uint32_t dword = 0x77777777;
+        EXPECT_EQ(ReadDecoderByte(reg, &byte), 0);
+        EXPECT_EQ(byte, 0);
+        EXPECT_EQ(ReadDecoderDword(reg, &dword), 0);
+        EXPECT_EQ(dword, 0u);
+        EXPECT_EQ(WriteDecoderDword(reg, 1), 0);
+        EXPECT_EQ(ReadDecoderField(reg, 0, 8), 0u);
+        EXPECT_EQ(WriteDecoderField(reg, 0, 8, 1), 0);
+    }
+    EXPECT_EQ(TraceFrom(mark), "");
+}
