@@ -1,6 +1,8 @@
 // The emulated antenna signal: a list of stations the tuner can receive.
 #pragma once
 
+#include "emu/decoder.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -9,7 +11,7 @@ namespace emu {
 struct Station {
     uint32_t frequencyHz = 0; // picture carrier
     uint32_t standard = 0;    // one analog video standard bit (ks::AnalogVideo_*)
-    uint32_t soundMode = 1;   // TV audio mode bits the broadcast carries (ks::TVAudioMode_*)
+    Sound sound = kMonoSound; // what the broadcast carries besides mono
     uint8_t strength = 200;   // 0 (nothing) .. 255 (strongest)
 };
 

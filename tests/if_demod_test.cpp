@@ -16,7 +16,7 @@ class IfDemodTest : public TunerTest {
     void TuneNtscStation(int32_t offsetHz) {
         OpenInitialised();
         Board().antenna.Add({static_cast<uint32_t>(67250000 + offsetHz), ks::AnalogVideo_NTSC_M,
-                             ks::TVAudioMode_Mono, 200});
+                             emu::kMonoSound, 200});
         TuneFrequency(67250000);
     }
     // The SECAM L standard as its selection leaves it.
@@ -83,7 +83,7 @@ TEST_F(IfDemodTest, InitTunerWithoutBoardLeavesFlagClear) {
 
 TEST_F(IfDemodTest, TuneFrequencyForNtscWrapsTheSynthesizer) {
     OpenInitialised();
-    Board().antenna.Add({67250000, ks::AnalogVideo_NTSC_M, ks::TVAudioMode_Mono, 200});
+    Board().antenna.Add({67250000, ks::AnalogVideo_NTSC_M, emu::kMonoSound, 200});
     const size_t mark = Mark();
     EXPECT_EQ(TuneFrequency(67250000), 1u);
     EXPECT_EQ(IfOnly(TunerFrom(mark)), "96 {01 81}\n"
@@ -127,7 +127,7 @@ TEST_F(IfDemodTest, TuneFrequencyForSecamLChecksAndPulses) {
         OpenInitialised();
         UseSecamL(c.code, c.offsetHz);
         if (c.stationStd != 0) {
-            Board().antenna.Add({55250000, c.stationStd, ks::TVAudioMode_Mono, 200});
+            Board().antenna.Add({55250000, c.stationStd, emu::kMonoSound, 200});
         }
         Board().demod.Reg(0x1A) = c.counter;
         Board().demod.Reg(0x0E) = c.reg0E;
@@ -292,7 +292,7 @@ TEST_F(IfDemodTest, StationOffsetGivesMatchingAfcStep) {
 // A station of another standard is not received, however close.
 TEST_F(IfDemodTest, StationOfAnotherStandardIsNotReceived) {
     OpenInitialised();
-    Board().antenna.Add({67250000, ks::AnalogVideo_PAL_B, ks::TVAudioMode_Mono, 200});
+    Board().antenna.Add({67250000, ks::AnalogVideo_PAL_B, emu::kMonoSound, 200});
     TuneFrequency(67250000);
     EXPECT_EQ(Board().demod.Receiving(), nullptr);
     int32_t afc = 168;

@@ -41,7 +41,7 @@ class SynthTest : public TunerTest {
         IfOffsetHz = 5750000;
         NtscSelected = 1;
         Board().demod.Reg(0x01) = 0x01;
-        Board().antenna.Add({67250000, ks::AnalogVideo_NTSC_M, ks::TVAudioMode_Mono, strength});
+        Board().antenna.Add({67250000, ks::AnalogVideo_NTSC_M, emu::kMonoSound, strength});
     }
 };
 
@@ -92,7 +92,7 @@ TEST_F(SynthTest, WorkedExamplesBytesWaitsAndOscillator) {
         NtscSelected = ex.ntsc;
         g_TVTuner_Settings.VideoStandard = ex.videoStandard;
         Board().demod.Reg(0x01) = ex.ifCode;
-        Board().antenna.Add({ex.frequencyHz, ex.stationStd, ks::TVAudioMode_Mono, 200});
+        Board().antenna.Add({ex.frequencyHz, ex.stationStd, emu::kMonoSound, 200});
 
         const size_t mark = Mark();
         ProgramSynthesizer(ex.frequencyHz);
