@@ -2,6 +2,7 @@
 // over the timeline for the cost figures.
 #pragma once
 
+#include "decoder_trace.h"
 #include "emu/decoder.h"
 #include "module_fixture.h"
 
@@ -13,6 +14,11 @@ class DecoderTest : public ModuleTest {
         ModuleTest::SetUp();
         host_->Attach(emu::Decoder::kAddress, &decoder_);
         Open();
+    }
+
+    // The decoder timeline from `mark` on, condensed (decoder_trace.h).
+    std::string SummaryFrom(size_t mark) const {
+        return decoder_trace::Summary(host_->Trace(), mark);
     }
 
     // Host calls from `mark` on: reads or writes of one register.

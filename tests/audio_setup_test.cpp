@@ -1,0 +1,139 @@
+// Audio DSP set-up and the demodulator restart: the order of the steps, what
+// depends on the input, and behaviour without a board or with a stuck DSP.
+#include "audio/audio_setup.h"
+#include "decoder_fixture.h"
+
+#include <memory>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The writes, waits and the final read of a condensed sequence: one line a step.
+std::string Steps(const std::string& summary) {
+    std::string out;
+    const std::vector<std::string> lines = Lines(summary);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const bool last = i + 1 == lines.size();
+        if (lines[i].find("<-") != std::string::npos || lines[i][0] == '[' || last) {
+            out += lines[i] + "\n";
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+class AudioSetupTest : public DecoderTest {
+  protected:
+    // Runs `call` against a decoder fresh from power-up and returns the
+    // condensed traffic.
+    template <typename Call> std::string OnFreshDecoder(Call call) {
+        fresh_ = std::make_unique<emu::Decoder>();
+        host_->Attach(emu::Decoder::kAddress, fresh_.get());
+        const size_t mark = Mark();
+        call();
+        return SummaryFrom(mark);
+    }
+    std::unique_ptr<emu::Decoder> fresh_;
+};
+
+TEST_F(AudioSetupTest, StepsInOrderForOtherInputs) {
+    decoder_.Reg(0x454) = 0x83; // bits 0, 1 and 7 set beforehand
+    decoder_.SetSoundReport(9, false);
+    const size_t mark = Mark();
+    EXPECT_EQ(InitAudioStandard(1), 9u) << "the status code";
+    // Step 1 writes all of 0x598..0x59B; step 15 then sets bits 6, 7 of 0x59B to 1, 0.
+    EXPECT_EQ(Steps(SummaryFrom(mark)), "42[598..59B] <- 00200000\n"
+                                        "42[454..457] <- 00000080 (dsp)\n"
+                                        "42[454..457] <- 000000FC (dsp)\n"
+                                        "[sleep 10 ms]\n"
+                                        "42[454..457] <- 0000007C (dsp)\n"
+                                        "[sleep 10 ms]\n"
+                                        "42[454..457] <- 000000FC (dsp)\n"
+                                        "[sleep 10 ms]\n"
+                                        "42[454..457] <- 0000007C (dsp)\n"
+                                        "42[464..467] <- 00000303 (dsp)\n"
+                                        "42[468..46B] <- 00000303 (dsp)\n"
+                                        "42[46C..46F] <- 00BBBBBB (dsp)\n"
+                                        "42[470..473] <- 00BB10BB (dsp)\n"
+                                        "42[1C0..1C3] <- 0000001D\n"
+                                        "42[59B..59E] <- 00000040\n"
+                                        "42[474..477] <- 00000018 (dsp)\n"
+                                        "42[480..483] <- 00000000 (dsp)\n"
+                                        "42[484..487] <- 00000000 (dsp)\n"
+                                        "42[488..48B] <- 00000000 (dsp)\n"
+                                        "42[594..597] <- 0000000F\n"
+                                        "42[404..407] -> 00000009 (dsp)\n");
+}
+
+TEST_F(AudioSetupTest, InputTwoLikeInputOneAndInputZeroOnlyInThreeSteps) {
+    const std::string one = OnFreshDecoder([] { InitAudioStandard(1); });
+    const std::string two = OnFreshDecoder([] { InitAudioStandard(2); });
+    const std::string zero = OnFreshDecoder([] { InitAudioStandard(0); });
+    EXPECT_EQ(two, one);
+
+    const std::vector<std::string> a = Lines(zero);
+    const std::vector<std::string> b = Lines(one);
+    ASSERT_EQ(a.size(), b.size());
+    std::string differing;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            differing += a[i] + " | " + b[i] + "\n";
+        }
+    }
+    EXPECT_EQ(differing, "42[464..467] <- 00000000 (dsp) | 42[464..467] <- 00000303 (dsp)\n"
+                         "42[468..46B] <- 00000000 (dsp) | 42[468..46B] <- 00000303 (dsp)\n"
+                         "42[59B..59E] <- 00000000 | 42[59B..59E] <- 00000040\n");
+}
+
+// Each DSP step costs four handshaken reads and four handshaken writes; the
+// plain steps four reads and four writes without any wait.
+TEST_F(AudioSetupTest, EveryStepIsAWholeReadModifyWrite) {
+    const size_t mark = Mark();
+    InitAudioStandard(0);
+    EXPECT_EQ(Reads(mark, 0x580), 13 * (4 * 3 + 4) + 4 * 3);
+    EXPECT_EQ(AllWrites(mark), 17 * 4);
+    EXPECT_EQ(Sleeps(mark, kAnyWait), 3);
+}
+
+TEST_F(AudioSetupTest, StuckDspSkipsOnlyItsOwnSteps) {
+    decoder_.SetReadyPolls(emu::Decoder::kNever);
+    const size_t mark = Mark();
+    EXPECT_EQ(InitAudioStandard(1), 0u);
+    EXPECT_EQ(AllWrites(mark), 4 * 4) << "0x598, 0x1C0, 0x59B and 0x594 are still written";
+    EXPECT_EQ(decoder_.Reg(0x1C0), 0x1D);
+    EXPECT_EQ(decoder_.Reg(0x594), 0x0F);
+    EXPECT_EQ(Sleeps(mark, 10), 3);
+    EXPECT_EQ(Sleeps(mark, 2), 14 * 10) << "every DSP step and the status read time out once";
+}
+
+TEST_F(AudioSetupTest, RestartSetsTheBitTwiceThenClearsIt) {
+    decoder_.Reg(0x454) = 0x7C;
+    const size_t mark = Mark();
+    EXPECT_EQ(RestartAudioDemodulator(0), 1u);
+    EXPECT_EQ(Steps(SummaryFrom(mark)), "[sleep 10 ms]\n"
+                                        "42[454..457] <- 000000FC (dsp)\n"
+                                        "[sleep 10 ms]\n"
+                                        "42[454..457] <- 000000FC (dsp)\n"
+                                        "[sleep 10 ms]\n"
+                                        "42[454..457] <- 0000007C (dsp)\n");
+}
+
+TEST_F(AudioSetupTest, WithoutABoardOnlyThePausesHappen) {
+    Close();
+    const size_t mark = Mark();
+    EXPECT_EQ(InitAudioStandard(1), 0u);
+    EXPECT_EQ(RestartAudioDemodulator(0), 1u);
+    EXPECT_EQ(TraceFrom(mark), "[sleep 10 ms]\n[sleep 10 ms]\n[sleep 10 ms]\n"
+                               "[sleep 10 ms]\n[sleep 10 ms]\n[sleep 10 ms]\n");
+}
