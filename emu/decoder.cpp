@@ -139,6 +139,9 @@ bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
     } else {
         *value = regs_[reg];
     }
+    if (onRead_) {
+        onRead_(reg);
+    }
     return true;
 }
 

@@ -83,10 +83,12 @@ class Decoder : public BusDevice {
     void SetSoundReport(uint8_t statusCode, bool bit11);
     void SetVideoStatus(uint8_t bits) { videoStatus_ = bits; }
 
-    // Called after every write the device takes (a test can act mid-sequence).
+    // Called after every write or read the device takes (a test can act
+    // mid-sequence, e.g. change the sound between two readings).
     void OnWrite(std::function<void(uint16_t reg, uint8_t value)> hook) {
         onWrite_ = std::move(hook);
     }
+    void OnRead(std::function<void(uint16_t reg)> hook) { onRead_ = std::move(hook); }
     // DSP bytes written while the DSP was not ready.
     unsigned LostWrites() const { return lostWrites_; }
 
@@ -124,6 +126,7 @@ class Decoder : public BusDevice {
     bool bit11_ = false;
     uint8_t videoStatus_ = 0;
     std::function<void(uint16_t, uint8_t)> onWrite_;
+    std::function<void(uint16_t)> onRead_;
 };
 
 } // namespace emu
