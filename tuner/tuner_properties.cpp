@@ -1,12 +1,228 @@
-// Tuner property interface: placeholders until the tuner lands.
+// The tuner property interface: the host sets mode, TV standard, frequency,
+// input and TV audio mode, and reads back the settings, the TV audio modes
+// the signal carries and the tuner's lock status. The module's copy of the
+// settings is the source of every answer; the host's record is kept equal to
+// it as requests arrive.
+#include "audio/tv_audio.h"
+#include "frame/debug.h"
+#include "frame/host.h"
+#include "frame/ks_constants.h"
+#include "frame/module_state.h"
 #include "frame/operations.h"
+#include "tuner/if_demod.h"
+#include "video/decoder_video.h"
 
-uint32_t TVB_STDCALL GetTunerModeCaps(Arg, Arg, uint32_t, TunerModeCaps*) {
+namespace {
+
+enum RequestId : uint32_t {
+    kRequestAudioMode = 1,
+    kRequestMode = 2, // get: the TV audio modes available
+    kRequestVideoStandard = 3,
+    kRequestFrequency = 4,
+    kRequestTunerInput = 5,
+    kRequestStatus = 6,
+};
+
+constexpr uint32_t kModeTv = 1;
+constexpr uint32_t kModeFmRadio = 2;
+
+constexpr TunerModeCaps kTvCaps = {40000000, 847000000, 62500, 2, 500};
+constexpr TunerModeCaps kFmRadioCaps = {88100000, 107900000, 200000, 1, 100};
+
+// SECAM L below this frequency is broadcast as L'.
+constexpr uint32_t kSecamL1BelowHz = 66000000;
+
+constexpr int32_t kNoAfcValue = 168;
+constexpr uint32_t kFullSignal = 100;
+
+// The board's eight general-purpose pins; pin 7 reads 1 when the others
+// carry a valid byte. Bits 6 and 5 are not reported.
+constexpr uint32_t kPinCount = 8;
+constexpr uint32_t kPinByteValid = 7;
+constexpr uint8_t kPinByteMask = 0x9F;
+
+typedef uint32_t TVTunerSettings::*Field;
+
+// Writes a field of both records, the request first; a null record is
+// skipped.
+void Put(TVTunerSettings* request, TVTunerSettings* settings, Field field, uint32_t value) {
+    if (request != nullptr) {
+        request->*field = value;
+    }
+    if (settings != nullptr) {
+        settings->*field = value;
+    }
+}
+
+void PutFromModule(TVTunerSettings* request, TVTunerSettings* settings, Field field) {
+    Put(request, settings, field, g_TVTuner_Settings.*field);
+}
+
+// Frequency, TuneInfo2 and TuneInfo1 travel together.
+constexpr Field kFrequencyFields[] = {&TVTunerSettings::Frequency, &TVTunerSettings::TuneInfo2,
+                                      &TVTunerSettings::TuneInfo1};
+
+uint8_t ReadPinByte() {
+    uint32_t values[kPinCount] = {};
+    if (BoardReachable()) {
+        const uint32_t pins[kPinCount] = {0, 1, 2, 3, 4, 5, 6, 7};
+        HostReadPins(kPinCount, pins, values);
+    }
+    if (values[kPinByteValid] != 1) {
+        return 0;
+    }
+    uint8_t byte = 0;
+    for (uint32_t i = 0; i < kPinCount; ++i) {
+        if (values[i] != 0) {
+            byte = static_cast<uint8_t>(byte | 1u << i);
+        }
+    }
+    return static_cast<uint8_t>(byte & kPinByteMask);
+}
+
+void ReportStatus(TVTunerSettings* request, TVTunerSettings* settings) {
+    Put(request, settings, &TVTunerSettings::SignalStrength, 0);
+    int32_t afc = kNoAfcValue;
+    int32_t busy = 1;
+    ReadTunerStatus(&afc, &busy);
+    Put(request, settings, &TVTunerSettings::Busy, static_cast<uint32_t>(busy));
+    if (busy != 0 || afc == kNoAfcValue) {
+        return;
+    }
+    request->PllOffset = afc;
+    if (settings != nullptr) {
+        settings->PllOffset = afc;
+    }
+    PutFromModule(request, settings, &TVTunerSettings::Frequency);
+    if (afc == 0) {
+        request->SignalStrength = kFullSignal;
+    }
+}
+
+void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
+    if (FrequencySet == 1 && request->Frequency == g_TVTuner_Settings.Frequency) {
+        return;
+    }
+    if (g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_SECAM_L &&
+        request->Frequency < kSecamL1BelowHz) {
+        g_TVTuner_Settings.VideoStandard = ks::AnalogVideo_SECAM_L1;
+        SelectTvStandard(ks::AnalogVideo_SECAM_L1);
+    } else if (g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_SECAM_L1 &&
+               request->Frequency >= kSecamL1BelowHz) {
+        g_TVTuner_Settings.VideoStandard = ks::AnalogVideo_SECAM_L;
+        SelectTvStandard(ks::AnalogVideo_SECAM_L);
+    }
+    TuneFrequency(request->Frequency);
+    for (Field field : kFrequencyFields) {
+        g_TVTuner_Settings.*field = request->*field;
+        if (settings != nullptr) {
+            settings->*field = request->*field;
+        }
+    }
+    FrequencySet = 1;
+}
+
+// Stores a value the request carries in the module's copy and the host's
+// record.
+void Keep(TVTunerSettings* settings, const TVTunerSettings* request, Field field) {
+    g_TVTuner_Settings.*field = request->*field;
+    if (settings != nullptr) {
+        settings->*field = request->*field;
+    }
+}
+
+} // namespace
+
+uint32_t TVB_STDCALL GetTunerModeCaps(Arg, Arg, uint32_t mode, TunerModeCaps* caps) {
+    if (caps == nullptr) {
+        return 0;
+    }
+    if (mode == kModeTv) {
+        *caps = kTvCaps;
+    } else if (mode == kModeFmRadio) {
+        *caps = kFmRadioCaps;
+    }
     return 0;
 }
-uint32_t TVB_STDCALL GetTunerProperty(TVTunerSettings*, Arg, TVTunerSettings*) {
+
+uint32_t TVB_STDCALL GetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSettings* request) {
+    if (request == nullptr) {
+        return 0; // nothing says what is asked, and there is nowhere to answer
+    }
+    PutFromModule(request, settings, &TVTunerSettings::VideoStandard);
+    PutFromModule(request, settings, &TVTunerSettings::TuneInfo2);
+    PutFromModule(request, settings, &TVTunerSettings::TuneInfo1);
+    PutFromModule(request, settings, &TVTunerSettings::TunerInput);
+    PutFromModule(request, settings, &TVTunerSettings::Mode);
+
+    switch (request->RequestId) {
+    case kRequestAudioMode:
+        PutFromModule(request, settings, &TVTunerSettings::AudioMode);
+        break;
+    case kRequestMode:
+        Put(request, settings, &TVTunerSettings::AudioMode, DetectTvAudioModes());
+        break;
+    case kRequestFrequency:
+        for (Field field : kFrequencyFields) {
+            PutFromModule(request, settings, field);
+        }
+        request->Mode = ReadPinByte();
+        break;
+    case kRequestStatus:
+        ReportStatus(request, settings);
+        break;
+    default:
+        break;
+    }
     return 0;
 }
-uint32_t TVB_STDCALL SetTunerProperty(TVTunerSettings*, Arg, TVTunerSettings*) {
+
+uint32_t TVB_STDCALL SetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSettings* request) {
+    if (g_bIsTvInitialized == 0) {
+        InitTuner();
+        g_bIsTvInitialized = 1;
+    }
+    if (g_bIsScalerInitialized == 0) {
+        InitDecoderRegisters();
+    }
+    if (request == nullptr) {
+        return 0;
+    }
+
+    switch (request->RequestId) {
+    case kRequestAudioMode: {
+        const uint8_t applied = SetTvAudioMode(request->AudioMode);
+        request->Result = applied;
+        if (applied != 0) {
+            Keep(settings, request, &TVTunerSettings::AudioMode);
+        }
+        AudioModeSet = 1;
+        break;
+    }
+    case kRequestMode:
+        if (ModeSet == 1 && request->Mode == g_TVTuner_Settings.Mode) {
+            break;
+        }
+        Keep(settings, request, &TVTunerSettings::Mode);
+        ModeSet = 1;
+        break;
+    case kRequestVideoStandard:
+        Keep(settings, request, &TVTunerSettings::VideoStandard);
+        SelectTvStandard(request->VideoStandard);
+        VideoStandardSet = 1;
+        break;
+    case kRequestFrequency:
+        SetFrequency(settings, request);
+        break;
+    case kRequestTunerInput:
+        Keep(settings, request, &TVTunerSettings::TunerInput);
+        TunerInputSet = 1;
+        DebugPrint("g_TVTuner_Settings.TunerInput = %d, g_TVTuner_Settings.VideoStandard = %d\n",
+                   static_cast<int>(g_TVTuner_Settings.TunerInput),
+                   static_cast<int>(g_TVTuner_Settings.VideoStandard));
+        break;
+    default:
+        break;
+    }
     return 0;
 }

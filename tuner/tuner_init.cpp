@@ -1,0 +1,45 @@
+// One-time initialisation of the synthesizer and the IF demodulator.
+#include "frame/host.h"
+#include "frame/module_state.h"
+#include "tuner/if_demod.h"
+#include "tuner/synth.h"
+#include "tuner/tuner_bus.h"
+
+namespace {
+
+// The synthesizer's register block in one transfer: sub-address 0, then
+// R0 to R12.
+constexpr uint8_t kSynthInitialBlock[14] = {
+    0x00,                                                 // sub-address of R0
+    0x00, 0x00, 0x00, 0x7C, 0x04, 0xA3, 0x3F, 0x2A, 0x04, // R0..R8
+    0xFF, 0x00, 0x00, 0x40,                               // R9..R12
+};
+constexpr size_t kShadowedRegisters = sizeof(SynthShadow.R);
+
+struct IfRegisterValue {
+    uint8_t Register;
+    uint8_t Value;
+};
+constexpr IfRegisterValue kIfInitial[] = {
+    {0x07, 0x00},
+    {0x30, 0x6F},
+    {0x20, 0x0B},
+};
+
+} // namespace
+
+void InitTuner() {
+    if (!BoardReachable()) {
+        return;
+    }
+    for (size_t i = 0; i < kShadowedRegisters; ++i) {
+        SynthShadow.R[i] = kSynthInitialBlock[1 + i];
+    }
+    SetTunerGate(1);
+    HostBusWrite(SynthAddress, kSynthInitialBlock, sizeof(kSynthInitialBlock));
+    SetTunerGate(0);
+    for (const IfRegisterValue& w : kIfInitial) {
+        WriteIfRegister(w.Register, w.Value);
+    }
+    g_bIsTvInitialized = 1;
+}
