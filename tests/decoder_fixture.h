@@ -2,8 +2,8 @@
 // over the timeline for the cost figures.
 #pragma once
 
-#include "decoder_trace.h"
 #include "emu/decoder.h"
+#include "emu/decoder_trace.h"
 #include "module_fixture.h"
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include "frame/ks_virtual.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -47,4 +48,21 @@ std::string ReadExpected(const std::string& name) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void ExpectMatchesFile(const std::string& actual, const std::string& name) {
+    const std::string path = std::string(TVB_EXPECTED_DIR) + "/" + name;
+    std::istringstream in(ReadExpected(name));
+    std::string line;
+    std::string comments;
+    std::string expected;
+    while (std::getline(in, line)) {
+        (line.rfind("##", 0) == 0 ? comments : expected) += line + "\n";
+    }
+    const char* update = std::getenv("TVB_UPDATE_EXPECTED");
+    if (update != nullptr && std::string(update) == "1") {
+        std::ofstream(path) << comments << actual; // comments stay at the top
+        return;
+    }
+    EXPECT_EQ(actual, expected) << "timeline differs from tests/expected/" << name;
 }

@@ -35,3 +35,8 @@ class ModuleTest : public ::testing::Test {
 
 // Reads a checked-in expected text below tests/expected.
 std::string ReadExpected(const std::string& name);
+// Compares with a checked-in expected text, ignoring its lines that start
+// with "##" (comments). With TVB_UPDATE_EXPECTED=1 in the environment the
+// file is rewritten instead (its comments kept at the top), for review before
+// it is committed.
+void ExpectMatchesFile(const std::string& actual, const std::string& name);

@@ -3,7 +3,7 @@
 // the fallback to B.
 #include "tuner_fixture.h"
 
-#include "decoder_trace.h"
+#include "emu/decoder_trace.h"
 #include "frame/ks_constants.h"
 #include "frame/module_state.h"
 #include "tuner/if_demod.h"

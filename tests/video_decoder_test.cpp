@@ -3,31 +3,13 @@
 #include "decoder_fixture.h"
 #include "video/decoder_video.h"
 
-#include <sstream>
-
-namespace {
-
-// An expected timeline without its "## " heading lines.
-std::string Expected(const std::string& name) {
-    std::istringstream in(ReadExpected(name));
-    std::string out;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("## ", 0) != 0) {
-            out += line + "\n";
-        }
-    }
-    return out;
-}
-
-} // namespace
-
 using VideoDecoderTest = DecoderTest;
 
 TEST_F(VideoDecoderTest, FirstSelectionLoadsTheRegisterSet) {
     decoder_.Reg(0x10E) = 0x58;
     const size_t mark = Mark();
     EXPECT_EQ(SelectVideoInput(1), 0u);
-    EXPECT_EQ(SummaryFrom(mark), Expected("select_input_first.txt"));
+    ExpectMatchesFile(SummaryFrom(mark), "select_input_first.txt");
     EXPECT_EQ(g_bIsScalerInitialized, 1);
     EXPECT_EQ(CurrentVideoInput, 1u);
 }
@@ -39,7 +21,7 @@ TEST_F(VideoDecoderTest, LaterSelectionOfAnUnknownInputThroughInputOps) {
     decoder_.Reg(0x114) = 0x45;
     const size_t mark = Mark();
     EXPECT_EQ(caps_->InputOps->InputSelect(1, 2, 7), 0u);
-    EXPECT_EQ(SummaryFrom(mark), Expected("select_input_later.txt"));
+    ExpectMatchesFile(SummaryFrom(mark), "select_input_later.txt");
     EXPECT_EQ(caps_->InputOps->InputQuery(1, 2), 7u) << "reported as passed";
 }
 

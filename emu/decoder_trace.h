@@ -8,6 +8,8 @@
 //                              kind, as the dword they form (plain or dsp)
 //   42[454..457] <- 0000007C   the four writes that follow such a read on the
 //                              same registers: a field write
+//   dbg "<ORVELSTRM.SYS> " "text" "\n"
+//                              the three prints of one debug message
 // Plain single reads and writes, waits and any other event keep their line.
 #pragma once
 
@@ -37,15 +39,25 @@ inline bool IsPlain(const emu::Event& e, emu::EventKind kind) {
            e.text.empty() && !e.bytes.empty();
 }
 
+inline bool IsPrintOf(const emu::Event& e, const char* text = nullptr) {
+    return e.kind == emu::EventKind::Print && (text == nullptr || e.text == text);
+}
+
 inline std::vector<ByteOp> ByteOps(const std::vector<emu::Event>& ev, size_t from) {
     std::vector<ByteOp> ops;
     using K = emu::EventKind;
     size_t i = from;
     while (i < ev.size()) {
         const size_t left = ev.size() - i;
-        if (left >= 5 && IsStatusPoll(ev[i], 0x01) && IsPlain(ev[i + 1], K::RegRead) &&
-            IsStatusPoll(ev[i + 2], 0x02) && IsPlain(ev[i + 3], K::RegRead) &&
-            ev[i + 3].reg == ev[i + 1].reg && IsStatusPoll(ev[i + 4], 0x04)) {
+        if (left >= 3 && IsPrintOf(ev[i], "<ORVELSTRM.SYS> ") && IsPrintOf(ev[i + 1]) &&
+            IsPrintOf(ev[i + 2], "\n")) {
+            const std::string middle = emu::Timeline::Line(ev[i + 1]).substr(4);
+            ops.push_back(
+                {ByteOp::Raw, false, 0, 0, "dbg \"<ORVELSTRM.SYS> \" " + middle + " \"\\n\""});
+            i += 3;
+        } else if (left >= 5 && IsStatusPoll(ev[i], 0x01) && IsPlain(ev[i + 1], K::RegRead) &&
+                   IsStatusPoll(ev[i + 2], 0x02) && IsPlain(ev[i + 3], K::RegRead) &&
+                   ev[i + 3].reg == ev[i + 1].reg && IsStatusPoll(ev[i + 4], 0x04)) {
             ops.push_back({ByteOp::Read, true, ev[i + 3].reg, ev[i + 3].bytes[0], {}});
             i += 5;
         } else if (left >= 2 && IsStatusPoll(ev[i], 0x01) && IsPlain(ev[i + 1], K::RegWrite)) {

@@ -1,0 +1,203 @@
+#include "emu/host_driver.h"
+
+#include "frame/ks_constants.h"
+
+#include <cstdio>
+
+namespace emu {
+
+namespace {
+
+struct Named {
+    uint32_t bit;
+    const char* name;
+};
+
+constexpr Named kStandardNames[] = {
+    {ks::AnalogVideo_NTSC_M, "NTSC_M"},     {ks::AnalogVideo_NTSC_M_J, "NTSC_M_J"},
+    {ks::AnalogVideo_NTSC_433, "NTSC_433"}, {ks::AnalogVideo_PAL_B, "PAL_B"},
+    {ks::AnalogVideo_PAL_D, "PAL_D"},       {ks::AnalogVideo_PAL_G, "PAL_G"},
+    {ks::AnalogVideo_PAL_H, "PAL_H"},       {ks::AnalogVideo_PAL_I, "PAL_I"},
+    {ks::AnalogVideo_PAL_M, "PAL_M"},       {ks::AnalogVideo_PAL_N, "PAL_N"},
+    {ks::AnalogVideo_PAL_60, "PAL_60"},     {ks::AnalogVideo_SECAM_B, "SECAM_B"},
+    {ks::AnalogVideo_SECAM_D, "SECAM_D"},   {ks::AnalogVideo_SECAM_G, "SECAM_G"},
+    {ks::AnalogVideo_SECAM_H, "SECAM_H"},   {ks::AnalogVideo_SECAM_K, "SECAM_K"},
+    {ks::AnalogVideo_SECAM_K1, "SECAM_K1"}, {ks::AnalogVideo_SECAM_L, "SECAM_L"},
+    {ks::AnalogVideo_SECAM_L1, "SECAM_L1"},
+};
+
+constexpr Named kAudioModeNames[] = {
+    {ks::TVAudioMode_Mono, "mono"},    {ks::TVAudioMode_Stereo, "stereo"},
+    {ks::TVAudioMode_LangA, "lang-a"}, {ks::TVAudioMode_LangB, "lang-b"},
+    {ks::TVAudioMode_LangC, "lang-c"},
+};
+
+constexpr uint32_t kRequestAudioMode = 1;
+constexpr uint32_t kRequestAvailableModes = 2;
+constexpr uint32_t kRequestStandard = 3;
+constexpr uint32_t kRequestFrequency = 4;
+constexpr uint32_t kRequestStatus = 6;
+
+} // namespace
+
+std::string StandardName(uint32_t standard) {
+    for (const Named& n : kStandardNames) {
+        if (n.bit == standard) {
+            return n.name;
+        }
+    }
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%X", standard);
+    return b;
+}
+
+uint32_t StandardFromName(const std::string& name) {
+    for (const Named& n : kStandardNames) {
+        if (name == n.name) {
+            return n.bit;
+        }
+    }
+    return 0;
+}
+
+std::string AudioModeNames(uint32_t modes) {
+    std::string s;
+    for (const Named& n : kAudioModeNames) {
+        if ((modes & n.bit) != 0) {
+            s += (s.empty() ? "" : "+") + std::string(n.name);
+        }
+    }
+    return s.empty() ? "none" : s;
+}
+
+HostDriver::~HostDriver() {
+    if (settings_ != nullptr) {
+        Close();
+    }
+}
+
+bool HostDriver::Load() {
+    host_.Note("host: DllInitialize");
+    DllInitialize(nullptr);
+    host_.Note("host: GetBoardModuleCaps");
+    const BoardModuleCaps* const* list = nullptr;
+    uint32_t count = 0;
+    GetBoardModuleCaps(0, host_.Ops(), &list, &count);
+    caps_ = (list != nullptr && count >= 1) ? list[0] : nullptr;
+    return caps_ != nullptr;
+}
+
+bool HostDriver::Open() {
+    host_.Note("host: OpenBoard");
+    return caps_->BoardOps->OpenBoard(Host::kBoardHandle, &settings_, &info_) == 0 &&
+           settings_ != nullptr;
+}
+
+int32_t HostDriver::InitializeSensor(uint32_t input) {
+    VideoPropertyDefaults d{};
+    host_.Note("host: GetVideoPropertyDefaults");
+    caps_->VideoOps->GetVideoPropertyDefaults(0, 0, &d);
+    record_ = SensorInitRecord{input, 0};
+    host_.Note("host: InitializeSensor, input " + std::to_string(input) + " from the record");
+    const auto v = [&d](int k) { return static_cast<int32_t>(d.Value[k]); };
+    return caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3), v(4),
+                                             v(5), v(6), v(7), v(8), v(9), v(10), v(11), v(12),
+                                             v(13), v(14), v(15), v(16));
+}
+
+std::vector<VideoStandardDescriptor> HostDriver::Standards() {
+    host_.Note("host: GetVideoStandards");
+    std::vector<VideoStandardDescriptor> out(8); // more room than the module needs
+    uint32_t count = 0;
+    caps_->VideoOps->GetVideoStandards(0, 0, &count, out.data());
+    out.resize(count <= out.size() ? count : 0);
+    return out;
+}
+
+TVTunerSettings HostDriver::Request(uint32_t id) const {
+    TVTunerSettings r = *settings_;
+    r.RequestId = id;
+    return r;
+}
+
+void HostDriver::SetTvStandard(uint32_t standard) {
+    host_.Note("host: SetTunerProperty VideoStandard " + StandardName(standard));
+    TVTunerSettings r = Request(kRequestStandard);
+    r.VideoStandard = standard;
+    caps_->TunerOps->SetTunerProperty(settings_, 0, &r);
+}
+
+void HostDriver::Tune(uint32_t frequencyHz) {
+    host_.Note("host: SetTunerProperty Frequency " + std::to_string(frequencyHz) + " Hz");
+    TVTunerSettings r = Request(kRequestFrequency);
+    r.Frequency = frequencyHz;
+    caps_->TunerOps->SetTunerProperty(settings_, 0, &r);
+}
+
+TVTunerSettings HostDriver::Status() {
+    host_.Note("host: GetTunerProperty status");
+    TVTunerSettings r = Request(kRequestStatus);
+    caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
+    return r;
+}
+
+TVTunerSettings HostDriver::WaitForLock(int maxPolls, int* polls) {
+    TVTunerSettings r{};
+    int n = 0;
+    do {
+        r = Status();
+        ++n;
+    } while (r.Busy != 0 && n < maxPolls);
+    if (polls != nullptr) {
+        *polls = n;
+    }
+    return r;
+}
+
+uint32_t HostDriver::AvailableAudioModes() {
+    host_.Note("host: GetTunerProperty available TV audio modes");
+    TVTunerSettings r = Request(kRequestAvailableModes);
+    caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
+    return r.AudioMode;
+}
+
+bool HostDriver::SetAudioMode(uint32_t mode) {
+    host_.Note("host: SetTunerProperty AudioMode " + AudioModeNames(mode));
+    TVTunerSettings r = Request(kRequestAudioMode);
+    r.AudioMode = mode;
+    r.Result = 0;
+    caps_->TunerOps->SetTunerProperty(settings_, 0, &r);
+    return r.Result != 0;
+}
+
+uint32_t HostDriver::SetVideoProperty(uint32_t property, int32_t value) {
+    host_.Note("host: SetVideoProperty " + std::to_string(property) + " = " +
+               std::to_string(value));
+    return caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
+}
+
+uint32_t HostDriver::GetVideoProperty(uint32_t property) {
+    host_.Note("host: GetVideoProperty " + std::to_string(property));
+    uint32_t value = 0;
+    caps_->VideoOps->GetVideoProperty(0, 0, property, &value, 0);
+    return value;
+}
+
+void HostDriver::SetSampleRate(uint32_t rate) {
+    host_.Note("host: SetAudioSampleRate " + std::to_string(rate) + " Hz");
+    AudioFormat f{0, rate, 1, 0};
+    caps_->AudioOps->SetAudioSampleRate(0, Host::kBoardHandle, &f);
+}
+
+void HostDriver::Close() {
+    host_.Note("host: CloseBoard");
+    caps_->BoardOps->CloseBoard(settings_, 0);
+    settings_ = nullptr;
+}
+
+void HostDriver::Unload() {
+    host_.Note("host: DllUnload");
+    DllUnload();
+}
+
+} // namespace emu
