@@ -67,3 +67,12 @@ add_library(tvb_ks_constants_check OBJECT frame/ks_constants_windows.cpp)
 target_link_libraries(tvb_ks_constants_check PRIVATE tvb_warnings)
 target_include_directories(tvb_ks_constants_check PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(tvboard_sys tvb_ks_constants_check)
+
+# The image's exports, imports, calling conventions and layout, checked on
+# this machine.
+enable_testing()
+add_test(NAME sys_image
+         COMMAND sh ${PROJECT_SOURCE_DIR}/tests/check_sys.sh
+                 $<TARGET_FILE:tvboard_sys> $<TARGET_FILE:tvboard_sys_symbols>)
+set_tests_properties(sys_image PROPERTIES ENVIRONMENT
+                     "OBJDUMP=${CMAKE_OBJDUMP};NM=${CMAKE_NM}")
