@@ -11,13 +11,14 @@ set(CMAKE_CXX_STANDARD_LIBRARIES "")
 
 # What kernel code on x86 needs beyond the module's kernel-safe subset:
 # - no stack probes (__chkstk): kernel stacks are resident and have no guard
-#   page to step through, and no runtime would provide the probe;
+#   page to step through, and no runtime would provide the probe; in exchange
+#   no frame may take more than 1 KiB of the thread's 12 KiB kernel stack;
 # - integer registers only: the kernel does not save the floating-point or
 #   SSE state for a driver, so such code would corrupt the interrupted thread;
 # - no unwind tables (nothing unwinds: no exceptions) and no compiler tag.
 add_library(tvb_kernel_windows INTERFACE)
 target_compile_options(tvb_kernel_windows INTERFACE
-  -mno-stack-arg-probe -mgeneral-regs-only
+  -mno-stack-arg-probe -Wframe-larger-than=1024 -mgeneral-regs-only
   -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-ident)
 target_compile_definitions(tvb_kernel_windows INTERFACE TVBOARD_KERNEL=1)
 target_link_libraries(tvb_kernel_windows INTERFACE tvb_kernel_safe)
