@@ -7,6 +7,7 @@
 #include "frame/ks_virtual.h"
 #include "tools/channel_plan.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -63,7 +64,17 @@ uint32_t ParseMHz(const std::string& text) {
     if (end == text.c_str() || *end != '\0' || !(mhz > 0.0) || mhz > 4000.0) {
         Fail("not a frequency in MHz: '" + text + "'");
     }
-    return static_cast<uint32_t>(mhz * 1e6 + 0.5);
+    return static_cast<uint32_t>(std::llround(mhz * 1e6));
+}
+
+int ParseCount(const std::string& text, int low, int high, const char* what) {
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (end == text.c_str() || *end != '\0' || v < low || v > high) {
+        Fail(std::string(what) + " must be " + std::to_string(low) + ".." + std::to_string(high) +
+             ": '" + text + "'");
+    }
+    return static_cast<int>(v);
 }
 
 uint32_t ParseStandard(const std::string& text) {
@@ -122,11 +133,7 @@ emu::Station ParseStation(const std::string& spec, uint32_t standard) {
     s.standard = p.size() > 1 && !p[1].empty() ? ParseStandard(p[1]) : standard;
     s.sound = p.size() > 2 && !p[2].empty() ? ParseSound(p[2]) : emu::kMonoSound;
     if (p.size() > 3) {
-        const int strength = std::atoi(p[3].c_str());
-        if (strength < 1 || strength > 255) {
-            Fail("station strength must be 1..255: '" + p[3] + "'");
-        }
-        s.strength = static_cast<uint8_t>(strength);
+        s.strength = static_cast<uint8_t>(ParseCount(p[3], 1, 255, "station strength"));
     }
     if (p.size() > 4) {
         Fail("too many fields in station '" + spec + "'");
@@ -189,7 +196,7 @@ Options Parse(int argc, char** argv) {
                 Fail("--sweep: FROM above TO");
             }
         } else if (a == "--lock-late") {
-            o.lockLate = std::atoi(value().c_str());
+            o.lockLate = ParseCount(value(), 0, 1000, "--lock-late");
         } else if (a == "--no-lock") {
             o.noLock = true;
         } else if (a == "--trace") {

@@ -64,7 +64,7 @@ uint32_t TVB_STDCALL GetVideoStandards(Arg, Arg, uint32_t* count, VideoStandardD
     const auto* from = reinterpret_cast<const uint8_t*>(kStandards);
     auto* to = reinterpret_cast<uint8_t*>(buffer);
     for (size_t i = 0; i < sizeof(kStandards); ++i) {
-        to[i] = from[i];
+        to[i] = from[i]; // NOLINT(clang-analyzer-core.uninitialized.Assign): constant data
     }
     return 0;
 }
