@@ -70,6 +70,10 @@ std::string AudioModeNames(uint32_t modes) {
     return s.empty() ? "none" : s;
 }
 
+ModuleExports LinkedModule() {
+    return ModuleExports{DllInitialize, DllUnload, GetBoardModuleCaps};
+}
+
 HostDriver::~HostDriver() {
     if (settings_ != nullptr) {
         Close();
@@ -78,11 +82,11 @@ HostDriver::~HostDriver() {
 
 bool HostDriver::Load() {
     host_.Note("host: DllInitialize");
-    DllInitialize(nullptr);
+    module_.Initialize(nullptr);
     host_.Note("host: GetBoardModuleCaps");
     const BoardModuleCaps* const* list = nullptr;
     uint32_t count = 0;
-    GetBoardModuleCaps(0, host_.Ops(), &list, &count);
+    module_.GetCaps(0, host_.Ops(), &list, &count);
     caps_ = (list != nullptr && count >= 1) ? list[0] : nullptr;
     return caps_ != nullptr;
 }
@@ -197,7 +201,7 @@ void HostDriver::Close() {
 
 void HostDriver::Unload() {
     host_.Note("host: DllUnload");
-    DllUnload();
+    module_.Unload();
 }
 
 } // namespace emu

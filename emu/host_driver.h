@@ -12,9 +12,20 @@
 
 namespace emu {
 
+// The module's three exports as the host reaches them: linked in, or looked
+// up in a loaded library.
+struct ModuleExports {
+    NtStatus(TVB_STDCALL* Initialize)(void* registryPath);
+    NtStatus(TVB_STDCALL* Unload)(void);
+    void(TVB_STDCALL* GetCaps)(Arg, const HostOpsTable*, const BoardModuleCaps* const**, uint32_t*);
+};
+// The module linked into this program (on virtual time).
+ModuleExports LinkedModule();
+
 class HostDriver {
   public:
-    explicit HostDriver(Host& host) : host_(host) {}
+    explicit HostDriver(Host& host, ModuleExports module = LinkedModule())
+        : host_(host), module_(module) {}
     ~HostDriver();
     HostDriver(const HostDriver&) = delete;
     HostDriver& operator=(const HostDriver&) = delete;
@@ -51,6 +62,7 @@ class HostDriver {
     TVTunerSettings Request(uint32_t id) const;
 
     Host& host_;
+    ModuleExports module_;
     const BoardModuleCaps* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};

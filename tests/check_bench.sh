@@ -2,6 +2,7 @@
 # The tvboard bench as a user runs it: results, exit codes, bad input.
 set -u
 bench=$1
+library=$2 # libtvboard.so
 failed=0
 expect() { # expect RC PATTERN -- ARGS...
     want_rc=$1; pattern=$2; shift 3
@@ -32,4 +33,8 @@ expect 2 "station strength must be 1..255" -- --station 100:PAL_B:stereo:300
 expect 2 "unknown TV standard" -- --standard PAL_X
 expect 2 "unknown sound" -- --station 100:PAL_B:loud
 expect 2 "tune needs a frequency" -- tune
+# The shared library, loaded as a host program loads it: real waits.
+expect 0 "stereo set" -- --module "$library" session
+expect 0 "of real time" -- --module "$library" session
+expect 2 "cannot load module" -- --module /nonexistent/libtvboard.so session
 exit $failed

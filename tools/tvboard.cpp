@@ -7,10 +7,12 @@
 #include "frame/ks_virtual.h"
 #include "tools/channel_plan.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,9 @@ const char kUsage[] =
     "  --no-lock        the demodulator never locks\n"
     "  --trace          print the bus timeline, DSP handshakes condensed\n"
     "  --raw            print every host call, wait and debug print\n"
-    "  --timestamps     with --raw: virtual time stamps\n";
+    "  --timestamps     with --raw: virtual time stamps\n"
+    "  --module PATH    drive this build of the module (libtvboard.so) through dlopen,\n"
+    "                   as any host program would: real waits, debug text on stderr\n";
 
 struct Options {
     std::string command = "session";
@@ -51,6 +55,7 @@ struct Options {
     bool trace = false;
     bool raw = false;
     bool timestamps = false;
+    std::string module; // a libtvboard.so to load instead of the linked module
 };
 
 [[noreturn]] void Fail(const std::string& why) {
@@ -205,6 +210,8 @@ Options Parse(int argc, char** argv) {
             o.raw = true;
         } else if (a == "--timestamps") {
             o.timestamps = true;
+        } else if (a == "--module") {
+            o.module = value();
         } else if (!a.empty() && a[0] == '-') {
             Fail("unknown option " + a);
         } else if (!commandSeen) {
@@ -237,9 +244,28 @@ std::string Seconds(uint64_t us) {
     return b;
 }
 
+// The three exports of a module library loaded the way a host program loads
+// it. The library stays loaded until the program ends.
+emu::ModuleExports LoadModule(const std::string& path) {
+    void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (lib == nullptr) {
+        Fail("cannot load module: " + std::string(dlerror()));
+    }
+    emu::ModuleExports m{};
+    m.Initialize = reinterpret_cast<decltype(m.Initialize)>(dlsym(lib, "DllInitialize"));
+    m.Unload = reinterpret_cast<decltype(m.Unload)>(dlsym(lib, "DllUnload"));
+    m.GetCaps = reinterpret_cast<decltype(m.GetCaps)>(dlsym(lib, "GetBoardModuleCaps"));
+    if (m.Initialize == nullptr || m.Unload == nullptr || m.GetCaps == nullptr) {
+        Fail(path + " does not export DllInitialize, DllUnload and GetBoardModuleCaps");
+    }
+    return m;
+}
+
 class Bench {
   public:
-    explicit Bench(const Options& o) : options_(o), board_(host_), driver_(host_) {
+    explicit Bench(const Options& o)
+        : options_(o), board_(host_),
+          driver_(host_, o.module.empty() ? emu::LinkedModule() : LoadModule(o.module)) {
         for (const emu::Station& s : o.stations.empty() ? DefaultStations() : o.stations) {
             board_.antenna.Add(s);
         }
@@ -272,8 +298,8 @@ class Bench {
             driver_.Close();
         }
         if (options_.trace || options_.raw) {
-            std::printf("\n-- bus timeline (%zu events, %s of virtual time)\n",
-                        host_.Trace().Size(), Seconds(vt::NowUs()).c_str());
+            std::printf("\n-- bus timeline (%zu events, %s of %s)\n", host_.Trace().Size(),
+                        Seconds(NowUs()).c_str(), Clock());
             std::fputs(options_.raw ? host_.Trace().Render(options_.timestamps).c_str()
                                     : decoder_trace::Summary(host_.Trace(), 0).c_str(),
                        stdout);
@@ -282,6 +308,18 @@ class Bench {
     }
 
   private:
+    // The linked module waits on virtual time; a loaded library really waits.
+    bool RealTime() const { return !options_.module.empty(); }
+    const char* Clock() const { return RealTime() ? "real time" : "virtual time"; }
+    uint64_t NowUs() const {
+        if (!RealTime()) {
+            return vt::NowUs();
+        }
+        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                         std::chrono::steady_clock::now() - started_)
+                                         .count());
+    }
+
     bool BringUp() {
         if (!driver_.Load() || !driver_.Open()) {
             std::printf("the module did not open the board\n");
@@ -329,14 +367,14 @@ class Bench {
 
     int TuneReport(uint32_t hz) {
         TVTunerSettings st{};
-        const uint64_t start = vt::NowUs();
+        const uint64_t start = NowUs();
         const bool locked = TuneAndCheck(hz, &st);
         std::printf("tuned %s (%s): %s", MHz(hz).c_str(),
                     emu::StandardName(options_.standard).c_str(), locked ? "locked" : "no lock");
         if (locked) {
             std::printf(", AFC step %+d, signal %u", st.PllOffset, st.SignalStrength);
         }
-        std::printf(" (%s)\n", Seconds(vt::NowUs() - start).c_str());
+        std::printf(" (%s)\n", Seconds(NowUs() - start).c_str());
         if (locked) {
             std::printf("TV sound available: %s\n",
                         emu::AudioModeNames(driver_.AvailableAudioModes()).c_str());
@@ -351,7 +389,7 @@ class Bench {
                 : bench::ChannelPlan(options_.standard);
         std::printf("scanning %zu channels for %s\n", channels.size(),
                     emu::StandardName(options_.standard).c_str());
-        const uint64_t start = vt::NowUs();
+        const uint64_t start = NowUs();
         int found = 0;
         for (const bench::Channel& ch : channels) {
             TVTunerSettings st{};
@@ -363,8 +401,8 @@ class Bench {
                         MHz(ch.frequencyHz).c_str(), st.PllOffset, st.SignalStrength,
                         emu::AudioModeNames(driver_.AvailableAudioModes()).c_str());
         }
-        std::printf("%d station%s in %zu channels, %s of virtual time\n", found,
-                    found == 1 ? "" : "s", channels.size(), Seconds(vt::NowUs() - start).c_str());
+        std::printf("%d station%s in %zu channels, %s of %s\n", found, found == 1 ? "" : "s",
+                    channels.size(), Seconds(NowUs() - start).c_str(), Clock());
         return 0;
     }
 
@@ -408,7 +446,7 @@ class Bench {
         std::printf("audio sample rate 48000 Hz: pin 0 = %u\n", host_.PinOutput(0));
         driver_.Close();
         driver_.Unload();
-        std::printf("closed and unloaded after %s of virtual time\n", Seconds(vt::NowUs()).c_str());
+        std::printf("closed and unloaded after %s of %s\n", Seconds(NowUs()).c_str(), Clock());
         return st.Busy == 0 ? 0 : 1;
     }
 
@@ -417,6 +455,7 @@ class Bench {
     emu::Board board_;
     emu::HostDriver driver_;
     int lockLate_ = 0;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
 } // namespace
