@@ -84,10 +84,14 @@ uint32_t InitAudioStandard(uint32_t input) {
     return status;
 }
 
-uint32_t RestartAudioDemodulator(uint32_t /*unused*/) {
-    for (uint8_t level : kRestartLevels) {
+void DriveAudioRestartBit(const uint8_t* levels, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) {
         SleepMs(10);
-        WriteDecoderField(kRestartReg, kRestartBit, 1, level);
+        WriteDecoderField(kRestartReg, kRestartBit, 1, levels[i]);
     }
+}
+
+uint32_t RestartAudioDemodulator(uint32_t /*unused*/) {
+    DriveAudioRestartBit(kRestartLevels, sizeof(kRestartLevels));
     return 1;
 }

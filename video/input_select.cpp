@@ -6,7 +6,6 @@
 #include "audio/decoder_access.h"
 #include "frame/host.h"
 #include "frame/module_state.h"
-#include "frame/waits.h"
 #include "video/decoder_video.h"
 
 namespace {
@@ -27,9 +26,7 @@ constexpr uint16_t kInputReg = 0x102;
 constexpr uint16_t kInputReg2 = 0x109;
 constexpr uint16_t kControlReg = 0x10E;
 
-constexpr uint16_t kRestartReg = 0x454;
-constexpr uint8_t kRestartBit = 7;
-// The audio restart bit's levels, each written after 10 ms.
+// The audio restart bit's levels after the input change, 10 ms apart.
 constexpr uint8_t kRestartPulse[] = {0, 1, 0};
 
 } // namespace
@@ -62,9 +59,6 @@ uint32_t SelectVideoInput(uint32_t input) {
     SetDecoderModeBits();
     CurrentVideoInput = input;
 
-    for (uint8_t level : kRestartPulse) {
-        SleepMs(10);
-        WriteDecoderField(kRestartReg, kRestartBit, 1, level);
-    }
+    DriveAudioRestartBit(kRestartPulse, sizeof(kRestartPulse));
     return 0;
 }
