@@ -1,142 +1,140 @@
 // Synthesizer programming: divider and band bytes, the start-up sequence with
-// its waits, the settle check and its corrections, and frequencies the
-// synthesizer cannot reach.
+// its waits, the settle check and its corrections, frequencies the
+// synthesizer cannot reach, and the gate in front of it.
 #include "tuner_fixture.h"
 
-#include "frame/ks_constants.h"
-#include "frame/module_state.h"
-#include "tuner/synth.h"
-
-#include <cstring>
+#include <iterator>
 
 namespace {
 
-constexpr char kGateOpen[] = "96 {21 C0}\n";
-constexpr char kGateClosed[] = "96 {21 80}\n";
+// Divider, band and start-up for 67.25 MHz with the NTSC offset.
+constexpr char kNtsc67[] = "C2 {00 24 80 40 72 C8 BF 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 F2}\n"
+                           "[1 ms]\nC2 {30 76}\n[1 ms]\nC2 {30 72}\n[150 ms]\nC2 {30 70}\n"
+                           "C2 {60 7F}\nC2 {80 08}\n";
 
-// The settle check with a strong station received and locked.
-constexpr char kSettledCheck[] = "96 {1D}\n96 -> {37}\n"
-                                 "96 {1B}\n96 -> {80}\n"
-                                 "96 {1A}\n96 -> {00}\n";
-
-// Steps 1 to 15 for 67.25 MHz with the NTSC offset.
-constexpr char kNtsc67Sequence[] = "C2 {00 24 80 40 72 C8 BF 8F}\n"
-                                   "C2 {80 00}\n"
-                                   "C2 {60 BF}\n"
-                                   "C2 {30 F2}\n"
-                                   "[1 ms]\n"
-                                   "C2 {30 76}\n"
-                                   "[1 ms]\n"
-                                   "C2 {30 72}\n"
-                                   "[150 ms]\n"
-                                   "C2 {30 70}\n"
-                                   "C2 {60 7F}\n"
-                                   "C2 {80 08}\n";
+// The settle check reads level and status, the first time also the counter;
+// the corrections follow in turn.
+std::string Check(uint8_t level, uint8_t status) {
+    return Format("96 {1D}\n96 -> {%02X}\n96 {1B}\n96 -> {%02X}\n", level, status);
+}
+std::string Counter(uint8_t value) {
+    return Format("96 {1A}\n96 -> {%02X}\n", value);
+}
+// A whole programming: the gate around start-up and settle check, here with
+// a strong station received and locked at once.
+std::string Programming(const std::string& startUp,
+                        const std::string& check = Check(0x37, 0x80) + Counter(0)) {
+    return "96 {21 C0}\n" + startUp + check + "96 {21 80}\n";
+}
+constexpr char kFix1[] = "96 {28 64}\n[100 ms]\n";
+constexpr char kFix2[] = "C2 {80 0C}\n[100 ms]\n";
+constexpr char kFix3[] = "96 {05 01}\n96 {0D 27}\n[100 ms]\n";
 
 class SynthTest : public TunerTest {
   protected:
-    // Tuned for NTSC M, with a station where the tuner will land.
-    void PrepareNtsc67(uint8_t strength = 200) {
-        OpenInitialised();
-        IfOffsetHz = 5750000;
-        NtscSelected = 1;
-        Board().demod.Reg(0x01) = 0x01;
-        Board().antenna.Add({67250000, ks::AnalogVideo_NTSC_M, emu::kMonoSound, strength});
+    // As the selection of a standard leaves the module and the demodulator,
+    // with a station of the standard where the tuner will land.
+    void Prepare(uint32_t hz, uint32_t standard, uint32_t offsetHz, uint8_t ntsc,
+                 uint8_t strength = 200) {
+        IfOffsetHz = offsetHz;
+        NtscSelected = ntsc;
+        g_TVTuner_Settings.VideoStandard = standard;
+        Board().demod.Reg(0x01) = emu::IfDemod::CodeOf(standard);
+        if (strength != 0) {
+            AddStation(hz, standard, emu::kMonoSound, strength);
+        }
     }
-};
-
-struct WorkedExample {
-    uint32_t frequencyHz;
-    uint32_t ifOffsetHz;
-    uint8_t ntsc;
-    uint32_t videoStandard;
-    uint8_t ifCode;        // the demodulator's standard for the station
-    uint32_t stationStd;   // the station's standard
-    uint64_t oscillatorHz; // what the synthesizer model must run at
-    const char* synth;     // every synthesizer transfer
-};
-
-const WorkedExample kWorkedExamples[] = {
-    {67250000, 5750000, 1, ks::AnalogVideo_NTSC_M, 0x01, ks::AnalogVideo_NTSC_M, 73000000,
-     "C2 {00 24 80 40 72 C8 BF 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 F2}\nC2 {30 76}\n"
-     "C2 {30 72}\nC2 {30 70}\nC2 {60 7F}\nC2 {80 08}\n"},
-    {175250000, 6750000, 0, ks::AnalogVideo_PAL_B, 0x02, ks::AnalogVideo_PAL_B, 182000000,
-     "C2 {00 2D 80 40 52 91 8F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\nC2 {30 56}\n"
-     "C2 {30 52}\nC2 {30 50}\nC2 {60 7F}\nC2 {80 08}\n"},
-    {727250000, 7750000, 0, ks::AnalogVideo_PAL_G, 0x04, ks::AnalogVideo_PAL_G, 735000000,
-     "C2 {00 2D F0 40 52 14 8F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\nC2 {30 56}\n"
-     "C2 {30 52}\nC2 {30 51}\nC2 {60 7F}\nC2 {80 08}\n"},
-    {55250000, 5750000, 1, ks::AnalogVideo_NTSC_M_J, 0x01, ks::AnalogVideo_NTSC_M_J, 61000000,
-     "C2 {00 1E 80 40 72 F0 BF 8F}\nC2 {80 00}\nC2 {60 AF}\nC2 {30 F2}\nC2 {30 76}\n"
-     "C2 {30 72}\nC2 {30 70}\nC2 {60 6F}\nC2 {80 08}\n"},
 };
 
 } // namespace
 
-TEST_F(SynthTest, FirstWorkedExampleAsWholeTimeline) {
-    PrepareNtsc67();
-    const size_t mark = Mark();
-    EXPECT_EQ(ProgramSynthesizer(67250000), 0u);
-    EXPECT_EQ(TunerFrom(mark),
-              std::string(kGateOpen) + kNtsc67Sequence + kSettledCheck + kGateClosed);
-    const uint8_t shadow[9] = {0x24, 0x80, 0x40, 0x70, 0xC8, 0xBF, 0x7F, 0x2A, 0x08};
-    EXPECT_EQ(std::memcmp(SynthShadow.R, shadow, sizeof(shadow)), 0);
-}
-
-TEST_F(SynthTest, WorkedExamplesBytesWaitsAndOscillator) {
-    for (const WorkedExample& ex : kWorkedExamples) {
+// Channels across the bands, one after the other on one board, so that each
+// starts from the shadow the one before left: the 727.25 MHz row leaves final
+// bits in R3 that the next must clear, and the first, before the tuner is
+// initialised, shows that the block's R3 byte is fixed whatever the shadow
+// holds while the steps after it build on the shadow. 150 MHz takes its row
+// from the oscillator frequency (156.75 MHz), its RF codes from the frequency.
+TEST_F(SynthTest, ChannelsAcrossTheBandsWholeTimeline) {
+    struct Example {
+        uint32_t frequencyHz;
+        uint32_t standard;
+        uint32_t ifOffsetHz;
+        uint8_t ntsc;
+        bool initFirst; // run InitTuner before this one
+        uint64_t oscillatorHz;
+        const char* startUp; // divider, band and start-up with its waits
+    };
+    const Example examples[] = {
+        {67250000, ks::AnalogVideo_NTSC_M, 5750000, 1, false, 73000000,
+         "C2 {00 24 80 40 72 C8 BF 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 A2}\n[1 ms]\nC2 {30 26}\n"
+         "[1 ms]\nC2 {30 22}\n[150 ms]\nC2 {30 20}\nC2 {60 7F}\nC2 {80 08}\n"},
+        {67250000, ks::AnalogVideo_NTSC_M, 5750000, 1, true, 73000000, kNtsc67},
+        {175250000, ks::AnalogVideo_PAL_B, 6750000, 0, false, 182000000,
+         "C2 {00 2D 80 40 52 91 8F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\n[1 ms]\nC2 {30 56}\n"
+         "[1 ms]\nC2 {30 52}\n[150 ms]\nC2 {30 50}\nC2 {60 7F}\nC2 {80 08}\n"},
+        {727250000, ks::AnalogVideo_PAL_G, 7750000, 0, false, 735000000,
+         "C2 {00 2D F0 40 52 14 8F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\n[1 ms]\nC2 {30 56}\n"
+         "[1 ms]\nC2 {30 52}\n[150 ms]\nC2 {30 51}\nC2 {60 7F}\nC2 {80 08}\n"},
+        {55250000, ks::AnalogVideo_NTSC_M_J, 5750000, 1, false, 61000000,
+         "C2 {00 1E 80 40 72 F0 BF 8F}\nC2 {80 00}\nC2 {60 AF}\nC2 {30 F2}\n[1 ms]\nC2 {30 76}\n"
+         "[1 ms]\nC2 {30 72}\n[150 ms]\nC2 {30 70}\nC2 {60 6F}\nC2 {80 08}\n"},
+        {150000000, ks::AnalogVideo_PAL_B, 6750000, 0, false, 156750000,
+         "C2 {00 27 30 40 52 91 9F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\n[1 ms]\nC2 {30 56}\n"
+         "[1 ms]\nC2 {30 52}\n[150 ms]\nC2 {30 50}\nC2 {60 7F}\nC2 {80 08}\n"},
+    };
+    Open();
+    for (const Example& ex : examples) {
         SCOPED_TRACE(ex.frequencyHz);
-        Fresh();
-        OpenInitialised();
-        IfOffsetHz = ex.ifOffsetHz;
-        NtscSelected = ex.ntsc;
-        g_TVTuner_Settings.VideoStandard = ex.videoStandard;
-        Board().demod.Reg(0x01) = ex.ifCode;
-        Board().antenna.Add({ex.frequencyHz, ex.stationStd, emu::kMonoSound, 200});
-
+        if (ex.initFirst) {
+            InitTuner();
+        }
+        Prepare(ex.frequencyHz, ex.standard, ex.ifOffsetHz, ex.ntsc);
         const size_t mark = Mark();
-        ProgramSynthesizer(ex.frequencyHz);
-        EXPECT_EQ(SynthFrom(mark), ex.synth);
-        EXPECT_EQ(WaitsFrom(mark), "[1 ms]\n[1 ms]\n[150 ms]\n") << "settled: no correction";
+        EXPECT_EQ(ProgramSynthesizer(ex.frequencyHz), 0u);
+        EXPECT_EQ(TunerFrom(mark), Programming(ex.startUp));
         EXPECT_EQ(Board().synth.OscillatorHz(), ex.oscillatorHz);
         EXPECT_EQ(Board().demod.TunedHz(), ex.frequencyHz);
-        EXPECT_FALSE(Board().demod.GateOpen());
+        for (int i = 0; i < 9; ++i) {
+            EXPECT_EQ(SynthShadow.R[i], Board().synth.Reg(i)) << "shadow R" << i;
+        }
     }
 }
 
 // Each band row ends at its LoMaxHz: the oscillator frequency there stays in
-// the row, one hertz more moves on. R4 carries DivExp, sub-band and RF band
-// code; R3's final bits come from the row.
-TEST_F(SynthTest, BandRowBoundaries) {
-    struct Case {
-        uint32_t loHz;
+// the row, one hertz more moves on to the next. A row gives R4 bits 7..3
+// (DivExp, sub-band) and R3's final bits; the divider counts 250 kHz / 2^DivExp.
+TEST_F(SynthTest, EveryBandRowBoundary) {
+    struct Row {
+        uint32_t loMaxHz;
         uint8_t r4;
-        uint8_t finalR3;
+        uint8_t finalBits;
     };
-    const Case cases[] = {
-        {62000000, 0xF0, 0x50},  {62000001, 0xF8, 0x50},  // rows 0 | 1
-        {76000000, 0xC8, 0x50},  {76000001, 0xD0, 0x50},  // rows 2 | 3
-        {109000000, 0xD9, 0x50}, {109000001, 0xB1, 0x50}, // rows 6 | 7, DivExp 3 | 2
-        {217000000, 0x9A, 0x50}, {217000001, 0x72, 0x50}, // rows 13 | 14, DivExp 2 | 1
-        {454000000, 0x5B, 0x50}, {454000001, 0x33, 0x50}, // rows 19 | 20, DivExp 1 | 0
-        {696000000, 0x14, 0x50}, {696000001, 0x14, 0x51}, // rows 24 | 25, final bits
-        {740000000, 0x14, 0x51}, {740000001, 0x1C, 0x50}, // rows 25 | 26
-        {865000000, 0x1C, 0x51},                          // row 27, the last
+    const Row rows[] = {
+        {62000000, 0xF0, 0},  {66000000, 0xF8, 0},  {76000000, 0xC8, 0},  {84000000, 0xD0, 0},
+        {93000000, 0xD0, 0},  {98000000, 0xD8, 0},  {109000000, 0xD8, 0}, {123000000, 0xB0, 0},
+        {133000000, 0xB8, 0}, {151000000, 0x88, 0}, {154000000, 0x90, 0}, {181000000, 0x90, 0},
+        {185000000, 0x90, 0}, {217000000, 0x98, 0}, {244000000, 0x70, 0}, {265000000, 0x78, 0},
+        {302000000, 0x48, 0}, {324000000, 0x50, 0}, {370000000, 0x50, 0}, {454000000, 0x58, 0},
+        {493000000, 0x30, 0}, {530000000, 0x38, 0}, {554000000, 0x08, 0}, {604000000, 0x08, 0},
+        {696000000, 0x10, 0}, {740000000, 0x10, 1}, {820000000, 0x18, 0}, {865000000, 0x18, 1},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.loHz);
-        Fresh();
-        OpenInitialised();
-        IfOffsetHz = 5750000;
-        ProgramSynthesizer(c.loHz - 5750000);
-        EXPECT_EQ(Board().synth.Reg(4), c.r4);
-        EXPECT_EQ(Board().synth.Reg(3), c.finalR3);
-        const uint64_t n = (static_cast<uint64_t>(c.loHz) << Board().synth.DivExp()) / 250000;
-        EXPECT_EQ(Board().synth.Divider(), n);
+    OpenInitialised();
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        for (size_t next = 0; next < 2 && i + next < std::size(rows); ++next) {
+            const uint32_t loHz = rows[i].loMaxHz + static_cast<uint32_t>(next);
+            const Row& row = rows[i + next];
+            SCOPED_TRACE(loHz);
+            ProgramSynthesizer(loHz - IfOffsetHz);
+            EXPECT_EQ(Board().synth.Reg(4) & 0xF8, row.r4);
+            EXPECT_EQ(Board().synth.Reg(3), 0x50 | row.finalBits);
+            EXPECT_EQ(Board().synth.Divider(), (uint64_t{loHz} << (row.r4 >> 6)) / 250000);
+        }
     }
 }
 
-TEST_F(SynthTest, RfCodesFollowTheTuningFrequency) {
+// The RF input stage follows the tuning frequency itself: band code in R4
+// bits 2..0, auxiliary code in R5 bits 5..4.
+TEST_F(SynthTest, RfCodesAtEveryBoundary) {
     struct Case {
         uint32_t frequencyHz;
         uint8_t band;
@@ -147,109 +145,55 @@ TEST_F(SynthTest, RfCodesFollowTheTuningFrequency) {
         {153999999, 1, 1}, {154000000, 1, 0}, {180999999, 1, 0}, {181000000, 2, 1},
         {323999999, 2, 1}, {324000000, 3, 1}, {553999999, 3, 1}, {554000000, 4, 0},
     };
+    OpenInitialised();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.frequencyHz);
-        Fresh();
-        OpenInitialised();
         ProgramSynthesizer(c.frequencyHz);
         EXPECT_EQ(Board().synth.Reg(4) & 7, c.band);
         EXPECT_EQ(Board().synth.Reg(5), 0x8F | c.aux << 4);
     }
 }
 
-TEST_F(SynthTest, RowFromOscillatorCodesFromFrequency) {
-    OpenInitialised();
-    IfOffsetHz = 6750000;
-    ProgramSynthesizer(150000000);                      // oscillator 156.75 MHz: row 11
-    EXPECT_EQ(Board().synth.Reg(4), 0x80 | 2 << 3 | 1); // DivExp 2, sub-band 2, band code 1
-    EXPECT_EQ(Board().synth.Reg(5), 0x9F);              // aux code 1
-    EXPECT_EQ(Board().synth.OscillatorHz(), 156750000u);
-}
-
-TEST_F(SynthTest, SettledAtOnceNeedsNoCorrection) {
-    PrepareNtsc67();
-    const size_t mark = Mark();
-    ProgramSynthesizer(67250000);
-    EXPECT_EQ(TunerFrom(mark).find("96 {28"), std::string::npos);
-    EXPECT_EQ(WaitedUsFrom(mark), 152000u);
-}
-
-TEST_F(SynthTest, CorrectionsInTurnUntilSettled) {
+// Settled means level 115 or less and locked. Up to three corrections, each
+// only while the one before did not settle the tuner, the last unchecked; a
+// counter of 20 or more at the first check skips them even without lock.
+TEST_F(SynthTest, SettleCheckAndCorrectionsInTurn) {
+    const std::string settled = Check(0x37, 0x80);
+    const std::string unlocked = Check(0x37, 0x00);
+    const std::string empty = Check(0xFF, 0x00); // nothing received
     struct Case {
-        int lockAfterReads; // -1: never
-        const char* tail;   // after the first status read
-        uint64_t waitedUs;
+        const char* name;
+        uint8_t strength;   // of the station; 0: none
+        int lockAfterReads; // status reads without lock
+        uint8_t counter;    // register 0x1A
+        std::string tail;   // after the start-up sequence, up to the gate's closing
     };
     const Case cases[] = {
-        {1,
-         "96 {1A}\n96 -> {00}\n"
-         "96 {28 64}\n[100 ms]\n96 {1D}\n96 -> {37}\n96 {1B}\n96 -> {80}\n",
-         252000},
-        {2,
-         "96 {1A}\n96 -> {00}\n"
-         "96 {28 64}\n[100 ms]\n96 {1D}\n96 -> {37}\n96 {1B}\n96 -> {00}\n"
-         "C2 {80 0C}\n[100 ms]\n96 {1D}\n96 -> {37}\n96 {1B}\n96 -> {80}\n",
-         352000},
-        {-1,
-         "96 {1A}\n96 -> {00}\n"
-         "96 {28 64}\n[100 ms]\n96 {1D}\n96 -> {37}\n96 {1B}\n96 -> {00}\n"
-         "C2 {80 0C}\n[100 ms]\n96 {1D}\n96 -> {37}\n96 {1B}\n96 -> {00}\n"
-         "96 {05 01}\n96 {0D 27}\n[100 ms]\n",
-         452000},
+        {"settled at once", 200, 0, 0, settled + Counter(0)},
+        {"level 115", 140, 0, 0, Check(0x73, 0x80) + Counter(0)},
+        {"level 0", 255, 0, 0, Check(0x00, 0x80) + Counter(0)},
+        {"level 116", 139, 0, 0,
+         Check(0x74, 0x80) + Counter(0) + kFix1 + Check(0x74, 0x80) + kFix2 + Check(0x74, 0x80) +
+             kFix3},
+        {"lock after the first correction", 200, 1, 0, unlocked + Counter(0) + kFix1 + settled},
+        {"lock after the second", 200, 2, 0,
+         unlocked + Counter(0) + kFix1 + unlocked + kFix2 + settled},
+        {"never locked", 200, 99, 0,
+         unlocked + Counter(0) + kFix1 + unlocked + kFix2 + unlocked + kFix3},
+        {"counter 19", 0, 0, 19, empty + Counter(19) + kFix1 + empty + kFix2 + empty + kFix3},
+        {"counter 20", 0, 0, 20, empty + Counter(20)},
+        {"counter 255", 0, 0, 0xFF, empty + Counter(0xFF)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.lockAfterReads);
+        SCOPED_TRACE(c.name);
         Fresh();
-        PrepareNtsc67();
-        if (c.lockAfterReads < 0) {
-            Board().demod.LockNever();
-        } else {
-            Board().demod.LockAfterReads(c.lockAfterReads);
-        }
+        OpenInitialised();
+        Prepare(67250000, ks::AnalogVideo_NTSC_M, 5750000, 1, c.strength);
+        Board().demod.LockAfterReads(c.lockAfterReads);
+        Board().demod.Reg(0x1A) = c.counter;
         const size_t mark = Mark();
         ProgramSynthesizer(67250000);
-        const std::string expected = std::string(kGateOpen) + kNtsc67Sequence +
-                                     "96 {1D}\n96 -> {37}\n96 {1B}\n96 -> {00}\n" + c.tail +
-                                     kGateClosed;
-        EXPECT_EQ(TunerFrom(mark), expected);
-        EXPECT_EQ(WaitedUsFrom(mark), c.waitedUs);
-    }
-}
-
-// The level must be 115 or less as well as locked.
-TEST_F(SynthTest, LevelDecidesTogetherWithLock) {
-    struct Case {
-        uint8_t strength;
-        bool corrected;
-    };
-    const Case cases[] = {{140, false}, {139, true}, {255, false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.strength));
-        Fresh();
-        PrepareNtsc67(c.strength);
-        const size_t mark = Mark();
-        ProgramSynthesizer(67250000);
-        EXPECT_EQ(TunerFrom(mark).find("96 {28 64}") != std::string::npos, c.corrected);
-        EXPECT_EQ(WaitedUsFrom(mark), c.corrected ? 452000u : 152000u);
-    }
-}
-
-TEST_F(SynthTest, CounterOfTwentySkipsCorrectionsWithoutLock) {
-    for (uint8_t counter : {uint8_t{19}, uint8_t{20}, uint8_t{0xFF}}) {
-        SCOPED_TRACE(static_cast<int>(counter));
-        Fresh();
-        OpenInitialised(); // nothing to receive: not locked
-        Board().demod.Reg(0x1A) = counter;
-        const size_t mark = Mark();
-        ProgramSynthesizer(67250000);
-        const std::string trace = TunerFrom(mark);
-        const bool skipped = counter >= 20;
-        EXPECT_EQ(trace.find("96 {28 64}") == std::string::npos, skipped);
-        if (skipped) {
-            char tail[64];
-            std::snprintf(tail, sizeof tail, "96 {1A}\n96 -> {%02X}\n96 {21 80}\n", counter);
-            EXPECT_EQ(trace.substr(trace.size() - std::strlen(tail)), tail);
-        }
+        EXPECT_EQ(TunerFrom(mark), Programming(kNtsc67, c.tail));
     }
 }
 
@@ -264,9 +208,9 @@ TEST_F(SynthTest, UnansweredReadsCountAsUnsettled) {
     EXPECT_EQ(SynthShadow.R[8], 0x0C);
 }
 
-// The top of the table, and frequencies whose oscillator frequency lies past
-// it, also where frequency plus offset no longer fits in 32 bits: nothing is
-// sent, not even the gate, and the shadow keeps what was last written.
+// The last row ends at 865 MHz. Past it, also where frequency plus offset no
+// longer fits in 32 bits, nothing is sent, not even the gate: the synthesizer
+// stays on the frequency it had and the shadow keeps what was last written.
 TEST_F(SynthTest, OscillatorAboveTheTableIsRefused) {
     struct Case {
         uint32_t frequencyHz;
@@ -279,42 +223,33 @@ TEST_F(SynthTest, OscillatorAboveTheTableIsRefused) {
         {0xFFFFFFFFu, 5750000, false},           // the 32-bit sum would be 5 749 999
         {0xFFFFFFFFu - 5749999, 5750000, false}, // the 32-bit sum would be 0
     };
+    OpenInitialised();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.frequencyHz);
-        Fresh();
-        OpenInitialised();
         IfOffsetHz = c.offsetHz;
-        SynthRegisters before = SynthShadow;
-        const int transfers = Board().synth.Transfers();
+        ProgramSynthesizer(175250000);
+        const SynthRegisters before = SynthShadow;
+        const uint64_t oscillatorHz = Board().synth.OscillatorHz();
         const size_t mark = Mark();
         EXPECT_EQ(ProgramSynthesizer(c.frequencyHz), 0u);
         if (c.programmed) {
             EXPECT_EQ(Board().synth.OscillatorHz(), 865000000u);
-        } else {
-            char message[256];
-            std::snprintf(message, sizeof message,
-                          "dbg \"<ORVELSTRM.SYS> \"\n"
-                          "dbg \"ProgramSynthesizer: %u Hz plus IF offset %u Hz is above the "
-                          "synthesizer's range (865000000 Hz), synthesizer not programmed\"\n"
-                          "dbg \"\\n\"\n",
-                          c.frequencyHz, c.offsetHz);
-            EXPECT_EQ(TunerFrom(mark), message);
-            EXPECT_EQ(Board().synth.Transfers(), transfers);
-            EXPECT_EQ(std::memcmp(SynthShadow.R, before.R, sizeof(before.R)), 0);
+            continue;
         }
+        EXPECT_EQ(TunerFrom(mark),
+                  Format("dbg \"<ORVELSTRM.SYS> \"\n"
+                         "dbg \"ProgramSynthesizer: %u Hz plus IF offset %u Hz is above the "
+                         "synthesizer's range (865000000 Hz), synthesizer not programmed\"\n"
+                         "dbg \"\\n\"\n",
+                         c.frequencyHz, c.offsetHz));
+        EXPECT_EQ(Board().synth.OscillatorHz(), oscillatorHz);
+        EXPECT_EQ(std::memcmp(SynthShadow.R, before.R, sizeof before.R), 0);
     }
 }
 
-TEST_F(SynthTest, NothingWithoutBoard) {
-    Load();
-    EXPECT_EQ(ProgramSynthesizer(67250000), 0u);
-    SetTunerGate(1);
-    EXPECT_EQ(Trace().find("96 "), std::string::npos);
-    EXPECT_EQ(Trace().find("C2 "), std::string::npos);
-    EXPECT_EQ(WaitedUsFrom(0), 0u);
-}
-
-TEST_F(SynthTest, GateComparesTheLowByteOnly) {
+// Only the argument's low byte is compared with 1. The emulated synthesizer
+// answers only behind the open gate.
+TEST_F(SynthTest, GateOpensForOneOnly) {
     struct Case {
         uint32_t argument;
         const char* line;
@@ -330,15 +265,11 @@ TEST_F(SynthTest, GateComparesTheLowByteOnly) {
         SetTunerGate(c.argument);
         EXPECT_EQ(TunerFrom(mark), c.line) << c.argument;
     }
-}
-
-// The synthesizer is reachable only through the open gate.
-TEST_F(SynthTest, SynthesizerBehindClosedGateDoesNotAnswer) {
-    Open();
     const uint8_t block[3] = {0x00, 0x24, 0x80};
+    const size_t closed = Mark();
     host_->Ops()->BusWrite(emu::Host::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);
+    EXPECT_EQ(TraceFrom(closed), "C2 {00 24 80} (no ack)\n");
     EXPECT_EQ(Board().synth.Transfers(), 0);
-    EXPECT_NE(Trace().find("C2 {00 24 80} (no ack)"), std::string::npos);
     SetTunerGate(1);
     host_->Ops()->BusWrite(emu::Host::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);
     EXPECT_EQ(Board().synth.Divider(), 0x24u << 6 | 0x80 >> 2);

@@ -1,17 +1,39 @@
-// Tests of the tuner against the emulated board: IF demodulator, synthesizer
-// and antenna on the substitute host.
+// Tests of the tuner against the emulated board (IF demodulator, synthesizer
+// and antenna on the substitute host), called directly and as the host calls
+// it through TunerOps.
 #pragma once
 
 #include "emu/board.h"
+#include "frame/ks_constants.h"
+#include "frame/module_state.h"
 #include "module_fixture.h"
 #include "tuner/if_demod.h"
+#include "tuner/synth.h"
 
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
 
+// What a field of a record holds as long as the module has not written it.
+constexpr uint32_t kUntouched = 0xA5A5A5A5u;
+
+// printf into a string, for expected lines that carry values.
+__attribute__((format(printf, 1, 2))) inline std::string Format(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
 class TunerTest : public ModuleTest {
   protected:
+    using Field = uint32_t TVTunerSettings::*;
+
     void SetUp() override {
         ModuleTest::SetUp();
         board_ = std::make_unique<emu::Board>(*host_);
@@ -26,7 +48,7 @@ class TunerTest : public ModuleTest {
     void Fresh() {
         Close();
         RestoreLoadState();
-        board_.reset();
+        board_.reset(); // the old board leaves the bus before the new one is attached
         board_ = std::make_unique<emu::Board>(*host_);
         caps_ = nullptr;
     }
@@ -36,6 +58,12 @@ class TunerTest : public ModuleTest {
     void OpenInitialised() {
         Open();
         InitTuner();
+    }
+
+    emu::Board& Board() { return *board_; }
+    void AddStation(uint32_t hz, uint32_t standard, emu::Sound sound = emu::kMonoSound,
+                    uint8_t strength = 200) {
+        board_->antenna.Add({hz, standard, sound, strength});
     }
 
     // The lines from a mark on that the filter keeps.
@@ -55,25 +83,50 @@ class TunerTest : public ModuleTest {
             return emu::IsTuner(e) || emu::IsWait(e) || emu::IsPrint(e);
         });
     }
-    // Synthesizer transfers only.
-    std::string SynthFrom(size_t mark) const {
-        return RenderFrom(mark, [](const emu::Event& e) {
-            return e.kind == emu::EventKind::BusWrite && e.device == 0xC2;
-        });
-    }
-    std::string WaitsFrom(size_t mark) const { return RenderFrom(mark, emu::IsWait); }
     uint64_t WaitedUsFrom(size_t mark) const {
         uint64_t us = 0;
         const auto& events = host_->Trace().Events();
         for (size_t i = mark; i < events.size(); ++i) {
-            if (emu::IsWait(events[i])) {
-                us += events[i].waitUs;
-            }
+            us += emu::IsWait(events[i]) ? events[i].waitUs : 0;
         }
         return us;
     }
 
-    emu::Board& Board() { return *board_; }
+    // A record with every field kUntouched but the RequestId and one field.
+    static TVTunerSettings Request(uint32_t id, Field field = nullptr, uint32_t value = 0) {
+        TVTunerSettings r;
+        std::memset(&r, 0xA5, sizeof r);
+        r.RequestId = id;
+        if (field != nullptr) {
+            r.*field = value;
+        }
+        return r;
+    }
+    uint32_t Get(TVTunerSettings* settings, TVTunerSettings* request) {
+        return caps_->TunerOps->GetTunerProperty(settings, 0, request);
+    }
+    uint32_t Set(TVTunerSettings* settings, TVTunerSettings* request) {
+        return caps_->TunerOps->SetTunerProperty(settings, 0, request);
+    }
+    // With the host's settings record; the request as the module left it.
+    TVTunerSettings Get(uint32_t id) {
+        TVTunerSettings request = Request(id);
+        EXPECT_EQ(Get(settings_, &request), 0u);
+        return request;
+    }
+    TVTunerSettings Set(TVTunerSettings request) {
+        EXPECT_EQ(Set(settings_, &request), 0u);
+        return request;
+    }
+    void SetStandard(uint32_t standard) {
+        Set(Request(3, &TVTunerSettings::VideoStandard, standard));
+    }
+    void Tune(uint32_t hz) {
+        TVTunerSettings r = Request(4, &TVTunerSettings::Frequency, hz);
+        r.TuneInfo1 = hz / 1000;
+        r.TuneInfo2 = 9;
+        Set(r);
+    }
 
     std::unique_ptr<emu::Board> board_;
 };
