@@ -1,19 +1,11 @@
 /* Kernel services on the Windows kernel. This is the one translation unit
  * that sees the DDK headers; they compile as C only, so the services the
- * module's C++ calls through frame/kservices.h are defined here in C, with
- * exactly the prototypes declared there. Debug text needs no wrapper: in the
+ * module's C++ calls through frame/kservices.h are defined here in C,
+ * against the prototypes declared there. Debug text needs no wrapper: in the
  * kernel build KsDebugPrint is DbgPrint itself. */
 #include <ntddk.h>
 
-#include <stddef.h>
-#include <stdint.h>
-
-void* KsAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag);
-void KsFreePool(void* block);
-int32_t KsWaitNeverSignalled(int64_t timeout100ns);
-void KsDelayExecution(int64_t interval100ns);
-uint8_t KsCurrentIrql(void);
-void KsStallProcessor(uint32_t microseconds);
+#include "frame/kservices.h"
 
 /* The kernel reads a negative time as relative to now and a positive one as
  * an absolute system time; the module always means "from now". Nothing

@@ -1,16 +1,18 @@
 // The kernel services the module needs, and the one place that knows the
-// platform. Three implementations exist: the Windows kernel, user mode (real
+// platform. (C-compatible: the Windows implementation is a C file.) Three implementations exist: the Windows kernel, user mode (real
 // waits, debug text on stderr) and virtual time for tests.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 
+#ifdef __cplusplus
 constexpr uint32_t kPoolNonPaged = 0;
 constexpr uint32_t kPoolTagWdm = 0x206D6457; // the bytes "Wdm "
 constexpr uint8_t kIrqlDispatch = 2;
 
 extern "C" {
+#endif
 
 void* KsAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag);
 void KsFreePool(void* block);
@@ -29,4 +31,7 @@ unsigned long __cdecl DbgPrint(const char* format, ...);
 #else
 unsigned long KsDebugPrint(const char* format, ...) __attribute__((format(printf, 1, 2)));
 #endif
+
+#ifdef __cplusplus
 }
+#endif

@@ -131,8 +131,8 @@ std::string SoundName(const emu::Sound& s) {
     return name;
 }
 
-emu::Station ParseStation(const std::string& spec, uint32_t standard) {
-    const std::vector<std::string> p = Split(spec, ':');
+emu::Station ParseStation(const std::string& text, uint32_t standard) {
+    const std::vector<std::string> p = Split(text, ':');
     emu::Station s;
     s.frequencyHz = ParseMHz(p[0]);
     s.standard = p.size() > 1 && !p[1].empty() ? ParseStandard(p[1]) : standard;
@@ -141,7 +141,7 @@ emu::Station ParseStation(const std::string& spec, uint32_t standard) {
         s.strength = static_cast<uint8_t>(ParseCount(p[3], 1, 255, "station strength"));
     }
     if (p.size() > 4) {
-        Fail("too many fields in station '" + spec + "'");
+        Fail("too many fields in station '" + text + "'");
     }
     return s;
 }
