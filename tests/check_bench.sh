@@ -26,6 +26,7 @@ expect 1 "no lock" -- --no-lock tune 175.25
 expect 0 "locked" -- --lock-late 20 tune 175.25
 expect 0 "SAA7113 SECAM" -- standards
 expect 0 "C2 {30 D2}" -- tune 175.25 --trace
+expect 0 "96 {21 C0} *; gate open" -- tune 175.25 --trace
 expect 0 "\[150 ms\]" -- tune 175.25 --raw --timestamps
 expect 2 "unknown option" -- --bogus
 expect 2 "not a frequency" -- tune abc

@@ -1,5 +1,6 @@
 // tvboard: a bench that drives the board module as a host streaming driver
 // would, against the emulated board, and shows what went over the bus.
+#include "emu/annotate.h"
 #include "emu/board.h"
 #include "emu/decoder_trace.h"
 #include "emu/host_driver.h"
@@ -300,8 +301,9 @@ class Bench {
         if (options_.trace || options_.raw) {
             std::printf("\n-- bus timeline (%zu events, %s of %s)\n", host_.Trace().Size(),
                         Seconds(NowUs()).c_str(), Clock());
-            std::fputs(options_.raw ? host_.Trace().Render(options_.timestamps).c_str()
-                                    : decoder_trace::Summary(host_.Trace(), 0).c_str(),
+            std::fputs(emu::AnnotateAll(options_.raw ? host_.Trace().Render(options_.timestamps)
+                                                     : decoder_trace::Summary(host_.Trace(), 0))
+                           .c_str(),
                        stdout);
         }
         return rc;
