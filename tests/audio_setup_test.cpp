@@ -38,9 +38,9 @@ class AudioSetupTest : public DecoderTest {
 
 TEST_F(AudioSetupTest, StepsInOrderForOtherInputs) {
     decoder_.Reg(0x454) = 0x83; // bits 0, 1 and 7 set beforehand
-    decoder_.SetSoundReport(9, false);
+    decoder_.SetSoundReport(0x19, false); // all five bits of the status code count
     const size_t mark = Mark();
-    EXPECT_EQ(InitAudioStandard(1), 9u) << "the status code";
+    EXPECT_EQ(InitAudioStandard(1), 0x19u) << "the status code";
     // Step 1 writes all of 0x598..0x59B; step 15 then sets bits 6, 7 of 0x59B to 1, 0.
     EXPECT_EQ(Steps(SummaryFrom(mark)), "42[598..59B] <- 00200000\n"
                                         "42[454..457] <- 00000080 (dsp)\n"
@@ -62,7 +62,7 @@ TEST_F(AudioSetupTest, StepsInOrderForOtherInputs) {
                                         "42[484..487] <- 00000000 (dsp)\n"
                                         "42[488..48B] <- 00000000 (dsp)\n"
                                         "42[594..597] <- 0000000F\n"
-                                        "42[404..407] -> 00000009 (dsp)\n");
+                                        "42[404..407] -> 00000019 (dsp)\n");
 }
 
 TEST_F(AudioSetupTest, InputTwoLikeInputOneAndInputZeroOnlyInThreeSteps) {
