@@ -37,7 +37,7 @@ class AudioSetupTest : public DecoderTest {
 };
 
 TEST_F(AudioSetupTest, StepsInOrderForOtherInputs) {
-    decoder_.Reg(0x454) = 0x83; // bits 0, 1 and 7 set beforehand
+    decoder_.Reg(0x454) = 0x83;           // bits 0, 1 and 7 set beforehand
     decoder_.SetSoundReport(0x19, false); // all five bits of the status code count
     const size_t mark = Mark();
     EXPECT_EQ(InitAudioStandard(1), 0x19u) << "the status code";
