@@ -4,18 +4,6 @@
 #include "decoder_fixture.h"
 #include "frame/host.h"
 
-namespace {
-
-std::string Repeat(const std::string& lines, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) {
-        out += lines;
-    }
-    return out;
-}
-
-} // namespace
-
 using DecoderAccessTest = DecoderTest;
 
 // The DSP range is 0x400..0x500 inclusive; 0x580 itself is a plain register.
@@ -76,69 +64,85 @@ TEST_F(DecoderAccessTest, DwordsAcrossTheRangeEdges) {
     EXPECT_EQ(TraceFrom(mark), "42[3FE] <- AA\n42[3FF] <- BB\n42[400] <- CC\n42[401] <- DD\n");
 }
 
-TEST_F(DecoderAccessTest, DataReadyAfterRepeatedRequests) {
-    decoder_.Reg(0x454) = 0x7C;
-    decoder_.LoseReadRequests(2);
-    const size_t mark = Mark();
-    uint8_t byte = 0;
-    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 1);
-    EXPECT_EQ(byte, 0x7C);
-    EXPECT_EQ(Reads(mark, 0x454), 4) << "request, two repeated requests, fetch";
-    EXPECT_EQ(Sleeps(mark, 10), 20) << "two data-ready waits ran out";
-    EXPECT_EQ(Sleeps(mark, kAnyWait), 20);
-    EXPECT_EQ(Reads(mark, 0x580), 1 + 10 + 1 + 10 + 1 + 1 + 1);
+// Every way a byte read can go, one DSP status bit or host read at a time:
+// what it returns and hands out, and what it cost.
+TEST_F(DecoderAccessTest, ByteReadFaults) {
+    struct Case {
+        const char* name;
+        void (*setUp)(emu::Decoder&);
+        uint16_t reg;
+        uint8_t ok, byte;
+        int regReads, statusReads, sleeps2, sleeps10;
+    } const cases[] = {
+        {"data ready after two repeated requests", [](emu::Decoder& d) { d.LoseReadRequests(2); },
+         0x454, 1, 0x7C, 4, 1 + 10 + 1 + 10 + 1 + 1 + 1, 0, 2 * 10},
+        {"read requests used up",
+         [](emu::Decoder& d) { d.SetDataReadyPolls(emu::Decoder::kNever); }, 0x454, 0, 0, 1 + 5,
+         1 + 5 * (10 + 1), 0, 5 * 10},
+        {"ready never comes up", [](emu::Decoder& d) { d.SetReadyPolls(emu::Decoder::kNever); },
+         0x454, 0, 0, 0, 10, 10, 0},
+        {"read done never comes up",
+         [](emu::Decoder& d) { d.SetReadDonePolls(emu::Decoder::kNever); }, 0x454, 0, 0, 2,
+         1 + 1 + 10, 10, 0},
+        // The DSP's data latch holds 0x99 from 0x460; the request goes
+        // through, the fetch does not, so read done never comes.
+        {"fetch the host cannot make",
+         [](emu::Decoder& d) {
+             d.Reg(0x460) = 0x99;
+             uint8_t latch = 0;
+             ReadDecoderByte(0x460, &latch);
+             d.FailReads(0x454, 1, 1);
+         },
+         0x454, 0, 0, 2, 1 + 1 + 10, 10, 0},
+        // Host results are not looked at: the plain read still succeeds.
+        {"plain read the host cannot make", [](emu::Decoder& d) { d.FailReads(0x10E, 0, 1); },
+         0x10E, 1, 0, 1, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        decoder_ = emu::Decoder();
+        decoder_.Reg(0x454) = 0x7C;
+        decoder_.Reg(0x10E) = 0x5A;
+        c.setUp(decoder_);
+        const size_t mark = Mark();
+        uint8_t byte = 0x77;
+        EXPECT_EQ(ReadDecoderByte(c.reg, &byte), c.ok) << c.name;
+        EXPECT_EQ(byte, c.byte) << c.name << ": never a stale byte";
+        EXPECT_EQ(Reads(mark, c.reg), c.regReads) << c.name;
+        EXPECT_EQ(Reads(mark, 0x580), c.statusReads) << c.name;
+        EXPECT_EQ(Sleeps(mark, 2), c.sleeps2) << c.name;
+        EXPECT_EQ(Sleeps(mark, 10), c.sleeps10) << c.name;
+        EXPECT_EQ(Sleeps(mark, kAnyWait), c.sleeps2 + c.sleeps10) << c.name;
+    }
 }
 
-TEST_F(DecoderAccessTest, ReadRequestsUsedUp) {
+// A DSP that never becomes ready leaves the target register untouched; a read
+// that fails stops a field write before anything is written.
+TEST_F(DecoderAccessTest, HandshakeFaultsStopWrites) {
     decoder_.Reg(0x454) = 0x7C;
-    decoder_.SetDataReadyPolls(emu::Decoder::kNever);
+    decoder_.SetReadyPolls(emu::Decoder::kNever);
+    const std::string tenPolls = Repeat("42[580] -> 00\n[sleep 2 ms]\n", 10);
     size_t mark = Mark();
     uint8_t byte = 0x77;
     EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
-    EXPECT_EQ(byte, 0);
-    EXPECT_EQ(Reads(mark, 0x454), 6);
-    EXPECT_EQ(Sleeps(mark, 10), 5 * 10) << "five waits for bit 1, ten pauses each";
-    EXPECT_EQ(Sleeps(mark, kAnyWait), 50) << "every ready wait succeeded at once";
+    EXPECT_EQ(TraceFrom(mark), tenPolls);
+    mark = Mark();
+    EXPECT_EQ(WriteDecoderDword(0x454, 0x11223344), 0);
+    EXPECT_EQ(TraceFrom(mark), tenPolls);
+    EXPECT_EQ(decoder_.Reg(0x454), 0x7C);
 
+    decoder_.SetReadyPolls(0);
+    decoder_.SetDataReadyPolls(emu::Decoder::kNever);
     mark = Mark();
     EXPECT_EQ(WriteDecoderField(0x454, 7, 1, 1), 0);
     EXPECT_EQ(ReadDecoderField(0x454, 0, 8), 0u);
     EXPECT_EQ(AllWrites(mark), 0) << "nothing is written on a failed read";
 }
 
-TEST_F(DecoderAccessTest, ReadyNeverComesUp) {
-    decoder_.Reg(0x454) = 0x7C;
-    decoder_.SetReadyPolls(emu::Decoder::kNever);
-    const std::string tenPolls = Repeat("42[580] -> 00\n[sleep 2 ms]\n", 10);
-
-    size_t mark = Mark();
-    uint8_t byte = 0x77;
-    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
-    EXPECT_EQ(byte, 0);
-    EXPECT_EQ(TraceFrom(mark), tenPolls) << "the target register is never touched";
-
-    mark = Mark();
-    EXPECT_EQ(WriteDecoderDword(0x454, 0x11223344), 0);
-    EXPECT_EQ(TraceFrom(mark), tenPolls);
-    EXPECT_EQ(decoder_.Reg(0x454), 0x7C);
-}
-
-TEST_F(DecoderAccessTest, ReadDoneNeverComesUp) {
-    decoder_.Reg(0x454) = 0x7C;
-    decoder_.SetReadDonePolls(emu::Decoder::kNever);
-    const size_t mark = Mark();
-    uint8_t byte = 0x77;
-    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
-    EXPECT_EQ(byte, 0) << "the fetched value is not handed out";
-    EXPECT_EQ(Reads(mark, 0x454), 2);
-    EXPECT_EQ(Sleeps(mark, 2), 10);
-}
-
 // A DSP that is slow to become ready still receives every byte, because each
 // is preceded by its own wait; a byte sent without that wait is lost.
 TEST_F(DecoderAccessTest, EveryDspByteWrittenWaitsForReady) {
     decoder_.SetReadyPolls(2);
-    size_t mark = Mark();
+    const size_t mark = Mark();
     EXPECT_EQ(WriteDecoderDword(0x470, 0xBB10BB00), 1);
     EXPECT_EQ(decoder_.Dword(0x470), 0xBB10BB00u);
     EXPECT_EQ(decoder_.LostWrites(), 0u);
@@ -150,25 +154,6 @@ TEST_F(DecoderAccessTest, EveryDspByteWrittenWaitsForReady) {
     HostWriteReg16(0x470, 0x55);
     EXPECT_EQ(decoder_.LostWrites(), 1u);
     EXPECT_EQ(decoder_.Reg(0x470), 0x00);
-}
-
-// Reads the host cannot make deliver 0, never a stale byte: a plain read still
-// reports success, a DSP fetch the DSP never saw ends without read done.
-TEST_F(DecoderAccessTest, FailedHostReadsDeliverZero) {
-    decoder_.Reg(0x10E) = 0x5A;
-    decoder_.FailReads(0x10E, 0, 1);
-    uint8_t byte = 0x77;
-    EXPECT_EQ(ReadDecoderByte(0x10E, &byte), 1) << "host results are not looked at";
-    EXPECT_EQ(byte, 0);
-
-    decoder_.Reg(0x460) = 0x99;
-    decoder_.Reg(0x454) = 0x7C;
-    ReadDecoderByte(0x460, &byte);   // the DSP's data latch now holds 0x99
-    decoder_.FailReads(0x454, 1, 1); // the request goes through, the fetch does not
-    const size_t mark = Mark();
-    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
-    EXPECT_EQ(byte, 0);
-    EXPECT_EQ(Sleeps(mark, 2), 10);
 }
 
 TEST_F(DecoderAccessTest, BitFields) {

@@ -25,17 +25,13 @@ TEST_F(EmuHostTest, RoutesToDevicesAndRecordsEveryCall) {
     DelayMs(1);
     EXPECT_EQ(byte, 0x5A);
     EXPECT_EQ(decoder[0x102], 0xC1);
-    EXPECT_EQ(two[0], 0x80);
-    EXPECT_EQ(two[1], 0x11);
-    EXPECT_EQ(Trace(), "dbg \"<ORVELSTRM.SYS> \"\n"
-                       "dbg \"************ Load Board Module *************\"\n"
-                       "dbg \"\\n\"\n"
-                       "42[102] <- C1\n"
-                       "42[10E] -> 5A\n"
-                       "96 {1B 80 11}\n"
-                       "96 {1B}\n"
-                       "96 -> {80 11}\n"
-                       "[1 ms]\n");
+    EXPECT_EQ(two[0] << 8 | two[1], 0x8011);
+    EXPECT_EQ(TraceFrom(3), "42[102] <- C1\n"
+                            "42[10E] -> 5A\n"
+                            "96 {1B 80 11}\n"
+                            "96 {1B}\n"
+                            "96 -> {80 11}\n"
+                            "[1 ms]\n");
 }
 
 TEST_F(EmuHostTest, ReadFromAbsentDeviceLeavesTheBuffer) {
@@ -45,8 +41,7 @@ TEST_F(EmuHostTest, ReadFromAbsentDeviceLeavesTheBuffer) {
     uint8_t buf[2] = {0x11, 0x22};
     HostBusRead(0xC2, buf, 2);
     EXPECT_EQ(byte, 0x77);
-    EXPECT_EQ(buf[0], 0x11);
-    EXPECT_EQ(buf[1], 0x22);
+    EXPECT_EQ(buf[0] << 8 | buf[1], 0x1122);
     const uint8_t w[] = {0x00, 0x01};
     HostBusWrite(0xC2, w, 2);
     EXPECT_EQ(TraceFrom(3), "42[10E] -> (no ack)\nC2 -> (no ack)\nC2 {00 01} (no ack)\n");
@@ -58,8 +53,7 @@ TEST_F(EmuHostTest, PinsAndForbiddenSlots) {
     const uint32_t pins[] = {0, 7};
     uint32_t values[2] = {9, 9};
     HostReadPins(2, pins, values);
-    EXPECT_EQ(values[0], 0u);
-    EXPECT_EQ(values[1], 1u);
+    EXPECT_EQ(values[0] << 1 | values[1], 1u);
     const uint32_t one = 1;
     HostWritePins(0x55, 1, pins, &one);
     EXPECT_EQ(host_->PinOutput(0), 1u);

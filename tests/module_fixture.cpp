@@ -43,6 +43,35 @@ void ModuleTest::Close() {
     }
 }
 
+std::vector<std::string> ModuleTest::Messages(size_t mark) const {
+    std::vector<std::string> out;
+    const auto& events = host_->Trace().Events();
+    for (size_t i = mark; i < events.size(); ++i) {
+        const emu::Event& e = events[i];
+        if (e.kind == emu::EventKind::Print && e.text != "<ORVELSTRM.SYS> " && e.text != "\n") {
+            out.push_back(e.text);
+        }
+    }
+    return out;
+}
+
+std::string Repeat(const std::string& lines, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += lines;
+    }
+    return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 std::string ReadExpected(const std::string& name) {
     std::ifstream in(std::string(TVB_EXPECTED_DIR) + "/" + name);
     std::stringstream s;

@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class ModuleTest : public ::testing::Test {
   protected:
@@ -26,12 +27,19 @@ class ModuleTest : public ::testing::Test {
     size_t Mark() const { return host_->Trace().Size(); }
     std::string TraceFrom(size_t mark) const { return host_->Trace().RenderFrom(mark); }
     std::string Trace() const { return host_->Trace().Render(); }
+    // The texts printed from `mark` on, without the prefix and line break
+    // that come with every message.
+    std::vector<std::string> Messages(size_t mark) const;
 
     std::unique_ptr<emu::Host> host_;
     const BoardModuleCaps* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};
 };
+
+// `lines` `times` over, and the lines of a text.
+std::string Repeat(const std::string& lines, int times);
+std::vector<std::string> Lines(const std::string& text);
 
 // Reads a checked-in expected text below tests/expected.
 std::string ReadExpected(const std::string& name);

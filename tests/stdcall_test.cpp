@@ -51,9 +51,7 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
     uint32_t pinValue = 0;
 
     std::vector<uint32_t> sensorArgs = {P(&sensor), 0, 0xFFFFFFFFu, 0xFFFFFFFFu};
-    for (int k = 0; k < 17; ++k) {
-        sensorArgs.push_back(0);
-    }
+    sensorArgs.resize(4 + 17); // the seventeen property values
     const std::vector<uint32_t> twenty(20, 7);
     const HostHandle h = emu::Host::kBoardHandle;
     const HostOpsTable* ops = host_->Ops();
@@ -62,41 +60,33 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
         {"DllInitialize", Fn(DllInitialize), {0}},
         {"DllUnload", Fn(DllUnload), {}},
         {"GetBoardModuleCaps", Fn(GetBoardModuleCaps), {0, P(ops), P(&list), P(&count)}},
-        {"BoardOps 0 OpenBoard", Fn(c->BoardOps->OpenBoard), {h, P(&record), P(&info)}},
+        {"OpenBoard", Fn(c->BoardOps->OpenBoard), {h, P(&record), P(&info)}},
         {"VideoOps 0", Fn(c->VideoOps->Slot0), {1, 2}},
         {"VideoOps 1", Fn(c->VideoOps->Slot1), {1, 2}},
-        {"VideoOps 2 GetVideoStandards",
-         Fn(c->VideoOps->GetVideoStandards),
-         {0, 0, P(&count), P(standards)}},
-        {"VideoOps 3 GetVideoPropertyDefaults",
+        {"GetVideoStandards", Fn(c->VideoOps->GetVideoStandards), {0, 0, P(&count), P(standards)}},
+        {"GetVideoPropertyDefaults",
          Fn(c->VideoOps->GetVideoPropertyDefaults),
          {0, 0, P(&defaults)}},
-        {"VideoOps 4 InitializeSensor", Fn(c->VideoOps->InitializeSensor), sensorArgs},
+        {"InitializeSensor", Fn(c->VideoOps->InitializeSensor), sensorArgs},
         {"VideoOps 5", Fn(c->VideoOps->Slot5), {1, 2}},
         {"VideoOps 6", Fn(c->VideoOps->Slot6), twenty},
         {"VideoOps 7", Fn(c->VideoOps->Slot7), {1, 2}},
-        {"VideoOps 8 SetVideoProperty", Fn(c->VideoOps->SetVideoProperty), {0, 0, 2, 0, 0}},
-        {"VideoOps 9 GetVideoProperty", Fn(c->VideoOps->GetVideoProperty), {0, 0, 2, P(&value), 0}},
+        {"SetVideoProperty", Fn(c->VideoOps->SetVideoProperty), {0, 0, 2, 0, 0}},
+        {"GetVideoProperty", Fn(c->VideoOps->GetVideoProperty), {0, 0, 2, P(&value), 0}},
         {"VideoOps 10", Fn(c->VideoOps->Slot10), {1, 2, 3}},
         {"VideoOps 11", Fn(c->VideoOps->Slot11), {1, 2, 3}},
         {"AudioOps 0", Fn(c->AudioOps->Slot0), {1, 2}},
-        {"AudioOps 1 GetAudioFormat",
-         Fn(c->AudioOps->GetAudioFormat),
-         {0, 0, P(&config), P(&format)}},
-        {"AudioOps 2 SetAudioSampleRate", Fn(c->AudioOps->SetAudioSampleRate), {0, h, P(&format)}},
+        {"GetAudioFormat", Fn(c->AudioOps->GetAudioFormat), {0, 0, P(&config), P(&format)}},
+        {"SetAudioSampleRate", Fn(c->AudioOps->SetAudioSampleRate), {0, h, P(&format)}},
         {"AudioOps 3", Fn(c->AudioOps->Slot3), {1, 2}},
         {"InputOps 0", Fn(c->InputOps->Slot0), {1, 2}},
-        {"InputOps 1", Fn(c->InputOps->InputQuery), {1, 2}},
+        {"InputOps 1 InputQuery", Fn(c->InputOps->InputQuery), {1, 2}},
         {"InputOps 2", Fn(c->InputOps->Slot2), {1, 2}},
-        {"InputOps 3", Fn(c->InputOps->InputSelect), {0, 0, 1}},
+        {"InputOps 3 InputSelect", Fn(c->InputOps->InputSelect), {0, 0, 1}},
         {"InputOps 4", Fn(c->InputOps->Slot4), {1, 2, 3}},
-        {"TunerOps 0 GetTunerModeCaps", Fn(c->TunerOps->GetTunerModeCaps), {0, 0, 1, P(&modeCaps)}},
-        {"TunerOps 1 GetTunerProperty",
-         Fn(c->TunerOps->GetTunerProperty),
-         {P(&settings), 0, P(&request)}},
-        {"TunerOps 2 SetTunerProperty",
-         Fn(c->TunerOps->SetTunerProperty),
-         {P(&settings), 0, P(&request)}},
+        {"GetTunerModeCaps", Fn(c->TunerOps->GetTunerModeCaps), {0, 0, 1, P(&modeCaps)}},
+        {"GetTunerProperty", Fn(c->TunerOps->GetTunerProperty), {P(&settings), 0, P(&request)}},
+        {"SetTunerProperty", Fn(c->TunerOps->SetTunerProperty), {P(&settings), 0, P(&request)}},
         // The substitute host's own slots are called by the module the same way.
         {"host WriteReg16", Fn(ops->WriteReg16), {h, 0x42, 16, 0x100, 1, 0}},
         {"host ReadReg16", Fn(ops->ReadReg16), {h, 0x42, 16, 0x100, P(&byte), 0}},
@@ -114,8 +104,7 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
     ASSERT_NE(record, nullptr);
     uint32_t result = 0;
     const uint32_t closeArgs[] = {P(record), 0};
-    EXPECT_EQ(tvb_raw_call(Fn(c->BoardOps->CloseBoard), closeArgs, 2, &result), 0)
-        << "BoardOps 1 CloseBoard";
+    EXPECT_EQ(tvb_raw_call(Fn(c->BoardOps->CloseBoard), closeArgs, 2, &result), 0) << "CloseBoard";
 }
 
 TEST_F(StdcallTest, RawCallNoticesAWrongCount) {

@@ -119,6 +119,8 @@ TEST_F(TvAudioTest, ThirdLanguageGoneBetweenTheReadings) {
     EXPECT_EQ(decoder_.Reg(0x464), 0x40);
 }
 
+// A refused mode writes nothing; without a board only mono and no mode at
+// all are available, and nothing reaches the bus.
 TEST_F(TvAudioTest, UnavailableModesAreRefusedWithNothingWritten) {
     struct Case {
         emu::Sound sound;
@@ -135,9 +137,7 @@ TEST_F(TvAudioTest, UnavailableModesAreRefusedWithNothingWritten) {
         EXPECT_EQ(SetTvAudioMode(c.mode), 0) << std::hex << c.mode;
         EXPECT_EQ(AllWrites(mark), 0) << std::hex << c.mode;
     }
-}
 
-TEST_F(TvAudioTest, WithoutABoardOnlyMonoAndNothingAreAccepted) {
     Close();
     const size_t mark = Mark();
     EXPECT_EQ(DetectTvAudioModes(), 0x01u);

@@ -3,6 +3,8 @@
 #include "decoder_fixture.h"
 #include "video/decoder_video.h"
 
+#include <cstdio>
+
 using VideoDecoderTest = DecoderTest;
 
 TEST_F(VideoDecoderTest, FirstSelectionLoadsTheRegisterSet) {
@@ -85,48 +87,41 @@ TEST_F(VideoDecoderTest, WithoutABoardTheRegisterSetIsStillMarkedLoaded) {
     EXPECT_EQ(Writes(mark, 0x100), 0) << "the set is not loaded later";
 }
 
+// Each control's range ends and conversions to the register byte; a refused
+// value writes nothing, and without a board an accepted value is still
+// reported as accepted.
 TEST_F(VideoDecoderTest, PictureControls) {
-    struct Case {
-        const char* name;
-        uint8_t (*set)(int32_t);
+    // Brightness, contrast, saturation and hue: registers 0x10A..0x10D.
+    uint8_t (*const set[])(int32_t) = {SetBrightness, SetContrast, SetSaturation, SetHue};
+    constexpr int R = -1; // refused
+    const struct {
+        uint16_t reg;
         int32_t value;
-        const char* traffic; // "" when the value is refused
-    } const cases[] = {
-        {"brightness", SetBrightness, 0, "42[10A] <- 00\n"},
-        {"brightness", SetBrightness, 50, "42[10A] <- 7F\n"},
-        {"brightness", SetBrightness, 100, "42[10A] <- FF\n"},
-        {"brightness", SetBrightness, 101, ""},
-        {"brightness", SetBrightness, -1, ""},
-        {"contrast", SetContrast, 0, "42[10B] <- 00\n"},
-        {"contrast", SetContrast, 50, "42[10B] <- 3F\n"},
-        {"contrast", SetContrast, 100, "42[10B] <- 7F\n"},
-        {"contrast", SetContrast, 101, ""},
-        {"contrast", SetContrast, -1, ""},
-        {"saturation", SetSaturation, 0, "42[10C] <- 00\n"},
-        {"saturation", SetSaturation, 50, "42[10C] <- 3F\n"},
-        {"saturation", SetSaturation, 100, "42[10C] <- 7F\n"},
-        {"saturation", SetSaturation, 101, ""},
-        {"saturation", SetSaturation, INT32_MIN, ""},
-        {"hue", SetHue, -50, "42[10D] <- 80\n"},
-        {"hue", SetHue, -25, "42[10D] <- C0\n"},
-        {"hue", SetHue, -1, "42[10D] <- FD\n"},
-        {"hue", SetHue, 0, "42[10D] <- 00\n"},
-        {"hue", SetHue, 25, "42[10D] <- 3F\n"},
-        {"hue", SetHue, 50, "42[10D] <- 7F\n"},
-        {"hue", SetHue, 51, ""},
-        {"hue", SetHue, -51, ""},
-        {"hue", SetHue, INT32_MAX, ""},
+        int byte; // or R
+    } cases[] = {
+        {0x10A, 0, 0x00},      {0x10A, 50, 0x7F},  {0x10A, 100, 0xFF}, {0x10A, 101, R},
+        {0x10A, -1, R},        {0x10B, 0, 0x00},   {0x10B, 50, 0x3F},  {0x10B, 100, 0x7F},
+        {0x10B, 101, R},       {0x10B, -1, R},     {0x10C, 0, 0x00},   {0x10C, 50, 0x3F},
+        {0x10C, 100, 0x7F},    {0x10C, 101, R},    {0x10C, -1, R},     {0x10C, INT32_MIN, R},
+        {0x10D, -50, 0x80},    {0x10D, -25, 0xC0}, {0x10D, -1, 0xFD},  {0x10D, 0, 0x00},
+        {0x10D, 25, 0x3F},     {0x10D, 50, 0x7F},  {0x10D, 51, R},     {0x10D, -51, R},
+        {0x10D, INT32_MAX, R},
     };
-    for (const Case& c : cases) {
-        const bool accepted = c.traffic[0] != '\0';
+    for (const auto& c : cases) {
+        char traffic[32] = "";
+        if (c.byte != R) {
+            std::snprintf(traffic, sizeof traffic, "42[%03X] <- %02X\n", c.reg, c.byte);
+        }
+        const uint8_t accepted = c.byte != R;
         size_t mark = Mark();
-        EXPECT_EQ(c.set(c.value), accepted ? 1 : 0) << c.name << " " << c.value;
-        EXPECT_EQ(TraceFrom(mark), c.traffic) << c.name << " " << c.value;
+        EXPECT_EQ(set[c.reg - 0x10A](c.value), accepted)
+            << std::hex << c.reg << std::dec << " " << c.value;
+        EXPECT_EQ(TraceFrom(mark), traffic) << std::hex << c.reg << std::dec << " " << c.value;
 
         Close();
         mark = Mark();
-        EXPECT_EQ(c.set(c.value), accepted ? 1 : 0) << c.name << " " << c.value << ", no board";
-        EXPECT_EQ(TraceFrom(mark), "");
+        EXPECT_EQ(set[c.reg - 0x10A](c.value), accepted) << "no board";
+        EXPECT_EQ(TraceFrom(mark), "") << std::hex << c.reg << std::dec << " " << c.value;
         Open();
     }
 }

@@ -4,25 +4,10 @@
 
 #include "frame/ks_virtual.h"
 
-#include <vector>
-
 namespace {
 
 class VideoPropertiesTest : public DecoderTest {
   protected:
-    // The message texts printed from `mark` on, without prefix and line break.
-    std::vector<std::string> Messages(size_t mark) const {
-        std::vector<std::string> out;
-        const auto& events = host_->Trace().Events();
-        for (size_t i = mark; i < events.size(); ++i) {
-            const emu::Event& e = events[i];
-            if (e.kind == emu::EventKind::Print && e.text != "<ORVELSTRM.SYS> " && e.text != "\n") {
-                out.push_back(e.text);
-            }
-        }
-        return out;
-    }
-
     int32_t Initialize(const SensorInitRecord* record, int32_t restart, int32_t input,
                        const int32_t (&p)[17]) {
         return caps_->VideoOps->InitializeSensor(record, 0x99, restart, input, p[0], p[1], p[2],
@@ -50,7 +35,7 @@ std::string SensorMessage(int count, int tv, int scaler) {
 
 } // namespace
 
-TEST_F(VideoPropertiesTest, InitializeSensorTakesInputAndRestartValueFromTheRecord) {
+TEST_F(VideoPropertiesTest, InitializeSensorTakesInputAndRestartValueFromRecordOrArguments) {
     const SensorInitRecord record{2, 77};
     // brightness 100, contrast out of range, hue -50, saturation 50
     const int32_t p[17] = {100, 0, 101, 0, -50, 0, 50, 0, 50, 0, 50, 0, 50, 0, 50, 0, 0};
@@ -77,13 +62,11 @@ TEST_F(VideoPropertiesTest, InitializeSensorTakesInputAndRestartValueFromTheReco
     EXPECT_EQ(g_bIsTvInitialized, 1);
     EXPECT_EQ(g_bIsScalerInitialized, 1);
     EXPECT_EQ(saa7135AudioInitializeCount, 1);
-}
 
-TEST_F(VideoPropertiesTest, ExplicitArgumentsWinOverTheRecord) {
-    const SensorInitRecord record{2, 77};
-    const size_t mark = Mark();
+    // Explicit arguments win over the record.
+    const size_t again = Mark();
     Initialize(&record, 5, 1, kDefaults);
-    const std::vector<std::string> got = Messages(mark);
+    const std::vector<std::string> got = Messages(again);
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got[1], "SetVideoProperty 0 1");
     EXPECT_EQ(got[2], "SetVideoProperty 4098 5");
@@ -131,9 +114,9 @@ TEST_F(VideoPropertiesTest, DebugBitZeroGuardsOnlyTheSensorMessage) {
 }
 
 TEST_F(VideoPropertiesTest, OutputControlProperty) {
+    DbgFlags = 0;
     for (int32_t value : {5, 0, -1}) {
         const size_t mark = Mark();
-        DbgFlags = 0;
         EXPECT_EQ(caps_->VideoOps->SetVideoProperty(0, 0, 0x1003, value, 0), 0u);
         EXPECT_EQ(TraceFrom(mark), value != 0 ? "42[190] <- 18\n" : "42[190] <- 00\n");
     }
@@ -153,8 +136,10 @@ TEST_F(VideoPropertiesTest, StatusBitsFromRegister11F) {
     EXPECT_EQ(Get(0x1001, 7), 1u);
 }
 
-TEST_F(VideoPropertiesTest, UnknownPropertiesDoNothing) {
+TEST_F(VideoPropertiesTest, UnknownPropertiesAndANullValuePointerDoNothing) {
     const size_t mark = Mark();
+    EXPECT_EQ(caps_->VideoOps->GetVideoProperty(0, 0, 0x1000, nullptr, 0), 0u);
+    EXPECT_EQ(TraceFrom(mark), "");
     EXPECT_EQ(Get(2, 0xABCD), 0xABCDu);
     for (uint32_t property : {2u, 4u, 6u, 8u, 17u, 0x1000u, 0x1001u, 0x1004u, 0xFFFFFFFFu}) {
         EXPECT_EQ(caps_->VideoOps->SetVideoProperty(0, 0, property, 1, 0), 0u);
@@ -162,12 +147,6 @@ TEST_F(VideoPropertiesTest, UnknownPropertiesDoNothing) {
     EXPECT_EQ(Messages(mark).at(1), "GetVideoProperty return 43981");
     EXPECT_EQ(AllWrites(mark), 0);
     EXPECT_EQ(Reads(mark, kAnyRegister), 0);
-}
-
-TEST_F(VideoPropertiesTest, NullValuePointerIsNotTouched) {
-    const size_t mark = Mark();
-    EXPECT_EQ(caps_->VideoOps->GetVideoProperty(0, 0, 0x1000, nullptr, 0), 0u);
-    EXPECT_EQ(TraceFrom(mark), "");
 }
 
 TEST_F(VideoPropertiesTest, WithoutBoardStatusReadsZeroAndNothingIsSent) {
