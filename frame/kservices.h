@@ -1,6 +1,6 @@
 // The kernel services the module needs, and the one place that knows the
-// platform. (C-compatible: the Windows implementation is a C file.) Three implementations exist: the Windows kernel, user mode (real
-// waits, debug text on stderr) and virtual time for tests.
+// platform. (C-compatible: the Windows implementation is a C file.) Three implementations exist:
+// the Windows kernel, user mode (real waits, debug text on stderr) and virtual time for tests.
 #pragma once
 
 #include <stddef.h>
