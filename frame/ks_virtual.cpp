@@ -6,14 +6,34 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <set>
 
 namespace {
 uint64_t g_now;
 uint8_t g_irql;
 int g_failAllocations;
-int g_live;
+int g_badFrees;
+int g_poolCallsAboveDispatch;
 uint32_t g_lastTag;
 const vt::Listener* g_listener;
+
+// A fresh block holds this in every byte, as a checked kernel's special pool
+// fills it: a field nobody wrote shows up in a test instead of reading as 0.
+constexpr unsigned char kFreshPoolByte = 0xCD;
+// Pool calls are allowed only at or below dispatch level.
+constexpr uint8_t kIrqlDispatchLevel = 2;
+
+std::set<void*>& LiveBlocks() {
+    static std::set<void*> blocks;
+    return blocks;
+}
+
+void CountPoolCall() {
+    if (g_irql > kIrqlDispatchLevel) {
+        ++g_poolCallsAboveDispatch;
+    }
+}
 
 void Advance(vt::WaitKind kind, uint64_t us) {
     g_now += us;
@@ -32,7 +52,12 @@ void Reset() {
     g_now = 0;
     g_irql = 0;
     g_failAllocations = 0;
-    g_live = 0;
+    for (void* block : LiveBlocks()) {
+        std::free(block); // what a test left behind (its own fault is reported elsewhere)
+    }
+    LiveBlocks().clear();
+    g_badFrees = 0;
+    g_poolCallsAboveDispatch = 0;
     g_lastTag = 0;
     g_listener = nullptr;
 }
@@ -49,7 +74,13 @@ void FailNextAllocations(int count) {
     g_failAllocations = count;
 }
 int LiveAllocations() {
-    return g_live;
+    return static_cast<int>(LiveBlocks().size());
+}
+int BadFrees() {
+    return g_badFrees;
+}
+int PoolCallsAboveDispatch() {
+    return g_poolCallsAboveDispatch;
 }
 uint32_t LastAllocationTag() {
     return g_lastTag;
@@ -59,6 +90,7 @@ uint32_t LastAllocationTag() {
 extern "C" {
 
 void* KsAllocatePool(uint32_t /*poolType*/, size_t bytes, uint32_t tag) {
+    CountPoolCall();
     g_lastTag = tag;
     if (g_failAllocations > 0) {
         --g_failAllocations;
@@ -66,14 +98,22 @@ void* KsAllocatePool(uint32_t /*poolType*/, size_t bytes, uint32_t tag) {
     }
     void* block = std::malloc(bytes);
     if (block != nullptr) {
-        ++g_live;
+        std::memset(block, kFreshPoolByte, bytes);
+        LiveBlocks().insert(block);
     }
     return block;
 }
 
+// A block that is not live (freed already, or never handed out) is counted
+// and not freed: on the kernel that is a bugcheck, here a test sees it.
 void KsFreePool(void* block) {
-    if (block != nullptr) {
-        --g_live;
+    CountPoolCall();
+    if (block == nullptr) {
+        return; // as on the kernel, where a null block is never handed on
+    }
+    if (LiveBlocks().erase(block) == 0) {
+        ++g_badFrees;
+        return;
     }
     std::free(block);
 }

@@ -15,15 +15,23 @@ struct Listener {
     void* self;
 };
 
-// Back to load state: time 0, passive level, no listener, allocations succeed.
+// Back to load state: time 0, passive level, no listener, allocations succeed;
+// blocks still live are freed.
 void Reset();
 uint64_t NowUs();
 void SetListener(const Listener* listener);
 void SetIrql(uint8_t level);
 // The next `count` pool allocations fail.
 void FailNextAllocations(int count);
-// Pool blocks handed out and not yet freed.
+// Pool blocks handed out and not yet freed. A fresh block is filled with a
+// non-zero byte, as a checked kernel's special pool does.
 int LiveAllocations();
+// Frees of a block that was not live (a double free, or one never
+// allocated): counted, not performed.
+int BadFrees();
+// Allocations and frees made above dispatch level, where the kernel forbids
+// them.
+int PoolCallsAboveDispatch();
 uint32_t LastAllocationTag();
 
 } // namespace vt

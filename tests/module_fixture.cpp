@@ -17,6 +17,8 @@ void ModuleTest::TearDown() {
     Close();
     host_.reset();
     EXPECT_EQ(vt::LiveAllocations(), 0) << "pool blocks left allocated";
+    EXPECT_EQ(vt::BadFrees(), 0) << "a block freed twice or never allocated";
+    EXPECT_EQ(vt::PoolCallsAboveDispatch(), 0) << "pool used above dispatch level";
 }
 
 const BoardModuleCaps* ModuleTest::Load() {
