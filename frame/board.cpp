@@ -20,6 +20,16 @@ void FillBoardInfo(BoardInfo* info) {
     info->Word72 = 15;
 }
 
+// The pool hands out a block as its memory was; what the module does not
+// write must not carry that to the host. A plain byte loop: the module has no
+// memset, and its build keeps the loop from being turned into a call to one.
+void ZeroRecord(TVTunerSettings* record) {
+    auto* bytes = reinterpret_cast<uint8_t*>(record);
+    for (size_t i = 0; i < sizeof(*record); ++i) {
+        bytes[i] = 0;
+    }
+}
+
 } // namespace
 
 void WriteSettingsDefaults(TVTunerSettings* settings) {
@@ -48,6 +58,7 @@ NtStatus TVB_STDCALL OpenBoard(HostHandle ctx, TVTunerSettings** settingsOut, Bo
             // stays as it was and the host learns why.
             return kStatusInsufficientResources;
         }
+        ZeroRecord(settings);
         WriteSettingsDefaults(settings);
     }
     WriteSettingsDefaults(&g_TVTuner_Settings);

@@ -159,11 +159,14 @@ TEST_F(WindowsKernelServices, ModuleWaitsReachTheKernelInHundredNanoseconds) {
 
 TEST_F(WindowsKernelServices, BoardRecordComesFromTaggedNonPagedPool) {
     alignas(8) static unsigned char block[sizeof(TVTunerSettings)];
+    std::memset(block, 0xEE, sizeof block); // what the pool's memory held before
     g_nextBlock = block;
     TVTunerSettings* record = nullptr;
     BoardInfo info{};
     EXPECT_EQ(OpenBoard(1, &record, &info), kStatusSuccess);
     EXPECT_EQ(static_cast<void*>(record), static_cast<void*>(block));
+    const TVTunerSettings whole = {0, 0, 1, 1, 67250000, 1, 4, 0, 0, 1, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(block, &whole, sizeof whole), 0) << "no stale pool bytes for the host";
     EXPECT_EQ(CloseBoard(record, 0), kStatusSuccess);
     EXPECT_EQ(CloseBoard(nullptr, 0), kStatusSuccess);
     EXPECT_EQ(g_calls, (std::vector<std::string>{
