@@ -2,6 +2,7 @@
 // host keeps, the board description and the record of what has been set.
 #include "frame/board.h"
 
+#include "frame/debug.h"
 #include "frame/host.h"
 #include "frame/ks_constants.h"
 #include "frame/kservices.h"
@@ -30,6 +31,46 @@ void ZeroRecord(TVTunerSettings* record) {
     }
 }
 
+constexpr size_t kListed = sizeof(HandedOutRecords.Record) / sizeof(HandedOutRecords.Record[0]);
+
+// The entry holding the record, or kListed when it is not listed.
+size_t FindListed(const TVTunerSettings* record) {
+    for (size_t i = 0; i < kListed; ++i) {
+        if (record != nullptr && HandedOutRecords.Record[i] == record) {
+            return i;
+        }
+    }
+    return kListed;
+}
+
+void Unlist(size_t entry) {
+    TVTunerSettings** r = HandedOutRecords.Record;
+    for (size_t i = entry; i + 1 < kListed; ++i) {
+        r[i] = r[i + 1];
+    }
+    r[kListed - 1] = nullptr;
+}
+
+// Lists a record just allocated, as the newest. The pool never hands out an
+// address still in use, so an entry with the same address is stale (the block
+// was freed behind the module's back) and goes. With every entry taken the
+// oldest is dropped: that record is leaked, never freed twice.
+void List(TVTunerSettings* record) {
+    const size_t stale = FindListed(record);
+    if (stale != kListed) {
+        Unlist(stale);
+    }
+    if (HandedOutRecords.Record[kListed - 1] != nullptr) {
+        Unlist(0);
+    }
+    for (TVTunerSettings*& entry : HandedOutRecords.Record) {
+        if (entry == nullptr) {
+            entry = record;
+            return;
+        }
+    }
+}
+
 } // namespace
 
 void WriteSettingsDefaults(TVTunerSettings* settings) {
@@ -50,14 +91,19 @@ NtStatus TVB_STDCALL OpenBoard(HostHandle ctx, TVTunerSettings** settingsOut, Bo
     // A null destination could never receive the record, so none is made.
     TVTunerSettings* settings = nullptr;
     if (settingsOut != nullptr) {
-        settings = static_cast<TVTunerSettings*>(
-            KsAllocatePool(kPoolNonPaged, sizeof(TVTunerSettings), kPoolTagWdm));
+        // Non-paged pool is to be had only at or below dispatch level; above
+        // it the open fails as if the pool were empty.
+        if (KsCurrentIrql() <= kIrqlDispatch) {
+            settings = static_cast<TVTunerSettings*>(
+                KsAllocatePool(kPoolNonPaged, sizeof(TVTunerSettings), kPoolTagWdm));
+        }
         *settingsOut = settings;
         if (settings == nullptr) {
             // Without the record the host cannot drive the tuner: the board
             // stays as it was and the host learns why.
             return kStatusInsufficientResources;
         }
+        List(settings);
         ZeroRecord(settings);
         WriteSettingsDefaults(settings);
     }
@@ -72,9 +118,25 @@ NtStatus TVB_STDCALL OpenBoard(HostHandle ctx, TVTunerSettings** settingsOut, Bo
     return kStatusSuccess;
 }
 
+// Only a record the module handed out and has not freed yet is freed: freeing
+// anything else stops the machine. The board is closed in every case.
 NtStatus TVB_STDCALL CloseBoard(TVTunerSettings* settings, Arg /*unused*/) {
     if (settings != nullptr) {
-        KsFreePool(settings);
+        const size_t entry = FindListed(settings);
+        if (entry == kListed) {
+            DebugPrint("CloseBoard: record %p was not handed out by OpenBoard or is already freed; "
+                       "left alone",
+                       static_cast<void*>(settings));
+        } else if (KsCurrentIrql() > kIrqlDispatch) {
+            // The pool cannot be given back above dispatch level; the record
+            // stays listed, so a later close at a lower level frees it.
+            DebugPrint("CloseBoard: called above dispatch level; record %p not freed, left to the "
+                       "host",
+                       static_cast<void*>(settings));
+        } else {
+            Unlist(entry);
+            KsFreePool(settings);
+        }
     }
     HostContext = 0;
     return kStatusSuccess;

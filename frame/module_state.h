@@ -11,6 +11,14 @@ struct SynthRegisters {
     uint8_t R[9];
 };
 
+// The settings records OpenBoard handed out and CloseBoard has not freed yet,
+// oldest first, the unused entries null. CloseBoard frees only what is listed
+// here. When all entries are taken, a new record pushes out the oldest, which
+// is then never freed by the module: leaked, but never freed twice.
+struct SettingsRecordList {
+    TVTunerSettings* Record[16];
+};
+
 // X(type, name, value at load)
 #define TVB_MODULE_STATE(X)                                                                        \
     /* host interface */                                                                           \
@@ -25,6 +33,7 @@ struct SynthRegisters {
     X(uint8_t, TunerInputSet, 0)                                                                   \
     X(uint8_t, AudioModeSet, 0)                                                                    \
     X(uint32_t, CurrentVideoInput, 0)                                                              \
+    X(SettingsRecordList, HandedOutRecords, {})                                                    \
     /* one-time initialisation markers, kept for the life of the module */                         \
     X(uint8_t, g_bIsScalerInitialized, 0)                                                          \
     X(uint8_t, g_bIsTvInitialized, 0)                                                              \

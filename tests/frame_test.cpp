@@ -4,11 +4,16 @@
 
 #include "frame/host.h"
 #include "frame/ks_virtual.h"
+#include "frame/kservices.h"
 #include "frame/tables.h"
 #include "frame/waits.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -123,7 +128,7 @@ TEST_F(FrameTest, OpenBoardWritesDefaultsAndDescribesTheBoard) {
     EXPECT_EQ(saa7135AudioInitializeCount, 3);
 }
 
-TEST_F(FrameTest, CloseBoardClosesTheBoardAndFreesAnyRecord) {
+TEST_F(FrameTest, CloseBoardClosesTheBoardAndFreesEachRecord) {
     TVTunerSettings* record = Open();
     EXPECT_EQ(caps_->BoardOps->CloseBoard(nullptr, 0), 0);
     EXPECT_EQ(HostContext, 0u);
@@ -138,18 +143,121 @@ TEST_F(FrameTest, CloseBoardClosesTheBoardAndFreesAnyRecord) {
     EXPECT_EQ(g_TVTuner_Settings.Frequency, 67250000u) << "closing keeps the module's copy";
 }
 
-TEST_F(FrameTest, FailedAllocationLeavesTheBoardClosed) {
+// Without pool, whether it is empty or the host calls above dispatch level
+// (where the kernel forbids allocating), the open fails: a null record, the
+// board and the module's state as they were, and no pool call where none is
+// allowed.
+TEST_F(FrameTest, OpenBoardWithoutPoolLeavesTheBoardClosed) {
+    const struct {
+        const char* name;
+        int failAllocations;
+        uint8_t irql;
+    } cases[] = {{"pool empty", 1, 0}, {"above dispatch level", 0, 3}};
     Load();
-    g_TVTuner_Settings.Frequency = 5;
-    ModeSet = 1;
-    vt::FailNextAllocations(1);
-    TVTunerSettings* record = reinterpret_cast<TVTunerSettings*>(0x1234);
-    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_),
-              static_cast<NtStatus>(0xC000009A));
-    EXPECT_EQ(record, nullptr);
-    EXPECT_EQ(HostContext, 0u);
-    EXPECT_EQ(g_TVTuner_Settings.Frequency, 5u);
-    EXPECT_EQ(ModeSet, 1);
+    for (const auto& c : cases) {
+        g_TVTuner_Settings.Frequency = 5;
+        ModeSet = 1;
+        vt::FailNextAllocations(c.failAllocations);
+        vt::SetIrql(c.irql);
+        TVTunerSettings* record = reinterpret_cast<TVTunerSettings*>(0x1234);
+        EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_),
+                  static_cast<NtStatus>(0xC000009A))
+            << c.name;
+        EXPECT_EQ(record, nullptr) << c.name;
+        EXPECT_EQ(HostContext, 0u) << c.name;
+        EXPECT_EQ(g_TVTuner_Settings.Frequency, 5u) << c.name;
+        EXPECT_EQ(ModeSet, 1) << c.name;
+        EXPECT_EQ(vt::LiveAllocations(), 0) << c.name;
+        EXPECT_EQ(vt::PoolCallsAboveDispatch(), 0) << c.name;
+    }
+    vt::SetIrql(2); // dispatch level itself may allocate
+    EXPECT_NE(Open(), nullptr);
+}
+
+// Host mistakes at CloseBoard. Only a record the module handed out and has not
+// freed yet is freed; anything else is left alone with a message (on the
+// kernel, freeing it would stop the machine). The board is closed and the
+// result is 0 in every case.
+TEST_F(FrameTest, CloseBoardFreesOnlyRecordsItHandedOut) {
+    static TVTunerSettings hostsOwn;
+    std::vector<TVTunerSettings*> opened;
+    auto openOne = [&] {
+        TVTunerSettings* record = nullptr;
+        caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_);
+        opened.push_back(record);
+        return record;
+    };
+    const struct {
+        const char* name;
+        std::function<TVTunerSettings*()> recordToClose;
+        bool freed;
+        uint8_t irql;
+    } cases[] = {
+        {"the record just handed out", [&] { return openOne(); }, true, 0},
+        {"closed twice",
+         [&] {
+             TVTunerSettings* record = openOne();
+             caps_->BoardOps->CloseBoard(record, 0);
+             return record;
+         },
+         false, 0},
+        {"a record of the host's own", [&] { return &hostsOwn; }, false, 0},
+        {"the older of two open records",
+         [&] {
+             TVTunerSettings* older = openOne();
+             openOne();
+             return older;
+         },
+         true, 0},
+        {"the oldest of seventeen, pushed out of the list",
+         [&] {
+             TVTunerSettings* oldest = openOne();
+             for (int i = 0; i < 16; ++i) {
+                 openOne();
+             }
+             return oldest;
+         },
+         false, 0},
+        {"at dispatch level", [&] { return openOne(); }, true, 2},
+        {"above dispatch level", [&] { return openOne(); }, false, 3},
+    };
+    Load();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        opened.clear();
+        TVTunerSettings* record = c.recordToClose();
+        const int live = vt::LiveAllocations();
+        vt::SetIrql(c.irql);
+        const size_t mark = Mark();
+        EXPECT_EQ(caps_->BoardOps->CloseBoard(record, 0), 0);
+        vt::SetIrql(0);
+        EXPECT_EQ(HostContext, 0u);
+        EXPECT_EQ(vt::LiveAllocations(), live - (c.freed ? 1 : 0));
+        char pointer[32];
+        std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(record));
+        std::vector<std::string> want;
+        if (!c.freed) {
+            want.push_back(c.irql > 2 ? "CloseBoard: called above dispatch level; record " +
+                                            std::string(pointer) + " not freed, left to the host"
+                                      : "CloseBoard: record " + std::string(pointer) +
+                                            " was not handed out by OpenBoard or is already "
+                                            "freed; left alone");
+        }
+        EXPECT_EQ(Messages(mark), want);
+        // The host closes the others; a record pushed out of the list is the
+        // host's to lose, as it would be on the kernel (freed here by hand).
+        for (TVTunerSettings* other : opened) {
+            if (other != record || c.irql > 2) {
+                caps_->BoardOps->CloseBoard(other, 0);
+            }
+        }
+        if (vt::LiveAllocations() != 0) {
+            KsFreePool(opened.front());
+        }
+        EXPECT_EQ(vt::LiveAllocations(), 0);
+        EXPECT_EQ(vt::BadFrees(), 0);
+        EXPECT_EQ(vt::PoolCallsAboveDispatch(), 0);
+    }
 }
 
 TEST_F(FrameTest, OpenBoardWithNullPointersWritesNothingThroughThem) {

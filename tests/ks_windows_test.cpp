@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <limits>
@@ -97,8 +98,17 @@ KIRQL KeGetCurrentIrql(void) {
 void KeStallExecutionProcessor(uint32_t microseconds) {
     g_calls.push_back(Fmt("KeStallExecutionProcessor(%u)", microseconds));
 }
-// The kernel build prints with DbgPrint; nothing here prints.
-unsigned long KsDebugPrint(const char*, ...) {
+// The kernel build prints with DbgPrint; here each message's own text is
+// recorded among the kernel calls (not the prefix and line break around it).
+unsigned long KsDebugPrint(const char* format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof(text), format, args);
+    va_end(args);
+    if (std::strcmp(text, "<ORVELSTRM.SYS> ") != 0 && std::strcmp(text, "\n") != 0) {
+        g_calls.push_back(Fmt("DbgPrint(%s)", text));
+    }
     return 0;
 }
 } // extern "C"
@@ -157,6 +167,9 @@ TEST_F(WindowsKernelServices, ModuleWaitsReachTheKernelInHundredNanoseconds) {
     EXPECT_EQ(g_calls, want);
 }
 
+// The record comes from tagged non-paged pool, zeroed before its defaults are
+// written, and goes back to the pool once. The pool is touched only after the
+// interrupt level has been checked.
 TEST_F(WindowsKernelServices, BoardRecordComesFromTaggedNonPagedPool) {
     alignas(8) static unsigned char block[sizeof(TVTunerSettings)];
     std::memset(block, 0xEE, sizeof block); // what the pool's memory held before
@@ -170,9 +183,76 @@ TEST_F(WindowsKernelServices, BoardRecordComesFromTaggedNonPagedPool) {
     EXPECT_EQ(CloseBoard(record, 0), kStatusSuccess);
     EXPECT_EQ(CloseBoard(nullptr, 0), kStatusSuccess);
     EXPECT_EQ(g_calls, (std::vector<std::string>{
+                           "KeGetCurrentIrql",
                            "ExAllocatePoolWithTag(NonPagedPool, 56, \"Wdm \")",
+                           "KeGetCurrentIrql",
                            "ExFreePool(block)",
                        }));
+}
+
+// What the kernel would answer with a bugcheck is never handed to it: a
+// second close of the same record, a record the module never handed out, and
+// pool calls above dispatch level. Each is left alone with a message.
+TEST_F(WindowsKernelServices, PoolIsNeverMisused) {
+    alignas(8) static unsigned char block[sizeof(TVTunerSettings)];
+    g_nextBlock = block;
+    TVTunerSettings* record = nullptr;
+    BoardInfo info{};
+    char pointer[32];
+    std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(block));
+    const std::string unknown = Fmt("DbgPrint(CloseBoard: record %s was not handed out by "
+                                    "OpenBoard or is already freed; left alone)",
+                                    pointer);
+
+    g_irql = 3; // above dispatch level: no pool
+    EXPECT_EQ(OpenBoard(1, &record, &info), kStatusInsufficientResources);
+    EXPECT_EQ(record, nullptr);
+    EXPECT_EQ(g_calls, (std::vector<std::string>{"KeGetCurrentIrql"}));
+
+    g_irql = 2; // dispatch level: allowed
+    g_calls.clear();
+    EXPECT_EQ(OpenBoard(1, &record, &info), kStatusSuccess);
+    g_irql = 3;
+    EXPECT_EQ(CloseBoard(record, 0), kStatusSuccess);
+    g_irql = 0;
+    EXPECT_EQ(CloseBoard(record, 0), kStatusSuccess); // the record stayed the module's to free
+    EXPECT_EQ(CloseBoard(record, 0), kStatusSuccess); // closed twice
+    TVTunerSettings hostsOwn{};
+    EXPECT_EQ(CloseBoard(&hostsOwn, 0), kStatusSuccess);
+    char own[32];
+    std::snprintf(own, sizeof own, "%p", static_cast<void*>(&hostsOwn));
+    EXPECT_EQ(g_calls,
+              (std::vector<std::string>{
+                  "KeGetCurrentIrql",
+                  "ExAllocatePoolWithTag(NonPagedPool, 56, \"Wdm \")",
+                  "KeGetCurrentIrql",
+                  Fmt("DbgPrint(CloseBoard: called above dispatch level; record %s not freed, "
+                      "left to the host)",
+                      pointer),
+                  "KeGetCurrentIrql",
+                  "ExFreePool(block)",
+                  unknown,
+                  Fmt("DbgPrint(CloseBoard: record %s was not handed out by OpenBoard or is "
+                      "already freed; left alone)",
+                      own),
+              }));
+}
+
+// The pool hands out an address again only once it is free, so a record
+// the host gave back to the pool itself must not stay listed under that
+// address: the new record is freed once.
+TEST_F(WindowsKernelServices, AddressHandedOutAgainIsFreedOnce) {
+    alignas(8) static unsigned char block[sizeof(TVTunerSettings)];
+    g_nextBlock = block;
+    TVTunerSettings* first = nullptr;
+    TVTunerSettings* second = nullptr;
+    BoardInfo info{};
+    OpenBoard(1, &first, &info);
+    OpenBoard(1, &second, &info); // the host freed `first` behind the module's back
+    ASSERT_EQ(first, second);
+    CloseBoard(second, 0);
+    CloseBoard(second, 0);
+    EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "ExFreePool(block)"), 1);
 }
 
 TEST_F(WindowsKernelServices, NullBlockIsNeverHandedToTheKernel) {
