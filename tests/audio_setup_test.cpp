@@ -3,6 +3,9 @@
 #include "audio/audio_setup.h"
 #include "decoder_fixture.h"
 
+#include "frame/ks_virtual.h"
+
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -123,4 +126,33 @@ TEST_F(AudioSetupTest, RestartWithAndWithoutABoard) {
     EXPECT_EQ(InitAudioStandard(1), 0u);
     EXPECT_EQ(RestartAudioDemodulator(0), 1u);
     EXPECT_EQ(TraceFrom(mark), Repeat("[sleep 10 ms]\n", 6));
+}
+
+// At dispatch level no thread may wait: the set-up keeps every pause of its
+// sequence and of the DSP handshake (a DSP slow to become ready here), spent
+// busy-waiting in 50 us stalls instead of sleeping, and its traffic is the same.
+TEST_F(AudioSetupTest, AtDispatchLevelEveryPauseIsStalled) {
+    auto run = [this] {
+        fresh_->SetReadyPolls(1);
+        InitAudioStandard(1);
+    };
+    const std::string sleeping = OnFreshDecoder(run);
+    vt::SetIrql(2);
+    const uint64_t start = vt::NowUs();
+    const std::string stalling = OnFreshDecoder(run);
+    vt::SetIrql(0);
+
+    std::string expected;
+    for (const std::string& line : Lines(sleeping)) {
+        unsigned ms = 0;
+        if (std::sscanf(line.c_str(), "[sleep %u ms]", &ms) == 1) {
+            expected += Repeat("[stall 50 us]\n", static_cast<int>(ms * 20));
+        } else {
+            expected += line + "\n";
+        }
+    }
+    EXPECT_NE(sleeping.find("[sleep 2 ms]"), std::string::npos) << "the handshake paused too";
+    EXPECT_EQ(stalling, expected);
+    EXPECT_EQ(stalling.find("[sleep"), std::string::npos);
+    EXPECT_GE(vt::NowUs() - start, 30000u);
 }

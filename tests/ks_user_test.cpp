@@ -22,11 +22,13 @@ TEST(UserKernelServices, SleepMsLastsItsTime) {
     EXPECT_GE(ElapsedMs([] { SleepMs(10); }), 10.0);
 }
 
-TEST(UserKernelServices, DelayMsSleepsBelowAndSpinsAtDispatch) {
+TEST(UserKernelServices, WaitsSleepBelowAndSpinAtDispatch) {
     EXPECT_GE(ElapsedMs([] { DelayMs(5); }), 5.0);
     KsUserSetIrql(2);
     EXPECT_GE(ElapsedMs([] { DelayMs(3); }), 3.0);
     EXPECT_LT(ElapsedMs([] { DelayMs(0); }), 1.0);
+    EXPECT_GE(ElapsedMs([] { SleepMs(3); }), 3.0);
+    EXPECT_LT(ElapsedMs([] { SleepMs(0); }), 1.0);
     KsUserSetIrql(0);
 }
 

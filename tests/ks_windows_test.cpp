@@ -143,6 +143,9 @@ TEST_F(WindowsKernelServices, WaitsTurnCountsIntoRelativeKernelTimes) {
     }
 }
 
+// Both waits look at the interrupt level first. Below dispatch level they
+// reach the kernel's waits in 100 ns; at or above it, where the kernel forbids
+// waiting, both busy-wait the same time in 50 us stalls.
 TEST_F(WindowsKernelServices, ModuleWaitsReachTheKernelInHundredNanoseconds) {
     EXPECT_EQ(SleepMs(10), 0x102);
     SleepMs(0xFFFFFFFFu); // the longest sleep does not wrap
@@ -151,9 +154,13 @@ TEST_F(WindowsKernelServices, ModuleWaitsReachTheKernelInHundredNanoseconds) {
     g_irql = 2; // dispatch level: busy-wait in 50 us stalls
     DelayMs(2);
     DelayMs(0);
+    EXPECT_EQ(SleepMs(1), 0x102);
+    SleepMs(0);
     std::vector<std::string> want = {
+        "KeGetCurrentIrql",
         "KeInitializeEvent(SynchronizationEvent, FALSE)",
         "KeWaitForSingleObject(Executive, KernelMode, FALSE, -100000)",
+        "KeGetCurrentIrql",
         "KeInitializeEvent(SynchronizationEvent, FALSE)",
         "KeWaitForSingleObject(Executive, KernelMode, FALSE, -42949672950000)",
         "KeGetCurrentIrql",
@@ -163,6 +170,9 @@ TEST_F(WindowsKernelServices, ModuleWaitsReachTheKernelInHundredNanoseconds) {
         "KeGetCurrentIrql",
     };
     want.insert(want.end(), 40, "KeStallExecutionProcessor(50)");
+    want.push_back("KeGetCurrentIrql");
+    want.push_back("KeGetCurrentIrql");
+    want.insert(want.end(), 20, "KeStallExecutionProcessor(50)");
     want.push_back("KeGetCurrentIrql");
     EXPECT_EQ(g_calls, want);
 }
