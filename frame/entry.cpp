@@ -3,8 +3,18 @@
 #include "frame/host.h"
 #include "frame/tables.h"
 
+// The size is the record's own: 36 bytes on the 32-bit target, more where
+// pointers are wider, so a host never reads past what it was told.
 const BoardModuleCaps BoardModuleCapsRecord = {
-    36, 0x10FD, 0xDE00, 1, &BoardOps, &VideoOps, &AudioOps, &InputOps, &TunerOps,
+    sizeof(BoardModuleCaps),
+    0x10FD,
+    0xDE00,
+    1,
+    &BoardOps,
+    &VideoOps,
+    &AudioOps,
+    &InputOps,
+    &TunerOps,
 };
 
 namespace {
