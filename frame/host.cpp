@@ -1,41 +1,43 @@
 #include "frame/host.h"
 
 // Results of host operations are never looked at: the host reports no useful
-// status, and a failed read shows as the caller's cleared buffer.
+// status, and a failed read shows as the caller's cleared buffer. A slot the
+// host left empty is never called; its access acts as one the host could not
+// make (a read leaves the caller's cleared buffer, so it yields 0).
 
 void HostWriteReg16(uint16_t reg, uint8_t value) {
-    if (HostOps != nullptr) {
+    if (HostOps != nullptr && HostOps->WriteReg16 != nullptr) {
         HostOps->WriteReg16(HostContext, DecoderAddress, kReg16AddressBits, reg, value, 0);
     }
 }
 
 void HostReadReg16(uint16_t reg, uint8_t* value) {
-    if (HostOps != nullptr) {
+    if (HostOps != nullptr && HostOps->ReadReg16 != nullptr) {
         HostOps->ReadReg16(HostContext, DecoderAddress, kReg16AddressBits, reg, value, 0);
     }
 }
 
 void HostBusWrite(uint8_t device, const uint8_t* bytes, uint32_t count) {
-    if (HostOps != nullptr) {
+    if (HostOps != nullptr && HostOps->BusWrite != nullptr) {
         HostOps->BusWrite(HostContext, device, 0, 0, count, bytes, kBusTransferFlags);
     }
 }
 
 void HostBusRead(uint8_t device, uint8_t* buffer, uint32_t count) {
-    if (HostOps != nullptr) {
+    if (HostOps != nullptr && HostOps->BusRead != nullptr) {
         HostOps->BusRead(HostContext, device, kBusReadMode, 0, count, buffer, kBusTransferFlags);
     }
 }
 
 void HostWritePins(HostHandle handle, uint32_t count, const uint32_t* pins,
                    const uint32_t* values) {
-    if (HostOps != nullptr) {
+    if (HostOps != nullptr && HostOps->WritePins != nullptr) {
         HostOps->WritePins(handle, count, pins, values, 0);
     }
 }
 
 void HostReadPins(uint32_t count, const uint32_t* pins, uint32_t* values) {
-    if (HostOps != nullptr) {
+    if (HostOps != nullptr && HostOps->ReadPins != nullptr) {
         HostOps->ReadPins(HostContext, count, pins, values, 1);
     }
 }
