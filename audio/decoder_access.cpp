@@ -54,6 +54,14 @@ uint8_t WaitDspReadDone() {
     return WaitStatus(kDspReadDone, 2);
 }
 
+// A read of the DSP register into a byte cleared just before, so that a read
+// the host cannot make yields 0 and never a byte an earlier read left.
+uint8_t ReadCleared(uint16_t reg) {
+    uint8_t value = 0;
+    HostReadReg16(reg, &value);
+    return value;
+}
+
 // One byte from the DSP. The byte a request read yields is stale; the fetch
 // replaces it, and the DSP signals read done only once it has seen the fetch.
 uint8_t HandshakenRead(uint16_t reg, uint8_t* out) {
@@ -61,17 +69,17 @@ uint8_t HandshakenRead(uint16_t reg, uint8_t* out) {
     if (!WaitDspReady()) {
         return 0;
     }
-    HostReadReg16(reg, &value); // places the request
+    value = ReadCleared(reg); // places the request
     uint32_t repeated = 0;
     for (;;) {
         if (WaitDspDataReady()) {
-            HostReadReg16(reg, &value); // the fetch
+            value = ReadCleared(reg); // the fetch
             break;
         }
         if (!WaitDspReady()) {
             return 0;
         }
-        HostReadReg16(reg, &value); // the request again
+        value = ReadCleared(reg); // the request again
         if (++repeated == kRepeatedRequests) {
             return 0;
         }

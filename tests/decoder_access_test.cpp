@@ -115,6 +115,46 @@ TEST_F(DecoderAccessTest, ByteReadFaults) {
     }
 }
 
+namespace {
+// A host whose read of one register, at one call, loses the byte on the way:
+// the device answered (so the DSP saw the fetch), the caller receives nothing.
+const HostOpsTable* g_device;
+uint16_t g_lossyReg;
+int g_lossyCall;
+uint32_t TVB_STDCALL LossyReadReg16(HostHandle c, uint32_t d, uint32_t w, uint32_t r, uint8_t* v,
+                                    uint32_t z) {
+    uint8_t byte = 0;
+    g_device->ReadReg16(c, d, w, r, &byte, z);
+    if (r != g_lossyReg || --g_lossyCall != 0) {
+        *v = byte;
+    }
+    return 0;
+}
+} // namespace
+
+// The fetch's byte is lost while the DSP still reports read done: the read
+// counts as made, and yields 0, never the byte the request read left (the
+// DSP's latch, here 0x99 from an earlier fetch of 0x460).
+TEST_F(DecoderAccessTest, LostFetchYieldsZero) {
+    decoder_.Reg(0x460) = 0x99;
+    decoder_.Reg(0x454) = 0x7C;
+    uint8_t latch = 0;
+    ReadDecoderByte(0x460, &latch);
+    HostOpsTable lossy = *host_->Ops();
+    lossy.ReadReg16 = LossyReadReg16;
+    g_device = host_->Ops();
+    g_lossyReg = 0x454;
+    g_lossyCall = 2; // the request, then the fetch
+    GetBoardModuleCaps(0, &lossy, nullptr, nullptr);
+    const size_t mark = Mark();
+    uint8_t byte = 0x77;
+    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 1);
+    EXPECT_EQ(byte, 0);
+    // The device answered the fetch with 7C; the host did not pass it on.
+    EXPECT_EQ(TraceFrom(mark), "42[580] -> 05\n42[454] -> 99\n42[580] -> 03\n42[454] -> 7C\n"
+                               "42[580] -> 05\n");
+}
+
 // A DSP that never becomes ready leaves the target register untouched; a read
 // that fails stops a field write before anything is written.
 TEST_F(DecoderAccessTest, HandshakeFaultsStopWrites) {
