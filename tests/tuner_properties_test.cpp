@@ -143,9 +143,9 @@ TEST_F(TunerPropertiesTest, GetFrequencyWithPinByte) {
 }
 
 // With no board open the records and the module's copy still follow the
-// requests, and the tuner counts as initialised, so a later open does not
-// initialise it. Gets answer from the module's copy: the status as not busy
-// and nothing more, the pins as 0.
+// requests, while the tuner's one-time initialisation waits for a board.
+// Gets answer from the module's copy: the status as not busy and nothing
+// more, the pins as 0.
 TEST_F(TunerPropertiesTest, NoBoardOpen) {
     Load();
     FillModuleCopy();
@@ -156,7 +156,7 @@ TEST_F(TunerPropertiesTest, NoBoardOpen) {
     TVTunerSettings settings = Request(kUntouched);
     TVTunerSettings request = Request(4, &TVTunerSettings::Frequency, 55250000);
     EXPECT_EQ(Set(&settings, &request), 0u);
-    EXPECT_EQ(g_bIsTvInitialized, 1);
+    EXPECT_EQ(g_bIsTvInitialized, 0);
     EXPECT_EQ(FrequencySet, 1);
     EXPECT_EQ(settings.Frequency, 55250000u);
     EXPECT_EQ(g_TVTuner_Settings.Frequency, 55250000u);
@@ -180,7 +180,10 @@ TEST_F(TunerPropertiesTest, NoBoardOpen) {
     Open();
     const size_t opened = Mark();
     Set(Request(0));
-    EXPECT_EQ(RenderFrom(opened, emu::IsTuner), "");
+    EXPECT_EQ(RenderFrom(opened, emu::IsTuner).find("96 {21 C0}\nC2 {00 00 00 00 7C 04 A3 3F 2A"),
+              0u)
+        << "initialised now";
+    EXPECT_EQ(g_bIsTvInitialized, 1);
 }
 
 // The first set request of the module's life initialises tuner and decoder,

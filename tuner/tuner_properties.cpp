@@ -178,9 +178,9 @@ uint32_t TVB_STDCALL GetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSet
 }
 
 uint32_t TVB_STDCALL SetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSettings* request) {
+    // Both mark themselves done only when they reached a board.
     if (g_bIsTvInitialized == 0) {
         InitTuner();
-        g_bIsTvInitialized = 1;
     }
     if (g_bIsScalerInitialized == 0) {
         InitDecoderRegisters();

@@ -48,6 +48,11 @@ constexpr RegisterGroup kRegisterSet[] = {Group(kVideoDecoder), Group(kGroup2A0)
 } // namespace
 
 void InitDecoderRegisters() {
+    // The set counts as loaded only if the board could be reached when it
+    // started; otherwise it is loaded by the first caller that finds a board.
+    // A board closed part-way through, or writes the host could not make,
+    // still count: the set is not sent twice.
+    const bool reachable = BoardReachable();
     for (const RegisterGroup& group : kRegisterSet) {
         for (size_t i = 0; i < group.count; ++i) {
             if (!BoardReachable()) {
@@ -56,6 +61,7 @@ void InitDecoderRegisters() {
             HostWriteReg16(group.values[i].reg, group.values[i].value);
         }
     }
-    // Marked also when nothing could be written, so the set is tried once only.
-    g_bIsScalerInitialized = 1;
+    if (reachable) {
+        g_bIsScalerInitialized = 1;
+    }
 }

@@ -115,16 +115,18 @@ int32_t TVB_STDCALL InitializeSensor(const SensorInitRecord* record, Arg hostVal
         SetVideoProperty(recordArg, hostValue, k, properties[k - 1], 0);
     }
 
+    // Each one-time set-up marks itself done only when it reached a board, so
+    // a call before the board is open leaves it for a later one.
     if (g_bIsTvInitialized == 0) {
         InitTuner();
-        g_bIsTvInitialized = 1;
     }
     if (g_bIsScalerInitialized == 0) {
         InitDecoderRegisters();
-        g_bIsScalerInitialized = 1;
     }
     if (saa7135AudioInitializeCount < kMaxAudioInitializations) {
-        ++saa7135AudioInitializeCount;
+        if (BoardReachable()) {
+            ++saa7135AudioInitializeCount;
+        }
         InitAudioStandard(0);
     }
     return 0;
