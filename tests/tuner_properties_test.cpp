@@ -291,6 +291,72 @@ TEST_F(TunerPropertiesTest, SetFrequencySkipsUnchanged) {
     EXPECT_EQ(settings_->Frequency, 175250000u);
 }
 
+// A standard request that changes what tuning depends on (the IF code or
+// offset, the NTSC bit, NTSC M J's synthesizer bytes) makes the next request
+// for the same frequency tune again, for the new standard; one that changes
+// none of it leaves the same frequency skipped.
+TEST_F(TunerPropertiesTest, SameFrequencyRetunedAfterAStandardChangesTheTuning) {
+    struct Case {
+        uint32_t from, to;
+        uint32_t offsetHz; // the new standard's IF offset; 0: not tuned again
+    };
+    using namespace ks;
+    const Case cases[] = {
+        {AnalogVideo_PAL_B, AnalogVideo_PAL_G, 7750000},     // offset and code
+        {AnalogVideo_PAL_I, AnalogVideo_PAL_D, 7750000},     // code only
+        {AnalogVideo_NTSC_M, AnalogVideo_PAL_M, 5750000},    // NTSC bit only
+        {AnalogVideo_NTSC_M, AnalogVideo_NTSC_M_J, 5750000}, // R6 bytes only
+        {AnalogVideo_NTSC_M_J, AnalogVideo_NTSC_M, 5750000},
+        {AnalogVideo_PAL_G, AnalogVideo_PAL_H, 0},
+        {AnalogVideo_PAL_B, AnalogVideo_SECAM_B, 0},
+        {AnalogVideo_PAL_B, AnalogVideo_NTSC_433, 0}, // set up as B
+        {AnalogVideo_PAL_M, AnalogVideo_PAL_N, 0},
+        {AnalogVideo_PAL_B, AnalogVideo_PAL_B, 0},
+    };
+    constexpr uint32_t kHz = 175250000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Format("%X to %X", c.from, c.to));
+        Fresh();
+        OpenReady();
+        SetStandard(c.from);
+        Tune(kHz);
+        SetStandard(c.to);
+        const size_t mark = Mark();
+        Tune(kHz);
+        const std::string tuner = RenderFrom(mark, emu::IsTuner);
+        if (c.offsetHz == 0) {
+            EXPECT_EQ(tuner, "");
+            continue;
+        }
+        EXPECT_EQ(tuner.find(Format("96 {01 %02X}\n", IfStandardCode | 0x80)), 0u);
+        EXPECT_EQ(Board().synth.OscillatorHz(), uint64_t{kHz} + c.offsetHz);
+        EXPECT_NE(tuner.find(c.to == AnalogVideo_NTSC_M_J ? "C2 {60 AF}" : "C2 {60 BF}"),
+                  std::string::npos);
+        const size_t again = Mark();
+        Tune(kHz);
+        EXPECT_EQ(TraceFrom(again), "") << "tuned for the new standard: skipped again";
+    }
+}
+
+// After SECAM L is chosen again, a station below 66 MHz is tuned again as L'
+// even though its frequency is the one stored.
+TEST_F(TunerPropertiesTest, SecamLChosenAgainTunesTheSameStationAsLPrime) {
+    OpenReady();
+    AddStation(55250000, ks::AnalogVideo_SECAM_L1);
+    SetStandard(ks::AnalogVideo_SECAM_L);
+    Tune(55250000);
+    ASSERT_NE(Board().demod.Receiving(), nullptr);
+    SetStandard(ks::AnalogVideo_SECAM_L);
+    EXPECT_EQ(Board().demod.Receiving(), nullptr) << "the demodulator is on L now";
+    const size_t mark = Mark();
+    Tune(55250000);
+    EXPECT_EQ(
+        RenderFrom(mark, emu::IsTuner).find("96 {07 00}\n96 {07 00}\n96 {01 40}\n96 {01 C0}\n"),
+        0u);
+    EXPECT_EQ(g_TVTuner_Settings.VideoStandard, ks::AnalogVideo_SECAM_L1);
+    EXPECT_NE(Board().demod.Receiving(), nullptr);
+}
+
 // SECAM L below 66 MHz is broadcast as L': the module's standard follows the
 // frequency (selected before tuning), the host's record keeps L.
 TEST_F(TunerPropertiesTest, SecamLFollowsTheFrequency) {

@@ -99,8 +99,31 @@ void ReportStatus(TVTunerSettings* request, TVTunerSettings* settings) {
     }
 }
 
+// What tuning a frequency depends on besides the frequency: the IF
+// demodulator's standard code, the IF offset and NTSC bit the synthesizer is
+// programmed with, and NTSC M J, which changes the synthesizer's R6 bytes.
+struct TuningBasis {
+    uint8_t ifStandardCode;
+    uint32_t ifOffsetHz;
+    uint8_t ntscSelected;
+    bool ntscMJ;
+};
+
+TuningBasis CurrentTuningBasis() {
+    return {IfStandardCode, IfOffsetHz, NtscSelected,
+            g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_NTSC_M_J};
+}
+
+bool Differ(const TuningBasis& a, const TuningBasis& b) {
+    return a.ifStandardCode != b.ifStandardCode || a.ifOffsetHz != b.ifOffsetHz ||
+           a.ntscSelected != b.ntscSelected || a.ntscMJ != b.ntscMJ;
+}
+
+// An unchanged frequency is skipped, unless a standard change may have left
+// the tuner off it.
 void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
-    if (FrequencySet == 1 && request->Frequency == g_TVTuner_Settings.Frequency) {
+    if (FrequencySet == 1 && RetuneNeeded == 0 &&
+        request->Frequency == g_TVTuner_Settings.Frequency) {
         return;
     }
     if (g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_SECAM_L &&
@@ -120,6 +143,7 @@ void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
         }
     }
     FrequencySet = 1;
+    RetuneNeeded = 0;
 }
 
 // Stores a value the request carries in the module's copy and the host's
@@ -128,6 +152,19 @@ void Keep(TVTunerSettings* settings, const TVTunerSettings* request, Field field
     g_TVTuner_Settings.*field = request->*field;
     if (settings != nullptr) {
         settings->*field = request->*field;
+    }
+}
+
+void SetVideoStandard(TVTunerSettings* settings, const TVTunerSettings* request) {
+    const TuningBasis before = CurrentTuningBasis();
+    Keep(settings, request, &TVTunerSettings::VideoStandard);
+    SelectTvStandard(request->VideoStandard);
+    VideoStandardSet = 1;
+    // The station stored was tuned for the standard before: with another IF
+    // offset or code the tuner is now off it, so the same frequency must be
+    // tuned again.
+    if (Differ(CurrentTuningBasis(), before)) {
+        RetuneNeeded = 1;
     }
 }
 
@@ -207,9 +244,7 @@ uint32_t TVB_STDCALL SetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSet
         ModeSet = 1;
         break;
     case kRequestVideoStandard:
-        Keep(settings, request, &TVTunerSettings::VideoStandard);
-        SelectTvStandard(request->VideoStandard);
-        VideoStandardSet = 1;
+        SetVideoStandard(settings, request);
         break;
     case kRequestFrequency:
         SetFrequency(settings, request);
