@@ -32,8 +32,9 @@ struct SettingsRecordList {
     X(uint8_t, FrequencySet, 0)                                                                    \
     X(uint8_t, TunerInputSet, 0)                                                                   \
     X(uint8_t, AudioModeSet, 0)                                                                    \
-    /* 1 while the tuner may not be on the stored frequency as the standard */                     \
-    /* now wants it: the next frequency request tunes even if unchanged */                         \
+    /* 1 while the tuner may not be tuned as the stored frequency and the */                       \
+    /* standard now want (after a standard change or a refused frequency): */                      \
+    /* the next frequency request tunes even if unchanged */                                       \
     X(uint8_t, RetuneNeeded, 0)                                                                    \
     X(uint32_t, CurrentVideoInput, 0)                                                              \
     X(SettingsRecordList, HandedOutRecords, {})                                                    \

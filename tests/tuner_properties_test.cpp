@@ -357,6 +357,59 @@ TEST_F(TunerPropertiesTest, SecamLChosenAgainTunesTheSameStationAsLPrime) {
     EXPECT_NE(Board().demod.Receiving(), nullptr);
 }
 
+// A frequency whose oscillator frequency lies above the band table is
+// refused: the demodulator is prepared as for any tuning and the message
+// printed, but nothing is stored, so both records and every later answer keep
+// the station actually tuned. The frequency still stored is tuned again on
+// request, since the refused request rewrote the demodulator's settings.
+TEST_F(TunerPropertiesTest, FrequencyAboveTheBandTableIsNotStored) {
+    struct Case {
+        uint32_t hz;
+        bool stored;
+    };
+    const Case cases[] = {
+        {858250000, true}, // plus 6.75 MHz: exactly the table's end
+        {858250001, false},
+        {0xFFFFFFFFu, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hz);
+        Fresh();
+        OpenReady();
+        AddStation(175250000, ks::AnalogVideo_PAL_B);
+        SetStandard(ks::AnalogVideo_PAL_B);
+        Tune(175250000);
+        const size_t mark = Mark();
+        Tune(c.hz);
+        const std::string trace = TunerFrom(mark);
+        EXPECT_EQ(trace.find("96 {01 82}\n96 {0F 88}\n96 {28 14}\n96 {05 04}\n96 {0D 47}\n"), 0u);
+        const uint32_t now = c.stored ? c.hz : 175250000;
+        for (const TVTunerSettings* r : {settings_, &g_TVTuner_Settings}) {
+            EXPECT_EQ(r->Frequency, now);
+            EXPECT_EQ(r->TuneInfo1, now / 1000);
+        }
+        if (c.stored) {
+            continue;
+        }
+        EXPECT_NE(trace.find("synthesizer not programmed"), std::string::npos);
+        EXPECT_EQ(Get(4).Frequency, 175250000u);
+        const TVTunerSettings status = Get(6);
+        EXPECT_EQ(status.Busy, 0u);
+        EXPECT_EQ(status.Frequency, 175250000u);
+        const size_t again = Mark();
+        Tune(175250000);
+        EXPECT_NE(TraceFrom(again).find("C2 {00 2D 80 40 52 91 8F 8F}"), std::string::npos);
+    }
+
+    // Without a board the refused frequency is not stored either.
+    Fresh();
+    Load();
+    const uint32_t before = g_TVTuner_Settings.Frequency;
+    Tune(860000000);
+    EXPECT_EQ(g_TVTuner_Settings.Frequency, before);
+    EXPECT_EQ(FrequencySet, 0);
+}
+
 // SECAM L below 66 MHz is broadcast as L': the module's standard follows the
 // frequency (selected before tuning), the host's record keeps L.
 TEST_F(TunerPropertiesTest, SecamLFollowsTheFrequency) {

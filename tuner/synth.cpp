@@ -171,6 +171,10 @@ void SettleTuner() {
 
 } // namespace
 
+bool SynthesizerReaches(uint32_t frequencyHz) {
+    return FindBandRow(static_cast<uint64_t>(frequencyHz) + IfOffsetHz) != nullptr;
+}
+
 void SetTunerGate(uint32_t open) {
     if (!BoardReachable()) {
         return;

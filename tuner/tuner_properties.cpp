@@ -10,6 +10,7 @@
 #include "frame/module_state.h"
 #include "frame/operations.h"
 #include "tuner/if_demod.h"
+#include "tuner/synth.h"
 #include "video/decoder_video.h"
 
 namespace {
@@ -119,8 +120,8 @@ bool Differ(const TuningBasis& a, const TuningBasis& b) {
            a.ntscSelected != b.ntscSelected || a.ntscMJ != b.ntscMJ;
 }
 
-// An unchanged frequency is skipped, unless a standard change may have left
-// the tuner off it.
+// An unchanged frequency is skipped, unless a standard change or a refused
+// request may have left the tuner off it.
 void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
     if (FrequencySet == 1 && RetuneNeeded == 0 &&
         request->Frequency == g_TVTuner_Settings.Frequency) {
@@ -136,6 +137,14 @@ void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
         SelectTvStandard(ks::AnalogVideo_SECAM_L);
     }
     TuneFrequency(request->Frequency);
+    if (!SynthesizerReaches(request->Frequency)) {
+        // Refused: the synthesizer stays on the frequency it had, and both
+        // records keep saying so. The demodulator was prepared for a tuning
+        // all the same (undoing any correction the last one made), so the
+        // next request tunes even for the frequency still stored.
+        RetuneNeeded = 1;
+        return;
+    }
     for (Field field : kFrequencyFields) {
         g_TVTuner_Settings.*field = request->*field;
         if (settings != nullptr) {
