@@ -410,6 +410,30 @@ TEST_F(TunerPropertiesTest, FrequencyAboveTheBandTableIsNotStored) {
     EXPECT_EQ(FrequencySet, 0);
 }
 
+// A board opened before the host handed in its table: the frequency request
+// is stored but reaches nothing. Once the table is there, the same frequency
+// initialises the tuner and tunes, instead of being skipped as set.
+TEST_F(TunerPropertiesTest, FrequencyStoredWithoutReachingTheBoardIsTunedLater) {
+    AddStation(175250000, ks::AnalogVideo_NTSC_M);
+    const BoardModuleCaps* const* list = nullptr;
+    uint32_t count = 0;
+    GetBoardModuleCaps(0, nullptr, &list, &count);
+    caps_ = list[0];
+    Open();
+    const size_t mark = Mark();
+    Tune(175250000);
+    EXPECT_EQ(TraceFrom(mark), "");
+    EXPECT_EQ(settings_->Frequency, 175250000u);
+
+    GetBoardModuleCaps(0, host_->Ops(), &list, &count);
+    Tune(175250000);
+    EXPECT_NE(TraceFrom(mark).find("C2 {00 2D 40 40 52 91 8F 8F}"), std::string::npos);
+    EXPECT_EQ(Get(6).Busy, 0u);
+    const size_t again = Mark();
+    Tune(175250000);
+    EXPECT_EQ(TraceFrom(again), "") << "tuned now: skipped";
+}
+
 // SECAM L below 66 MHz is broadcast as L': the module's standard follows the
 // frequency (selected before tuning), the host's record keeps L.
 TEST_F(TunerPropertiesTest, SecamLFollowsTheFrequency) {

@@ -120,8 +120,8 @@ bool Differ(const TuningBasis& a, const TuningBasis& b) {
            a.ntscSelected != b.ntscSelected || a.ntscMJ != b.ntscMJ;
 }
 
-// An unchanged frequency is skipped, unless a standard change or a refused
-// request may have left the tuner off it.
+// An unchanged frequency is skipped, unless a standard change, a refused
+// request or a tuning that reached no board may have left the tuner off it.
 void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
     if (FrequencySet == 1 && RetuneNeeded == 0 &&
         request->Frequency == g_TVTuner_Settings.Frequency) {
@@ -136,7 +136,7 @@ void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
         g_TVTuner_Settings.VideoStandard = ks::AnalogVideo_SECAM_L;
         SelectTvStandard(ks::AnalogVideo_SECAM_L);
     }
-    TuneFrequency(request->Frequency);
+    const uint32_t tuned = TuneFrequency(request->Frequency);
     if (!SynthesizerReaches(request->Frequency)) {
         // Refused: the synthesizer stays on the frequency it had, and both
         // records keep saying so. The demodulator was prepared for a tuning
@@ -152,7 +152,9 @@ void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
         }
     }
     FrequencySet = 1;
-    RetuneNeeded = 0;
+    // Stored without reaching a board (the host's table not handed in yet),
+    // it is tuned on the next request, also for the same frequency.
+    RetuneNeeded = tuned == 0 ? 1 : 0;
 }
 
 // Stores a value the request carries in the module's copy and the host's
