@@ -54,9 +54,15 @@ uint8_t WaitDspReadDone() {
     return WaitStatus(kDspReadDone, 2);
 }
 
-// A read of the DSP register into a byte cleared just before, so that a read
-// the host cannot make yields 0 and never a byte an earlier read left.
-uint8_t ReadCleared(uint16_t reg) {
+// A read request: the byte such a read yields is stale and never used.
+void PlaceRequest(uint16_t reg) {
+    uint8_t stale = 0;
+    HostReadReg16(reg, &stale);
+}
+
+// The fetch, into a byte cleared just before: a fetch the host cannot make
+// yields 0, never a byte an earlier read left.
+uint8_t Fetch(uint16_t reg) {
     uint8_t value = 0;
     HostReadReg16(reg, &value);
     return value;
@@ -65,21 +71,21 @@ uint8_t ReadCleared(uint16_t reg) {
 // One byte from the DSP. The byte a request read yields is stale; the fetch
 // replaces it, and the DSP signals read done only once it has seen the fetch.
 uint8_t HandshakenRead(uint16_t reg, uint8_t* out) {
-    uint8_t value = 0;
     if (!WaitDspReady()) {
         return 0;
     }
-    value = ReadCleared(reg); // places the request
+    PlaceRequest(reg);
+    uint8_t value = 0;
     uint32_t repeated = 0;
     for (;;) {
         if (WaitDspDataReady()) {
-            value = ReadCleared(reg); // the fetch
+            value = Fetch(reg);
             break;
         }
         if (!WaitDspReady()) {
             return 0;
         }
-        value = ReadCleared(reg); // the request again
+        PlaceRequest(reg); // the request again
         if (++repeated == kRepeatedRequests) {
             return 0;
         }
