@@ -5,8 +5,8 @@
 
 #include "frame/ks_virtual.h"
 
-#include <cstdio>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -144,9 +144,10 @@ TEST_F(AudioSetupTest, AtDispatchLevelEveryPauseIsStalled) {
 
     std::string expected;
     for (const std::string& line : Lines(sleeping)) {
-        unsigned ms = 0;
-        if (std::sscanf(line.c_str(), "[sleep %u ms]", &ms) == 1) {
-            expected += Repeat("[stall 50 us]\n", static_cast<int>(ms * 20));
+        const std::string sleep = "[sleep ";
+        if (line.rfind(sleep, 0) == 0) {
+            const int ms = std::stoi(line.substr(sleep.size()));
+            expected += Repeat("[stall 50 us]\n", ms * 20);
         } else {
             expected += line + "\n";
         }
