@@ -21,16 +21,15 @@ const vt::Listener* g_listener;
 // A fresh block holds this in every byte, as a checked kernel's special pool
 // fills it: a field nobody wrote shows up in a test instead of reading as 0.
 constexpr unsigned char kFreshPoolByte = 0xCD;
-// Pool calls are allowed only at or below dispatch level.
-constexpr uint8_t kIrqlDispatchLevel = 2;
 
 std::set<void*>& LiveBlocks() {
     static std::set<void*> blocks;
     return blocks;
 }
 
+// Pool calls are allowed only at or below dispatch level.
 void CountPoolCall() {
-    if (g_irql > kIrqlDispatchLevel) {
+    if (g_irql > kIrqlDispatch) {
         ++g_poolCallsAboveDispatch;
     }
 }

@@ -33,8 +33,9 @@ struct SettingsRecordList {
     X(uint8_t, TunerInputSet, 0)                                                                   \
     X(uint8_t, AudioModeSet, 0)                                                                    \
     /* 1 while the tuner may not be tuned as the stored frequency and the */                       \
-    /* standard now want (after a standard change or a refused frequency): */                      \
-    /* the next frequency request tunes even if unchanged */                                       \
+    /* standard now want (after a standard change, a refused frequency or a */                     \
+    /* tuning that reached no board): the next frequency request tunes */                          \
+    /* even if unchanged */                                                                        \
     X(uint8_t, RetuneNeeded, 0)                                                                    \
     X(uint32_t, CurrentVideoInput, 0)                                                              \
     X(SettingsRecordList, HandedOutRecords, {})                                                    \
