@@ -26,16 +26,22 @@ namespace {
 // same sizes and the same pointer-ness, return a result of the same size
 // and, on the 32-bit target, are both stdcall (the partial specialisation
 // matches only the calling convention it names).
+template <typename T> struct Bytes {
+    static constexpr size_t value = sizeof(T);
+};
+template <typename T> struct Bytes<T*> { // every pointer is one machine word
+    static constexpr size_t value = sizeof(void*);
+};
 template <typename T> struct Slot;
 template <typename R, typename... A> struct Slot<R(TVB_STDCALL*)(A...)> {
     static constexpr size_t kArgs = sizeof...(A);
-    static constexpr size_t kArgBytes = (size_t{0} + ... + sizeof(A));
+    static constexpr size_t kArgBytes = (size_t{0} + ... + Bytes<A>::value);
     static constexpr size_t kPointers = (size_t{0} + ... + (std::is_pointer<A>::value ? 1 : 0));
     static constexpr size_t kResult = sizeof(R);
 };
 template <typename... A> struct Slot<void(TVB_STDCALL*)(A...)> {
     static constexpr size_t kArgs = sizeof...(A);
-    static constexpr size_t kArgBytes = (size_t{0} + ... + sizeof(A));
+    static constexpr size_t kArgBytes = (size_t{0} + ... + Bytes<A>::value);
     static constexpr size_t kPointers = (size_t{0} + ... + (std::is_pointer<A>::value ? 1 : 0));
     static constexpr size_t kResult = 0;
 };

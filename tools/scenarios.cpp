@@ -10,7 +10,6 @@ namespace {
 
 using namespace ks;
 
-constexpr uint32_t kMHz = 1000000;
 constexpr uint32_t kMono = TVAudioMode_Mono;
 constexpr uint32_t kStereo = TVAudioMode_Stereo;
 constexpr uint32_t kLangA = TVAudioMode_LangA;
