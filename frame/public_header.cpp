@@ -13,25 +13,25 @@
 
 namespace {
 
+// The size of a type as it crosses the interface; every pointer is one
+// machine word.
+template <typename T> struct Bytes { static constexpr size_t value = sizeof(T); };
+template <typename T> struct Bytes<T*> { static constexpr size_t value = sizeof(void*); };
+
 // Two records agree when they have the same size; each field pair is then
 // checked at the same offset and of the same size.
 #define TVB_SAME_SIZE(ours, theirs)                                                                \
     static_assert(sizeof(ours) == sizeof(theirs), #ours " and " #theirs " differ in size")
 #define TVB_SAME_FIELD(ours, theirs, field)                                                        \
     static_assert(offsetof(ours, field) == offsetof(theirs, field) &&                              \
-                      sizeof(ours::field) == sizeof(theirs::field),                                \
+                      Bytes<decltype(ours::field)>::value ==                                       \
+                          Bytes<decltype(theirs::field)>::value,                                   \
                   #ours "::" #field " differs from " #theirs)
 
 // Two slot types agree when they take the same number of arguments with the
 // same sizes and the same pointer-ness, return a result of the same size
 // and, on the 32-bit target, are both stdcall (the partial specialisation
 // matches only the calling convention it names).
-template <typename T> struct Bytes {
-    static constexpr size_t value = sizeof(T);
-};
-template <typename T> struct Bytes<T*> { // every pointer is one machine word
-    static constexpr size_t value = sizeof(void*);
-};
 template <typename T> struct Slot;
 template <typename R, typename... A> struct Slot<R(TVB_STDCALL*)(A...)> {
     static constexpr size_t kArgs = sizeof...(A);
