@@ -100,10 +100,23 @@ void Host::Note(const std::string& text) {
     timeline_.Add(std::move(e));
 }
 
-Event Host::Begin(EventKind kind) const {
+void Host::Print(const std::string& text) {
+    Event e = Begin(EventKind::Print);
+    e.text = text;
+    timeline_.Add(std::move(e));
+}
+
+uint64_t Host::Now() const {
+    return clock_ != nullptr ? clock_() : vt::NowUs();
+}
+
+Event Host::Begin(EventKind kind) {
+    if (kind != EventKind::Print && beforeEvent_ != nullptr) {
+        beforeEvent_(beforeSelf_);
+    }
     Event e;
     e.kind = kind;
-    e.timeUs = vt::NowUs();
+    e.timeUs = Now();
     return e;
 }
 

@@ -38,6 +38,22 @@ class Host {
     int ForbiddenCalls() const { return forbidden_; }
 
     void Note(const std::string& text);
+    // A debug print of the module, for a module whose prints do not reach
+    // the virtual-time services (a loaded build): recorded as it arrives.
+    void Print(const std::string& text);
+
+    // Where event time stamps come from: virtual time (the default), or a
+    // real clock in microseconds when a loaded build waits for real.
+    using Clock = uint64_t (*)();
+    void SetClock(Clock clock) { clock_ = clock; }
+    uint64_t Now() const;
+    // Called before every event the host records except prints, e.g. to
+    // bring onto the timeline the prints a loaded build made meanwhile.
+    using Hook = void (*)(void* self);
+    void SetBeforeEvent(Hook hook, void* self) {
+        beforeEvent_ = hook;
+        beforeSelf_ = self;
+    }
 
     // Routing targets of the table's slots.
     uint32_t DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint32_t reg,
@@ -55,7 +71,7 @@ class Host {
                         uint32_t one);
 
   private:
-    Event Begin(EventKind kind) const;
+    Event Begin(EventKind kind);
     BusDevice* At(uint32_t address);
 
     Timeline timeline_;
@@ -63,6 +79,9 @@ class Host {
     std::array<uint32_t, 8> pinInputs_{};
     std::array<uint32_t, 8> pinOutputs_{};
     int forbidden_ = 0;
+    Clock clock_ = nullptr;
+    Hook beforeEvent_ = nullptr;
+    void* beforeSelf_ = nullptr;
     vt::Listener listener_{};
 };
 

@@ -80,40 +80,57 @@ HostDriver::~HostDriver() {
     }
 }
 
+void HostDriver::Calling(const std::string& what) {
+    host_.Note("host: " + what);
+}
+
+void HostDriver::Returned() {
+    if (markReturns_) {
+        host_.Note("returned");
+    }
+}
+
 bool HostDriver::Load() {
-    host_.Note("host: DllInitialize");
+    Calling("DllInitialize");
     module_.Initialize(nullptr);
-    host_.Note("host: GetBoardModuleCaps");
+    Returned();
+    Calling("GetBoardModuleCaps");
     const BoardModuleCaps* const* list = nullptr;
     uint32_t count = 0;
     module_.GetCaps(0, host_.Ops(), &list, &count);
+    Returned();
     caps_ = (list != nullptr && count >= 1) ? list[0] : nullptr;
     return caps_ != nullptr;
 }
 
 bool HostDriver::Open() {
-    host_.Note("host: OpenBoard");
-    return caps_->BoardOps->OpenBoard(Host::kBoardHandle, &settings_, &info_) == 0 &&
-           settings_ != nullptr;
+    Calling("OpenBoard");
+    const NtStatus status = caps_->BoardOps->OpenBoard(Host::kBoardHandle, &settings_, &info_);
+    Returned();
+    return status == 0 && settings_ != nullptr;
 }
 
 int32_t HostDriver::InitializeSensor(uint32_t input) {
     VideoPropertyDefaults d{};
-    host_.Note("host: GetVideoPropertyDefaults");
+    Calling("GetVideoPropertyDefaults");
     caps_->VideoOps->GetVideoPropertyDefaults(0, 0, &d);
+    Returned();
     record_ = SensorInitRecord{input, 0};
-    host_.Note("host: InitializeSensor, input " + std::to_string(input) + " from the record");
+    Calling("InitializeSensor, input " + std::to_string(input) + " from the record");
     const auto v = [&d](int k) { return static_cast<int32_t>(d.Value[k]); };
-    return caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3), v(4),
-                                             v(5), v(6), v(7), v(8), v(9), v(10), v(11), v(12),
-                                             v(13), v(14), v(15), v(16));
+    const int32_t r = caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3),
+                                                        v(4), v(5), v(6), v(7), v(8), v(9), v(10),
+                                                        v(11), v(12), v(13), v(14), v(15), v(16));
+    Returned();
+    return r;
 }
 
 std::vector<VideoStandardDescriptor> HostDriver::Standards() {
-    host_.Note("host: GetVideoStandards");
+    Calling("GetVideoStandards");
     std::vector<VideoStandardDescriptor> out(8); // more room than the module needs
     uint32_t count = 0;
     caps_->VideoOps->GetVideoStandards(0, 0, &count, out.data());
+    Returned();
     out.resize(count <= out.size() ? count : 0);
     return out;
 }
@@ -124,25 +141,35 @@ TVTunerSettings HostDriver::Request(uint32_t id) const {
     return r;
 }
 
+TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings request) {
+    Calling("SetTunerProperty " + what);
+    caps_->TunerOps->SetTunerProperty(settings_, 0, &request);
+    Returned();
+    return request;
+}
+
+TVTunerSettings HostDriver::GetTuner(const std::string& what, uint32_t requestId) {
+    TVTunerSettings r = Request(requestId);
+    Calling("GetTunerProperty " + what);
+    caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
+    Returned();
+    return r;
+}
+
 void HostDriver::SetTvStandard(uint32_t standard) {
-    host_.Note("host: SetTunerProperty VideoStandard " + StandardName(standard));
     TVTunerSettings r = Request(kRequestStandard);
     r.VideoStandard = standard;
-    caps_->TunerOps->SetTunerProperty(settings_, 0, &r);
+    SetTuner("VideoStandard " + StandardName(standard), r);
 }
 
 void HostDriver::Tune(uint32_t frequencyHz) {
-    host_.Note("host: SetTunerProperty Frequency " + std::to_string(frequencyHz) + " Hz");
     TVTunerSettings r = Request(kRequestFrequency);
     r.Frequency = frequencyHz;
-    caps_->TunerOps->SetTunerProperty(settings_, 0, &r);
+    SetTuner("Frequency " + std::to_string(frequencyHz) + " Hz", r);
 }
 
 TVTunerSettings HostDriver::Status() {
-    host_.Note("host: GetTunerProperty status");
-    TVTunerSettings r = Request(kRequestStatus);
-    caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
-    return r;
+    return GetTuner("status", kRequestStatus);
 }
 
 TVTunerSettings HostDriver::WaitForLock(int maxPolls, int* polls) {
@@ -159,49 +186,49 @@ TVTunerSettings HostDriver::WaitForLock(int maxPolls, int* polls) {
 }
 
 uint32_t HostDriver::AvailableAudioModes() {
-    host_.Note("host: GetTunerProperty available TV audio modes");
-    TVTunerSettings r = Request(kRequestAvailableModes);
-    caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
-    return r.AudioMode;
+    return GetTuner("available TV audio modes", kRequestAvailableModes).AudioMode;
 }
 
 bool HostDriver::SetAudioMode(uint32_t mode) {
-    host_.Note("host: SetTunerProperty AudioMode " + AudioModeNames(mode));
     TVTunerSettings r = Request(kRequestAudioMode);
     r.AudioMode = mode;
     r.Result = 0;
-    caps_->TunerOps->SetTunerProperty(settings_, 0, &r);
-    return r.Result != 0;
+    return SetTuner("AudioMode " + AudioModeNames(mode), r).Result != 0;
 }
 
 uint32_t HostDriver::SetVideoProperty(uint32_t property, int32_t value) {
-    host_.Note("host: SetVideoProperty " + std::to_string(property) + " = " +
-               std::to_string(value));
-    return caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
+    Calling("SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value));
+    const uint32_t r = caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
+    Returned();
+    return r;
 }
 
 uint32_t HostDriver::GetVideoProperty(uint32_t property) {
-    host_.Note("host: GetVideoProperty " + std::to_string(property));
+    Calling("GetVideoProperty " + std::to_string(property));
     uint32_t value = 0;
     caps_->VideoOps->GetVideoProperty(0, 0, property, &value, 0);
+    Returned();
     return value;
 }
 
 void HostDriver::SetSampleRate(uint32_t rate) {
-    host_.Note("host: SetAudioSampleRate " + std::to_string(rate) + " Hz");
+    Calling("SetAudioSampleRate " + std::to_string(rate) + " Hz");
     AudioFormat f{0, rate, 1, 0};
     caps_->AudioOps->SetAudioSampleRate(0, Host::kBoardHandle, &f);
+    Returned();
 }
 
 void HostDriver::Close() {
-    host_.Note("host: CloseBoard");
+    Calling("CloseBoard");
     caps_->BoardOps->CloseBoard(settings_, 0);
+    Returned();
     settings_ = nullptr;
 }
 
 void HostDriver::Unload() {
-    host_.Note("host: DllUnload");
+    Calling("DllUnload");
     module_.Unload();
+    Returned();
 }
 
 } // namespace emu

@@ -55,18 +55,28 @@ class HostDriver {
     void Close();
     void Unload();
 
+    // Any other call: a note naming it before, and (with MarkReturns) a
+    // "returned" note after, so the timeline shows where each call ends and
+    // how long it took.
+    void Calling(const std::string& what);
+    void Returned();
+    void MarkReturns(bool on) { markReturns_ = on; }
+    // A tuner request built on the host's record, and its answer.
+    TVTunerSettings Request(uint32_t id) const;
+    TVTunerSettings SetTuner(const std::string& what, TVTunerSettings request);
+    TVTunerSettings GetTuner(const std::string& what, uint32_t requestId);
+
     const BoardModuleCaps* Caps() const { return caps_; }
     TVTunerSettings* Settings() const { return settings_; }
 
   private:
-    TVTunerSettings Request(uint32_t id) const;
-
     Host& host_;
     ModuleExports module_;
     const BoardModuleCaps* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};
     SensorInitRecord record_{};
+    bool markReturns_ = false;
 };
 
 // Names for the host's values in notes and reports.

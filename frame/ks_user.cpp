@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <unistd.h>
 
 namespace {
 uint8_t g_irql;
@@ -74,12 +75,20 @@ void KsStallProcessor(uint32_t microseconds) {
     }
 }
 
+// Each print reaches stderr in one write, as one kernel debug print is one
+// record for a debugger: a reader can take the prints apart again.
 unsigned long KsDebugPrint(const char* format, ...) {
+    char text[1024];
     va_list args;
     va_start(args, format);
-    const int n = std::vfprintf(stderr, format, args);
+    const int n = std::vsnprintf(text, sizeof(text), format, args);
     va_end(args);
-    return n < 0 ? 0 : static_cast<unsigned long>(n);
+    if (n <= 0) {
+        return 0;
+    }
+    const size_t length =
+        static_cast<size_t>(n) < sizeof(text) ? static_cast<size_t>(n) : sizeof(text) - 1;
+    return write(STDERR_FILENO, text, length) < 0 ? 0 : static_cast<unsigned long>(length);
 }
 
 } // extern "C"

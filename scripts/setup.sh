@@ -1,23 +1,29 @@
 #!/bin/sh
 # Installs what building and testing tvboard needs on a Debian machine.
 # As root, missing packages are installed with apt-get; otherwise the script
-# names them and stops.
+# names them and stops. Wine's 32-bit part (wine32, which runs tvboard.sys)
+# needs Debian's i386 architecture: as root it is added when missing.
 set -eu
 packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
-g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686"
+g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 wine wine32:i386"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
 done
 [ -z "$missing" ] && exit 0
-if [ "$(id -u)" -eq 0 ]; then
-    echo "setup: installing$missing"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q
-    # shellcheck disable=SC2086
-    apt-get install -y -q $missing
-else
+if [ "$(id -u)" -ne 0 ]; then
     echo "setup: missing Debian packages:$missing" >&2
-    echo "setup: run as root, or: sudo apt-get install$missing" >&2
+    dpkg --print-foreign-architectures | grep -qx i386 ||
+        echo "setup: wine32 needs the i386 architecture: sudo dpkg --add-architecture i386" >&2
+    echo "setup: run as root, or: sudo apt-get update && sudo apt-get install$missing" >&2
     exit 1
 fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding Debian's i386 architecture (for wine32, which runs the 32-bit driver)"
+    dpkg --add-architecture i386
+fi
+echo "setup: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+# shellcheck disable=SC2086
+apt-get install -y -q $missing

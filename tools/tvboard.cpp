@@ -7,13 +7,18 @@
 #include "frame/ks_constants.h"
 #include "frame/ks_virtual.h"
 #include "tools/channel_plan.h"
+#include "tools/conform.h"
+#include "tools/module_loader.h"
+#include "tools/print_capture.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
+#include <fstream>
+#include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +34,11 @@ const char kUsage[] =
     "  tune MHZ         tune to MHZ and report lock, AFC step, signal and TV sound modes\n"
     "  scan             tune every channel of the standard's plan and list the stations\n"
     "  stations         the emulated antenna's stations\n"
+    "  conform          run the host scenarios on the module given with --module and on\n"
+    "                   the reference (the module built into this bench, on virtual\n"
+    "                   time) and compare the timelines\n"
+    "  record           write the scenarios' timelines of the reference (or of --module)\n"
+    "                   for a later conform --against\n"
     "\n"
     "options:\n"
     "  --standard NAME  TV standard (NTSC_M, PAL_B, PAL_G, PAL_I, PAL_D, SECAM_L, ...;\n"
@@ -41,8 +51,13 @@ const char kUsage[] =
     "  --trace          print the bus timeline, DSP handshakes condensed\n"
     "  --raw            print every host call, wait and debug print\n"
     "  --timestamps     with --raw: virtual time stamps\n"
-    "  --module PATH    drive this build of the module (libtvboard.so) through dlopen,\n"
-    "                   as any host program would: real waits, debug text on stderr\n";
+    "  --module PATH    drive this build of the module (libtvboard.so, or tvboard.sys\n"
+    "                   with the Windows bench) as its host would load it: real waits,\n"
+    "                   its debug text on the timeline and on stderr\n"
+    "  --against FILE   conform: compare with the timelines in FILE (written by record)\n"
+    "                   instead of the reference built into this bench\n"
+    "  --scenario NAME  conform, record: only this scenario (repeatable)\n"
+    "  --out FILE       record: write to FILE instead of stdout\n";
 
 struct Options {
     std::string command = "session";
@@ -56,7 +71,10 @@ struct Options {
     bool trace = false;
     bool raw = false;
     bool timestamps = false;
-    std::string module; // a libtvboard.so to load instead of the linked module
+    std::string module; // a built module to load instead of the linked one
+    std::string against;
+    std::vector<std::string> scenarios;
+    std::string out;
 };
 
 [[noreturn]] void Fail(const std::string& why) {
@@ -213,6 +231,12 @@ Options Parse(int argc, char** argv) {
             o.timestamps = true;
         } else if (a == "--module") {
             o.module = value();
+        } else if (a == "--against") {
+            o.against = value();
+        } else if (a == "--scenario") {
+            o.scenarios.push_back(value());
+        } else if (a == "--out") {
+            o.out = value();
         } else if (!a.empty() && a[0] == '-') {
             Fail("unknown option " + a);
         } else if (!commandSeen) {
@@ -245,28 +269,26 @@ std::string Seconds(uint64_t us) {
     return b;
 }
 
-// The three exports of a module library loaded the way a host program loads
-// it. The library stays loaded until the program ends.
-emu::ModuleExports LoadModule(const std::string& path) {
-    void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (lib == nullptr) {
-        Fail("cannot load module: " + std::string(dlerror()));
-    }
-    emu::ModuleExports m{};
-    m.Initialize = reinterpret_cast<decltype(m.Initialize)>(dlsym(lib, "DllInitialize"));
-    m.Unload = reinterpret_cast<decltype(m.Unload)>(dlsym(lib, "DllUnload"));
-    m.GetCaps = reinterpret_cast<decltype(m.GetCaps)>(dlsym(lib, "GetBoardModuleCaps"));
-    if (m.Initialize == nullptr || m.Unload == nullptr || m.GetCaps == nullptr) {
-        Fail(path + " does not export DllInitialize, DllUnload and GetBoardModuleCaps");
-    }
-    return m;
+uint64_t RealClockUs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
 }
 
 class Bench {
   public:
-    explicit Bench(const Options& o)
-        : options_(o), board_(host_),
-          driver_(host_, o.module.empty() ? emu::LinkedModule() : LoadModule(o.module)) {
+    explicit Bench(const Options& o) : options_(o), board_(host_) {
+        emu::ModuleExports exports = emu::LinkedModule();
+        if (!o.module.empty()) {
+            if (!module_.Load(o.module)) {
+                Fail(module_.Error());
+            }
+            exports = module_.Exports();
+            host_.SetClock(RealClockUs);
+            prints_ = std::make_unique<bench::PrintCapture>(host_, true);
+        }
+        driver_ = std::make_unique<emu::HostDriver>(host_, exports);
+        started_ = host_.Now();
         for (const emu::Station& s : o.stations.empty() ? DefaultStations() : o.stations) {
             board_.antenna.Add(s);
         }
@@ -295,8 +317,11 @@ class Bench {
         } else {
             Fail("unknown command '" + c + "'");
         }
-        if (driver_.Settings() != nullptr) {
-            driver_.Close();
+        if (driver_->Settings() != nullptr) {
+            driver_->Close();
+        }
+        if (prints_) {
+            prints_->Drain();
         }
         if (options_.trace || options_.raw) {
             std::printf("\n-- bus timeline (%zu events, %s of %s)\n", host_.Trace().Size(),
@@ -313,22 +338,15 @@ class Bench {
     // The linked module waits on virtual time; a loaded library really waits.
     bool RealTime() const { return !options_.module.empty(); }
     const char* Clock() const { return RealTime() ? "real time" : "virtual time"; }
-    uint64_t NowUs() const {
-        if (!RealTime()) {
-            return vt::NowUs();
-        }
-        return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                         std::chrono::steady_clock::now() - started_)
-                                         .count());
-    }
+    uint64_t NowUs() const { return host_.Now() - started_; }
 
     bool BringUp() {
-        if (!driver_.Load() || !driver_.Open()) {
+        if (!driver_->Load() || !driver_->Open()) {
             std::printf("the module did not open the board\n");
             return false;
         }
-        driver_.InitializeSensor(0);
-        driver_.SetTvStandard(options_.standard);
+        driver_->InitializeSensor(0);
+        driver_->SetTvStandard(options_.standard);
         return true;
     }
 
@@ -342,12 +360,12 @@ class Bench {
     }
 
     int StandardsReport() {
-        for (const VideoStandardDescriptor& d : driver_.Standards()) {
+        for (const VideoStandardDescriptor& d : driver_->Standards()) {
             std::printf("%-22s %3ux%u  %6.3f frames/s  standards 0x%05X  \"%s\"\n", d.Name, d.Width,
                         d.Height, d.FrameRate / 1001.0, d.Standards, d.Description);
         }
         VideoPropertyDefaults defaults{};
-        driver_.Caps()->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
+        driver_->Caps()->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
         std::printf("property defaults:");
         for (uint32_t v : defaults.Value) {
             std::printf(" %u", v);
@@ -361,9 +379,9 @@ class Bench {
         if (lockLate_ > 0) {
             board_.demod.LockAfterReads(lockLate_);
         }
-        driver_.Tune(hz);
+        driver_->Tune(hz);
         int polls = 0;
-        *status = driver_.WaitForLock(1, &polls);
+        *status = driver_->WaitForLock(1, &polls);
         return status->Busy == 0;
     }
 
@@ -379,7 +397,7 @@ class Bench {
         std::printf(" (%s)\n", Seconds(NowUs() - start).c_str());
         if (locked) {
             std::printf("TV sound available: %s\n",
-                        emu::AudioModeNames(driver_.AvailableAudioModes()).c_str());
+                        emu::AudioModeNames(driver_->AvailableAudioModes()).c_str());
         }
         return locked ? 0 : 1;
     }
@@ -401,7 +419,7 @@ class Bench {
             ++found;
             std::printf("  %-7s %12s  AFC step %+d  signal %3u  sound %s\n", ch.name.c_str(),
                         MHz(ch.frequencyHz).c_str(), st.PllOffset, st.SignalStrength,
-                        emu::AudioModeNames(driver_.AvailableAudioModes()).c_str());
+                        emu::AudioModeNames(driver_->AvailableAudioModes()).c_str());
         }
         std::printf("%d station%s in %zu channels, %s of %s\n", found, found == 1 ? "" : "s",
                     channels.size(), Seconds(NowUs() - start).c_str(), Clock());
@@ -410,16 +428,16 @@ class Bench {
 
     int Session() {
         std::printf("session: load, capabilities, open\n");
-        if (!driver_.Load() || !driver_.Open()) {
+        if (!driver_->Load() || !driver_->Open()) {
             std::printf("the module did not open the board\n");
             return 1;
         }
-        std::printf("InitializeSensor -> %d\n", driver_.InitializeSensor(0));
+        std::printf("InitializeSensor -> %d\n", driver_->InitializeSensor(0));
         std::printf("video standards:\n");
-        for (const VideoStandardDescriptor& d : driver_.Standards()) {
+        for (const VideoStandardDescriptor& d : driver_->Standards()) {
             std::printf("  %-22s %ux%u\n", d.Name, d.Width, d.Height);
         }
-        driver_.SetTvStandard(options_.standard);
+        driver_->SetTvStandard(options_.standard);
         const emu::Station* target = nullptr;
         for (const emu::Station& s : board_.antenna.Stations()) {
             if (s.standard == options_.standard) {
@@ -428,9 +446,9 @@ class Bench {
             }
         }
         const uint32_t hz = target != nullptr ? target->frequencyHz : 175250000;
-        driver_.Tune(hz);
+        driver_->Tune(hz);
         int polls = 0;
-        const TVTunerSettings st = driver_.WaitForLock(3, &polls);
+        const TVTunerSettings st = driver_->WaitForLock(3, &polls);
         std::printf("tuned %s (%s): %s after %d status request%s", MHz(hz).c_str(),
                     emu::StandardName(options_.standard).c_str(),
                     st.Busy == 0 ? "locked" : "no lock", polls, polls == 1 ? "" : "s");
@@ -438,32 +456,158 @@ class Bench {
             std::printf(", AFC step %+d, signal %u", st.PllOffset, st.SignalStrength);
         }
         std::printf("\n");
-        const uint32_t modes = driver_.AvailableAudioModes();
+        const uint32_t modes = driver_->AvailableAudioModes();
         const uint32_t want =
             (modes & ks::TVAudioMode_Stereo) != 0 ? ks::TVAudioMode_Stereo : ks::TVAudioMode_Mono;
         std::printf("TV sound available: %s; %s %s\n", emu::AudioModeNames(modes).c_str(),
                     emu::AudioModeNames(want).c_str(),
-                    driver_.SetAudioMode(want) ? "set" : "refused");
-        driver_.SetSampleRate(48000);
+                    driver_->SetAudioMode(want) ? "set" : "refused");
+        driver_->SetSampleRate(48000);
         std::printf("audio sample rate 48000 Hz: pin 0 = %u\n", host_.PinOutput(0));
-        driver_.Close();
-        driver_.Unload();
+        driver_->Close();
+        driver_->Unload();
         std::printf("closed and unloaded after %s of %s\n", Seconds(NowUs()).c_str(), Clock());
         return st.Busy == 0 ? 0 : 1;
     }
 
     const Options& options_;
+    bench::LoadedModule module_; // outlives everything that calls into it
     emu::Host host_;
     emu::Board board_;
-    emu::HostDriver driver_;
+    std::unique_ptr<bench::PrintCapture> prints_;
+    std::unique_ptr<emu::HostDriver> driver_;
     int lockLate_ = 0;
-    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    uint64_t started_ = 0;
 };
+
+std::vector<bench::Scenario> ChosenScenarios(const Options& o) {
+    std::vector<bench::Scenario> chosen;
+    for (const bench::Scenario& s : bench::Scenarios()) {
+        bool wanted = o.scenarios.empty();
+        for (const std::string& name : o.scenarios) {
+            wanted = wanted || name == s.name;
+        }
+        if (wanted) {
+            chosen.push_back(s);
+        }
+    }
+    for (const std::string& name : o.scenarios) {
+        bool known = false;
+        for (const bench::Scenario& s : bench::Scenarios()) {
+            known = known || name == s.name;
+        }
+        if (!known) {
+            Fail("unknown scenario '" + name + "'");
+        }
+    }
+    return chosen;
+}
+
+bench::Recording RecordOne(const bench::Scenario& s, const std::string& module) {
+    if (module.empty()) {
+        return bench::RecordReference(s);
+    }
+    bench::Recording r;
+    std::string error;
+    if (!bench::RecordBuild(s, module, &r, &error)) {
+        Fail(error);
+    }
+    return r;
+}
+
+int Record(const Options& o) {
+    std::vector<bench::Recording> recordings;
+    for (const bench::Scenario& s : ChosenScenarios(o)) {
+        recordings.push_back(RecordOne(s, o.module));
+    }
+    if (o.out.empty()) {
+        bench::WriteRecordings(std::cout, recordings);
+        return 0;
+    }
+    std::ofstream file(o.out);
+    bench::WriteRecordings(file, recordings);
+    file.close();
+    if (!file) {
+        std::fprintf(stderr, "tvboard: cannot write %s\n", o.out.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+std::string Ms(uint64_t us) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%9.1f ms", static_cast<double>(us) / 1000.0);
+    return b;
+}
+
+int Conform(const Options& o) {
+    if (o.module.empty()) {
+        Fail("conform needs --module PATH, the build to check");
+    }
+    std::vector<bench::Recording> references;
+    if (!o.against.empty()) {
+        std::ifstream file(o.against);
+        std::string error;
+        if (!file || !bench::ReadRecordings(file, &references, &error)) {
+            Fail("cannot read " + o.against + (error.empty() ? "" : ": " + error));
+        }
+    }
+    std::printf("conformance of %s against %s\n", o.module.c_str(),
+                o.against.empty() ? "the reference built into this bench" : o.against.c_str());
+    std::printf("%-16s %-6s %12s %12s %7s\n", "scenario", "result", "calls took", "waits need",
+                "ratio");
+    int failed = 0;
+    uint64_t tookAll = 0;
+    uint64_t requiredAll = 0;
+    for (const bench::Scenario& s : ChosenScenarios(o)) {
+        bench::Recording reference;
+        if (o.against.empty()) {
+            reference = bench::RecordReference(s);
+        } else {
+            bool found = false;
+            for (const bench::Recording& r : references) {
+                if (r.scenario == s.name) {
+                    reference = r;
+                    found = true;
+                }
+            }
+            if (!found) {
+                Fail(o.against + " has no scenario '" + s.name + "'");
+            }
+        }
+        const bench::Recording built = RecordOne(s, o.module);
+        const bench::Verdict v = bench::Compare(reference, built);
+        const bool ok = v.same && v.waitsKept;
+        failed += ok ? 0 : 1;
+        tookAll += v.tookUs;
+        requiredAll += v.requiredUs;
+        const double ratio = v.requiredUs > 0
+                                 ? static_cast<double>(v.tookUs) / static_cast<double>(v.requiredUs)
+                                 : 0.0;
+        std::printf("%-16s %-6s %s %s %7.3f\n", s.name, ok ? "ok" : "FAIL", Ms(v.tookUs).c_str(),
+                    Ms(v.requiredUs).c_str(), ratio);
+        if (!ok) {
+            std::printf("  %s: %s\n%s", s.name, v.same ? "a wait is too short" : "timelines differ",
+                        v.difference.c_str());
+        }
+        std::fflush(stdout);
+    }
+    std::printf("%s: %d scenario%s failed; calls took %s for %s of required waits\n",
+                failed == 0 ? "conform" : "DOES NOT CONFORM", failed, failed == 1 ? "" : "s",
+                Ms(tookAll).c_str(), Ms(requiredAll).c_str());
+    return failed == 0 ? 0 : 1;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     const Options options = Parse(argc, argv);
+    if (options.command == "conform") {
+        return Conform(options);
+    }
+    if (options.command == "record") {
+        return Record(options);
+    }
     Bench bench(options);
     return bench.Run();
 }

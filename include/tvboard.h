@@ -1,0 +1,347 @@
+/* tvboard.h: what a host streaming driver needs to load and drive the TV
+ * tuner board module tvboard.sys.
+ *
+ * The module is a kernel-mode export driver for 32-bit x86 Windows. The
+ * host links against its import library (libtvboard.a with MinGW, or an
+ * import library made from tvboard.def with the WDK's tools), calls
+ * GetBoardModuleCaps once with its table of bus operations, and reaches
+ * everything else through the five operation tables of the capability
+ * record. Every operation, in both directions, is stdcall with 32-bit
+ * arguments; the number of arguments of each slot is part of the contract.
+ *
+ * Plain C (C89 and later) and C++; MinGW-w64 and the WDK's compiler. The
+ * layouts below are checked at compile time here and, in the module's own
+ * build, against the module's definitions. */
+#ifndef TVBOARD_H
+#define TVBOARD_H
+
+#include <stddef.h>
+#if defined(_MSC_VER) && _MSC_VER < 1600
+typedef unsigned __int8 uint8_t;
+typedef unsigned __int16 uint16_t;
+typedef __int32 int32_t;
+typedef unsigned __int32 uint32_t;
+typedef unsigned int uintptr_t;
+#else
+#include <stdint.h>
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The calling convention of every operation. */
+#if defined(_MSC_VER) || defined(__MINGW32__) || defined(_WIN32)
+#define TVB_API __stdcall
+#elif defined(__GNUC__) && defined(__i386__)
+#define TVB_API __attribute__((stdcall))
+#else
+#define TVB_API
+#endif
+
+/* The one function the host imports. */
+#if defined(_WIN32) && !defined(TVBOARD_STATIC)
+#define TVB_IMPORT __declspec(dllimport)
+#else
+#define TVB_IMPORT
+#endif
+
+/* Compile-time checks of the layouts (an array of negative size otherwise). */
+#define TVB_CHECK(name, condition) typedef char tvb_check_##name[(condition) ? 1 : -1]
+
+/* One argument or result of a table operation: a machine word, 32 bits on
+ * the target. Arguments the module ignores are typed as such a word. */
+typedef uintptr_t TVB_ARG;
+/* The host's handle for the open board; zero means no board is open. */
+typedef uintptr_t TVB_HOST_HANDLE;
+typedef int32_t TVB_STATUS;
+
+#define TVB_STATUS_SUCCESS 0
+#define TVB_STATUS_INSUFFICIENT_RESOURCES ((TVB_STATUS)0xC000009AL)
+
+/* ------------------------------------------------------------------------
+ * Constants */
+
+/* The fixed words of the capability record. */
+#define TVB_CAPS_WORD4 0x10FDu
+#define TVB_CAPS_WORD8 0xDE00u
+#define TVB_CAPS_WORD12 1u
+
+/* Bus devices the module addresses through the host's operations. */
+#define TVB_DECODER_ADDRESS 0x42u  /* audio/video decoder, 16-bit registers */
+#define TVB_IF_DEMOD_ADDRESS 0x96u /* IF demodulator, 8-bit sub-addresses */
+#define TVB_SYNTH_ADDRESS 0xC2u    /* tuner synthesizer, behind the demodulator's gate */
+/* Constant arguments of the bus operations. */
+#define TVB_REG16_ADDRESS_BITS 16u
+#define TVB_BUS_READ_MODE 8u
+#define TVB_BUS_TRANSFER_FLAGS 0x8000u
+
+/* Tuner modes (TVB_TUNER_SETTINGS.Mode, GetTunerModeCaps). */
+#define TVB_TUNER_MODE_TV 1u
+#define TVB_TUNER_MODE_FM_RADIO 2u
+
+/* TVB_TUNER_SETTINGS.RequestId of the tuner property operations. */
+#define TVB_REQUEST_AUDIO_MODE 1u     /* set/get the TV audio mode */
+#define TVB_REQUEST_MODE 2u           /* set the tuner mode; get: TV audio modes available */
+#define TVB_REQUEST_VIDEO_STANDARD 3u /* set the analog video standard */
+#define TVB_REQUEST_FREQUENCY 4u      /* tune; get: frequency and the board's pin byte */
+#define TVB_REQUEST_TUNER_INPUT 5u    /* set the tuner input */
+#define TVB_REQUEST_STATUS 6u         /* get: lock, AFC step, signal */
+
+/* Video property numbers of SetVideoProperty and GetVideoProperty. */
+#define TVB_PROPERTY_VIDEO_INPUT 0u      /* set: 0, 1 or 2 */
+#define TVB_PROPERTY_BRIGHTNESS 1u       /* set: 0..100 */
+#define TVB_PROPERTY_CONTRAST 3u         /* set: 0..100 */
+#define TVB_PROPERTY_HUE 5u              /* set: -50..50 */
+#define TVB_PROPERTY_SATURATION 7u       /* set: 0..100 */
+#define TVB_PROPERTY_STATUS_BIT1 0x1000u /* get: decoder status bit 1 */
+#define TVB_PROPERTY_STATUS_BIT0 0x1001u /* get: decoder status bit 0 */
+#define TVB_PROPERTY_AUDIO_RESTART 0x1002u
+#define TVB_PROPERTY_OUTPUT_CONTROL 0x1003u
+
+/* The number of video standard descriptors GetVideoStandards writes. */
+#define TVB_VIDEO_STANDARD_COUNT 3u
+
+/* The pool tag of the settings record, the bytes "Wdm ". */
+#define TVB_POOL_TAG 0x206D6457u
+
+/* ------------------------------------------------------------------------
+ * Records */
+
+/* Settings and request record of the tuner operations. OpenBoard hands the
+ * host one, allocated from non-paged pool; CloseBoard takes it back. */
+typedef struct TVB_TUNER_SETTINGS {
+    uint32_t Reserved0;
+    uint32_t Reserved4;
+    uint32_t Mode;          /* TVB_TUNER_MODE_* */
+    uint32_t VideoStandard; /* one KS_AnalogVideo_* bit */
+    uint32_t Frequency;     /* Hz */
+    uint32_t TuneInfo1;
+    uint32_t TuneInfo2;
+    uint32_t TunerInput;
+    uint32_t Busy;      /* status request: 1 while not locked */
+    uint32_t AudioMode; /* KS_TVAUDIO_MODE_* bits */
+    int32_t PllOffset;  /* status request: AFC step, -2..+2 */
+    uint32_t SignalStrength;
+    uint32_t RequestId; /* TVB_REQUEST_* */
+    uint32_t Result;    /* audio mode request: 1 accepted, 0 refused */
+} TVB_TUNER_SETTINGS;
+
+/* The host's board description, filled by OpenBoard. */
+typedef struct TVB_BOARD_INFO {
+    char Name[64];
+    uint32_t Word64;
+    uint32_t Word68;
+    uint32_t Word72;
+} TVB_BOARD_INFO;
+
+typedef struct TVB_VIDEO_STANDARD_DESCRIPTOR {
+    char Name[64];
+    char Description[256];
+    uint32_t Reserved320;
+    uint32_t Size;      /* 360 */
+    uint32_t Standards; /* KS_AnalogVideo_* bits */
+    uint32_t FrameRate; /* frames per second times 1001 */
+    uint32_t Width;
+    uint32_t Height;
+    uint32_t Word344;
+    uint8_t Tail[12];
+} TVB_VIDEO_STANDARD_DESCRIPTOR;
+
+typedef struct TVB_VIDEO_PROPERTY_DEFAULTS {
+    uint32_t Value[17]; /* property k at index k - 1 */
+} TVB_VIDEO_PROPERTY_DEFAULTS;
+
+/* First argument of InitializeSensor: the video input used when argument 4
+ * is -1, and the audio restart value used when argument 3 is -1. */
+typedef struct TVB_SENSOR_INIT_RECORD {
+    uint32_t VideoInput;
+    uint32_t RestartValue;
+} TVB_SENSOR_INIT_RECORD;
+
+typedef struct TVB_AUDIO_FORMAT {
+    uint32_t Reserved0;
+    uint32_t SampleRate; /* Hz */
+    uint32_t FormatMode;
+    uint32_t FormatWord;
+} TVB_AUDIO_FORMAT;
+
+typedef struct TVB_AUDIO_INTERFACE_CONFIG {
+    uint16_t Word[33];
+} TVB_AUDIO_INTERFACE_CONFIG;
+
+typedef struct TVB_TUNER_MODE_CAPS {
+    uint32_t MinFrequency;      /* Hz */
+    uint32_t MaxFrequency;      /* Hz */
+    uint32_t TuningGranularity; /* Hz */
+    uint32_t NumberOfInputs;
+    uint32_t SettlingTime; /* ms */
+} TVB_TUNER_MODE_CAPS;
+
+/* ------------------------------------------------------------------------
+ * The host's bus and pin operations, handed to GetBoardModuleCaps. Slots 4
+ * and 5 are never called. */
+typedef uint32_t(TVB_API* TVB_WRITE_REG16_FN)(TVB_HOST_HANDLE ctx, uint32_t device,
+                                              uint32_t addressBits, uint32_t reg, uint32_t value,
+                                              uint32_t zero);
+typedef uint32_t(TVB_API* TVB_READ_REG16_FN)(TVB_HOST_HANDLE ctx, uint32_t device,
+                                             uint32_t addressBits, uint32_t reg, uint8_t* value,
+                                             uint32_t zero);
+typedef uint32_t(TVB_API* TVB_BUS_WRITE_FN)(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t zero1,
+                                            uint32_t zero2, uint32_t count, const uint8_t* bytes,
+                                            uint32_t flags);
+typedef uint32_t(TVB_API* TVB_BUS_READ_FN)(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t eight,
+                                           uint32_t zero, uint32_t count, uint8_t* buffer,
+                                           uint32_t flags);
+typedef uint32_t(TVB_API* TVB_HOST_RESERVED_FN)(void);
+typedef uint32_t(TVB_API* TVB_WRITE_PINS_FN)(TVB_HOST_HANDLE handle, uint32_t count,
+                                             const uint32_t* pins, const uint32_t* values,
+                                             uint32_t zero);
+typedef uint32_t(TVB_API* TVB_READ_PINS_FN)(TVB_HOST_HANDLE ctx, uint32_t count,
+                                            const uint32_t* pins, uint32_t* values, uint32_t one);
+
+typedef struct TVB_HOST_OPS {
+    TVB_WRITE_REG16_FN WriteReg16;
+    TVB_READ_REG16_FN ReadReg16;
+    TVB_BUS_WRITE_FN BusWrite;
+    TVB_BUS_READ_FN BusRead;
+    TVB_HOST_RESERVED_FN Reserved4;
+    TVB_HOST_RESERVED_FN Reserved5;
+    TVB_WRITE_PINS_FN WritePins;
+    TVB_READ_PINS_FN ReadPins;
+} TVB_HOST_OPS;
+
+/* ------------------------------------------------------------------------
+ * The five operation tables of the capability record. */
+typedef TVB_ARG(TVB_API* TVB_STUB2_FN)(TVB_ARG, TVB_ARG);
+typedef TVB_ARG(TVB_API* TVB_STUB3_FN)(TVB_ARG, TVB_ARG, TVB_ARG);
+typedef TVB_ARG(TVB_API* TVB_STUB20_FN)(TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG,
+                                        TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG,
+                                        TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG,
+                                        TVB_ARG, TVB_ARG);
+
+typedef TVB_STATUS(TVB_API* TVB_OPEN_BOARD_FN)(TVB_HOST_HANDLE ctx,
+                                               TVB_TUNER_SETTINGS** settingsOut,
+                                               TVB_BOARD_INFO* info);
+typedef TVB_STATUS(TVB_API* TVB_CLOSE_BOARD_FN)(TVB_TUNER_SETTINGS* settings, TVB_ARG unused);
+
+typedef struct TVB_BOARD_OPS {
+    TVB_OPEN_BOARD_FN OpenBoard;
+    TVB_CLOSE_BOARD_FN CloseBoard;
+} TVB_BOARD_OPS;
+
+typedef uint32_t(TVB_API* TVB_GET_VIDEO_STANDARDS_FN)(TVB_ARG, TVB_ARG, uint32_t* count,
+                                                      TVB_VIDEO_STANDARD_DESCRIPTOR* buffer);
+typedef uint32_t(TVB_API* TVB_GET_VIDEO_PROPERTY_DEFAULTS_FN)(
+    TVB_ARG, TVB_ARG, TVB_VIDEO_PROPERTY_DEFAULTS* defaults);
+typedef int32_t(TVB_API* TVB_INITIALIZE_SENSOR_FN)(
+    const TVB_SENSOR_INIT_RECORD* record, TVB_ARG hostValue, int32_t restartValue,
+    int32_t videoInput, int32_t p1, int32_t p2, int32_t p3, int32_t p4, int32_t p5, int32_t p6,
+    int32_t p7, int32_t p8, int32_t p9, int32_t p10, int32_t p11, int32_t p12, int32_t p13,
+    int32_t p14, int32_t p15, int32_t p16, int32_t p17);
+typedef uint32_t(TVB_API* TVB_SET_VIDEO_PROPERTY_FN)(TVB_ARG a1, TVB_ARG a2, uint32_t property,
+                                                     int32_t value, TVB_ARG a5);
+typedef uint32_t(TVB_API* TVB_GET_VIDEO_PROPERTY_FN)(TVB_ARG a1, TVB_ARG a2, uint32_t property,
+                                                     uint32_t* value, TVB_ARG a5);
+
+typedef struct TVB_VIDEO_OPS {
+    TVB_STUB2_FN Slot0; /* returns 0x155 */
+    TVB_STUB2_FN Slot1;
+    TVB_GET_VIDEO_STANDARDS_FN GetVideoStandards;
+    TVB_GET_VIDEO_PROPERTY_DEFAULTS_FN GetVideoPropertyDefaults;
+    TVB_INITIALIZE_SENSOR_FN InitializeSensor;
+    TVB_STUB2_FN Slot5;
+    TVB_STUB20_FN Slot6;
+    TVB_STUB2_FN Slot7;
+    TVB_SET_VIDEO_PROPERTY_FN SetVideoProperty;
+    TVB_GET_VIDEO_PROPERTY_FN GetVideoProperty;
+    TVB_STUB3_FN Slot10;
+    TVB_STUB3_FN Slot11;
+} TVB_VIDEO_OPS;
+
+typedef uint32_t(TVB_API* TVB_GET_AUDIO_FORMAT_FN)(TVB_ARG, TVB_ARG,
+                                                   TVB_AUDIO_INTERFACE_CONFIG* config,
+                                                   TVB_AUDIO_FORMAT* format);
+typedef uint32_t(TVB_API* TVB_SET_AUDIO_SAMPLE_RATE_FN)(TVB_ARG, TVB_HOST_HANDLE handle,
+                                                        TVB_AUDIO_FORMAT* format);
+
+typedef struct TVB_AUDIO_OPS {
+    TVB_STUB2_FN Slot0; /* returns 0x131001 */
+    TVB_GET_AUDIO_FORMAT_FN GetAudioFormat;
+    TVB_SET_AUDIO_SAMPLE_RATE_FN SetAudioSampleRate;
+    TVB_STUB2_FN Slot3;
+} TVB_AUDIO_OPS;
+
+typedef uint32_t(TVB_API* TVB_INPUT_SELECT_FN)(TVB_ARG, TVB_ARG, uint32_t input);
+
+typedef struct TVB_INPUT_OPS {
+    TVB_STUB2_FN Slot0;      /* returns 7 */
+    TVB_STUB2_FN InputQuery; /* the input last selected */
+    TVB_STUB2_FN Slot2;      /* returns 3 */
+    TVB_INPUT_SELECT_FN InputSelect;
+    TVB_STUB3_FN Slot4;
+} TVB_INPUT_OPS;
+
+typedef uint32_t(TVB_API* TVB_GET_TUNER_MODE_CAPS_FN)(TVB_ARG, TVB_ARG, uint32_t mode,
+                                                      TVB_TUNER_MODE_CAPS* caps);
+typedef uint32_t(TVB_API* TVB_TUNER_PROPERTY_FN)(TVB_TUNER_SETTINGS* settings, TVB_ARG unused,
+                                                 TVB_TUNER_SETTINGS* request);
+
+typedef struct TVB_TUNER_OPS {
+    TVB_GET_TUNER_MODE_CAPS_FN GetTunerModeCaps;
+    TVB_TUNER_PROPERTY_FN GetTunerProperty;
+    TVB_TUNER_PROPERTY_FN SetTunerProperty;
+} TVB_TUNER_OPS;
+
+typedef struct TVB_BOARD_MODULE_CAPS {
+    uint32_t Size;   /* of this record */
+    uint32_t Word4;  /* TVB_CAPS_WORD4 */
+    uint32_t Word8;  /* TVB_CAPS_WORD8 */
+    uint32_t Word12; /* TVB_CAPS_WORD12 */
+    const TVB_BOARD_OPS* BoardOps;
+    const TVB_VIDEO_OPS* VideoOps;
+    const TVB_AUDIO_OPS* AudioOps;
+    const TVB_INPUT_OPS* InputOps;
+    const TVB_TUNER_OPS* TunerOps;
+} TVB_BOARD_MODULE_CAPS;
+
+/* ------------------------------------------------------------------------
+ * The export. GetBoardModuleCaps stores the host's operations table (which
+ * must stay valid while the module is used) and hands out a one-entry list
+ * of capability records and its count. */
+typedef void(TVB_API* TVB_GET_BOARD_MODULE_CAPS_FN)(TVB_ARG unused, const TVB_HOST_OPS* hostOps,
+                                                    const TVB_BOARD_MODULE_CAPS* const** listOut,
+                                                    uint32_t* countOut);
+#if !defined(TVBOARD_NO_PROTOTYPES)
+TVB_IMPORT void TVB_API GetBoardModuleCaps(TVB_ARG unused, const TVB_HOST_OPS* hostOps,
+                                           const TVB_BOARD_MODULE_CAPS* const** listOut,
+                                           uint32_t* countOut);
+#endif
+
+/* ------------------------------------------------------------------------
+ * Layouts, as the host and the module exchange them. */
+TVB_CHECK(settings_size, sizeof(TVB_TUNER_SETTINGS) == 56);
+TVB_CHECK(settings_mode, offsetof(TVB_TUNER_SETTINGS, Mode) == 8);
+TVB_CHECK(settings_frequency, offsetof(TVB_TUNER_SETTINGS, Frequency) == 16);
+TVB_CHECK(settings_request, offsetof(TVB_TUNER_SETTINGS, RequestId) == 48);
+TVB_CHECK(settings_result, offsetof(TVB_TUNER_SETTINGS, Result) == 52);
+TVB_CHECK(board_info_words, offsetof(TVB_BOARD_INFO, Word64) == 64);
+TVB_CHECK(descriptor_size, sizeof(TVB_VIDEO_STANDARD_DESCRIPTOR) == 360);
+TVB_CHECK(descriptor_standards, offsetof(TVB_VIDEO_STANDARD_DESCRIPTOR, Standards) == 328);
+TVB_CHECK(defaults_size, sizeof(TVB_VIDEO_PROPERTY_DEFAULTS) == 68);
+TVB_CHECK(audio_format_size, sizeof(TVB_AUDIO_FORMAT) == 16);
+TVB_CHECK(audio_config_size, sizeof(TVB_AUDIO_INTERFACE_CONFIG) == 66);
+TVB_CHECK(mode_caps_size, sizeof(TVB_TUNER_MODE_CAPS) == 20);
+TVB_CHECK(host_ops_size, sizeof(TVB_HOST_OPS) == 8 * sizeof(void*));
+TVB_CHECK(video_ops_size, sizeof(TVB_VIDEO_OPS) == 12 * sizeof(void*));
+TVB_CHECK(caps_tables, offsetof(TVB_BOARD_MODULE_CAPS, BoardOps) == 16);
+#if defined(_M_IX86) || defined(__i386__)
+TVB_CHECK(caps_size, sizeof(TVB_BOARD_MODULE_CAPS) == 36);
+TVB_CHECK(board_info_size, sizeof(TVB_BOARD_INFO) == 76);
+#endif
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* TVBOARD_H */
