@@ -1,7 +1,8 @@
 // The audio capture format: the configuration words the host's audio
 // interface needs, and the sample-rate pin.
+#include "audio/audio_format.h"
+
 #include "frame/host.h"
-#include "frame/operations.h"
 
 namespace {
 

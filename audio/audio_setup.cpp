@@ -3,63 +3,61 @@
 // skipped, and a step whose handshake fails does not stop the rest.
 #include "audio/audio_setup.h"
 
-#include "audio/decoder_access.h"
+#include "decoder/decoder_access.h"
 #include "frame/waits.h"
+#include "regmap/decoder_map.h"
 
 namespace {
 
 enum class Action : uint8_t { Write, Sleep, ReadStatus };
 
+namespace dec = regmap::decoder;
+
 struct AudioStep {
     Action action;
-    uint16_t reg;
-    uint8_t shift;
-    uint8_t width;
+    regmap::DecoderField field;
     uint32_t input0;      // value when the sound comes from input 0
     uint32_t otherInputs; // value for every other input
 };
 
-constexpr AudioStep Write(uint16_t reg, uint8_t shift, uint8_t width, uint32_t value) {
-    return {Action::Write, reg, shift, width, value, value};
+constexpr AudioStep Write(regmap::DecoderField field, uint32_t value) {
+    return {Action::Write, field, value, value};
 }
-constexpr AudioStep WriteByInput(uint16_t reg, uint8_t shift, uint8_t width, uint32_t input0,
+constexpr AudioStep WriteByInput(regmap::DecoderField field, uint32_t input0,
                                  uint32_t otherInputs) {
-    return {Action::Write, reg, shift, width, input0, otherInputs};
+    return {Action::Write, field, input0, otherInputs};
 }
 constexpr AudioStep SleepFor(uint32_t ms) {
-    return {Action::Sleep, 0, 0, 0, ms, ms};
+    return {Action::Sleep, {0, 0, 0}, ms, ms};
 }
-constexpr AudioStep ReadStatus(uint16_t reg, uint8_t shift, uint8_t width) {
-    return {Action::ReadStatus, reg, shift, width, 0, 0};
+constexpr AudioStep ReadStatus(regmap::DecoderField field) {
+    return {Action::ReadStatus, field, 0, 0};
 }
 
-// Write(register, shift, width, value); WriteByInput(..., input 0, other inputs)
+// Write(field, value); WriteByInput(field, input 0, other inputs)
 constexpr AudioStep kAudioStandard[] = {
-    Write(0x598, 0, 32, 0x200000),
-    Write(0x454, 0, 2, 0),
-    Write(0x454, 2, 5, 0x1F),
+    Write(dec::kAudioSetup598, 0x200000),
+    Write(dec::kDemodLowBits, 0),
+    Write(dec::kDemodMode, 0x1F),
     SleepFor(10),
-    Write(0x454, 7, 1, 0), // restart bit low ...
+    Write(dec::kDemodRestart, 0), // restart bit low ...
     SleepFor(10),
-    Write(0x454, 7, 1, 1), // ... high for 10 ms ...
+    Write(dec::kDemodRestart, 1), // ... high for 10 ms ...
     SleepFor(10),
-    Write(0x454, 7, 1, 0), // ... and low again
-    WriteByInput(0x464, 0, 16, 0, 0x303),
-    WriteByInput(0x468, 0, 16, 0, 0x303),
-    Write(0x46C, 0, 24, 0xBBBBBB),
-    Write(0x470, 0, 24, 0xBB10BB),
-    Write(0x1C0, 0, 8, 0x1D),
-    WriteByInput(0x59B, 6, 2, 0, 1),
-    Write(0x474, 0, 5, 0x18),
-    Write(0x480, 0, 16, 0),
-    Write(0x484, 0, 16, 0),
-    Write(0x488, 0, 10, 0),
-    Write(0x594, 0, 5, 0x0F),
-    ReadStatus(0x404, 0, 5), // status code
+    Write(dec::kDemodRestart, 0), // ... and low again
+    WriteByInput(dec::kSoundSourceSelect, 0, 0x303),
+    WriteByInput(dec::kSoundSelect2Word, 0, 0x303),
+    Write(dec::kAudioSetup46C, 0xBBBBBB),
+    Write(dec::kAudioSetup470, 0xBB10BB),
+    Write(dec::kAudioSetup1C0, 0x1D),
+    WriteByInput(dec::kAudioInputSelect, 0, 1),
+    Write(dec::kAudioSetup474, 0x18),
+    Write(dec::kAudioSetup480, 0),
+    Write(dec::kAudioSetup484, 0),
+    Write(dec::kAudioSetup488, 0),
+    Write(dec::kAudioSetup594, 0x0F),
+    ReadStatus(dec::kSoundStatusCode),
 };
-
-constexpr uint16_t kRestartReg = 0x454;
-constexpr uint8_t kRestartBit = 7;
 // The restart bit's levels, each written after 10 ms.
 constexpr uint8_t kRestartLevels[] = {1, 1, 0};
 
@@ -71,13 +69,13 @@ uint32_t InitAudioStandard(uint32_t input) {
         const uint32_t value = input == 0 ? step.input0 : step.otherInputs;
         switch (step.action) {
         case Action::Write:
-            WriteDecoderField(step.reg, step.shift, step.width, value);
+            WriteDecoderField(step.field, value);
             break;
         case Action::Sleep:
             SleepMs(value);
             break;
         case Action::ReadStatus:
-            status = ReadDecoderField(step.reg, step.shift, step.width);
+            status = ReadDecoderField(step.field);
             break;
         }
     }
@@ -87,7 +85,7 @@ uint32_t InitAudioStandard(uint32_t input) {
 void DriveAudioRestartBit(const uint8_t* levels, uint32_t count) {
     for (uint32_t i = 0; i < count; ++i) {
         SleepMs(10);
-        WriteDecoderField(kRestartReg, kRestartBit, 1, levels[i]);
+        WriteDecoderField(dec::kDemodRestart, levels[i]);
     }
 }
 

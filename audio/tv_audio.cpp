@@ -4,16 +4,13 @@
 // sound source and channel selection fields of 0x464.
 #include "audio/tv_audio.h"
 
-#include "audio/decoder_access.h"
+#include "decoder/decoder_access.h"
 #include "frame/ks_constants.h"
+#include "regmap/decoder_map.h"
 
 namespace {
 
-constexpr uint16_t kSoundStatus = 0x404;
-constexpr uint16_t kStereoFlag = 0x409;      // bit 7
-constexpr uint16_t kTwoLanguageFlag = 0x40A; // bit 0
-constexpr uint16_t kSoundSelect = 0x464;
-constexpr uint16_t kInputReg = 0x102;
+namespace dec = regmap::decoder;
 
 constexpr uint32_t kMono = ks::TVAudioMode_Mono;
 constexpr uint32_t kStereo = ks::TVAudioMode_Stereo;
@@ -25,45 +22,34 @@ constexpr uint32_t Bit(uint32_t word, uint32_t n) {
     return (word >> n) & 1u;
 }
 
-bool ReportsInFlagRegisters(uint32_t code) {
-    return code == 5 || code == 9 || code == 10 || code == 11;
-}
-
 // Modes from the status word itself. Bit 11 selects which bit group holds
 // them; with bit 11 clear, bits 8 and 9 count only when bit 7 is set.
 uint32_t ModesFromStatusWord(uint32_t status) {
-    if (Bit(status, 11)) {
-        if (Bit(status, 5)) {
+    if (Bit(status, dec::kStatusBitLayout)) {
+        if (Bit(status, dec::kStatusBitStereo11)) {
             return kStereo;
         }
-        return Bit(status, 6) ? kLangA | kLangB : kMono;
+        return Bit(status, dec::kStatusBitLanguages11) ? kLangA | kLangB : kMono;
     }
-    if (!Bit(status, 7)) {
+    if (!Bit(status, dec::kStatusBitValid)) {
         return kMono;
     }
-    if (Bit(status, 9)) {
+    if (Bit(status, dec::kStatusBitStereo)) {
         return kStereo;
     }
-    return Bit(status, 8) ? kLangA | kLangB : kMono;
+    return Bit(status, dec::kStatusBitLanguages) ? kLangA | kLangB : kMono;
 }
 
 uint32_t ModesFromFlagRegisters() {
     uint32_t modes = 0;
-    if (ReadDecoderField(kStereoFlag, 7, 1) == 1) {
+    if (ReadDecoderField(dec::kStereoFlagBit) == 1) {
         modes = kStereo;
     }
-    if (ReadDecoderField(kTwoLanguageFlag, 0, 1) == 1) {
+    if (ReadDecoderField(dec::kTwoLanguageFlagBit) == 1) {
         modes |= kLangA | kLangB;
     }
     return modes;
 }
-
-// Sound source (bits 0..4 of 0x464): the decoder's own input 0, or any other.
-constexpr uint32_t kSourceInput0 = 0;
-constexpr uint32_t kSourceOtherInputs = 3;
-constexpr uint32_t kSourceThirdLanguage = 2;
-// Low four bits of 0x102 while the decoder is on input 0.
-constexpr uint8_t kInput0Select = 1;
 
 struct ChannelChoice {
     uint32_t mode;
@@ -91,11 +77,12 @@ const ChannelChoice* FindChannel(uint32_t mode) {
 } // namespace
 
 uint32_t DetectTvAudioModes() {
-    const uint32_t status = ReadDecoderField(kSoundStatus, 0, 32);
-    const uint32_t modes = ReportsInFlagRegisters(status & 0x1F) ? ModesFromFlagRegisters()
-                                                                 : ModesFromStatusWord(status);
+    const uint32_t status = ReadDecoderField(dec::kSoundStatusWord);
+    const uint32_t code = status & ((1u << dec::kSoundStatusCode.width) - 1);
+    const uint32_t modes =
+        dec::ReportsInFlagRegisters(code) ? ModesFromFlagRegisters() : ModesFromStatusWord(status);
     // Bit 12 reports a third language whichever layout the rest uses.
-    const uint32_t third = Bit(status, 12) ? kLangC : 0;
+    const uint32_t third = Bit(status, dec::kStatusBitThirdLanguage) ? kLangC : 0;
     return modes | third | kMono;
 }
 
@@ -105,18 +92,23 @@ uint8_t SetTvAudioMode(uint32_t mode) {
         return 0;
     }
     // Read again: the sound may have changed since the detection.
-    const bool thirdLanguage = Bit(ReadDecoderField(kSoundStatus, 0, 24), 12) != 0;
+    const bool thirdLanguage =
+        Bit(ReadDecoderField(dec::kSoundStatusLow), dec::kStatusBitThirdLanguage) != 0;
 
+    // The decoder's input, from the low bits of its input register (one
+    // plain byte read).
     uint8_t input = 0;
-    ReadDecoderByte(kInputReg, &input);
-    WriteDecoderField(kSoundSelect, 0, 5,
-                      (input & 0x0F) == kInput0Select ? kSourceInput0 : kSourceOtherInputs);
+    ReadDecoderByte(dec::kInputSelect, &input);
+    const uint32_t inputBits = input & ((1u << dec::kInputSource.width) - 1);
+    WriteDecoderField(dec::kSoundSource, inputBits == dec::kInputSourceInput0
+                                             ? dec::kSourceInput0
+                                             : dec::kSourceOtherInputs);
 
     const ChannelChoice* choice = FindChannel(mode);
     if (choice != nullptr && choice->thirdLanguage && thirdLanguage) {
-        WriteDecoderField(kSoundSelect, 0, 5, kSourceThirdLanguage);
+        WriteDecoderField(dec::kSoundSource, dec::kSourceThirdLanguage);
     } else {
-        WriteDecoderField(kSoundSelect, 5, 3, choice != nullptr ? choice->channel : 0);
+        WriteDecoderField(dec::kSoundChannel, choice != nullptr ? choice->channel : 0);
     }
     return 1;
 }

@@ -6,7 +6,6 @@
 #include "frame/host.h"
 #include "frame/ks_constants.h"
 #include "frame/kservices.h"
-#include "frame/operations.h"
 
 namespace {
 

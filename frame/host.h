@@ -4,10 +4,13 @@
 
 #include "frame/abi.h"
 #include "frame/module_state.h" // HostOps (from GetBoardModuleCaps), HostContext (from OpenBoard)
+#include "regmap/decoder_map.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
 
-constexpr uint8_t DecoderAddress = 0x42;
-constexpr uint8_t IfDemodAddress = 0x96;
-constexpr uint8_t SynthAddress = 0xC2;
+constexpr uint8_t DecoderAddress = regmap::decoder::kBusAddress;
+constexpr uint8_t IfDemodAddress = regmap::if_demod::kBusAddress;
+constexpr uint8_t SynthAddress = regmap::synth::kBusAddress;
 
 // True while a board is open and the host has handed in its table. Every
 // hardware routine tests this first; without a table nothing can be called.

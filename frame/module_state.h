@@ -6,10 +6,9 @@
 
 #include "frame/abi.h"
 
-// The module's copy of synthesizer registers R0 to R8, as last written.
-struct SynthRegisters {
-    uint8_t R[9];
-};
+// A row of byte registers kept as a copy of a device's (e.g. the tuner's
+// synthesizer, which cannot be read back).
+template <size_t N> struct RegisterCopy { uint8_t R[N]; };
 
 // The settings records OpenBoard handed out and CloseBoard has not freed yet,
 // oldest first, the unused entries null. CloseBoard frees only what is listed
@@ -44,7 +43,8 @@ struct SettingsRecordList {
     X(uint8_t, g_bIsTvInitialized, 0)                                                              \
     X(uint8_t, saa7135AudioInitializeCount, 0)                                                     \
     /* tuner and IF demodulator */                                                                 \
-    X(SynthRegisters, SynthShadow, {})                                                             \
+    /* the synthesizer's R0 to R8 as last written */                                               \
+    X(RegisterCopy<9>, SynthShadow, {})                                                            \
     X(uint8_t, IfStandardCode, 0x01)                                                               \
     X(uint32_t, IfOffsetHz, 5750000)                                                               \
     X(uint8_t, NtscSelected, 0)                                                                    \

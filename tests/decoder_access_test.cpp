@@ -1,6 +1,6 @@
 // Decoder register access: the path chosen by address, the DSP handshake with
 // its waits and faults, and bit fields.
-#include "audio/decoder_access.h"
+#include "decoder/decoder_access.h"
 #include "decoder_fixture.h"
 #include "frame/host.h"
 

@@ -2,10 +2,10 @@
 // closing the board, debug output and waits.
 #include "module_fixture.h"
 
+#include "exports/tables.h"
 #include "frame/host.h"
 #include "frame/ks_virtual.h"
 #include "frame/kservices.h"
-#include "frame/tables.h"
 #include "frame/waits.h"
 
 #include <array>

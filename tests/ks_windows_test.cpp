@@ -5,7 +5,6 @@
 // the 100-ns count the kernel receives.
 #include "frame/board.h"
 #include "frame/kservices.h"
-#include "frame/operations.h"
 #include "frame/waits.h"
 #include "ntddk.h"
 

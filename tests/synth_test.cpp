@@ -228,7 +228,7 @@ TEST_F(SynthTest, OscillatorAboveTheTableIsRefused) {
         SCOPED_TRACE(c.frequencyHz);
         IfOffsetHz = c.offsetHz;
         ProgramSynthesizer(175250000);
-        const SynthRegisters before = SynthShadow;
+        const RegisterCopy<9> before = SynthShadow;
         const uint64_t oscillatorHz = Board().synth.OscillatorHz();
         const size_t mark = Mark();
         EXPECT_EQ(ProgramSynthesizer(c.frequencyHz), 0u);

@@ -7,8 +7,11 @@
 #include "frame/ks_constants.h"
 #include "frame/module_state.h"
 #include "module_fixture.h"
-#include "tuner/if_demod.h"
+#include "ops/tv_standard.h"
+#include "tuner/if_tuning.h"
 #include "tuner/synth.h"
+#include "tuner/tuner_init.h"
+#include "tuner/tuner_status.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -4,7 +4,7 @@
 #include "tuner_fixture.h"
 
 #include "emu/decoder_trace.h"
-#include "video/decoder_video.h"
+#include "video/mode_bits.h"
 
 #include <vector>
 

@@ -1,7 +1,10 @@
 // The decoder's video side: the one-time register set, input selection as
 // whole timelines, picture controls, and behaviour without a board.
 #include "decoder_fixture.h"
-#include "video/decoder_video.h"
+#include "ops/input_selection.h"
+#include "video/mode_bits.h"
+#include "video/picture_controls.h"
+#include "video/register_set.h"
 
 #include <cstdio>
 

@@ -9,9 +9,13 @@
 #include "frame/ks_constants.h"
 #include "frame/module_state.h"
 #include "frame/waits.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
 #include "tuner/tuner_bus.h"
 
 namespace {
+
+namespace sy = regmap::synth;
 
 // One row covers the oscillator frequencies up to LoMaxHz. The oscillator
 // enters the divider multiplied by 2^DivExp; the sub-band bits select the
@@ -91,20 +95,18 @@ struct StartUpStep {
     uint32_t DelayMs;
 };
 constexpr StartUpStep kStartUp[] = {
-    {3, 0xFF, 0x80, 0, 1},   //
-    {3, 0x73, 0x04, 0, 1},   //
-    {3, 0xF3, 0x00, 0, 150}, //
-    {3, 0xF0, 0x00, 1, 0},   //
-    {6, 0x3F, 0x40, 0, 0},   //
-    {8, 0xFF, 0x08, 0, 0},   //
+    {sy::kControl3, 0xFF, 0x80, 0, 1},   //
+    {sy::kControl3, 0x73, 0x04, 0, 1},   //
+    {sy::kControl3, 0xF3, 0x00, 0, 150}, //
+    {sy::kControl3, 0xF0, 0x00, 1, 0},   //
+    {sy::kControl6, 0x3F, 0x40, 0, 0},   //
+    {sy::kControl8, 0xFF, 0x08, 0, 0},   //
 };
 
-// IF demodulator registers the settle check looks at.
-constexpr uint8_t kIfGate = 0x21;
-constexpr uint8_t kIfCounter = 0x1A; // 20 and more: corrections cannot help
-constexpr uint8_t kIfStatus = 0x1B;  // bit 7: lock
-constexpr uint8_t kIfLevel = 0x1D;   // 115 and below: level settled
-constexpr uint8_t kLockBit = 0x80;
+namespace ifd = regmap::if_demod;
+
+// What the settle check accepts: a level of 115 and below with lock; a
+// counter of 20 and more means corrections cannot help.
 constexpr uint8_t kSettledLevelMax = 115;
 constexpr uint8_t kCorrectionsUselessCount = 20;
 constexpr uint32_t kCorrectionDelayMs = 100;
@@ -137,35 +139,35 @@ const RfCodeRow& FindRfCodes(uint32_t frequencyHz) {
 
 // Level and lock as the demodulator sees them after the loop has run.
 bool Settled() {
-    const uint8_t level = ReadIfRegister(kIfLevel);
-    const uint8_t status = ReadIfRegister(kIfStatus);
-    return level <= kSettledLevelMax && (status & kLockBit) != 0;
+    const uint8_t level = ReadIfRegister(ifd::kLevel);
+    const uint8_t status = ReadIfRegister(ifd::kStatus);
+    return level <= kSettledLevelMax && (status & ifd::kLockBit) != 0;
 }
 
 // Up to three corrections, each tried only if the one before did not settle
 // the tuner; the last one is not checked.
 void SettleTuner() {
     const bool settled = Settled();
-    const uint8_t count = ReadIfRegister(kIfCounter);
+    const uint8_t count = ReadIfRegister(ifd::kCounter);
     if (settled || count >= kCorrectionsUselessCount) {
         return;
     }
 
-    WriteIfRegister(0x28, 0x64);
+    WriteIfRegister(ifd::kAgc, 0x64);
     DelayMs(kCorrectionDelayMs);
     if (Settled()) {
         return;
     }
 
-    Shadow()[8] |= 0x04;
-    WriteShadowRegister(8);
+    Shadow()[sy::kControl8] |= 0x04;
+    WriteShadowRegister(sy::kControl8);
     DelayMs(kCorrectionDelayMs);
     if (Settled()) {
         return;
     }
 
-    WriteIfRegister(0x05, 0x01);
-    WriteIfRegister(0x0D, 0x27);
+    WriteIfRegister(ifd::kDetector, 0x01);
+    WriteIfRegister(ifd::kLoop, 0x27);
     DelayMs(kCorrectionDelayMs);
 }
 
@@ -179,7 +181,8 @@ void SetTunerGate(uint32_t open) {
     if (!BoardReachable()) {
         return;
     }
-    WriteIfRegister(kIfGate, static_cast<uint8_t>(open) == 1 ? 0xC0 : 0x80);
+    WriteIfRegister(ifd::kGate,
+                    static_cast<uint8_t>(open) == 1 ? ifd::kGateOpen : ifd::kGateClosed);
 }
 
 uint32_t ProgramSynthesizer(uint32_t frequencyHz) {
@@ -204,31 +207,39 @@ uint32_t ProgramSynthesizer(uint32_t frequencyHz) {
     const uint32_t divider =
         static_cast<uint32_t>((loHz << row->DivExp) * kPrescale / kReferenceHz);
     const RfCodeRow& rf = FindRfCodes(frequencyHz);
-    const uint8_t ntscBit = static_cast<uint8_t>((NtscSelected & 1) << 5);
+    const uint8_t ntscBit = (NtscSelected & 1) != 0 ? sy::kNtscBit : 0;
 
     uint8_t* r = Shadow();
     r[0] = static_cast<uint8_t>(divider >> 6);
     r[1] = static_cast<uint8_t>(divider << 2);
     r[2] = 0x40;
     r[3] = static_cast<uint8_t>((r[3] & 0xD2) | ntscBit | 0x02);
-    r[4] = static_cast<uint8_t>((row->DivExp & 3) << 6 | (row->SubBandHigh & 1) << 5 |
-                                (row->SubBandLow & 3) << 3 | (rf.RfBandCode & 7));
-    r[5] = static_cast<uint8_t>(0x8F | (rf.RfAuxCode & 3) << 4);
+    r[sy::kBand] =
+        static_cast<uint8_t>((row->DivExp & 3) << sy::kDividerExpShift |
+                             (row->SubBandHigh & 1) << (sy::kSubBandShift + 2) |
+                             (row->SubBandLow & 3) << sy::kSubBandShift | (rf.RfBandCode & 7));
+    r[sy::kRfAux] = static_cast<uint8_t>(0x8F | (rf.RfAuxCode & 3) << sy::kRfAuxShift);
     r[6] = 0x8F;
     // R3 goes out with its fixed start value whatever the shadow holds.
-    const uint8_t block[8] = {0x00, r[0], r[1], r[2], static_cast<uint8_t>(0x52 | ntscBit),
-                              r[4], r[5], r[6]};
+    const uint8_t block[8] = {sy::SubAddress(0),
+                              r[0],
+                              r[1],
+                              r[2],
+                              static_cast<uint8_t>(0x52 | ntscBit),
+                              r[4],
+                              r[5],
+                              r[6]};
     HostBusWrite(SynthAddress, block, sizeof(block));
 
-    r[8] = 0x00;
-    WriteShadowRegister(8);
+    r[sy::kControl8] = 0x00;
+    WriteShadowRegister(sy::kControl8);
 
     if (g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_NTSC_M_J) {
         r[6] = static_cast<uint8_t>((r[6] & 0xEF) | 0x20);
     } else {
         r[6] = static_cast<uint8_t>(r[6] | 0x30);
     }
-    WriteShadowRegister(6);
+    WriteShadowRegister(sy::kControl6);
 
     for (const StartUpStep& step : kStartUp) {
         uint8_t value = static_cast<uint8_t>((r[step.Register] & step.Keep) | step.Set);

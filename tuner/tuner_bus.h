@@ -4,6 +4,7 @@
 #pragma once
 
 #include "frame/host.h"
+#include "regmap/synth_map.h"
 
 #include <stdint.h>
 
@@ -20,8 +21,7 @@ inline uint8_t ReadIfRegister(uint8_t reg) {
     return value;
 }
 
-// Synthesizer registers are addressed by their number times 16.
 inline void WriteSynthRegister(uint8_t index, uint8_t value) {
-    const uint8_t bytes[2] = {static_cast<uint8_t>(index << 4), value};
+    const uint8_t bytes[2] = {regmap::synth::SubAddress(index), value};
     HostBusWrite(SynthAddress, bytes, 2);
 }

@@ -1,7 +1,9 @@
 // One-time initialisation of the synthesizer and the IF demodulator.
+#include "tuner/tuner_init.h"
+
 #include "frame/host.h"
 #include "frame/module_state.h"
-#include "tuner/if_demod.h"
+#include "regmap/if_demod_map.h"
 #include "tuner/synth.h"
 #include "tuner/tuner_bus.h"
 
@@ -21,9 +23,9 @@ struct IfRegisterValue {
     uint8_t Value;
 };
 constexpr IfRegisterValue kIfInitial[] = {
-    {0x07, 0x00},
-    {0x30, 0x6F},
-    {0x20, 0x0B},
+    {regmap::if_demod::kHold, 0x00},
+    {regmap::if_demod::kStartup30, 0x6F},
+    {regmap::if_demod::kStartup20, 0x0B},
 };
 
 } // namespace

@@ -1,19 +1,20 @@
 // Lock and fine-tuning status of the IF demodulator: register 0x1B holds the
 // lock bit (bit 7) and the AFC value, a 7-bit two's-complement number.
+#include "tuner/tuner_status.h"
+
 #include "frame/host.h"
 #include "frame/waits.h"
-#include "tuner/if_demod.h"
+#include "regmap/if_demod_map.h"
 #include "tuner/tuner_bus.h"
 
 namespace {
 
-constexpr uint8_t kIfStatus = 0x1B;
-constexpr uint8_t kLockBit = 0x80;
-constexpr uint8_t kAfcMask = 0x7F;
+using regmap::if_demod::kAfcMask;
+using regmap::if_demod::kLockBit;
+constexpr uint8_t kIfStatus = regmap::if_demod::kStatus;
 
 constexpr uint32_t kRequestLock = 4;
 constexpr uint32_t kRequestAfcStep = 16;
-constexpr int32_t kNoAfcValue = 168;
 
 // A lock that has not come yet is waited for in 100 ms polls, 2.5 s at most.
 constexpr uint32_t kLockPolls = 25;

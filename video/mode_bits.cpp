@@ -1,23 +1,29 @@
-// The five decoder mode bits, applied after every input or TV standard change.
-#include "audio/decoder_access.h"
-#include "video/decoder_video.h"
+// The five decoder mode bits, applied after every input or TV standard
+// change: each a single-bit field write, so the whole word at its register
+// is read and written back.
+#include "video/mode_bits.h"
+
+#include "decoder/decoder_access.h"
+#include "regmap/decoder_map.h"
 
 namespace {
 
+namespace dec = regmap::decoder;
+
 struct ModeBit {
-    uint16_t reg;
-    uint8_t bit;
+    regmap::DecoderField field;
     uint8_t value;
 };
 
 constexpr ModeBit kModeBits[] = {
-    {0x108, 7, 1}, {0x108, 2, 0}, {0x108, 5, 0}, {0x10E, 1, 1}, {0x114, 2, 0},
+    {dec::kModeBit7, 1},    {dec::kModeBit2, 0},  {dec::kModeBit5, 0},
+    {dec::kControlBit1, 1}, {dec::kMode2Bit2, 0},
 };
 
 } // namespace
 
 void SetDecoderModeBits() {
     for (const ModeBit& m : kModeBits) {
-        WriteDecoderField(m.reg, m.bit, 1, m.value);
+        WriteDecoderField(m.field, m.value);
     }
 }

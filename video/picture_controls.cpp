@@ -1,8 +1,10 @@
 // Brightness, contrast, saturation and hue. A value is scaled to the register
 // byte with truncating signed division; negative hues are offset by 255, so
 // -50 gives 0x80, the most negative signed byte.
+#include "video/picture_controls.h"
+
 #include "frame/host.h"
-#include "video/decoder_video.h"
+#include "regmap/decoder_map.h"
 
 namespace {
 
@@ -15,10 +17,10 @@ struct PictureControl {
 };
 
 //                                    range      register  byte = value * scale / divisor
-constexpr PictureControl kBrightness = {0, 100, 0x10A, 255, 100};
-constexpr PictureControl kContrast = {0, 100, 0x10B, 127, 100};
-constexpr PictureControl kSaturation = {0, 100, 0x10C, 127, 100};
-constexpr PictureControl kHue = {-50, 50, 0x10D, 127, 50};
+constexpr PictureControl kBrightness = {0, 100, regmap::decoder::kBrightness, 255, 100};
+constexpr PictureControl kContrast = {0, 100, regmap::decoder::kContrast, 127, 100};
+constexpr PictureControl kSaturation = {0, 100, regmap::decoder::kSaturation, 127, 100};
+constexpr PictureControl kHue = {-50, 50, regmap::decoder::kHue, 127, 50};
 
 uint8_t Apply(const PictureControl& control, int32_t value) {
     if (value < control.min || value > control.max) {

@@ -2,9 +2,10 @@
 // (0x102 = C1, 0x109 = 40) with the picture registers 0x10A..0x10D at their
 // middle values. A board closed part-way stops the set at once: the board is
 // tested again before every write.
+#include "video/register_set.h"
+
 #include "frame/host.h"
 #include "frame/module_state.h"
-#include "video/decoder_video.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 // The video standards the decoder handles, as the host receives them, and
 // the default values of the video properties.
+#include "video/standards.h"
+
 #include "frame/ks_constants.h"
-#include "frame/operations.h"
 
 namespace {
 

@@ -1,15 +1,16 @@
 // The module's three exports and the one-entry capability list.
+#include "exports/tables.h"
 #include "frame/debug.h"
 #include "frame/host.h"
-#include "frame/tables.h"
+#include "regmap/host_interface.h"
 
 // The size is the record's own: 36 bytes on the 32-bit target, more where
 // pointers are wider, so a host never reads past what it was told.
 const BoardModuleCaps BoardModuleCapsRecord = {
     sizeof(BoardModuleCaps),
-    0x10FD,
-    0xDE00,
-    1,
+    TVB_CAPS_WORD4,
+    TVB_CAPS_WORD8,
+    TVB_CAPS_WORD12,
     &BoardOps,
     &VideoOps,
     &AudioOps,

@@ -1,9 +1,15 @@
 // The five operation tables. Slots the board does not support hold stubs that
 // ignore their arguments and return the constant the host expects; one stub
 // serves every slot with the same argument count and constant.
-#include "frame/tables.h"
+#include "exports/tables.h"
 
-#include "frame/operations.h"
+#include "audio/audio_format.h"
+#include "frame/board.h"
+#include "ops/initialize_sensor.h"
+#include "ops/input_selection.h"
+#include "ops/tuner_properties.h"
+#include "ops/video_properties.h"
+#include "video/standards.h"
 
 namespace {
 

@@ -3,29 +3,21 @@
 // the signal carries and the tuner's lock status. The module's copy of the
 // settings is the source of every answer; the host's record is kept equal to
 // it as requests arrive.
+#include "ops/tuner_properties.h"
+
 #include "audio/tv_audio.h"
 #include "frame/debug.h"
 #include "frame/host.h"
 #include "frame/ks_constants.h"
 #include "frame/module_state.h"
-#include "frame/operations.h"
-#include "tuner/if_demod.h"
+#include "ops/one_time_setup.h"
+#include "ops/tv_standard.h"
+#include "regmap/host_interface.h"
+#include "tuner/if_tuning.h"
 #include "tuner/synth.h"
-#include "video/decoder_video.h"
+#include "tuner/tuner_status.h"
 
 namespace {
-
-enum RequestId : uint32_t {
-    kRequestAudioMode = 1,
-    kRequestMode = 2, // get: the TV audio modes available
-    kRequestVideoStandard = 3,
-    kRequestFrequency = 4,
-    kRequestTunerInput = 5,
-    kRequestStatus = 6,
-};
-
-constexpr uint32_t kModeTv = 1;
-constexpr uint32_t kModeFmRadio = 2;
 
 constexpr TunerModeCaps kTvCaps = {40000000, 847000000, 62500, 2, 500};
 constexpr TunerModeCaps kFmRadioCaps = {88100000, 107900000, 200000, 1, 100};
@@ -33,7 +25,6 @@ constexpr TunerModeCaps kFmRadioCaps = {88100000, 107900000, 200000, 1, 100};
 // SECAM L below this frequency is broadcast as L'.
 constexpr uint32_t kSecamL1BelowHz = 66000000;
 
-constexpr int32_t kNoAfcValue = 168;
 constexpr uint32_t kFullSignal = 100;
 
 // The board's eight general-purpose pins; pin 7 reads 1 when the others
@@ -185,9 +176,9 @@ uint32_t TVB_STDCALL GetTunerModeCaps(Arg, Arg, uint32_t mode, TunerModeCaps* ca
     if (caps == nullptr) {
         return 0;
     }
-    if (mode == kModeTv) {
+    if (mode == TVB_TUNER_MODE_TV) {
         *caps = kTvCaps;
-    } else if (mode == kModeFmRadio) {
+    } else if (mode == TVB_TUNER_MODE_FM_RADIO) {
         *caps = kFmRadioCaps;
     }
     return 0;
@@ -204,19 +195,19 @@ uint32_t TVB_STDCALL GetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSet
     PutFromModule(request, settings, &TVTunerSettings::Mode);
 
     switch (request->RequestId) {
-    case kRequestAudioMode:
+    case TVB_REQUEST_AUDIO_MODE:
         PutFromModule(request, settings, &TVTunerSettings::AudioMode);
         break;
-    case kRequestMode:
+    case TVB_REQUEST_MODE: // get: the TV audio modes the broadcast offers now
         Put(request, settings, &TVTunerSettings::AudioMode, DetectTvAudioModes());
         break;
-    case kRequestFrequency:
+    case TVB_REQUEST_FREQUENCY:
         for (Field field : kFrequencyFields) {
             PutFromModule(request, settings, field);
         }
         request->Mode = ReadPinByte();
         break;
-    case kRequestStatus:
+    case TVB_REQUEST_STATUS:
         ReportStatus(request, settings);
         break;
     default:
@@ -226,19 +217,13 @@ uint32_t TVB_STDCALL GetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSet
 }
 
 uint32_t TVB_STDCALL SetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSettings* request) {
-    // Both mark themselves done only when they reached a board.
-    if (g_bIsTvInitialized == 0) {
-        InitTuner();
-    }
-    if (g_bIsScalerInitialized == 0) {
-        InitDecoderRegisters();
-    }
+    EnsureTunerAndDecoderSetUp();
     if (request == nullptr) {
         return 0;
     }
 
     switch (request->RequestId) {
-    case kRequestAudioMode: {
+    case TVB_REQUEST_AUDIO_MODE: {
         const uint8_t applied = SetTvAudioMode(request->AudioMode);
         request->Result = applied;
         if (applied != 0) {
@@ -247,20 +232,20 @@ uint32_t TVB_STDCALL SetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSet
         AudioModeSet = 1;
         break;
     }
-    case kRequestMode:
+    case TVB_REQUEST_MODE:
         if (ModeSet == 1 && request->Mode == g_TVTuner_Settings.Mode) {
             break;
         }
         Keep(settings, request, &TVTunerSettings::Mode);
         ModeSet = 1;
         break;
-    case kRequestVideoStandard:
+    case TVB_REQUEST_VIDEO_STANDARD:
         SetVideoStandard(settings, request);
         break;
-    case kRequestFrequency:
+    case TVB_REQUEST_FREQUENCY:
         SetFrequency(settings, request);
         break;
-    case kRequestTunerInput:
+    case TVB_REQUEST_TUNER_INPUT:
         Keep(settings, request, &TVTunerSettings::TunerInput);
         TunerInputSet = 1;
         DebugPrint("g_TVTuner_Settings.TunerInput = %d, g_TVTuner_Settings.VideoStandard = %d\n",

@@ -3,28 +3,21 @@
 // ready; a read is a request, a wait for the data, the fetch, and a wait for
 // the DSP to finish the read. Host results are never looked at: a read the
 // host could not make shows as the cleared byte.
-#include "audio/decoder_access.h"
+#include "decoder/decoder_access.h"
 
 #include "frame/host.h"
 #include "frame/waits.h"
 
 namespace {
 
-constexpr uint16_t kDspFirst = 0x400;
-constexpr uint16_t kDspLast = 0x500; // part of the DSP range
-constexpr uint16_t kDspStatus = 0x580;
-
-constexpr uint8_t kDspReady = 0x01;
-constexpr uint8_t kDspDataReady = 0x02;
-constexpr uint8_t kDspReadDone = 0x04;
+using regmap::decoder::kDspDataReady;
+using regmap::decoder::kDspReadDone;
+using regmap::decoder::kDspReady;
+using regmap::decoder::kDspStatus;
 
 constexpr uint32_t kStatusPolls = 10;
 // Requests placed again after the first when the data does not come.
 constexpr uint32_t kRepeatedRequests = 5;
-
-bool InDspRange(uint16_t reg) {
-    return reg >= kDspFirst && reg <= kDspLast;
-}
 
 uint16_t Plus(uint16_t reg, uint32_t k) {
     return static_cast<uint16_t>(reg + k);
@@ -115,7 +108,7 @@ uint8_t ReadDecoderByte(uint16_t reg, uint8_t* out) {
     if (!BoardReachable()) {
         return 0;
     }
-    if (InDspRange(reg)) {
+    if (regmap::decoder::InDspWindow(reg)) {
         return HandshakenRead(reg, out);
     }
     HostReadReg16(reg, out);
@@ -127,7 +120,7 @@ uint8_t ReadDecoderDword(uint16_t reg, uint32_t* out) {
     if (!BoardReachable()) {
         return 0;
     }
-    const bool dsp = InDspRange(reg); // the first address decides for all four
+    const bool dsp = regmap::decoder::InDspWindow(reg); // the first address decides for all four
     for (uint32_t k = 0; k < 4; ++k) {
         uint8_t byte = 0;
         if (dsp) {
@@ -146,7 +139,7 @@ uint8_t WriteDecoderDword(uint16_t reg, uint32_t value) {
     if (!BoardReachable()) {
         return 0;
     }
-    const bool dsp = InDspRange(reg);
+    const bool dsp = regmap::decoder::InDspWindow(reg);
     for (uint32_t k = 0; k < 4; ++k) {
         if (dsp && !WaitDspReady()) {
             return 0; // the bytes already written stay written
