@@ -79,7 +79,7 @@ TEST_F(VideoPropertiesTest, AudioSetUpRunsOnTheFirstFiveCallsOnly) {
         const size_t mark = Mark();
         Initialize(&record, -1, -1, kDefaults);
         const int count = call <= 5 ? call - 1 : 5;
-        EXPECT_EQ(Messages(mark).front(), SensorMessage(count, 1 - (call == 1), 1 - (call == 1)))
+        EXPECT_EQ(Messages(mark).at(0), SensorMessage(count, 1 - (call == 1), 1 - (call == 1)))
             << "call " << call;
         EXPECT_EQ(Writes(mark, 0x598), call <= 5 ? 3 : 2) << "call " << call;
     }
@@ -104,7 +104,7 @@ TEST_F(VideoPropertiesTest, DebugBitZeroGuardsOnlyTheSensorMessage) {
     const size_t mark = Mark();
     Initialize(&record, -1, -1, kDefaults);
     const std::vector<std::string> got = Messages(mark);
-    EXPECT_EQ(got.size(), 20u);
+    ASSERT_EQ(got.size(), 20u);
     EXPECT_EQ(got.front(), "SetVideoProperty 0 0");
 
     DbgFlags = 1; // bit 0 alone: both kinds print
