@@ -137,6 +137,7 @@ TEST_F(WindowsKernelServices, ModuleWaitsReachTheKernelInHundredNanoseconds) {
     EXPECT_EQ(SleepMs(10), 0x102);
     SleepMs(0xFFFFFFFFu); // the longest sleep does not wrap
     DelayMs(5);
+    DelayMs(0xFFFFFFFFu); // nor does the longest delay
     DelayMs(0);
     g_irql = 2; // dispatch level: busy-wait in 50 us stalls
     DelayMs(2);
@@ -148,6 +149,8 @@ TEST_F(WindowsKernelServices, ModuleWaitsReachTheKernelInHundredNanoseconds) {
         "KeWaitForSingleObject(Executive, KernelMode, FALSE, -42949672950000)",
         "KeGetCurrentIrql",
         "KeDelayExecutionThread(KernelMode, FALSE, -50000)",
+        "KeGetCurrentIrql",
+        "KeDelayExecutionThread(KernelMode, FALSE, -42949672950000)",
         "KeGetCurrentIrql",
         "KeDelayExecutionThread(KernelMode, FALSE, 0)",
         "KeGetCurrentIrql",
