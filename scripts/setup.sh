@@ -3,8 +3,11 @@
 # As root, missing packages are installed with apt-get; otherwise the script
 # names them and stops.
 set -eu
+# python3-pefile reads tvboard.sys for its checks; clang-tidy and
+# clang-format are what scripts/tidy.sh and the formatting rule use.
 packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
-g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686"
+g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 python3-pefile \
+clang-tidy clang-format"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
