@@ -25,6 +25,9 @@ const void* g_waitedOn;    // the object KeWaitForSingleObject saw last
 KIRQL g_irql;
 void* g_nextBlock;
 
+// A C-style variadic on purpose: printf-style, so the compiler checks the
+// arguments against the format.
+// NOLINTNEXTLINE(cert-dcl50-cpp)
 __attribute__((format(printf, 1, 2))) std::string Fmt(const char* format, ...) {
     char text[256];
     va_list args;

@@ -25,8 +25,6 @@ class VideoPropertiesTest : public DecoderTest {
                                               0,  50, 0,  50, 0, 50, 0,  0};
 };
 
-constexpr int32_t VideoPropertiesTest::kDefaults[17];
-
 std::string SensorMessage(int count, int tv, int scaler) {
     return "InitializeSensor--saa7135AudioInitializeCount= " + std::to_string(count) +
            " g_bIsTvInitialized=" + std::to_string(tv) +
