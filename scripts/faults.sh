@@ -73,13 +73,14 @@ trap 'exit 130' INT TERM HUP
 # Entries: id TAB file[:line] TAB from TAB to TAB description; '#' comments
 # and blank lines are skipped. Checked whole before anything is mutated.
 awk -F'\t' '
+    function complain(text) { printf "faults: %s line %d: %s\n", FILENAME, FNR, text > "/dev/stderr"; bad = 1 }
     /^#/ || /^[ \t]*$/ { next }
     NF != 5 || $1 == "" || $2 == "" || $3 == "" || $5 == "" {
-        printf "faults: %s line %d: want 5 tab-separated fields (id, file, from, to, description), found %d\n", FILENAME, FNR, NF > "/dev/stderr"
-        bad = 1; next
+        complain("want 5 tab-separated fields (id, file, from, to, description), found " NF)
+        next
     }
-    $3 == $4 { printf "faults: %s line %d: %s changes nothing\n", FILENAME, FNR, $1 > "/dev/stderr"; bad = 1 }
-    $1 in seen { printf "faults: %s line %d: id %s used twice\n", FILENAME, FNR, $1 > "/dev/stderr"; bad = 1 }
+    $3 == $4 { complain($1 " changes nothing") }
+    $1 in seen { complain("id " $1 " used twice") }
     { seen[$1] = 1; print $1 }
     END { exit bad }' "$list" >"$work/ids" || exit 2
 if [ $# -gt 0 ]; then
@@ -201,7 +202,8 @@ while read -r id; do
         detail="every test passes: $description"
     fi
     restore
-    if ! cmp -s "$file" "$work/original" || { [ $was_clean -eq 1 ] && ! git diff --quiet -- "$file"; }; then
+    if ! cmp -s "$file" "$work/original" ||
+        { [ $was_clean -eq 1 ] && ! git diff --quiet -- "$file"; }; then
         echo "faults: $file was not restored" >&2
         exit 2
     fi

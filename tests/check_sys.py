@@ -198,7 +198,8 @@ def main(argv):
             and symbols_pe.OPTIONAL_HEADER.AddressOfEntryPoint == opt.AddressOfEntryPoint
             and symbols_pe.OPTIONAL_HEADER.ImageBase == base)
     if not check(same, "symbols image has the same sections and contents",
-                 f"{symbols_path} does not match {sys_path}; the checks below cannot name addresses"):
+                 f"{symbols_path} does not match {sys_path}; "
+                 "the checks below cannot name addresses"):
         return 1
 
     # --- symbols ------------------------------------------------------------
