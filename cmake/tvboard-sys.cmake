@@ -70,10 +70,11 @@ target_include_directories(tvb_ks_constants_check PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(tvboard_sys tvb_ks_constants_check)
 
 # The image's exports, imports, calling conventions and layout, checked on
-# this machine.
+# this machine with a PE parser (Debian's python3-pefile, which installs for
+# the system's python3: that one is preferred over any other on the PATH).
+find_program(TVB_PYTHON3 python3 HINTS /usr/bin REQUIRED)
 enable_testing()
 add_test(NAME sys_image
-         COMMAND sh ${PROJECT_SOURCE_DIR}/tests/check_sys.sh
+         COMMAND ${TVB_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/check_sys.py
                  $<TARGET_FILE:tvboard_sys> $<TARGET_FILE:tvboard_sys_symbols>)
-set_tests_properties(sys_image PROPERTIES ENVIRONMENT
-                     "OBJDUMP=${CMAKE_OBJDUMP};NM=${CMAKE_NM}")
+set_tests_properties(sys_image PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")

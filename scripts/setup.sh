@@ -4,8 +4,11 @@
 # names them and stops. Wine's 32-bit part (wine32, which runs tvboard.sys)
 # needs Debian's i386 architecture: as root it is added when missing.
 set -eu
+# python3-pefile reads tvboard.sys for its checks; clang-tidy and
+# clang-format are what scripts/tidy.sh and the formatting rule use.
 packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
-g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 wine wine32:i386"
+g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 python3-pefile \
+clang-tidy clang-format wine wine32:i386"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

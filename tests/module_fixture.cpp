@@ -31,8 +31,9 @@ const BoardModuleCaps* ModuleTest::Load() {
 }
 
 TVTunerSettings* ModuleTest::Open() {
-    if (caps_ == nullptr) {
-        Load();
+    if (caps_ == nullptr && Load() == nullptr) {
+        ADD_FAILURE() << "no capability record to open the board with";
+        return nullptr;
     }
     caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);
     return settings_;

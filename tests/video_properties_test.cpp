@@ -25,8 +25,6 @@ class VideoPropertiesTest : public DecoderTest {
                                               0,  50, 0,  50, 0, 50, 0,  0};
 };
 
-constexpr int32_t VideoPropertiesTest::kDefaults[17];
-
 std::string SensorMessage(int count, int tv, int scaler) {
     return "InitializeSensor--saa7135AudioInitializeCount= " + std::to_string(count) +
            " g_bIsTvInitialized=" + std::to_string(tv) +
@@ -79,7 +77,7 @@ TEST_F(VideoPropertiesTest, AudioSetUpRunsOnTheFirstFiveCallsOnly) {
         const size_t mark = Mark();
         Initialize(&record, -1, -1, kDefaults);
         const int count = call <= 5 ? call - 1 : 5;
-        EXPECT_EQ(Messages(mark).front(), SensorMessage(count, 1 - (call == 1), 1 - (call == 1)))
+        EXPECT_EQ(Messages(mark).at(0), SensorMessage(count, 1 - (call == 1), 1 - (call == 1)))
             << "call " << call;
         EXPECT_EQ(Writes(mark, 0x598), call <= 5 ? 3 : 2) << "call " << call;
     }
@@ -104,7 +102,7 @@ TEST_F(VideoPropertiesTest, DebugBitZeroGuardsOnlyTheSensorMessage) {
     const size_t mark = Mark();
     Initialize(&record, -1, -1, kDefaults);
     const std::vector<std::string> got = Messages(mark);
-    EXPECT_EQ(got.size(), 20u);
+    ASSERT_EQ(got.size(), 20u);
     EXPECT_EQ(got.front(), "SetVideoProperty 0 0");
 
     DbgFlags = 1; // bit 0 alone: both kinds print

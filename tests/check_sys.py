@@ -1,0 +1,341 @@
+"""tvboard.sys as the Windows kernel loader and the host streaming driver see it.
+
+Checked on this machine: a native-subsystem DLL with DriverEntry as its entry,
+exactly the three exports, imports only from the kernel and the HAL, a correct
+image checksum, no timestamp, base relocations for every pointer the host
+follows, no runtime hooks (constructors, TLS, stack probes, exceptions,
+library calls), and every slot of the five operation tables pointing at a
+stdcall routine that removes exactly the arguments the host pushes for that
+slot, by its name and by its return instructions.
+
+usage: check_sys.py tvboard.sys tvboard-symbols.sys
+
+The second image is the same link with its symbol table kept; it is only used
+to name addresses, after checking that it loads the same bytes. The image is
+read with pefile (Debian: python3-pefile); the one binutils call, objdump's
+disassembly (OBJDUMP, default i686-w64-mingw32-objdump), runs in the C locale,
+so nothing here depends on the language of the machine.
+"""
+
+import os
+import re
+import struct
+import subprocess
+import sys
+
+try:
+    import pefile
+except ImportError:
+    print("FAIL: the Python module pefile is missing (Debian package python3-pefile, "
+          "which scripts/setup.sh installs)")
+    sys.exit(1)
+
+IMAGE_FILE_MACHINE_I386 = 0x14C
+PE32_MAGIC = 0x10B
+IMAGE_FILE_DLL = 0x2000
+SUBSYSTEM_NATIVE = 1
+DIRECTORY_BASERELOC = 5
+DIRECTORY_TLS = 9
+RELOCATION_HIGHLOW = 3
+SECTION_CODE = 0x20
+
+ALLOWED_SECTIONS = re.compile(r"^\.(text|data|rdata|bss|edata|idata|reloc)$")
+FORBIDDEN_SYMBOLS = re.compile(
+    r"^_+(chkstk|chkstk_ms|alloca|stack_chk_fail|stack_chk_guard|gxx_personality|cxa_|Unwind_|"
+    r"register_frame_info|deregister_frame_info|tls_used|_tls_index|DllMain|DllMainCRTStartup|"
+    r"mingw_|pei386_runtime_relocator)"
+    r"|^__ZT[ISV]|^_(memcpy|memset|memmove|memcmp|strlen|malloc|free|printf)$")
+ALLOWED_IMPORTS = {
+    "ntoskrnl.exe!ExAllocatePoolWithTag", "ntoskrnl.exe!ExFreePool", "ntoskrnl.exe!DbgPrint",
+    "ntoskrnl.exe!KeInitializeEvent", "ntoskrnl.exe!KeWaitForSingleObject",
+    "ntoskrnl.exe!KeDelayExecutionThread", "HAL.dll!KeGetCurrentIrql",
+    "HAL.dll!KeStallExecutionProcessor",
+}
+EXPORTS = {"DllInitialize": "_DllInitialize@4", "DllUnload": "_DllUnload@0",
+           "GetBoardModuleCaps": "_GetBoardModuleCaps@16"}
+# Arguments the host pushes for each slot, in slot order.
+TABLES = [
+    ("BoardOps", [3, 2]),
+    ("VideoOps", [2, 2, 4, 3, 21, 2, 20, 2, 5, 5, 3, 3]),
+    ("AudioOps", [2, 4, 3, 2]),
+    ("InputOps", [2, 2, 2, 3, 3]),
+    ("TunerOps", [4, 3, 3]),
+]
+CAPABILITY_WORDS = [36, 0x10FD, 0xDE00, 1]
+
+
+class Checks:
+    def __init__(self):
+        self.failures = 0
+
+    def check(self, condition, ok, fail):
+        if condition:
+            print(f"ok: {ok}")
+        else:
+            self.fail(fail)
+        return condition
+
+    def fail(self, text):
+        print(f"FAIL: {text}")
+        self.failures += 1
+
+
+def hexa(value):
+    return f"0x{value:08x}"
+
+
+class Symbol:
+    def __init__(self, name, address, code):
+        self.name = name
+        self.address = address
+        self.code = code  # defined in a code section (nm's T or t)
+
+
+def read_symbols(pe, data):
+    """The COFF symbol table the symbols image kept, with load addresses."""
+    header = pe.FILE_HEADER
+    table = header.PointerToSymbolTable
+    count = header.NumberOfSymbols
+    strings = table + 18 * count
+    base = pe.OPTIONAL_HEADER.ImageBase
+    symbols = []
+    i = 0
+    while i < count:
+        raw, value, section, _, _, aux = struct.unpack_from("<8sIhHBB", data, table + 18 * i)
+        if raw[:4] == b"\0\0\0\0":
+            start = strings + struct.unpack_from("<I", raw, 4)[0]
+            name = data[start:data.index(b"\0", start)].decode("ascii", "replace")
+        else:
+            name = raw.rstrip(b"\0").decode("ascii", "replace")
+        if section > 0:  # defined in a section (not absolute, debug or undefined)
+            s = pe.sections[section - 1]
+            symbols.append(Symbol(name, base + s.VirtualAddress + value,
+                                  bool(s.Characteristics & SECTION_CODE)))
+        i += 1 + aux
+    return symbols
+
+
+def section_key(s):
+    return (s.Name, s.VirtualAddress, s.Misc_VirtualSize, s.SizeOfRawData, s.PointerToRawData,
+            s.Characteristics)
+
+
+def returns_by_address(objdump, path):
+    """Every return instruction of the image's code: address -> bytes it removes."""
+    env = {k: v for k, v in os.environ.items() if not k.startswith("LC_") and k != "LANGUAGE"}
+    env["LC_ALL"] = "C"
+    out = subprocess.run([objdump, "-d", "--no-show-raw-insn", path], env=env, check=True,
+                         capture_output=True, text=True).stdout
+    returns = {}
+    for line in out.splitlines():
+        m = re.match(r"^\s*([0-9a-f]+):\s+(?:(?:repz|rep|bnd)\s+)?ret[lw]?\b\s*(\$0x[0-9a-f]+)?",
+                     line)
+        if m:
+            returns[int(m.group(1), 16)] = int(m.group(2)[1:], 16) if m.group(2) else 0
+    return returns
+
+
+def main(argv):
+    if len(argv) != 3:
+        print(__doc__.split("\n\n")[1])
+        return 2
+    sys_path, symbols_path = argv[1], argv[2]
+    objdump = os.environ.get("OBJDUMP", "i686-w64-mingw32-objdump")
+    checks = Checks()
+    check = checks.check
+
+    for path in (sys_path, symbols_path):
+        if not os.path.isfile(path):
+            print(f"FAIL: {path} not found")
+            return 1
+    with open(sys_path, "rb") as f:
+        data = f.read()
+    with open(symbols_path, "rb") as f:
+        symbols_data = f.read()
+    try:
+        pe = pefile.PE(data=data)
+        symbols_pe = pefile.PE(data=symbols_data)
+    except pefile.PEFormatError as e:
+        print(f"FAIL: not a PE image: {e}")
+        return 1
+
+    # --- headers ------------------------------------------------------------
+    fh = pe.FILE_HEADER
+    opt = pe.OPTIONAL_HEADER
+    check(fh.Machine == IMAGE_FILE_MACHINE_I386 and opt.Magic == PE32_MAGIC,
+          "PE32 image for i386", "not a PE32 image for i386")
+    check(fh.Characteristics & IMAGE_FILE_DLL, "DLL", "not marked as a DLL")
+    check(opt.Subsystem == SUBSYSTEM_NATIVE, "subsystem native",
+          f"subsystem {opt.Subsystem}, not native (1)")
+    check(fh.TimeDateStamp == 0, "no timestamp in the file header",
+          f"file header timestamp {hexa(fh.TimeDateStamp)}")
+    base = opt.ImageBase
+    entry = base + opt.AddressOfEntryPoint
+
+    stored = opt.CheckSum
+    computed = pe.generate_checksum()
+    if stored == 0:
+        checks.fail("image checksum is zero")
+    else:
+        check(stored == computed, f"image checksum {hexa(stored)} matches the image",
+              f"image checksum {hexa(stored)}, the image sums to {hexa(computed)}")
+
+    directories = opt.DATA_DIRECTORY
+    check(directories[DIRECTORY_TLS].Size == 0, "no TLS directory", "image has a TLS directory")
+    check(directories[DIRECTORY_BASERELOC].VirtualAddress != 0 and
+          directories[DIRECTORY_BASERELOC].Size != 0, "base relocations present",
+          "no base relocations: the kernel loads drivers at any address")
+
+    # --- sections -----------------------------------------------------------
+    names = [s.Name.rstrip(b"\0").decode("ascii", "replace") for s in pe.sections]
+    unexpected = [n for n in names if not ALLOWED_SECTIONS.match(n)]
+    check(not unexpected, "sections: " + "".join(n + " " for n in names),
+          "unexpected sections (runtime or unwind data?): " + " ".join(unexpected))
+
+    # The symbols image must load exactly what tvboard.sys loads.
+    same = ([section_key(s) for s in pe.sections] == [section_key(s) for s in symbols_pe.sections]
+            and all(a.get_data() == b.get_data() for a, b in zip(pe.sections, symbols_pe.sections))
+            and symbols_pe.OPTIONAL_HEADER.AddressOfEntryPoint == opt.AddressOfEntryPoint
+            and symbols_pe.OPTIONAL_HEADER.ImageBase == base)
+    if not check(same, "symbols image has the same sections and contents",
+                 f"{symbols_path} does not match {sys_path}; "
+                 "the checks below cannot name addresses"):
+        return 1
+
+    # --- symbols ------------------------------------------------------------
+    symbols = read_symbols(symbols_pe, symbols_data)
+
+    def address_of(name):
+        return next((s.address for s in symbols if s.name == name), -1)
+
+    def stdcall_bytes_at(address):  # the @N of the stdcall routines at an address
+        return sorted({int(m.group(1)) for s in symbols if s.address == address and s.code
+                       for m in [re.search(r"@(\d+)$", s.name)] if m})
+
+    def names_at(address):  # the routines there, without section symbols
+        return "".join(s.name + " " for s in symbols
+                       if s.address == address and s.code and not s.name.startswith("."))
+
+    forbidden = [s.name for s in symbols if FORBIDDEN_SYMBOLS.search(s.name)]
+    check(not forbidden, "no runtime, stack-probe, exception, RTTI or library symbols",
+          "linked in: " + " ".join(forbidden))
+
+    # The image's constructor list holds only its -1 and 0 ends: no code runs
+    # before DllInitialize.
+    ctors = address_of("___CTOR_LIST__")
+    dtors = address_of("___DTOR_LIST__")
+    check(ctors >= 0 and dtors - ctors == 8, "no static constructors",
+          f"static constructors present ({(dtors - ctors) // 4 - 2} entries)")
+    check(address_of("___RUNTIME_PSEUDO_RELOC_LIST__") ==
+          address_of("___RUNTIME_PSEUDO_RELOC_LIST_END__"),
+          "no pseudo-relocations (data imported through code)",
+          "pseudo-relocations need a runtime")
+    check(entry == address_of("_DriverEntry@8"),
+          "entry point is DriverEntry (stdcall, 2 arguments)",
+          f"entry point {hexa(entry)} is not _DriverEntry@8")
+
+    # What a routine's return instructions remove from the stack: the
+    # returns between its address and the next symbol's.
+    returns = returns_by_address(objdump, sys_path)
+    starts = sorted({s.address for s in symbols if s.code})
+    code_end = max(base + s.VirtualAddress + s.Misc_VirtualSize for s in pe.sections
+                   if s.Characteristics & SECTION_CODE)
+
+    def popped_by(address):
+        end = next((a for a in starts if a > address), code_end)
+        return sorted({n for a, n in returns.items() if address <= a < end})
+
+    # --- exports ------------------------------------------------------------
+    export_dir = getattr(pe, "DIRECTORY_ENTRY_EXPORT", None)
+    exported = export_dir.symbols if export_dir else []
+    export_names = sorted((e.name or b"(no name)").decode("ascii", "replace") for e in exported)
+    listed = "".join(n + " " for n in export_names)
+    check(export_names == sorted(EXPORTS), f"exports: {listed}",
+          f"exports are '{listed}', want exactly DllInitialize DllUnload GetBoardModuleCaps")
+    stamp = export_dir.struct.TimeDateStamp if export_dir else -1
+    check(stamp == 0, "no timestamp in the export directory",
+          f"export directory timestamp {stamp}")
+    for name, want in EXPORTS.items():
+        rva = next((e.address for e in exported if e.name == name.encode()), None)
+        check(rva is not None and base + rva == address_of(want), f"export {name} is {want}",
+              f"export {name} does not lead to {want}")
+
+    # The loader's entries remove their arguments too.
+    for name in [*EXPORTS.values(), "_DriverEntry@8"]:
+        want = int(name.rsplit("@", 1)[1])
+        popped = popped_by(address_of(name))
+        check(popped == [want], f"{name} removes its {want} argument bytes on return",
+              f"{name} returns removing {popped} bytes, want {want}")
+
+    # --- imports ------------------------------------------------------------
+    imports = []
+    for dll in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
+        for imp in dll.imports:
+            what = imp.name.decode("ascii", "replace") if imp.name else f"(ordinal {imp.ordinal})"
+            imports.append(dll.dll.decode("ascii", "replace") + "!" + what)
+    stray = [i for i in imports if i not in ALLOWED_IMPORTS]
+    check(imports and not stray, "imports: " + "".join(i + " " for i in imports),
+          "imports beyond the kernel services: " + " ".join(stray))
+
+    # --- operation tables and capability record -----------------------------
+    relocated = {e.rva for block in getattr(pe, "DIRECTORY_ENTRY_BASERELOC", [])
+                 for e in block.entries if e.type == RELOCATION_HIGHLOW}
+
+    def word_at(address):  # the 32-bit word tvboard.sys loads at an address
+        rva = address - base
+        for s in pe.sections:
+            size = min(s.Misc_VirtualSize, s.SizeOfRawData)
+            if s.VirtualAddress <= rva and rva + 4 <= s.VirtualAddress + size:
+                return struct.unpack("<I", s.get_data(rva, 4))[0]
+        return -1
+
+    def has_reloc(address):
+        return address - base in relocated
+
+    for table, slots in TABLES:
+        at = address_of("_" + table)
+        if at < 0:
+            checks.fail(f"{table} not found")
+            continue
+        bad = False
+        for slot, args in enumerate(slots):
+            va = at + 4 * slot
+            target = word_at(va)
+            got = stdcall_bytes_at(target)
+            popped = popped_by(target)
+            if not has_reloc(va):
+                checks.fail(f"{table} slot {slot} has no base relocation")
+                bad = True
+            elif got != [4 * args]:
+                checks.fail(f"{table} slot {slot}: want a stdcall routine of {args} arguments "
+                            f"(@{4 * args}), found {names_at(target)}")
+                bad = True
+            elif popped != [4 * args]:
+                checks.fail(f"{table} slot {slot}: {names_at(target)}returns removing {popped} "
+                            f"bytes, want {4 * args}")
+                bad = True
+        if not bad:
+            print(f"ok: {table}: {len(slots)} slots, argument counts "
+                  + " ".join(str(a) for a in slots))
+
+    caps = address_of("_BoardModuleCapsRecord")
+    want = CAPABILITY_WORDS + [address_of("_" + t) for t, _ in TABLES]
+    got = [word_at(caps + 4 * i) for i in range(9)]
+    all_relocated = all(has_reloc(caps + 4 * i) for i in range(4, 9))
+    check(caps >= 0 and got == want and all_relocated,
+          "capability record: 36, 0x10FD, 0xDE00, 1 and the five tables",
+          f"capability record reads {' '.join(map(str, got))}, want {' '.join(map(str, want))} "
+          f"(relocated: {int(all_relocated)})")
+
+    size = len(data)
+    note = "" if size < 32768 else " (over the 32 KiB goal)"
+    print(f"size: {sys_path} is {size} bytes{note}")
+    if checks.failures:
+        print(f"{checks.failures} check(s) failed")
+        return 1
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
