@@ -54,11 +54,11 @@ std::string WaitText(const Event& e) {
     const std::string amount =
         wholeMs ? std::to_string(e.waitUs / 1000) + " ms" : std::to_string(e.waitUs) + " us";
     switch (e.wait) {
-    case vt::WaitKind::Sleep:
+    case WaitKind::Sleep:
         return "[sleep " + amount + "]";
-    case vt::WaitKind::Delay:
+    case WaitKind::Delay:
         return "[" + amount + "]";
-    case vt::WaitKind::Stall:
+    case WaitKind::Stall:
         return "[stall " + amount + "]";
     }
     return "[?]";
