@@ -1,5 +1,9 @@
 #include "emu/timeline.h"
 
+#include "regmap/decoder_map.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
+
 #include <cstdio>
 
 namespace emu {
@@ -142,11 +146,12 @@ bool IsBusTraffic(const Event& e) {
            e.kind == EventKind::BusWrite || e.kind == EventKind::BusRead;
 }
 bool IsDecoder(const Event& e) {
-    return (e.kind == EventKind::RegWrite || e.kind == EventKind::RegRead) && e.device == 0x42;
+    return (e.kind == EventKind::RegWrite || e.kind == EventKind::RegRead) &&
+           e.device == regmap::decoder::kBusAddress;
 }
 bool IsTuner(const Event& e) {
     return (e.kind == EventKind::BusWrite || e.kind == EventKind::BusRead) &&
-           (e.device == 0x96 || e.device == 0xC2);
+           (e.device == regmap::if_demod::kBusAddress || e.device == regmap::synth::kBusAddress);
 }
 bool IsWait(const Event& e) {
     return e.kind == EventKind::Wait;
