@@ -89,6 +89,7 @@ TEST_F(EmuHostTest, PinsDeliverTheBoardsLevelsAndKeepWhatWasDriven) {
     EXPECT_EQ(host_.PinOutput(0), 0u);
     const uint32_t beyond[] = {8};
     Ops().WritePins(kHandle, 1, beyond, levels, 0);
+    EXPECT_EQ(host_.PinOutput(0), 0u) << "a pin the board does not have is not pin 0";
     EXPECT_EQ(Trace(), "pins -> 0=0 7=1 3=5 9=0\n"
                        "pins <- 0=1 2=0\n"
                        "pins <- 0=0  !! handle 0x55\n"
