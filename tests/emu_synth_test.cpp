@@ -28,6 +28,7 @@ class EmuSynthTest : public ::testing::Test {
     bool Write(std::vector<uint8_t> bytes) { return synth_.Write(bytes.data(), bytes.size()); }
     std::vector<uint8_t> Registers() const {
         std::vector<uint8_t> r;
+        r.reserve(emu::Synth::kRegisters);
         for (int i = 0; i < emu::Synth::kRegisters; ++i) {
             r.push_back(synth_.Reg(i));
         }

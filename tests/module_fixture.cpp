@@ -33,8 +33,9 @@ const BoardModuleCaps* ModuleTest::Load() {
 }
 
 TVTunerSettings* ModuleTest::Open() {
-    if (caps_ == nullptr) {
-        Load();
+    if (caps_ == nullptr && Load() == nullptr) {
+        ADD_FAILURE() << "GetBoardModuleCaps handed out no capability record";
+        return nullptr;
     }
     caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);
     return settings_;
