@@ -2,8 +2,8 @@
 // device models attached at bus addresses, with eight general-purpose pins,
 // and every call, wait and debug print recorded on one timeline.
 //
-// The host knows nothing of the module: whoever drives a module through it
-// reports the module's waits and debug prints with Wait and Print (for the
+// The host needs none of the module's code: whoever drives a module through
+// it reports the module's waits and debug prints with Wait and Print (for the
 // module linked on virtual time, emu/virtual_time_link.h does), and may give
 // it the clock its events are stamped with.
 #pragma once
