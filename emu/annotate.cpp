@@ -1,66 +1,119 @@
 #include "emu/annotate.h"
 
+#include "regmap/decoder_map.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
+
+#include <cstdio>
+#include <initializer_list>
 #include <sstream>
+#include <vector>
 
 namespace emu {
 
 namespace {
 
+namespace dmap = regmap::decoder;
+namespace ifd = regmap::if_demod;
+namespace sm = regmap::synth;
+
 struct Explanation {
-    const char* prefix; // the start of a timeline line
+    std::string prefix; // the start of a timeline line
     const char* text;
 };
 
+std::string Hex2(uint32_t value) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%02X", value);
+    return b;
+}
+
+std::string Hex3(uint32_t value) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%03X", value);
+    return b;
+}
+
+// The start of a transfer's line: the device and its first bytes, followed
+// by `tail` (" " when more bytes follow, "}" for exactly these, "" for either).
+std::string Transfer(uint8_t device, std::initializer_list<uint8_t> bytes, const char* tail) {
+    std::string s = Hex2(device) + " {";
+    const char* gap = "";
+    for (uint8_t b : bytes) {
+        s += gap + Hex2(b);
+        gap = " ";
+    }
+    return s + tail;
+}
+std::string ToDemod(std::initializer_list<uint8_t> bytes, const char* tail = "}") {
+    return Transfer(ifd::kBusAddress, bytes, tail);
+}
+std::string ToSynth(std::initializer_list<uint8_t> bytes, const char* tail = "}") {
+    return Transfer(sm::kBusAddress, bytes, tail);
+}
+// A write of one decoder register, and of the dword a field lies in.
+std::string RegWrite(uint16_t reg) {
+    return Hex2(dmap::kBusAddress) + "[" + Hex3(reg) + "] <-";
+}
+std::string Dword(uint16_t reg, const char* arrow) {
+    return Hex2(dmap::kBusAddress) + "[" + Hex3(reg) + ".." + Hex3(reg + 3u) + "] " + arrow;
+}
+
 // First match wins, so longer prefixes stand before shorter ones.
-constexpr Explanation kExplanations[] = {
-    {"96 {21 C0}", "gate open: synthesizer on the bus"},
-    {"96 {21 80}", "gate closed"},
-    {"96 {07 00}", "demodulator: hold for a standard change"},
-    {"96 {01 ", "demodulator: standard code (bit 7 while tuning)"},
-    {"96 {0F 88}", "demodulator: tuning starts"},
-    {"96 {0F 81}", "demodulator: tuning done"},
-    {"96 {28 64}", "first correction"},
-    {"96 {05 01}", "third correction"},
-    {"96 {0D 27}", "third correction"},
-    {"96 {1B}", "read status: lock (bit 7), AFC (bits 6..0)"},
-    {"96 {1D}", "read level"},
-    {"96 {1A}", "read counter"},
-    {"96 {0E", "SECAM L: pulse on register 0x0E"},
-    {"96 {30 6F}", "demodulator initialisation"},
-    {"96 {20 0B}", "demodulator initialisation"},
-    {"C2 {00 00 00 00 7C", "synthesizer: initial register block R0..R12"},
-    {"C2 {00 ", "synthesizer: divider, band and RF codes (R0..R6)"},
-    {"C2 {80 0C}", "second correction"},
-    {"C2 {80 ", "synthesizer R8"},
-    {"C2 {30 ", "synthesizer R3: loop start-up"},
-    {"C2 {60 ", "synthesizer R6"},
-    {"42[102] <-", "video input"},
-    {"42[109] <-", "video input"},
-    {"42[10A] <-", "brightness"},
-    {"42[10B] <-", "contrast"},
-    {"42[10C] <-", "saturation"},
-    {"42[10D] <-", "hue"},
-    {"42[190] <-", "output control"},
-    {"42[115..118] <-", "standard: decoder register 0x115"},
-    {"42[116..119] <-", "standard: decoder register 0x116"},
-    {"42[117..11A] <-", "standard: decoder register 0x117"},
-    {"42[404..407] ->", "audio DSP: sound status"},
-    {"42[409..40C] ->", "audio DSP: stereo flag"},
-    {"42[40A..40D] ->", "audio DSP: two-language flag"},
-    {"42[454..457] <-", "audio DSP: restart bit (bit 7)"},
-    {"42[464..467] <-", "audio DSP: sound source and channel"},
-    {"42[598..59B] <-", "audio set-up begins"},
-    {"pins <- 0=1", "audio clock 48 kHz"},
-    {"pins <- 0=0", "audio clock 44.1 kHz"},
-    {"pins -> ", "board pins"},
-};
+const std::vector<Explanation>& Explanations() {
+    static const std::vector<Explanation> kExplanations = {
+        {ToDemod({ifd::kGate, ifd::kGateOpen}), "gate open: synthesizer on the bus"},
+        {ToDemod({ifd::kGate, ifd::kGateClosed}), "gate closed"},
+        {ToDemod({ifd::kHold, 0x00}), "demodulator: hold for a standard change"},
+        {ToDemod({ifd::kStandard}, " "), "demodulator: standard code (bit 7 while tuning)"},
+        {ToDemod({ifd::kTuningControl, 0x88}), "demodulator: tuning starts"},
+        {ToDemod({ifd::kTuningControl, 0x81}), "demodulator: tuning done"},
+        {ToDemod({ifd::kAgc, 0x64}), "first correction"},
+        {ToDemod({ifd::kDetector, 0x01}), "third correction"},
+        {ToDemod({ifd::kLoop, 0x27}), "third correction"},
+        {ToDemod({ifd::kStatus}), "read status: lock (bit 7), AFC (bits 6..0)"},
+        {ToDemod({ifd::kLevel}), "read level"},
+        {ToDemod({ifd::kCounter}), "read counter"},
+        {ToDemod({ifd::kNudge}, ""), "SECAM L: pulse on register 0x0E"},
+        {ToDemod({ifd::kStartup30, 0x6F}), "demodulator initialisation"},
+        {ToDemod({ifd::kStartup20, 0x0B}), "demodulator initialisation"},
+        {ToSynth({sm::SubAddress(0), 0x00, 0x00, 0x00, 0x7C}, ""),
+         "synthesizer: initial register block R0..R12"},
+        {ToSynth({sm::SubAddress(sm::kDivider)}, " "),
+         "synthesizer: divider, band and RF codes (R0..R6)"},
+        {ToSynth({sm::SubAddress(sm::kControl8), 0x0C}), "second correction"},
+        {ToSynth({sm::SubAddress(sm::kControl8)}, " "), "synthesizer R8"},
+        {ToSynth({sm::SubAddress(sm::kControl3)}, " "), "synthesizer R3: loop start-up"},
+        {ToSynth({sm::SubAddress(sm::kControl6)}, " "), "synthesizer R6"},
+        {RegWrite(dmap::kInputSelect), "video input"},
+        {RegWrite(dmap::kInputControl), "video input"},
+        {RegWrite(dmap::kBrightness), "brightness"},
+        {RegWrite(dmap::kContrast), "contrast"},
+        {RegWrite(dmap::kSaturation), "saturation"},
+        {RegWrite(dmap::kHue), "hue"},
+        {RegWrite(dmap::kOutputControl), "output control"},
+        {Dword(dmap::kStandard1, "<-"), "standard: decoder register 0x115"},
+        {Dword(dmap::kStandard2, "<-"), "standard: decoder register 0x116"},
+        {Dword(dmap::kStandard3, "<-"), "standard: decoder register 0x117"},
+        {Dword(dmap::kSoundStatus, "->"), "audio DSP: sound status"},
+        {Dword(dmap::kStereoFlag, "->"), "audio DSP: stereo flag"},
+        {Dword(dmap::kTwoLanguageFlag, "->"), "audio DSP: two-language flag"},
+        {Dword(dmap::kDemodControl, "<-"), "audio DSP: restart bit (bit 7)"},
+        {Dword(dmap::kSoundSelect, "<-"), "audio DSP: sound source and channel"},
+        {Dword(dmap::kAudioSetup598.reg, "<-"), "audio set-up begins"},
+        {"pins <- 0=1", "audio clock 48 kHz"},
+        {"pins <- 0=0", "audio clock 44.1 kHz"},
+        {"pins -> ", "board pins"},
+    };
+    return kExplanations;
+}
 
 constexpr size_t kColumn = 40;
 
 } // namespace
 
 std::string Annotate(const std::string& line) {
-    for (const Explanation& e : kExplanations) {
+    for (const Explanation& e : Explanations()) {
         if (line.rfind(e.prefix, 0) == 0) {
             std::string out = line;
             out.append(out.size() < kColumn ? kColumn - out.size() : 1, ' ');

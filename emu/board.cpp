@@ -1,6 +1,8 @@
 #include "emu/board.h"
 
-#include "frame/host.h"
+#include "regmap/decoder_map.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
 
 namespace emu {
 
@@ -9,15 +11,15 @@ Board::Board(Host& h) : host(h) {
     demod.OnReception([this](const Station* station) {
         decoder.SetBroadcastSound(station != nullptr ? station->sound : kMonoSound);
     });
-    host.Attach(DecoderAddress, &decoder);
-    host.Attach(IfDemodAddress, &demod);
-    host.Attach(SynthAddress, &synth);
+    host.Attach(regmap::decoder::kBusAddress, &decoder);
+    host.Attach(regmap::if_demod::kBusAddress, &demod);
+    host.Attach(regmap::synth::kBusAddress, &synth);
 }
 
 Board::~Board() {
-    host.Detach(DecoderAddress);
-    host.Detach(IfDemodAddress);
-    host.Detach(SynthAddress);
+    host.Detach(regmap::decoder::kBusAddress);
+    host.Detach(regmap::if_demod::kBusAddress);
+    host.Detach(regmap::synth::kBusAddress);
 }
 
 } // namespace emu

@@ -4,12 +4,20 @@ namespace emu {
 
 namespace {
 
-constexpr uint16_t kSoundStatus = 0x404;
-constexpr uint16_t kStereoFlag = 0x409;      // bit 7
-constexpr uint16_t kTwoLanguageFlag = 0x40A; // bit 0
+namespace dmap = regmap::decoder;
 
+// The DSP's sound modes that report stereo and two languages in the flag
+// registers rather than in the status word.
 bool ReportsInFlagRegisters(uint8_t code) {
     return code == 5 || code == 9 || code == 10 || code == 11;
+}
+
+uint32_t Bit(uint8_t bit) {
+    return 1u << bit;
+}
+
+uint32_t Mask(const regmap::DecoderField& field) {
+    return field.width >= 32 ? ~0u : (1u << field.width) - 1;
 }
 
 void CountDown(unsigned& polls) {
@@ -38,6 +46,15 @@ void Decoder::SetDword(uint16_t reg, uint32_t value) {
     }
 }
 
+uint32_t Decoder::Field(const regmap::DecoderField& field) const {
+    return (Dword(field.reg) >> field.lowBit) & Mask(field);
+}
+
+void Decoder::SetField(const regmap::DecoderField& field, uint32_t value) {
+    const uint32_t mask = Mask(field) << field.lowBit;
+    SetDword(field.reg, (Dword(field.reg) & ~mask) | ((value << field.lowBit) & mask));
+}
+
 void Decoder::SetReadyPolls(unsigned polls) {
     readyPolls_ = polls;
     readyIn_ = polls;
@@ -53,7 +70,7 @@ void Decoder::SetBroadcastSound(Sound sound) {
 }
 
 void Decoder::SetSoundReport(uint8_t statusCode, bool bit11) {
-    statusCode_ = statusCode & 0x1F;
+    statusCode_ = static_cast<uint8_t>(statusCode & Mask(dmap::kSoundStatusCode));
     bit11_ = bit11;
     UpdateSoundStatus();
 }
@@ -66,32 +83,30 @@ void Decoder::UpdateSoundStatus() {
         stereoFlag = sound_.stereo;
         twoLanguageFlag = sound_.twoLanguages;
     } else if (bit11_) {
-        status |= 1u << 11;
-        status |= sound_.stereo ? 1u << 5 : 0;
-        status |= sound_.twoLanguages ? 1u << 6 : 0;
+        status |= Bit(dmap::kStatusBitLayout);
+        status |= sound_.stereo ? Bit(dmap::kStatusBitStereo11) : 0;
+        status |= sound_.twoLanguages ? Bit(dmap::kStatusBitLanguages11) : 0;
     } else if (sound_.stereo || sound_.twoLanguages) {
-        status |= 1u << 7; // bits 8 and 9 are valid
-        status |= sound_.stereo ? 1u << 9 : 0;
-        status |= sound_.twoLanguages ? 1u << 8 : 0;
+        status |= Bit(dmap::kStatusBitValid);
+        status |= sound_.stereo ? Bit(dmap::kStatusBitStereo) : 0;
+        status |= sound_.twoLanguages ? Bit(dmap::kStatusBitLanguages) : 0;
     }
-    status |= sound_.thirdLanguage ? 1u << 12 : 0;
-    SetDword(kSoundStatus, status);
-    regs_[kStereoFlag] =
-        static_cast<uint8_t>((regs_[kStereoFlag] & 0x7F) | (stereoFlag ? 0x80 : 0));
-    regs_[kTwoLanguageFlag] =
-        static_cast<uint8_t>((regs_[kTwoLanguageFlag] & 0xFE) | (twoLanguageFlag ? 0x01 : 0));
+    status |= sound_.thirdLanguage ? Bit(dmap::kStatusBitThirdLanguage) : 0;
+    SetField(dmap::kSoundStatusWord, status);
+    SetField(dmap::kStereoFlagBit, stereoFlag ? 1 : 0);
+    SetField(dmap::kTwoLanguageFlagBit, twoLanguageFlag ? 1 : 0);
 }
 
 uint8_t Decoder::Status() const {
     uint8_t status = 0;
     if (readyIn_ == 0) {
-        status |= kReady;
+        status |= dmap::kDspReady;
     }
     if (requestPending_ && dataIn_ == 0) {
-        status |= kDataReady;
+        status |= dmap::kDspDataReady;
     }
     if (fetched_ && doneIn_ == 0) {
-        status |= kReadDone;
+        status |= dmap::kDspReadDone;
     }
     return status;
 }
@@ -129,12 +144,12 @@ bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
     if (ReadFails(reg)) {
         return false;
     }
-    if (reg == kStatusRegister) {
+    if (reg == dmap::kDspStatus) {
         *value = Status();
         Tick();
-    } else if (reg == kVideoStatusRegister) {
+    } else if (reg == dmap::kVideoStatus) {
         *value = videoStatus_;
-    } else if (InDspRange(reg)) {
+    } else if (dmap::InDspWindow(reg)) {
         DspRead(reg, value);
     } else {
         *value = regs_[reg];
@@ -173,7 +188,7 @@ void Decoder::DspRead(uint16_t reg, uint8_t* value) {
 }
 
 bool Decoder::WriteReg16(uint16_t reg, uint8_t value) {
-    if (InDspRange(reg)) {
+    if (dmap::InDspWindow(reg)) {
         fetched_ = false;
         if (readyIn_ != 0) {
             ++lostWrites_;

@@ -25,6 +25,7 @@
 #pragma once
 
 #include "emu/device.h"
+#include "regmap/decoder_map.h"
 
 #include <cstdint>
 #include <functional>
@@ -44,12 +45,7 @@ constexpr Sound kTwoLanguageSound{false, true, false};
 
 class Decoder : public BusDevice {
   public:
-    static constexpr uint8_t kAddress = 0x42;
-    static constexpr uint16_t kStatusRegister = 0x580;
-    static constexpr uint16_t kVideoStatusRegister = 0x11F;
-    static constexpr uint8_t kReady = 0x01;
-    static constexpr uint8_t kDataReady = 0x02;
-    static constexpr uint8_t kReadDone = 0x04;
+    static constexpr uint8_t kAddress = regmap::decoder::kBusAddress;
     // A poll count for a status bit that never comes up.
     static constexpr unsigned kNever = ~0u;
 
@@ -62,6 +58,10 @@ class Decoder : public BusDevice {
     uint8_t& Reg(uint16_t reg) { return regs_[reg]; }
     uint32_t Dword(uint16_t reg) const;
     void SetDword(uint16_t reg, uint32_t value);
+    // A field of the backing registers; setting it keeps the other bits of
+    // its dword.
+    uint32_t Field(const regmap::DecoderField& field) const;
+    void SetField(const regmap::DecoderField& field, uint32_t value);
 
     // Polls of 0x580 that find the bit clear before it comes up (0: the
     // first poll sees it; kNever: it never comes up).
@@ -93,7 +93,6 @@ class Decoder : public BusDevice {
     unsigned LostWrites() const { return lostWrites_; }
 
   private:
-    static bool InDspRange(uint16_t reg) { return reg >= 0x400 && reg <= 0x500; }
     uint8_t Status() const;
     void Tick();
     void DspRead(uint16_t reg, uint8_t* value);

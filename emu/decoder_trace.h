@@ -14,6 +14,7 @@
 #pragma once
 
 #include "emu/timeline.h"
+#include "regmap/decoder_map.h"
 
 #include <cstdio>
 #include <string>
@@ -29,14 +30,17 @@ struct ByteOp {
     std::string line; // for raw events
 };
 
+namespace dmap = regmap::decoder;
+
 inline bool IsStatusPoll(const emu::Event& e, uint8_t bit) {
-    return e.kind == emu::EventKind::RegRead && e.device == 0x42 && e.reg == 0x580 &&
-           e.acknowledged && e.text.empty() && !e.bytes.empty() && (e.bytes[0] & bit) != 0;
+    return e.kind == emu::EventKind::RegRead && e.device == dmap::kBusAddress &&
+           e.reg == dmap::kDspStatus && e.acknowledged && e.text.empty() && !e.bytes.empty() &&
+           (e.bytes[0] & bit) != 0;
 }
 
 inline bool IsPlain(const emu::Event& e, emu::EventKind kind) {
-    return e.kind == kind && e.device == 0x42 && e.reg != 0x580 && e.acknowledged &&
-           e.text.empty() && !e.bytes.empty();
+    return e.kind == kind && e.device == dmap::kBusAddress && e.reg != dmap::kDspStatus &&
+           e.acknowledged && e.text.empty() && !e.bytes.empty();
 }
 
 inline bool IsPrintOf(const emu::Event& e, const char* text = nullptr) {
@@ -55,12 +59,14 @@ inline std::vector<ByteOp> ByteOps(const std::vector<emu::Event>& ev, size_t fro
             ops.push_back(
                 {ByteOp::Raw, false, 0, 0, "dbg \"<ORVELSTRM.SYS> \" " + middle + " \"\\n\""});
             i += 3;
-        } else if (left >= 5 && IsStatusPoll(ev[i], 0x01) && IsPlain(ev[i + 1], K::RegRead) &&
-                   IsStatusPoll(ev[i + 2], 0x02) && IsPlain(ev[i + 3], K::RegRead) &&
-                   ev[i + 3].reg == ev[i + 1].reg && IsStatusPoll(ev[i + 4], 0x04)) {
+        } else if (left >= 5 && IsStatusPoll(ev[i], dmap::kDspReady) &&
+                   IsPlain(ev[i + 1], K::RegRead) && IsStatusPoll(ev[i + 2], dmap::kDspDataReady) &&
+                   IsPlain(ev[i + 3], K::RegRead) && ev[i + 3].reg == ev[i + 1].reg &&
+                   IsStatusPoll(ev[i + 4], dmap::kDspReadDone)) {
             ops.push_back({ByteOp::Read, true, ev[i + 3].reg, ev[i + 3].bytes[0], {}});
             i += 5;
-        } else if (left >= 2 && IsStatusPoll(ev[i], 0x01) && IsPlain(ev[i + 1], K::RegWrite)) {
+        } else if (left >= 2 && IsStatusPoll(ev[i], dmap::kDspReady) &&
+                   IsPlain(ev[i + 1], K::RegWrite)) {
             ops.push_back({ByteOp::Write, true, ev[i + 1].reg, ev[i + 1].bytes[0], {}});
             i += 2;
         } else if (IsPlain(ev[i], K::RegRead) || IsPlain(ev[i], K::RegWrite)) {
@@ -92,8 +98,8 @@ inline bool IsDword(const std::vector<ByteOp>& ops, size_t i, ByteOp::Kind kind)
 
 inline std::string ByteLine(const ByteOp& op) {
     char b[48];
-    std::snprintf(b, sizeof b, "42[%03X] %s %02X%s", op.reg, op.kind == ByteOp::Read ? "->" : "<-",
-                  op.value, op.dsp ? " (dsp)" : "");
+    std::snprintf(b, sizeof b, "%02X[%03X] %s %02X%s", dmap::kBusAddress, op.reg,
+                  op.kind == ByteOp::Read ? "->" : "<-", op.value, op.dsp ? " (dsp)" : "");
     return b;
 }
 
@@ -103,8 +109,9 @@ inline std::string DwordLine(const std::vector<ByteOp>& ops, size_t i) {
         value |= static_cast<uint32_t>(ops[i + k].value) << (8 * k);
     }
     char b[64];
-    std::snprintf(b, sizeof b, "42[%03X..%03X] %s %08X%s", ops[i].reg, ops[i].reg + 3,
-                  ops[i].kind == ByteOp::Read ? "->" : "<-", value, ops[i].dsp ? " (dsp)" : "");
+    std::snprintf(b, sizeof b, "%02X[%03X..%03X] %s %08X%s", dmap::kBusAddress, ops[i].reg,
+                  ops[i].reg + 3, ops[i].kind == ByteOp::Read ? "->" : "<-", value,
+                  ops[i].dsp ? " (dsp)" : "");
     return b;
 }
 

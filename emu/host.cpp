@@ -1,5 +1,10 @@
 #include "emu/host.h"
 
+// The constant arguments every host expects, from the public header. Its
+// prototype of the export is left out: frame/abi.h declares the module's own.
+#define TVBOARD_NO_PROTOTYPES 1
+#include "include/tvboard.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,25 +58,6 @@ uint32_t TVB_STDCALL SlotReadPins(HostHandle c, uint32_t n, const uint32_t* p, u
 const HostOpsTable kTable = {SlotWriteReg16, SlotReadReg16, SlotBusWrite,  SlotBusRead,
                              SlotForbidden,  SlotForbidden, SlotWritePins, SlotReadPins};
 
-void OnWait(void* self, vt::WaitKind kind, uint64_t us) {
-    auto* host = static_cast<Host*>(self);
-    Event e;
-    e.kind = EventKind::Wait;
-    e.wait = kind;
-    e.waitUs = us;
-    e.timeUs = vt::NowUs() - us; // stamped when the wait began
-    host->Trace().Add(std::move(e));
-}
-
-void OnPrint(void* self, const char* text) {
-    auto* host = static_cast<Host*>(self);
-    Event e;
-    e.kind = EventKind::Print;
-    e.text = text;
-    e.timeUs = vt::NowUs();
-    host->Trace().Add(std::move(e));
-}
-
 } // namespace
 
 Host::Host() {
@@ -80,13 +66,10 @@ Host::Host() {
         std::abort();
     }
     g_host = this;
-    listener_ = vt::Listener{OnWait, OnPrint, this};
-    vt::SetListener(&listener_);
     pinOutputs_.fill(255);
 }
 
 Host::~Host() {
-    vt::SetListener(nullptr);
     g_host = nullptr;
 }
 
@@ -106,8 +89,19 @@ void Host::Print(const std::string& text) {
     timeline_.Add(std::move(e));
 }
 
+void Host::Wait(WaitKind kind, uint64_t microseconds) {
+    ownUs_ += microseconds;
+    Event e;
+    e.kind = EventKind::Wait;
+    e.wait = kind;
+    e.waitUs = microseconds;
+    const uint64_t now = Now();
+    e.timeUs = now >= microseconds ? now - microseconds : 0;
+    timeline_.Add(std::move(e));
+}
+
 uint64_t Host::Now() const {
-    return clock_ != nullptr ? clock_() : vt::NowUs();
+    return clock_ != nullptr ? clock_() : ownUs_;
 }
 
 Event Host::Begin(EventKind kind) {
@@ -132,7 +126,7 @@ uint32_t Host::DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint
     e.reg = reg;
     e.bytes = {static_cast<uint8_t>(value)};
     Check(e.text, "handle", ctx, kBoardHandle);
-    Check(e.text, "address width", bits, 16);
+    Check(e.text, "address width", bits, TVB_REG16_ADDRESS_BITS);
     Check(e.text, "register", reg, reg & 0xFFFFu);
     Check(e.text, "last argument", zero, 0);
     BusDevice* dev = At(device);
@@ -148,7 +142,7 @@ uint32_t Host::DoReadReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint3
     e.device = device;
     e.reg = reg;
     Check(e.text, "handle", ctx, kBoardHandle);
-    Check(e.text, "address width", bits, 16);
+    Check(e.text, "address width", bits, TVB_REG16_ADDRESS_BITS);
     Check(e.text, "register", reg, reg & 0xFFFFu);
     Check(e.text, "last argument", zero, 0);
     BusDevice* dev = At(device);
@@ -170,7 +164,7 @@ uint32_t Host::DoBusWrite(HostHandle ctx, uint32_t device, uint32_t a, uint32_t 
     Check(e.text, "handle", ctx, kBoardHandle);
     Check(e.text, "third argument", a, 0);
     Check(e.text, "fourth argument", b, 0);
-    Check(e.text, "flags", flags, 0x8000);
+    Check(e.text, "flags", flags, TVB_BUS_TRANSFER_FLAGS);
     BusDevice* dev = At(device);
     e.acknowledged = dev != nullptr && dev->Write(bytes, count);
     timeline_.Add(std::move(e));
@@ -182,9 +176,9 @@ uint32_t Host::DoBusRead(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b
     Event e = Begin(EventKind::BusRead);
     e.device = device;
     Check(e.text, "handle", ctx, kBoardHandle);
-    Check(e.text, "third argument", a, 8);
+    Check(e.text, "third argument", a, TVB_BUS_READ_MODE);
     Check(e.text, "fourth argument", b, 0);
-    Check(e.text, "flags", flags, 0x8000);
+    Check(e.text, "flags", flags, TVB_BUS_TRANSFER_FLAGS);
     BusDevice* dev = At(device);
     std::vector<uint8_t> got(count);
     e.acknowledged = dev != nullptr && dev->Read(got.data(), count);

@@ -1,14 +1,20 @@
 // The substitute host: the eight operations of the host's table, routed to
 // device models attached at bus addresses, with eight general-purpose pins,
 // and every call, wait and debug print recorded on one timeline.
+//
+// The host needs none of the module's code: whoever drives a module through
+// it reports the module's waits and debug prints with Wait and Print (for the
+// module linked on virtual time, emu/virtual_time_link.h does), and may give
+// it the clock its events are stamped with.
 #pragma once
 
 #include "emu/device.h"
 #include "emu/timeline.h"
-#include "frame/abi.h"
+#include "frame/abi.h" // HostOpsTable and HostHandle: the table's layout as the module takes it
 
 #include <array>
 #include <map>
+#include <string>
 
 namespace emu {
 
@@ -38,17 +44,22 @@ class Host {
     int ForbiddenCalls() const { return forbidden_; }
 
     void Note(const std::string& text);
-    // A debug print of the module, for a module whose prints do not reach
-    // the virtual-time services (a loaded build): recorded as it arrives.
+    // One debug print of the module, recorded as it arrives.
     void Print(const std::string& text);
+    // A wait of the module that has just ended, stamped with the time it
+    // began. It also advances the host's own time.
+    void Wait(WaitKind kind, uint64_t microseconds);
 
-    // Where event time stamps come from: virtual time (the default), or a
-    // real clock in microseconds when a loaded build waits for real.
+    // Where event time stamps come from, in microseconds: by default the
+    // host's own time, which passes only by the waits recorded; or a clock
+    // given here (virtual time, or a real clock when a loaded build waits for
+    // real). Null goes back to the host's own time.
     using Clock = uint64_t (*)();
     void SetClock(Clock clock) { clock_ = clock; }
     uint64_t Now() const;
-    // Called before every event the host records except prints, e.g. to
-    // bring onto the timeline the prints a loaded build made meanwhile.
+    // Called before every host call and note the host records (not before
+    // prints and waits), e.g. to bring onto the timeline the prints a loaded
+    // build made meanwhile.
     using Hook = void (*)(void* self);
     void SetBeforeEvent(Hook hook, void* self) {
         beforeEvent_ = hook;
@@ -80,9 +91,9 @@ class Host {
     std::array<uint32_t, 8> pinOutputs_{};
     int forbidden_ = 0;
     Clock clock_ = nullptr;
+    uint64_t ownUs_ = 0; // the host's own time: the waits recorded so far
     Hook beforeEvent_ = nullptr;
     void* beforeSelf_ = nullptr;
-    vt::Listener listener_{};
 };
 
 } // namespace emu

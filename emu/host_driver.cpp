@@ -1,6 +1,10 @@
 #include "emu/host_driver.h"
 
 #include "frame/ks_constants.h"
+// The request ids as hosts know them. The header's prototype of the export is
+// left out: frame/abi.h declares the module's own.
+#define TVBOARD_NO_PROTOTYPES 1
+#include "include/tvboard.h"
 
 #include <cstdio>
 
@@ -31,12 +35,6 @@ constexpr Named kAudioModeNames[] = {
     {ks::TVAudioMode_LangA, "lang-a"}, {ks::TVAudioMode_LangB, "lang-b"},
     {ks::TVAudioMode_LangC, "lang-c"},
 };
-
-constexpr uint32_t kRequestAudioMode = 1;
-constexpr uint32_t kRequestAvailableModes = 2;
-constexpr uint32_t kRequestStandard = 3;
-constexpr uint32_t kRequestFrequency = 4;
-constexpr uint32_t kRequestStatus = 6;
 
 } // namespace
 
@@ -157,19 +155,19 @@ TVTunerSettings HostDriver::GetTuner(const std::string& what, uint32_t requestId
 }
 
 void HostDriver::SetTvStandard(uint32_t standard) {
-    TVTunerSettings r = Request(kRequestStandard);
+    TVTunerSettings r = Request(TVB_REQUEST_VIDEO_STANDARD);
     r.VideoStandard = standard;
     SetTuner("VideoStandard " + StandardName(standard), r);
 }
 
 void HostDriver::Tune(uint32_t frequencyHz) {
-    TVTunerSettings r = Request(kRequestFrequency);
+    TVTunerSettings r = Request(TVB_REQUEST_FREQUENCY);
     r.Frequency = frequencyHz;
     SetTuner("Frequency " + std::to_string(frequencyHz) + " Hz", r);
 }
 
 TVTunerSettings HostDriver::Status() {
-    return GetTuner("status", kRequestStatus);
+    return GetTuner("status", TVB_REQUEST_STATUS);
 }
 
 TVTunerSettings HostDriver::WaitForLock(int maxPolls, int* polls) {
@@ -186,11 +184,11 @@ TVTunerSettings HostDriver::WaitForLock(int maxPolls, int* polls) {
 }
 
 uint32_t HostDriver::AvailableAudioModes() {
-    return GetTuner("available TV audio modes", kRequestAvailableModes).AudioMode;
+    return GetTuner("available TV audio modes", TVB_REQUEST_MODE).AudioMode;
 }
 
 bool HostDriver::SetAudioMode(uint32_t mode) {
-    TVTunerSettings r = Request(kRequestAudioMode);
+    TVTunerSettings r = Request(TVB_REQUEST_AUDIO_MODE);
     r.AudioMode = mode;
     r.Result = 0;
     return SetTuner("AudioMode " + AudioModeNames(mode), r).Result != 0;

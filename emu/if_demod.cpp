@@ -2,21 +2,24 @@
 
 #include "emu/synth.h"
 #include "frame/ks_constants.h"
+#include "regmap/if_demod_map.h"
 
 namespace emu {
 
+namespace ifd = regmap::if_demod;
+
 uint32_t IfDemod::IfOffsetHz(uint8_t code) {
     switch (code) {
-    case 0x01:
+    case ifd::kCodeMN:
         return 5750000;
-    case 0x02:
+    case ifd::kCodeB:
         return 6750000;
-    case 0x04:
-    case 0x08:
-    case 0x10:
-    case 0x20:
+    case ifd::kCodeGH:
+    case ifd::kCodeI:
+    case ifd::kCodeD:
+    case ifd::kCodeL:
         return 7750000;
-    case 0x40:
+    case ifd::kCodeL1:
         return 1750000;
     default:
         return 0;
@@ -29,27 +32,35 @@ uint8_t IfDemod::CodeOf(uint32_t standard) {
     case ks::AnalogVideo_NTSC_M_J:
     case ks::AnalogVideo_PAL_M:
     case ks::AnalogVideo_PAL_N:
-        return 0x01;
+        return ifd::kCodeMN;
     case ks::AnalogVideo_PAL_B:
     case ks::AnalogVideo_SECAM_B:
-        return 0x02;
+        return ifd::kCodeB;
     case ks::AnalogVideo_PAL_G:
     case ks::AnalogVideo_PAL_H:
     case ks::AnalogVideo_SECAM_G:
     case ks::AnalogVideo_SECAM_H:
-        return 0x04;
+        return ifd::kCodeGH;
     case ks::AnalogVideo_PAL_I:
-        return 0x08;
+        return ifd::kCodeI;
     case ks::AnalogVideo_PAL_D:
     case ks::AnalogVideo_SECAM_D:
-        return 0x10;
+        return ifd::kCodeD;
     case ks::AnalogVideo_SECAM_L:
-        return 0x20;
+        return ifd::kCodeL;
     case ks::AnalogVideo_SECAM_L1:
-        return 0x40;
+        return ifd::kCodeL1;
     default:
         return 0; // a broadcast this demodulator cannot take
     }
+}
+
+bool IfDemod::GateOpen() const {
+    return (regs_[ifd::kGate] & ifd::kGateConnect) != 0;
+}
+
+uint8_t IfDemod::StandardCode() const {
+    return static_cast<uint8_t>(regs_[ifd::kStandard] & ~ifd::kTuningFlag);
 }
 
 bool IfDemod::Write(const uint8_t* bytes, size_t count) {
@@ -74,7 +85,7 @@ bool IfDemod::Read(uint8_t* buffer, size_t count) {
 }
 
 uint8_t IfDemod::ReadRegister(uint8_t reg) {
-    if (reg == 0x1B) {
+    if (reg == ifd::kStatus) {
         ++statusReads_;
         if (forcedStatus_) {
             return *forcedStatus_;
@@ -86,9 +97,9 @@ uint8_t IfDemod::ReadRegister(uint8_t reg) {
         if (lockNever_ || Receiving() == nullptr) {
             return 0;
         }
-        return static_cast<uint8_t>(0x80 | AfcValue());
+        return static_cast<uint8_t>(ifd::kLockBit | AfcValue());
     }
-    if (reg == 0x1D) {
+    if (reg == ifd::kLevel) {
         const Station* s = Receiving();
         return static_cast<uint8_t>(s == nullptr ? 255 : 255 - s->strength);
     }
@@ -123,7 +134,7 @@ uint8_t IfDemod::AfcValue() const {
     const int64_t offset = static_cast<int64_t>(s->frequencyHz) - TunedHz();
     int64_t value = offset / static_cast<int64_t>(kAfcUnitHz); // truncates toward zero
     value = value > 63 ? 63 : (value < -64 ? -64 : value);
-    return static_cast<uint8_t>(value & 0x7F);
+    return static_cast<uint8_t>(value & ifd::kAfcMask);
 }
 
 void IfDemod::ReceptionMayHaveChanged() {

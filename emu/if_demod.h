@@ -58,8 +58,9 @@ class IfDemod : public BusDevice {
     // Read). Tests may preset registers here.
     uint8_t& Reg(uint8_t reg) { return regs_[reg]; }
 
-    bool GateOpen() const { return (regs_[0x21] & 0x40) != 0; }
-    uint8_t StandardCode() const { return regs_[0x01] & 0x7F; }
+    bool GateOpen() const;
+    // The standard code without the tuning flag.
+    uint8_t StandardCode() const;
     static uint32_t IfOffsetHz(uint8_t code);
     static uint8_t CodeOf(uint32_t standard);
     // 0 while the synthesizer gives no usable frequency.

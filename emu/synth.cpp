@@ -4,13 +4,16 @@
 
 namespace emu {
 
+namespace sm = regmap::synth;
+
 bool Synth::Write(const uint8_t* bytes, size_t count) {
     if (!demod_.GateOpen() || count == 0) {
         return false;
     }
     const uint8_t sub = bytes[0];
-    const size_t first = sub >> 4;
-    if ((sub & 0x0F) != 0 || first >= kRegisters || count - 1 > kRegisters - first) {
+    const size_t first = sub >> sm::kSubAddressShift;
+    if (first >= kRegisters || sm::SubAddress(static_cast<uint8_t>(first)) != sub ||
+        count - 1 > kRegisters - first) {
         return false;
     }
     for (size_t i = 1; i < count; ++i) {
@@ -22,7 +25,12 @@ bool Synth::Write(const uint8_t* bytes, size_t count) {
 }
 
 uint32_t Synth::Divider() const {
-    return static_cast<uint32_t>(regs_[0]) << 6 | regs_[1] >> 2;
+    return static_cast<uint32_t>(regs_[sm::kDivider]) << sm::kDividerHighShift |
+           regs_[sm::kDivider + 1] >> sm::kDividerLowShift;
+}
+
+uint32_t Synth::DivExp() const {
+    return regs_[sm::kBand] >> sm::kDividerExpShift;
 }
 
 uint64_t Synth::OscillatorHz() const {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "emu/device.h"
+#include "regmap/synth_map.h"
 
 #include <array>
 
@@ -22,7 +23,7 @@ class IfDemod;
 
 class Synth : public BusDevice {
   public:
-    static constexpr int kRegisters = 13;
+    static constexpr int kRegisters = regmap::synth::kRegisters;
 
     explicit Synth(IfDemod& demod) : demod_(demod) {}
 
@@ -30,7 +31,7 @@ class Synth : public BusDevice {
 
     uint8_t Reg(int index) const { return regs_.at(static_cast<size_t>(index)); }
     uint32_t Divider() const;
-    uint32_t DivExp() const { return regs_[4] >> 6; }
+    uint32_t DivExp() const;
     uint64_t OscillatorHz() const;
     // Transfers the synthesizer acknowledged.
     int Transfers() const { return transfers_; }

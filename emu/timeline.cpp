@@ -1,5 +1,9 @@
 #include "emu/timeline.h"
 
+#include "regmap/decoder_map.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
+
 #include <cstdio>
 
 namespace emu {
@@ -54,11 +58,11 @@ std::string WaitText(const Event& e) {
     const std::string amount =
         wholeMs ? std::to_string(e.waitUs / 1000) + " ms" : std::to_string(e.waitUs) + " us";
     switch (e.wait) {
-    case vt::WaitKind::Sleep:
+    case WaitKind::Sleep:
         return "[sleep " + amount + "]";
-    case vt::WaitKind::Delay:
+    case WaitKind::Delay:
         return "[" + amount + "]";
-    case vt::WaitKind::Stall:
+    case WaitKind::Stall:
         return "[stall " + amount + "]";
     }
     return "[?]";
@@ -142,11 +146,12 @@ bool IsBusTraffic(const Event& e) {
            e.kind == EventKind::BusWrite || e.kind == EventKind::BusRead;
 }
 bool IsDecoder(const Event& e) {
-    return (e.kind == EventKind::RegWrite || e.kind == EventKind::RegRead) && e.device == 0x42;
+    return (e.kind == EventKind::RegWrite || e.kind == EventKind::RegRead) &&
+           e.device == regmap::decoder::kBusAddress;
 }
 bool IsTuner(const Event& e) {
     return (e.kind == EventKind::BusWrite || e.kind == EventKind::BusRead) &&
-           (e.device == 0x96 || e.device == 0xC2);
+           (e.device == regmap::if_demod::kBusAddress || e.device == regmap::synth::kBusAddress);
 }
 bool IsWait(const Event& e) {
     return e.kind == EventKind::Wait;

@@ -1,9 +1,7 @@
 // One timeline of everything the module did to the emulated board: host
-// calls with their arguments and bytes, waits and debug prints, each with its
-// virtual time stamp.
+// calls with their arguments and bytes, waits and debug prints, each with the
+// time stamp of the host's clock.
 #pragma once
-
-#include "frame/ks_virtual.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,6 +9,10 @@
 #include <vector>
 
 namespace emu {
+
+// How the module waited: a timed wait on an event (SleepMs), a delay of the
+// calling thread (DelayMs), or a busy-wait at raised level, in microseconds.
+enum class WaitKind { Sleep, Delay, Stall };
 
 enum class EventKind {
     RegWrite,  // host slot 0
@@ -34,7 +36,7 @@ struct Event {
     std::vector<uint32_t> pins;   // pin numbers for slots 6 and 7
     std::vector<uint32_t> values; // pin values written or delivered
     bool acknowledged = true;     // false: no device answered
-    vt::WaitKind wait = vt::WaitKind::Sleep;
+    WaitKind wait = WaitKind::Sleep;
     uint64_t waitUs = 0;
     std::string text; // print text, note text, or a complaint about arguments
 };

@@ -46,5 +46,9 @@ constexpr uint8_t kSubBandShift = 3;    // in R4
 constexpr uint8_t kRfAuxShift = 4;      // in R5
 constexpr uint8_t kNtscBit = 0x20;      // in R3
 
+constexpr uint8_t kSubAddressShift = 4;  // sub-address = register number << 4
+constexpr uint8_t kDividerHighShift = 6; // R0 holds divider bits 13..6
+constexpr uint8_t kDividerLowShift = 2;  // R1 bits 7..2 hold divider bits 5..0
+
 } // namespace synth
 } // namespace regmap

@@ -44,7 +44,7 @@ class DecoderTest : public ModuleTest {
         for (size_t i = mark; i < events.size(); ++i) {
             const emu::Event& e = events[i];
             n += e.kind == kind && (reg == kAnyRegister || e.reg == reg) &&
-                 (ms == kAnyWait || (e.wait == vt::WaitKind::Sleep && e.waitUs == ms * 1000));
+                 (ms == kAnyWait || (e.wait == emu::WaitKind::Sleep && e.waitUs == ms * 1000));
         }
         return n;
     }

@@ -10,11 +10,13 @@ void ModuleTest::SetUp() {
     RestoreLoadState();
     vt::Reset();
     host_ = std::make_unique<emu::Host>();
+    link_ = std::make_unique<emu::VirtualTimeLink>(*host_);
 }
 
 void ModuleTest::TearDown() {
     EXPECT_EQ(host_->ForbiddenCalls(), 0) << "the module called host slot 4 or 5";
     Close();
+    link_.reset();
     host_.reset();
     EXPECT_EQ(vt::LiveAllocations(), 0) << "pool blocks left allocated";
     EXPECT_EQ(vt::BadFrees(), 0) << "a block freed twice or never allocated";
@@ -32,7 +34,7 @@ const BoardModuleCaps* ModuleTest::Load() {
 
 TVTunerSettings* ModuleTest::Open() {
     if (caps_ == nullptr && Load() == nullptr) {
-        ADD_FAILURE() << "no capability record to open the board with";
+        ADD_FAILURE() << "GetBoardModuleCaps handed out no capability record";
         return nullptr;
     }
     caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "emu/host.h"
+#include "emu/virtual_time_link.h"
 #include "frame/abi.h"
 #include "frame/module_state.h"
 
@@ -32,6 +33,7 @@ class ModuleTest : public ::testing::Test {
     std::vector<std::string> Messages(size_t mark) const;
 
     std::unique_ptr<emu::Host> host_;
+    std::unique_ptr<emu::VirtualTimeLink> link_; // the module's waits and prints to host_
     const BoardModuleCaps* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};

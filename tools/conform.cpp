@@ -2,6 +2,7 @@
 
 #include "emu/board.h"
 #include "emu/host.h"
+#include "emu/virtual_time_link.h"
 #include "frame/ks_virtual.h"
 #include "frame/module_state.h"
 #include "tools/module_loader.h"
@@ -58,6 +59,7 @@ Recording RecordReference(const Scenario& scenario) {
     vt::Reset();
     emu::Host host;
     {
+        const emu::VirtualTimeLink link(host);
         emu::Board board(host);
         emu::HostDriver driver(host, emu::LinkedModule());
         driver.MarkReturns(true);

@@ -1,6 +1,11 @@
 #include "tools/scenarios.h"
 
 #include "frame/ks_constants.h"
+#include "regmap/decoder_map.h"
+// Request ids and property numbers as hosts know them; frame/abi.h declares
+// the export.
+#define TVBOARD_NO_PROTOTYPES 1
+#include "include/tvboard.h"
 
 #include <string>
 
@@ -117,17 +122,17 @@ void SoundModes(emu::Board& board, emu::HostDriver& d) {
             for (uint32_t mode : modes) {
                 d.SetAudioMode(mode);
             }
-            d.GetTuner("AudioMode", 1);
+            d.GetTuner("AudioMode", TVB_REQUEST_AUDIO_MODE);
         }
     }
-    d.SetVideoProperty(0, 1); // the sound now comes from input 1
+    d.SetVideoProperty(TVB_PROPERTY_VIDEO_INPUT, 1); // the sound now comes from input 1
     d.SetAudioMode(kLangB);
     d.SetAudioMode(kLangC | kStereo);
     Finish(d);
 }
 
 void Inputs(emu::Board& board, emu::HostDriver& d) {
-    board.decoder.Reg(0x10E) = 0x5A; // the register as the decoder came up
+    board.decoder.Reg(regmap::decoder::kControl) = 0x5A; // as the decoder came up
     Start(d);
     const InputOpsTable* in = d.Caps()->InputOps;
     const auto select = [&](uint32_t input) {
@@ -146,7 +151,7 @@ void Inputs(emu::Board& board, emu::HostDriver& d) {
     select(2);
     select(7);
     query();
-    d.SetVideoProperty(0, 0);
+    d.SetVideoProperty(TVB_PROPERTY_VIDEO_INPUT, 0);
     d.Calling("InputOps stubs");
     in->Slot0(1, 2);
     in->Slot2(1, 2);
@@ -163,11 +168,12 @@ void PictureControls(emu::Board& board, emu::HostDriver& d) {
         std::vector<int32_t> values;
     };
     const Control controls[] = {
-        {1, {-1, 0, 1, 50, 99, 100, 101, -2147483647 - 1, 2147483647}},
-        {3, {-1, 0, 50, 100, 101}},
-        {7, {-1, 0, 50, 100, 101}},
-        {5, {-51, -50, -49, -25, -1, 0, 1, 25, 50, 51}},
-        {0x1003, {5, 0, -1}},
+        {TVB_PROPERTY_BRIGHTNESS, {-1, 0, 1, 50, 99, 100, 101, -2147483647 - 1, 2147483647}},
+        {TVB_PROPERTY_CONTRAST, {-1, 0, 50, 100, 101}},
+        {TVB_PROPERTY_SATURATION, {-1, 0, 50, 100, 101}},
+        {TVB_PROPERTY_HUE, {-51, -50, -49, -25, -1, 0, 1, 25, 50, 51}},
+        {TVB_PROPERTY_OUTPUT_CONTROL, {5, 0, -1}},
+        // Numbers that name no property.
         {2, {7}},
         {4, {7}},
         {0x2000, {7}},
@@ -177,7 +183,7 @@ void PictureControls(emu::Board& board, emu::HostDriver& d) {
             d.SetVideoProperty(c.property, v);
         }
     }
-    for (uint32_t property : {0x1000u, 0x1001u, 2u}) {
+    for (uint32_t property : {TVB_PROPERTY_STATUS_BIT1, TVB_PROPERTY_STATUS_BIT0, 2u}) {
         d.GetVideoProperty(property);
     }
     Finish(d);
@@ -190,7 +196,7 @@ void DspLate(emu::Board& board, emu::HostDriver& d) {
     board.decoder.SetDataReadyPolls(3);
     board.decoder.SetReadDonePolls(1);
     Start(d);
-    d.SetVideoProperty(0x1002, 0);
+    d.SetVideoProperty(TVB_PROPERTY_AUDIO_RESTART, 0);
     d.AvailableAudioModes();
     d.SetAudioMode(kStereo);
     Finish(d);
@@ -202,7 +208,7 @@ void DspNever(emu::Board& board, emu::HostDriver& d) {
     dsp.SetBroadcastSound(emu::kStereoSound);
     Start(d);
     dsp.SetReadyPolls(emu::Decoder::kNever);
-    d.SetVideoProperty(0x1002, 0);
+    d.SetVideoProperty(TVB_PROPERTY_AUDIO_RESTART, 0);
     d.AvailableAudioModes();
     dsp.SetReadyPolls(0);
     dsp.SetDataReadyPolls(emu::Decoder::kNever);
@@ -224,7 +230,7 @@ void AboveBand(emu::Board& board, emu::HostDriver& d) {
     TuneAndPoll(d, 175250000, 1);
     d.Tune(860000000); // 867.75 MHz of oscillator: beyond the table
     d.Status();
-    d.GetTuner("Frequency", 4);
+    d.GetTuner("Frequency", TVB_REQUEST_FREQUENCY);
     d.Tune(4294967295u);
     d.Status();
     TuneAndPoll(d, 855250000, 1); // oscillator 863 MHz: the last row
@@ -265,7 +271,7 @@ void Standards(emu::Board& board, emu::HostDriver& d) {
     TuneAndPoll(d, 55250000, 1);
     TuneAndPoll(d, 66000000, 1);
     TuneAndPoll(d, 479250000, 1);
-    d.GetTuner("VideoStandard", 3);
+    d.GetTuner("VideoStandard", TVB_REQUEST_VIDEO_STANDARD);
     Finish(d);
 }
 

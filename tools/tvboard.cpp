@@ -4,8 +4,8 @@
 #include "emu/board.h"
 #include "emu/decoder_trace.h"
 #include "emu/host_driver.h"
+#include "emu/virtual_time_link.h"
 #include "frame/ks_constants.h"
-#include "frame/ks_virtual.h"
 #include "tools/channel_plan.h"
 #include "tools/conform.h"
 #include "tools/module_loader.h"
@@ -286,6 +286,8 @@ class Bench {
             exports = module_.Exports();
             host_.SetClock(RealClockUs);
             prints_ = std::make_unique<bench::PrintCapture>(host_, true);
+        } else {
+            link_ = std::make_unique<emu::VirtualTimeLink>(host_);
         }
         driver_ = std::make_unique<emu::HostDriver>(host_, exports);
         started_ = host_.Now();
@@ -473,6 +475,7 @@ class Bench {
     const Options& options_;
     bench::LoadedModule module_; // outlives everything that calls into it
     emu::Host host_;
+    std::unique_ptr<emu::VirtualTimeLink> link_; // for the linked module
     emu::Board board_;
     std::unique_ptr<bench::PrintCapture> prints_;
     std::unique_ptr<emu::HostDriver> driver_;

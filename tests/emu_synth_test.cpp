@@ -1,0 +1,150 @@
+// The emulated synthesizer: silent while the demodulator's gate is closed,
+// the sub-addresses it answers, and the oscillator frequency its divider and
+// exponent give.
+#include "emu/antenna.h"
+#include "emu/board.h"
+#include "emu/host.h"
+#include "emu/if_demod.h"
+#include "emu/synth.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+namespace ifd = regmap::if_demod;
+namespace sm = regmap::synth;
+
+class EmuSynthTest : public ::testing::Test {
+  protected:
+    void SetUp() override { demod_.ConnectSynth(&synth_); }
+    void Gate(uint8_t value) {
+        const uint8_t bytes[] = {ifd::kGate, value};
+        ASSERT_TRUE(demod_.Write(bytes, 2));
+    }
+    bool Write(std::vector<uint8_t> bytes) { return synth_.Write(bytes.data(), bytes.size()); }
+    std::vector<uint8_t> Registers() const {
+        std::vector<uint8_t> r;
+        r.reserve(emu::Synth::kRegisters);
+        for (int i = 0; i < emu::Synth::kRegisters; ++i) {
+            r.push_back(synth_.Reg(i));
+        }
+        return r;
+    }
+
+    emu::Antenna antenna_;
+    emu::IfDemod demod_{antenna_};
+    emu::Synth synth_{demod_};
+};
+
+TEST_F(EmuSynthTest, WhileTheGateIsClosedNothingAnswersAndNothingChanges) {
+    int receptions = 0;
+    demod_.OnReception([&receptions](const emu::Station*) { ++receptions; });
+    EXPECT_FALSE(Write({0x00, 0x24, 0x80})) << "closed since power-up";
+    Gate(ifd::kGateOpen);
+    receptions = 0;
+    EXPECT_TRUE(Write({0x00, 0x24, 0x80}));
+    EXPECT_EQ(receptions, 1) << "the oscillator may have moved";
+    Gate(ifd::kGateClosed);
+    receptions = 0;
+    EXPECT_FALSE(Write({0x00, 0x11, 0x22}));
+    EXPECT_FALSE(Write({0x30, 0xD2}));
+    EXPECT_EQ(synth_.Reg(0), 0x24);
+    EXPECT_EQ(synth_.Reg(1), 0x80);
+    EXPECT_EQ(synth_.Reg(3), 0x00);
+    EXPECT_EQ(synth_.Transfers(), 1);
+    EXPECT_EQ(receptions, 0);
+}
+
+TEST_F(EmuSynthTest, OnTheBusAClosedGateShowsAsNoAck) {
+    emu::Host host;
+    emu::Board board(host);
+    const HostOpsTable& ops = *host.Ops();
+    const uint8_t block[] = {0x00, 0x24, 0x80};
+    const uint8_t open[] = {ifd::kGate, ifd::kGateOpen};
+    ops.BusWrite(emu::Host::kBoardHandle, sm::kBusAddress, 0, 0, 3, block, 0x8000);
+    ops.BusWrite(emu::Host::kBoardHandle, ifd::kBusAddress, 0, 0, 2, open, 0x8000);
+    ops.BusWrite(emu::Host::kBoardHandle, sm::kBusAddress, 0, 0, 3, block, 0x8000);
+    uint8_t byte = 0x77;
+    ops.BusRead(emu::Host::kBoardHandle, sm::kBusAddress, 8, 0, 1, &byte, 0x8000);
+    EXPECT_EQ(byte, 0x77);
+    EXPECT_EQ(host.Trace().Render(), "C2 {00 24 80} (no ack)\n"
+                                     "96 {21 C0}\n"
+                                     "C2 {00 24 80}\n"
+                                     "C2 -> (no ack)\n");
+}
+
+// The sub-address is the first register's number times 16; the transfer
+// must fit in R0..R12. Anything else is not acknowledged and changes nothing.
+TEST_F(EmuSynthTest, SubAddressRules) {
+    Gate(ifd::kGateOpen);
+    const std::vector<uint8_t> thirteen = {0x00, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    std::vector<uint8_t> fourteen = thirteen;
+    fourteen.push_back(14);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool acknowledged;
+        int firstChanged; // -1: none
+    };
+    const Case cases[] = {
+        {"R0 and R1", {0x00, 0xA1, 0xA2}, true, 0},
+        {"R3", {0x30, 0xA3}, true, 3},
+        {"R12, the last", {0xC0, 0xAC}, true, 12},
+        {"all thirteen", thirteen, true, 0},
+        {"only the sub-address", {0x60}, true, -1},
+        {"past R12", {0xC0, 0x01, 0x02}, false, -1},
+        {"fourteen bytes", fourteen, false, -1},
+        {"no register 13", {0xD0, 0x01}, false, -1},
+        {"sub-address 0xF0", {0xF0, 0x01}, false, -1},
+        {"not a multiple of 16", {0x31, 0x01}, false, -1},
+        {"low nibble set", {0x08, 0x01}, false, -1},
+    };
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> before = Registers();
+        EXPECT_EQ(Write(c.bytes), c.acknowledged) << c.name;
+        std::vector<uint8_t> expected = before;
+        if (c.firstChanged >= 0) {
+            for (size_t i = 1; i < c.bytes.size(); ++i) {
+                expected[static_cast<size_t>(c.firstChanged) + i - 1] = c.bytes[i];
+            }
+        }
+        EXPECT_EQ(Registers(), expected) << c.name;
+    }
+    uint8_t byte = 0;
+    EXPECT_FALSE(synth_.Read(&byte, 1)) << "the synthesizer is never read";
+}
+
+// fLo = N x 250 kHz / 2^k, N = R0 << 6 | R1 >> 2, k = R4 bits 7..6.
+TEST_F(EmuSynthTest, TheOscillatorFollowsDividerAndExponent) {
+    Gate(ifd::kGateOpen);
+    struct Case {
+        uint8_t r0, r1, r4;
+        uint32_t divider;
+        uint32_t exponent;
+        uint64_t hz;
+    };
+    const Case cases[] = {
+        {0x24, 0x80, 0xC8, 2336, 3, 73000000},
+        {0x2D, 0x80, 0x91, 2912, 2, 182000000},
+        {0x2D, 0xF0, 0x14, 2940, 0, 735000000},
+        {0x1E, 0x80, 0xF0, 1952, 3, 61000000},
+        {0x2D, 0x83, 0x91, 2912, 2, 182000000},
+        {0x16, 0xC4, 0x48, 1457, 1, 182125000},
+        {0xFF, 0xFC, 0x00, 16383, 0, 4095750000},
+        {0x00, 0x04, 0xC0, 1, 3, 31250},
+        {0x00, 0x00, 0x00, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        Write({0x00, c.r0, c.r1});
+        Write({sm::SubAddress(sm::kBand), c.r4});
+        EXPECT_EQ(synth_.Divider(), c.divider) << c.hz;
+        EXPECT_EQ(synth_.DivExp(), c.exponent) << c.hz;
+        EXPECT_EQ(synth_.OscillatorHz(), c.hz);
+    }
+}
+
+} // namespace
