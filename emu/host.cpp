@@ -1,9 +1,6 @@
 #include "emu/host.h"
 
-// The constant arguments every host expects, from the public header. Its
-// prototype of the export is left out: frame/abi.h declares the module's own.
-#define TVBOARD_NO_PROTOTYPES 1
-#include "include/tvboard.h"
+#include "regmap/host_interface.h"
 
 #include <cstdio>
 #include <cstdlib>

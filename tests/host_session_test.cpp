@@ -6,7 +6,7 @@
 
 #include "emu/board.h"
 #include "emu/decoder_trace.h"
-#include "emu/host_driver.h"
+#include "host_driver/host_driver.h"
 #include "frame/ks_constants.h"
 #include "frame/ks_virtual.h"
 

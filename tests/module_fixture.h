@@ -3,7 +3,7 @@
 #pragma once
 
 #include "emu/host.h"
-#include "emu/virtual_time_link.h"
+#include "host_driver/virtual_time_link.h"
 #include "frame/abi.h"
 #include "frame/module_state.h"
 

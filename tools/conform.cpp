@@ -2,7 +2,7 @@
 
 #include "emu/board.h"
 #include "emu/host.h"
-#include "emu/virtual_time_link.h"
+#include "host_driver/virtual_time_link.h"
 #include "frame/ks_virtual.h"
 #include "frame/module_state.h"
 #include "tools/module_loader.h"

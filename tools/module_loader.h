@@ -4,7 +4,7 @@
 // module starts from its load state; Unload takes it out again.
 #pragma once
 
-#include "emu/host_driver.h"
+#include "host_driver/host_driver.h"
 
 #include <string>
 

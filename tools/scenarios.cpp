@@ -2,10 +2,7 @@
 
 #include "frame/ks_constants.h"
 #include "regmap/decoder_map.h"
-// Request ids and property numbers as hosts know them; frame/abi.h declares
-// the export.
-#define TVBOARD_NO_PROTOTYPES 1
-#include "include/tvboard.h"
+#include "regmap/host_interface.h"
 
 #include <string>
 

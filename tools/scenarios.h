@@ -5,7 +5,7 @@
 #pragma once
 
 #include "emu/board.h"
-#include "emu/host_driver.h"
+#include "host_driver/host_driver.h"
 
 #include <vector>
 

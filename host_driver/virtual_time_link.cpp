@@ -1,4 +1,4 @@
-#include "emu/virtual_time_link.h"
+#include "host_driver/virtual_time_link.h"
 
 namespace emu {
 

@@ -1,10 +1,7 @@
-#include "emu/host_driver.h"
+#include "host_driver/host_driver.h"
 
 #include "frame/ks_constants.h"
-// The request ids as hosts know them. The header's prototype of the export is
-// left out: frame/abi.h declares the module's own.
-#define TVBOARD_NO_PROTOTYPES 1
-#include "include/tvboard.h"
+#include "regmap/host_interface.h"
 
 #include <cstdio>
 
