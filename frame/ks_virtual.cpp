@@ -44,8 +44,14 @@ std::set<void*>& FreedBlocks() {
     static std::set<void*> blocks;
     return blocks;
 }
-std::vector<std::string>& Recorded() {
-    static std::vector<std::string> violations;
+// The violations in the order they happened; the same one made again right
+// after itself (a wait in a loop) is counted, not repeated.
+struct Violation {
+    std::string text;
+    int times;
+};
+std::vector<Violation>& Recorded() {
+    static std::vector<Violation> violations;
     return violations;
 }
 
@@ -60,7 +66,20 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...
 
 // "<call> at IRQL <level>: <rule>".
 void Violate(const char* call, const std::string& rule) {
-    Recorded().push_back(Format("%s at IRQL %d: %s", call, g_irql, rule.c_str()));
+    const std::string text = Format("%s at IRQL %d: %s", call, g_irql, rule.c_str());
+    if (!Recorded().empty() && Recorded().back().text == text) {
+        ++Recorded().back().times;
+    } else {
+        Recorded().push_back(Violation{text, 1});
+    }
+}
+
+std::vector<std::string> Texts(const std::vector<Violation>& violations) {
+    std::vector<std::string> texts;
+    for (const Violation& v : violations) {
+        texts.push_back(v.times == 1 ? v.text : Format("%s (%d times)", v.text.c_str(), v.times));
+    }
+    return texts;
 }
 
 // Event waits and thread delays need a thread that may be switched away.
@@ -134,7 +153,7 @@ uint32_t LastAllocationTag() {
 }
 
 std::vector<std::string> Violations() {
-    std::vector<std::string> all = Recorded();
+    std::vector<std::string> all = Texts(Recorded());
     std::map<uint64_t, Block> inOrder; // as they were allocated
     for (const auto& live : LiveBlocks()) {
         inOrder[live.second.number] = live.second;
@@ -147,8 +166,8 @@ std::vector<std::string> Violations() {
 }
 
 std::vector<std::string> TakeViolations() {
-    std::vector<std::string> taken;
-    taken.swap(Recorded());
+    std::vector<std::string> taken = Texts(Recorded());
+    Recorded().clear();
     return taken;
 }
 } // namespace vt

@@ -9,7 +9,8 @@
 // below dispatch level, non-paged and tagged "Wdm " as the module's one block
 // is, each block freed exactly once. Debug prints are allowed at any level.
 // A violation reads "<kernel call> at IRQL <level>: <rule>", e.g.
-// "KeWaitForSingleObject at IRQL 2: only below DISPATCH_LEVEL".
+// "KeWaitForSingleObject at IRQL 2: only below DISPATCH_LEVEL", with
+// " (N times)" added when the same call broke the rule again right after.
 #pragma once
 
 #include <stdint.h>

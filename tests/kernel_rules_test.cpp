@@ -105,16 +105,23 @@ TEST_F(KernelRulesTest, PoolBlocksAreTheModulesKindAndFreedExactlyOnce) {
              KsAllocatePool(1, 56, kPoolTagWdm);
          },
          {"ExAllocatePoolWithTag at IRQL 0: pool type 1, not NonPagedPool (0)"}},
-        {"freed twice",
+        {"freed three times",
          [] {
+             void* block = KsAllocatePool(kPoolNonPaged, 56, kPoolTagWdm);
+             for (int i = 0; i < 3; ++i) {
+                 KsFreePool(block);
+             }
+         },
+         {"ExFreePool at IRQL 0: block already freed (2 times)"}},
+        {"never allocated, then freed twice",
+         [] {
+             KsFreePool(notFromThePool);
              void* block = KsAllocatePool(kPoolNonPaged, 56, kPoolTagWdm);
              KsFreePool(block);
              KsFreePool(block);
          },
-         {"ExFreePool at IRQL 0: block already freed"}},
-        {"never allocated",
-         [] { KsFreePool(notFromThePool); },
-         {"ExFreePool at IRQL 0: block never allocated"}},
+         {"ExFreePool at IRQL 0: block never allocated",
+          "ExFreePool at IRQL 0: block already freed"}},
         {"a null block", [] { KsFreePool(nullptr); }, {}},
     };
     for (const auto& c : cases) {
