@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <string>
 
 namespace {
 
@@ -55,18 +56,19 @@ std::vector<Violation>& Recorded() {
     return violations;
 }
 
-__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
+std::string Number(uint64_t n) {
+    return std::to_string(n);
+}
+
+std::string Hex(uint32_t n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", n);
     return text;
 }
 
 // "<call> at IRQL <level>: <rule>".
 void Violate(const char* call, const std::string& rule) {
-    const std::string text = Format("%s at IRQL %d: %s", call, g_irql, rule.c_str());
+    const std::string text = std::string(call) + " at IRQL " + Number(g_irql) + ": " + rule;
     if (!Recorded().empty() && Recorded().back().text == text) {
         ++Recorded().back().times;
     } else {
@@ -76,8 +78,9 @@ void Violate(const char* call, const std::string& rule) {
 
 std::vector<std::string> Texts(const std::vector<Violation>& violations) {
     std::vector<std::string> texts;
+    texts.reserve(violations.size());
     for (const Violation& v : violations) {
-        texts.push_back(v.times == 1 ? v.text : Format("%s (%d times)", v.text.c_str(), v.times));
+        texts.push_back(v.times == 1 ? v.text : v.text + " (" + Number(v.times) + " times)");
     }
     return texts;
 }
@@ -159,8 +162,8 @@ std::vector<std::string> Violations() {
         inOrder[live.second.number] = live.second;
     }
     for (const auto& live : inOrder) {
-        all.push_back(Format("ExAllocatePoolWithTag at IRQL %d: block of %zu bytes never freed",
-                             live.second.irql, live.second.bytes));
+        all.push_back("ExAllocatePoolWithTag at IRQL " + Number(live.second.irql) + ": block of " +
+                      Number(live.second.bytes) + " bytes never freed");
     }
     return all;
 }
@@ -178,11 +181,11 @@ void* KsAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag) {
     constexpr const char* kCall = "ExAllocatePoolWithTag";
     RequireAtMostDispatch(kCall);
     if (poolType != kPoolNonPaged) {
-        Violate(kCall, Format("pool type %u, not NonPagedPool (0)", poolType));
+        Violate(kCall, "pool type " + Number(poolType) + ", not NonPagedPool (0)");
     }
     if (tag != kPoolTagWdm) {
-        Violate(kCall, Format("tag 0x%08X \"%s\", not \"Wdm \" (0x%08X)", tag, TagText(tag).c_str(),
-                              kPoolTagWdm));
+        Violate(kCall, "tag " + Hex(tag) + " \"" + TagText(tag) + "\", not \"Wdm \" (" +
+                           Hex(kPoolTagWdm) + ")");
     }
     g_lastTag = tag;
     if (g_failAllocations > 0) {
@@ -234,9 +237,9 @@ uint8_t KsCurrentIrql(void) {
 
 void KsStallProcessor(uint32_t microseconds) {
     if (microseconds > kLongestStallUs) {
-        Violate("KeStallExecutionProcessor",
-                Format("%u us, longer than the %u us a driver may stall", microseconds,
-                       kLongestStallUs));
+        Violate("KeStallExecutionProcessor", Number(microseconds) + " us, longer than the " +
+                                                 Number(kLongestStallUs) +
+                                                 " us a driver may stall");
     }
     Advance(vt::WaitKind::Stall, microseconds);
 }
