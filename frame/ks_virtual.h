@@ -1,9 +1,22 @@
 // Control of the virtual-time kernel services that the tests link in: waits
 // advance a clock instead of passing real time, and every wait and debug
 // print is handed to a listener (the emulated board records them).
+//
+// The services also hold every call to the rules the Windows kernel sets for
+// it, as a checked kernel would, and record each call that breaks one instead
+// of stopping: an event wait or a thread delay only below dispatch level (2);
+// a stall at any level, of at most 50 us; pool allocated and freed only at or
+// below dispatch level, non-paged and tagged "Wdm " as the module's one block
+// is, each block freed exactly once. Debug prints are allowed at any level.
+// A violation reads "<kernel call> at IRQL <level>: <rule>", e.g.
+// "KeWaitForSingleObject at IRQL 2: only below DISPATCH_LEVEL", with
+// " (N times)" added when the same call broke the rule again right after.
 #pragma once
 
 #include <stdint.h>
+
+#include <string>
+#include <vector>
 
 namespace vt {
 
@@ -15,8 +28,8 @@ struct Listener {
     void* self;
 };
 
-// Back to load state: time 0, passive level, no listener, allocations succeed;
-// blocks still live are freed.
+// Back to load state: time 0, passive level, no listener, allocations
+// succeed, no violations; blocks still live are freed.
 void Reset();
 uint64_t NowUs();
 void SetListener(const Listener* listener);
@@ -26,12 +39,14 @@ void FailNextAllocations(int count);
 // Pool blocks handed out and not yet freed. A fresh block is filled with a
 // non-zero byte, as a checked kernel's special pool does.
 int LiveAllocations();
-// Frees of a block that was not live (a double free, or one never
-// allocated): counted, not performed.
-int BadFrees();
-// Allocations and frees made above dispatch level, where the kernel forbids
-// them.
-int PoolCallsAboveDispatch();
 uint32_t LastAllocationTag();
+
+// What a test must leave behind: nothing. The kernel rules broken since
+// Reset, in the order the calls were made, then one text for each pool block
+// still allocated ("... never freed"). A bad free is recorded, not performed.
+std::vector<std::string> Violations();
+// The rules broken so far (not the blocks still allocated), forgotten once
+// taken: a test that breaks a rule on purpose takes what it expected.
+std::vector<std::string> TakeViolations();
 
 } // namespace vt

@@ -31,9 +31,11 @@ def writable_symbols(nm, archive):
     symbols = {}
     member = None
     for line in out.splitlines():
-        m = re.match(r"^Symbols from .*\[(.*)\]:$", line)
+        # GNU nm names a member "Symbols from lib.a[x.o]:", LLVM's (with
+        # clang) "Symbols from x.o:".
+        m = re.match(r"^Symbols from (?:.*\[(.*)\]|([^\[\]]*)):$", line)
         if m:
-            member = m.group(1)
+            member = m.group(1) or m.group(2)
             continue
         fields = [f.strip() for f in line.split("|")]
         if len(fields) != 7 or member is None or member.startswith("ks_"):

@@ -1,6 +1,7 @@
 // The conformance comparison: what counts as a difference, how waits are
 // measured between stamped events, and the recording format that carries a
 // reference from one build of the bench to another.
+#include "frame/ks_virtual.h"
 #include "tools/conform.h"
 #include "tools/module_loader.h"
 
@@ -125,10 +126,12 @@ TEST(ConformTest, BrokenRecordingsAreRefusedWithTheLine) {
 
 TEST(ConformTest, EveryScenarioGivesTheSameReferenceTwice) {
     // A reference that changed between two runs could never be met by a
-    // build: the scenarios and the board must be deterministic.
+    // build: the scenarios and the board must be deterministic. Nor may the
+    // reference break a kernel rule that the kernel build would meet.
     for (const bench::Scenario& s : bench::Scenarios()) {
         SCOPED_TRACE(s.name);
         const Recording a = bench::RecordReference(s);
+        EXPECT_EQ(vt::Violations(), std::vector<std::string>{}) << "a kernel rule broken";
         const Recording b = bench::RecordReference(s);
         const bench::Verdict v = bench::Compare(a, b);
         EXPECT_TRUE(v.same) << v.difference;

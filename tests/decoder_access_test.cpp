@@ -81,6 +81,18 @@ TEST_F(DecoderAccessTest, ByteReadFaults) {
          1 + 5 * (10 + 1), 0, 5 * 10},
         {"ready never comes up", [](emu::Decoder& d) { d.SetReadyPolls(emu::Decoder::kNever); },
          0x454, 0, 0, 0, 10, 10, 0},
+        // Ready at first, then gone for 25 polls after the request: with no
+        // data the request is not placed again into a DSP that would lose it.
+        {"ready gone after an unanswered request",
+         [](emu::Decoder& d) {
+             d.SetReadyPolls(25);
+             d.SetDataReadyPolls(emu::Decoder::kNever);
+             for (int i = 0; i < 25; ++i) {
+                 uint8_t status = 0;
+                 ReadDecoderByte(0x580, &status);
+             }
+         },
+         0x454, 0, 0, 1, 1 + 10 + 10, 10, 10},
         {"read done never comes up",
          [](emu::Decoder& d) { d.SetReadDonePolls(emu::Decoder::kNever); }, 0x454, 0, 0, 2,
          1 + 1 + 10, 10, 0},

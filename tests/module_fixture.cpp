@@ -18,9 +18,9 @@ void ModuleTest::TearDown() {
     Close();
     link_.reset();
     host_.reset();
-    EXPECT_EQ(vt::LiveAllocations(), 0) << "pool blocks left allocated";
-    EXPECT_EQ(vt::BadFrees(), 0) << "a block freed twice or never allocated";
-    EXPECT_EQ(vt::PoolCallsAboveDispatch(), 0) << "pool used above dispatch level";
+    for (const std::string& violation : vt::Violations()) {
+        ADD_FAILURE() << "kernel rule broken: " << violation;
+    }
 }
 
 const BoardModuleCaps* ModuleTest::Load() {
