@@ -7,7 +7,7 @@
 #include "module_fixture.h"
 
 #include "emu/board.h"
-#include "emu/host_driver.h"
+#include "host_driver/host_driver.h"
 #include "frame/ks_constants.h"
 #include "frame/ks_virtual.h"
 #include "frame/kservices.h"
@@ -185,7 +185,7 @@ TEST_F(KernelRulesTest, AWholeSessionAtDispatchLevelBreaksNoRule) {
         const auto& events = host_->Trace().Events();
         for (size_t i = mark; i < events.size(); ++i) {
             if (emu::IsWait(events[i])) {
-                r.stalls += events[i].wait == vt::WaitKind::Stall ? 1 : 0;
+                r.stalls += events[i].wait == emu::WaitKind::Stall ? 1 : 0;
             } else {
                 r.traffic += emu::Timeline::Line(events[i]) + "\n";
             }
