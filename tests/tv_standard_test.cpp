@@ -4,6 +4,7 @@
 #include "tuner_fixture.h"
 
 #include "emu/decoder_trace.h"
+#include "sequences.h"
 #include "video/mode_bits.h"
 
 #include <vector>
@@ -14,23 +15,13 @@ using TvStandardTest = TunerTest;
 
 } // namespace
 
-// The whole change to PAL B, decoder traffic condensed to its field writes.
+// The whole change to PAL B from the load state, ending with the mode bits.
 TEST_F(TvStandardTest, ChangeToPalBAsWholeTimeline) {
     Open();
     const size_t mark = Mark();
     EXPECT_EQ(SelectTvStandard(ks::AnalogVideo_PAL_B), 1u);
-    // Each field write reads the dword first.
-    EXPECT_EQ(decoder_trace::Summary(host_->Trace(), mark),
-              "96 {07 00}\n96 {07 00}\n"
-              "42[115..118] -> 00000000\n42[115..118] <- 00000035\n"
-              "42[116..119] -> 00000000\n42[116..119] <- 00000015\n"
-              "42[117..11A] -> 00000000\n42[117..11A] <- 00000019\n"
-              "96 {01 02}\n"
-              "42[108..10B] -> 00000000\n42[108..10B] <- 00000080\n"
-              "42[108..10B] -> 00000080\n42[108..10B] <- 00000080\n"
-              "42[108..10B] -> 00000080\n42[108..10B] <- 00000080\n"
-              "42[10E..111] -> 00000000\n42[10E..111] <- 00000002\n"
-              "42[114..117] -> 19153500\n42[114..117] <- 19153500\n");
+    sequences::ExpectMatches(decoder_trace::Summary(host_->Trace(), mark),
+                             sequences::kTvStandardChange);
 }
 
 // Every standard of every row; everything else (NTSC 4.43, PAL 60, SECAM K

@@ -2,6 +2,7 @@
 // whole timelines, picture controls, and behaviour without a board.
 #include "decoder_fixture.h"
 #include "ops/input_selection.h"
+#include "sequences.h"
 #include "video/mode_bits.h"
 #include "video/picture_controls.h"
 #include "video/register_set.h"
@@ -9,6 +10,23 @@
 #include <cstdio>
 
 using VideoDecoderTest = DecoderTest;
+
+TEST_F(VideoDecoderTest, RegisterSetInOrder) {
+    const size_t mark = Mark();
+    InitDecoderRegisters();
+    sequences::ExpectMatches(SummaryFrom(mark), sequences::kDecoderRegisters);
+    EXPECT_EQ(g_bIsScalerInitialized, 1);
+}
+
+// From registers where every mode bit is the opposite of what it is set to.
+TEST_F(VideoDecoderTest, ModeBitsEachWriteTheirWord) {
+    decoder_.Reg(0x108) = 0x74;
+    decoder_.Reg(0x10E) = 0x58;
+    decoder_.Reg(0x114) = 0x45;
+    const size_t mark = Mark();
+    SetDecoderModeBits();
+    sequences::ExpectMatches(SummaryFrom(mark), sequences::kModeBits);
+}
 
 TEST_F(VideoDecoderTest, FirstSelectionLoadsTheRegisterSet) {
     decoder_.Reg(0x10E) = 0x58;

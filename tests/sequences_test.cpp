@@ -1,0 +1,116 @@
+// The condenser of tests/sequences.h: what the shape of a line keeps, and
+// that a sequence is found in a longer timeline whatever values it carries,
+// but not when a register, a sub-address, a direction or a wait differs.
+#include "sequences.h"
+
+#include "audio/audio_setup.h"
+#include "decoder_fixture.h"
+#include "ops/input_selection.h"
+
+#include <iterator>
+
+TEST(SequencesTest, ShapeMasksTheValuesOnly) {
+    const struct {
+        const char* line;
+        const char* shape;
+    } cases[] = {
+        {"42[10E] -> 58", "42[10E] -> .."},
+        {"42[102] <- C1", "42[102] <- .."},
+        {"42[454..457] <- 0000007C (dsp)", "42[454..457] <- ........ (dsp)"},
+        {"42[10E] -> (no ack)", "42[10E] -> (no ack)"},
+        {"96 {07 00}", "96 {07 ..}"},
+        {"96 {1D}", "96 {1D}"},
+        {"C2 {00 2D 80 40}", "C2 {00 .. .. ..}"},
+        {"C2 {80 0C} (no ack)", "C2 {80 ..} (no ack)"},
+        {"96 -> {15 80}", "96 -> {.. ..}"},
+        {"[sleep 10 ms]", "[sleep 10 ms]"},
+        {"[150 ms]", "[150 ms]"},
+        {"dbg \"SetVideoProperty 1 50\"", "dbg \"SetVideoProperty 1 50\""},
+        {"# host: CloseBoard", "# host: CloseBoard"},
+        {"pins <- 0=1", "pins <- 0=1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sequences::Shape(c.line), c.shape);
+    }
+}
+
+// Every sequence as checked in, between two lines of its own, is its named
+// line; changed, it still is when only a value changed.
+TEST(SequencesTest, FoundByShapeWhereverValuesDiffer) {
+    const std::string before = "# host: before\n";
+    const std::string after = "# host: after\n";
+    for (const char* file :
+         {sequences::kAudioSetUp, sequences::kDecoderRegisters, sequences::kAudioRestart,
+          sequences::kModeBits, sequences::kTvStandardChange, sequences::kTunerStartUp,
+          sequences::kTuningSettled}) {
+        EXPECT_EQ(sequences::Condense(before + sequences::Recorded(file) + after),
+                  before + sequences::NamedLine(file) + "\n" + after);
+    }
+    const std::string found = before + sequences::NamedLine(sequences::kAudioSetUp) + "\n" + after;
+    const struct {
+        const char* change;
+        const char* from;
+        const char* to;
+        bool found;
+    } cases[] = {
+        {"a value", "<- FFBB10BB (dsp)", "<- FFBB11BB (dsp)", true},
+        {"a register", "42[470..473] <- ", "42[471..474] <- ", false},
+        {"a direction", "42[470..473] <- ", "42[470..473] -> ", false},
+        {"a plain register through the DSP", "42[1C0..1C3] <- FFFFFF1D\n",
+         "42[1C0..1C3] <- FFFFFF1D (dsp)\n", false},
+        {"a wait", "[sleep 10 ms]", "[sleep 20 ms]", false},
+        {"a step left out", "42[404..407] -> 00000019 (dsp)\n", "", false},
+    };
+    for (const auto& c : cases) {
+        std::string changed = sequences::Recorded(sequences::kAudioSetUp);
+        const size_t at = changed.find(c.from);
+        ASSERT_NE(at, std::string::npos) << c.change;
+        changed.replace(at, std::string(c.from).size(), c.to);
+        const std::string condensed = sequences::Condense(before + changed + after);
+        EXPECT_EQ(condensed == found, c.found) << c.change << "\n" << condensed;
+    }
+    // The standard change is found by its own lines and the mode bits' shape.
+    std::string change = sequences::Recorded(sequences::kTvStandardChange);
+    change.replace(change.find(sequences::NamedLine(sequences::kModeBits)), std::string::npos,
+                   sequences::Recorded(sequences::kModeBits));
+    EXPECT_EQ(sequences::Condense(change),
+              sequences::NamedLine(sequences::kTvStandardChange) + "\n");
+}
+
+using SequencesOnTheBoardTest = DecoderTest;
+
+// The set-up of every input, from whatever the registers held, is one line.
+TEST_F(SequencesOnTheBoardTest, AudioSetUpOfEveryInputIsOneLine) {
+    for (uint32_t input : {0u, 1u, 2u, 0u}) {
+        const size_t mark = Mark();
+        InitAudioStandard(input);
+        EXPECT_EQ(sequences::Condense(SummaryFrom(mark)),
+                  sequences::NamedLine(sequences::kAudioSetUp) + "\n")
+            << input;
+    }
+}
+
+// An input change ends with a pulse of the restart bit of the restart's
+// shape but its own levels, 0, 1, 0: it stays in full.
+TEST_F(SequencesOnTheBoardTest, InputChangePulseIsNotTheRestart) {
+    SelectVideoInput(1);
+    size_t mark = Mark();
+    SelectVideoInput(1);
+    const std::string pulse = "[sleep 10 ms]\n"
+                              "42[454..457] -> 0000007C (dsp)\n"
+                              "42[454..457] <- 0000007C (dsp)\n"
+                              "[sleep 10 ms]\n"
+                              "42[454..457] -> 0000007C (dsp)\n"
+                              "42[454..457] <- 000000FC (dsp)\n"
+                              "[sleep 10 ms]\n"
+                              "42[454..457] -> 000000FC (dsp)\n"
+                              "42[454..457] <- 0000007C (dsp)\n";
+    const std::string condensed = sequences::Condense(SummaryFrom(mark));
+    ASSERT_GE(condensed.size(), pulse.size());
+    EXPECT_EQ(condensed.substr(condensed.size() - pulse.size()), pulse);
+
+    mark = Mark();
+    RestartAudioDemodulator(0);
+    EXPECT_EQ(sequences::Condense(SummaryFrom(mark)),
+              sequences::NamedLine(sequences::kAudioRestart) + "\n");
+}
