@@ -33,8 +33,8 @@ TEST_F(IfDemodTest, InitTunerWritesBlockAndDemodulatorDefaults) {
     }
 }
 
-// The worked example: a strong PAL B station right at 175.25 MHz, settled at
-// the first check.
+// A strong PAL B station right at 175.25 MHz, tuned and settled at the first
+// check.
 TEST_F(IfDemodTest, TuningSettledAtOnceWholeTimeline) {
     OpenInitialised();
     SelectTvStandard(ks::AnalogVideo_PAL_B);

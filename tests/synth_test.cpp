@@ -1,7 +1,7 @@
-// Synthesizer programming: the worked examples' divider and band bytes with
-// the start-up sequence and its waits, stations across the whole range tuned
-// end to end, the settle check and its corrections, frequencies the
-// synthesizer cannot reach, and the gate in front of it.
+// Synthesizer programming: channels across the bands with their divider and
+// band bytes and the start-up sequence with its waits, stations across the
+// whole range tuned end to end, the settle check and its corrections,
+// frequencies the synthesizer cannot reach, and the gate in front of it.
 #include "tuner_fixture.h"
 
 #include <vector>
