@@ -7,7 +7,8 @@
 #include "decoder_fixture.h"
 #include "ops/input_selection.h"
 
-#include <iterator>
+#include <functional>
+#include <string>
 
 TEST(SequencesTest, ShapeMasksTheValuesOnly) {
     const struct {
@@ -37,37 +38,53 @@ TEST(SequencesTest, ShapeMasksTheValuesOnly) {
 // Every sequence as checked in, between two lines of its own, is its named
 // line; changed, it still is when only a value changed.
 TEST(SequencesTest, FoundByShapeWhereverValuesDiffer) {
-    const std::string before = "# host: before\n";
-    const std::string after = "# host: after\n";
+    const auto between = [](const std::string& lines) {
+        std::string text = "# host: before\n";
+        text += lines;
+        text += "# host: after\n";
+        return text;
+    };
     for (const char* file :
          {sequences::kAudioSetUp, sequences::kDecoderRegisters, sequences::kAudioRestart,
           sequences::kModeBits, sequences::kTvStandardChange, sequences::kTunerStartUp,
           sequences::kTuningSettled}) {
-        EXPECT_EQ(sequences::Condense(before + sequences::Recorded(file) + after),
-                  before + sequences::NamedLine(file) + "\n" + after);
+        EXPECT_EQ(sequences::Condense(between(sequences::Recorded(file))),
+                  between(sequences::NamedLine(file) + "\n"));
     }
-    const std::string found = before + sequences::NamedLine(sequences::kAudioSetUp) + "\n" + after;
+    // One line of the audio set-up, found by its start, changed.
+    using Change = std::function<std::string(const std::string&)>;
     const struct {
         const char* change;
-        const char* from;
-        const char* to;
+        const char* line;
+        Change to;
         bool found;
     } cases[] = {
-        {"a value", "<- FFBB10BB (dsp)", "<- FFBB11BB (dsp)", true},
-        {"a register", "42[470..473] <- ", "42[471..474] <- ", false},
-        {"a direction", "42[470..473] <- ", "42[470..473] -> ", false},
-        {"a plain register through the DSP", "42[1C0..1C3] <- FFFFFF1D\n",
-         "42[1C0..1C3] <- FFFFFF1D (dsp)\n", false},
-        {"a wait", "[sleep 10 ms]", "[sleep 20 ms]", false},
-        {"a step left out", "42[404..407] -> 00000019 (dsp)\n", "", false},
+        {"a value", "42[470..473] <- ",
+         [](const std::string&) { return "42[470..473] <- 12345678 (dsp)"; }, true},
+        {"a register", "42[470..473] <- ",
+         [](const std::string& l) { return "42[471..474]" + l.substr(12); }, false},
+        {"a direction", "42[470..473] <- ",
+         [](const std::string& l) { return "42[470..473] ->" + l.substr(15); }, false},
+        {"a plain register through the DSP", "42[1C0..1C3] <- ",
+         [](const std::string& l) { return l + " (dsp)"; }, false},
+        {"a wait", "[sleep 10 ms]", [](const std::string&) { return "[sleep 20 ms]"; }, false},
+        {"a step left out", "42[404..407] -> ", [](const std::string&) { return ""; }, false},
     };
     for (const auto& c : cases) {
-        std::string changed = sequences::Recorded(sequences::kAudioSetUp);
-        const size_t at = changed.find(c.from);
-        ASSERT_NE(at, std::string::npos) << c.change;
-        changed.replace(at, std::string(c.from).size(), c.to);
-        const std::string condensed = sequences::Condense(before + changed + after);
-        EXPECT_EQ(condensed == found, c.found) << c.change << "\n" << condensed;
+        std::string changed;
+        bool applied = false;
+        for (const std::string& line : Lines(sequences::Recorded(sequences::kAudioSetUp))) {
+            const bool here = !applied && line.rfind(c.line, 0) == 0;
+            const std::string now = here ? c.to(line) : line;
+            applied = applied || here;
+            changed += now.empty() ? "" : now + "\n";
+        }
+        ASSERT_TRUE(applied) << c.change;
+        const std::string condensed = sequences::Condense(between(changed));
+        EXPECT_EQ(condensed == between(sequences::NamedLine(sequences::kAudioSetUp) + "\n"),
+                  c.found)
+            << c.change << "\n"
+            << condensed;
     }
     // The standard change is found by its own lines and the mode bits' shape.
     std::string change = sequences::Recorded(sequences::kTvStandardChange);
