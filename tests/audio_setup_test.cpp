@@ -2,28 +2,12 @@
 // depends on the input, and behaviour without a board or with a stuck DSP.
 #include "audio/audio_setup.h"
 #include "decoder_fixture.h"
+#include "sequences.h"
 
 #include "frame/ks_virtual.h"
 
 #include <memory>
 #include <string>
-
-namespace {
-
-// The writes, waits and the final read of a condensed sequence: one line a step.
-std::string Steps(const std::string& summary) {
-    std::string out;
-    const std::vector<std::string> lines = Lines(summary);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const bool last = i + 1 == lines.size();
-        if (lines[i].find("<-") != std::string::npos || lines[i][0] == '[' || last) {
-            out += lines[i] + "\n";
-        }
-    }
-    return out;
-}
-
-} // namespace
 
 class AudioSetupTest : public DecoderTest {
   protected:
@@ -39,33 +23,18 @@ class AudioSetupTest : public DecoderTest {
     std::unique_ptr<emu::Decoder> fresh_;
 };
 
+// The set-up for the other inputs, on a decoder whose set-up registers hold
+// all ones beforehand, so that each write shows the bits of its field.
 TEST_F(AudioSetupTest, StepsInOrderForOtherInputs) {
-    decoder_.Reg(0x454) = 0x83;           // bits 0, 1 and 7 set beforehand
+    for (uint16_t reg :
+         {0x598, 0x59C, 0x464, 0x468, 0x46C, 0x470, 0x474, 0x480, 0x484, 0x488, 0x1C0, 0x594}) {
+        decoder_.SetDword(reg, 0xFFFFFFFF);
+    }
+    decoder_.SetDword(0x454, 0xFFFFFF83); // restart bit and bits 0, 1 set
     decoder_.SetSoundReport(0x19, false); // all five bits of the status code count
     const size_t mark = Mark();
     EXPECT_EQ(InitAudioStandard(1), 0x19u) << "the status code";
-    // Step 1 writes all of 0x598..0x59B; step 15 then sets bits 6, 7 of 0x59B to 1, 0.
-    EXPECT_EQ(Steps(SummaryFrom(mark)), "42[598..59B] <- 00200000\n"
-                                        "42[454..457] <- 00000080 (dsp)\n"
-                                        "42[454..457] <- 000000FC (dsp)\n"
-                                        "[sleep 10 ms]\n"
-                                        "42[454..457] <- 0000007C (dsp)\n"
-                                        "[sleep 10 ms]\n"
-                                        "42[454..457] <- 000000FC (dsp)\n"
-                                        "[sleep 10 ms]\n"
-                                        "42[454..457] <- 0000007C (dsp)\n"
-                                        "42[464..467] <- 00000303 (dsp)\n"
-                                        "42[468..46B] <- 00000303 (dsp)\n"
-                                        "42[46C..46F] <- 00BBBBBB (dsp)\n"
-                                        "42[470..473] <- 00BB10BB (dsp)\n"
-                                        "42[1C0..1C3] <- 0000001D\n"
-                                        "42[59B..59E] <- 00000040\n"
-                                        "42[474..477] <- 00000018 (dsp)\n"
-                                        "42[480..483] <- 00000000 (dsp)\n"
-                                        "42[484..487] <- 00000000 (dsp)\n"
-                                        "42[488..48B] <- 00000000 (dsp)\n"
-                                        "42[594..597] <- 0000000F\n"
-                                        "42[404..407] -> 00000019 (dsp)\n");
+    sequences::ExpectMatches(SummaryFrom(mark), sequences::kAudioSetUp);
 }
 
 TEST_F(AudioSetupTest, InputTwoLikeInputOneAndInputZeroOnlyInThreeSteps) {
@@ -109,18 +78,13 @@ TEST_F(AudioSetupTest, StuckDspSkipsOnlyItsOwnSteps) {
     EXPECT_EQ(Sleeps(mark, 2), 14 * 10) << "every DSP step and the status read time out once";
 }
 
-// The restart sets the bit twice, then clears it, each 10 ms on; without a
-// board only the pauses happen.
+// The restart from 0x454 as the set-up leaves it; without a board only the
+// pauses happen.
 TEST_F(AudioSetupTest, RestartWithAndWithoutABoard) {
     decoder_.Reg(0x454) = 0x7C;
     size_t mark = Mark();
     EXPECT_EQ(RestartAudioDemodulator(0), 1u);
-    EXPECT_EQ(Steps(SummaryFrom(mark)), "[sleep 10 ms]\n"
-                                        "42[454..457] <- 000000FC (dsp)\n"
-                                        "[sleep 10 ms]\n"
-                                        "42[454..457] <- 000000FC (dsp)\n"
-                                        "[sleep 10 ms]\n"
-                                        "42[454..457] <- 0000007C (dsp)\n");
+    sequences::ExpectMatches(SummaryFrom(mark), sequences::kAudioRestart);
     Close();
     mark = Mark();
     EXPECT_EQ(InitAudioStandard(1), 0u);

@@ -3,6 +3,9 @@
 // board open.
 #include "tuner_fixture.h"
 
+#include "emu/decoder_trace.h"
+#include "sequences.h"
+
 #include <regex>
 
 namespace {
@@ -22,14 +25,25 @@ TEST_F(IfDemodTest, InitTunerWritesBlockAndDemodulatorDefaults) {
     Open();
     const size_t mark = Mark();
     InitTuner();
-    EXPECT_EQ(TunerFrom(mark), "96 {21 C0}\n"
-                               "C2 {00 00 00 00 7C 04 A3 3F 2A 04 FF 00 00 40}\n"
-                               "96 {21 80}\n"
-                               "96 {07 00}\n96 {30 6F}\n96 {20 0B}\n");
+    sequences::ExpectMatches(decoder_trace::Summary(host_->Trace(), mark),
+                             sequences::kTunerStartUp);
     EXPECT_EQ(g_bIsTvInitialized, 1);
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(SynthShadow.R[i], Board().synth.Reg(i)) << "shadow R" << i;
     }
+}
+
+// A strong PAL B station right at 175.25 MHz, tuned and settled at the first
+// check.
+TEST_F(IfDemodTest, TuningSettledAtOnceWholeTimeline) {
+    OpenInitialised();
+    SelectTvStandard(ks::AnalogVideo_PAL_B);
+    AddStation(175250000, ks::AnalogVideo_PAL_B);
+    const size_t mark = Mark();
+    EXPECT_EQ(TuneFrequency(175250000), 1u);
+    sequences::ExpectMatches(decoder_trace::Summary(host_->Trace(), mark),
+                             sequences::kTuningSettled);
+    EXPECT_EQ(Board().demod.Receiving()->frequencyHz, 175250000u);
 }
 
 // No traffic, no waits, no state changed and outputs left alone; the status

@@ -3,6 +3,7 @@
 // when they ran with a board reachable. Asked for earlier, they happen on the
 // first call that finds one; once run with a board they are never repeated,
 // also when the devices did not answer.
+#include "sequences.h"
 #include "tuner_fixture.h"
 
 #include <vector>
@@ -65,7 +66,7 @@ class OneTimeSetUpTest : public TunerTest {
     int Count(size_t mark, const std::string& line) const {
         int n = 0;
         for (const std::string& l : Lines(TraceFrom(mark))) {
-            n += l.rfind(line, 0) == 0;
+            n += sequences::Shape(l).rfind(line, 0) == 0;
         }
         return n;
     }
@@ -87,8 +88,10 @@ TEST_F(OneTimeSetUpTest, DoneOnlyWhenTheBoardWasReachable) {
         {R::DevicesSilent, F::TunerSet, 1},       {R::DevicesSilent, F::InitializeSensor, 2},
         {R::DevicesSilent, F::InputSelect, 1},
     };
-    const std::string tunerBlock = "C2 {00 00 00 00 7C 04 A3 3F 2A 04 FF 00 00 40}";
-    const std::string registerSet = "42[100] <- 10";
+    // The tuner's start-up block and the register set's first write, by their
+    // shapes (sequences.h): their values are their own tests' business.
+    const std::string tunerBlock = "C2 {00 .. .. .. .. .. .. .. .. .. .. .. .. ..}";
+    const std::string registerSet = "42[100] <- ..";
     for (const auto& c : cases) {
         SCOPED_TRACE(Format("reach %d, first call %d", static_cast<int>(c.reach),
                             static_cast<int>(c.first)));

@@ -1,9 +1,10 @@
-// Synthesizer programming: divider and band bytes, the start-up sequence with
-// its waits, the settle check and its corrections, frequencies the
-// synthesizer cannot reach, and the gate in front of it.
+// Synthesizer programming: channels across the bands with their divider and
+// band bytes and the start-up sequence with its waits, stations across the
+// whole range tuned end to end, the settle check and its corrections,
+// frequencies the synthesizer cannot reach, and the gate in front of it.
 #include "tuner_fixture.h"
 
-#include <iterator>
+#include <vector>
 
 namespace {
 
@@ -100,36 +101,42 @@ TEST_F(SynthTest, ChannelsAcrossTheBandsWholeTimeline) {
     }
 }
 
-// Each band row ends at its LoMaxHz: the oscillator frequency there stays in
-// the row, one hertz more moves on to the next. A row gives R4 bits 7..3
-// (DivExp, sub-band) and R3's final bits; the divider counts 250 kHz / 2^DivExp.
-TEST_F(SynthTest, EveryBandRowBoundary) {
-    struct Row {
-        uint32_t loMaxHz;
-        uint8_t r4;
-        uint8_t finalBits;
-    };
-    const Row rows[] = {
-        {62000000, 0xF0, 0},  {66000000, 0xF8, 0},  {76000000, 0xC8, 0},  {84000000, 0xD0, 0},
-        {93000000, 0xD0, 0},  {98000000, 0xD8, 0},  {109000000, 0xD8, 0}, {123000000, 0xB0, 0},
-        {133000000, 0xB8, 0}, {151000000, 0x88, 0}, {154000000, 0x90, 0}, {181000000, 0x90, 0},
-        {185000000, 0x90, 0}, {217000000, 0x98, 0}, {244000000, 0x70, 0}, {265000000, 0x78, 0},
-        {302000000, 0x48, 0}, {324000000, 0x50, 0}, {370000000, 0x50, 0}, {454000000, 0x58, 0},
-        {493000000, 0x30, 0}, {530000000, 0x38, 0}, {554000000, 0x08, 0}, {604000000, 0x08, 0},
-        {696000000, 0x10, 0}, {740000000, 0x10, 1}, {820000000, 0x18, 0}, {865000000, 0x18, 1},
-    };
-    OpenInitialised();
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        for (size_t next = 0; next < 2 && i + next < std::size(rows); ++next) {
-            const uint32_t loHz = rows[i].loMaxHz + static_cast<uint32_t>(next);
-            const Row& row = rows[i + next];
-            SCOPED_TRACE(loHz);
-            ProgramSynthesizer(loHz - IfOffsetHz);
-            EXPECT_EQ(Board().synth.Reg(4) & 0xF8, row.r4);
-            EXPECT_EQ(Board().synth.Reg(3), 0x50 | row.finalBits);
-            EXPECT_EQ(Board().synth.Divider(), (uint64_t{loHz} << (row.r4 >> 6)) / 250000);
-        }
+// Stations across the whole tuning range, one every 2 MHz from 48.25 to
+// 856.25 MHz (closer than any band of the synthesizer is wide), tuned one
+// after the other through TunerOps with PAL B: each must lock right on its
+// station, the oscillator at the station plus the 6.75 MHz IF offset. The
+// emulated synthesizer runs at the divider and exponent it is sent, so a
+// divider that does not give the oscillator frequency puts the demodulator
+// off the station.
+TEST_F(SynthTest, StationsAcrossTheWholeRangeLockEndToEnd) {
+    std::vector<uint32_t> stations;
+    for (uint32_t hz = 48250000; hz <= 856250000; hz += 2000000) {
+        stations.push_back(hz);
+        AddStation(hz, ks::AnalogVideo_PAL_B);
     }
+    Open();
+    SetStandard(ks::AnalogVideo_PAL_B);
+    for (uint32_t hz : stations) {
+        SCOPED_TRACE(hz);
+        Tune(hz);
+        const TVTunerSettings status = Get(6);
+        EXPECT_EQ(status.Busy, 0u);
+        EXPECT_EQ(status.PllOffset, 0);
+        EXPECT_EQ(status.SignalStrength, 100u);
+        EXPECT_EQ(Board().synth.OscillatorHz(), uint64_t{hz} + 6750000);
+    }
+}
+
+// An oscillator frequency of exactly 76 MHz still belongs to the band that
+// ends there (R4 C8: exponent 3, sub-band 1); one hertz more to the next one
+// (R4 D0: sub-band 2). NTSC M tunes with the 5.75 MHz IF offset.
+TEST_F(SynthTest, OscillatorAtTheEdgeOf76MHz) {
+    Open();
+    SetStandard(ks::AnalogVideo_NTSC_M);
+    Tune(70250000);
+    EXPECT_EQ(Board().synth.Reg(4), 0xC8);
+    Tune(70250001);
+    EXPECT_EQ(Board().synth.Reg(4), 0xD0);
 }
 
 // The RF input stage follows the tuning frequency itself: band code in R4

@@ -4,6 +4,9 @@
 // null records.
 #include "tuner_fixture.h"
 
+#include "emu/decoder_trace.h"
+#include "sequences.h"
+
 namespace {
 
 class TunerPropertiesTest : public TunerTest {
@@ -180,7 +183,8 @@ TEST_F(TunerPropertiesTest, NoBoardOpen) {
     Open();
     const size_t opened = Mark();
     Set(Request(0));
-    EXPECT_EQ(RenderFrom(opened, emu::IsTuner).find("96 {21 C0}\nC2 {00 00 00 00 7C 04 A3 3F 2A"),
+    EXPECT_EQ(sequences::Condense(RenderFrom(opened, emu::IsTuner))
+                  .find(sequences::NamedLine(sequences::kTunerStartUp)),
               0u)
         << "initialised now";
     EXPECT_EQ(g_bIsTvInitialized, 1);
@@ -195,9 +199,10 @@ TEST_F(TunerPropertiesTest, FirstSetInitialisesOnce) {
     Set(Request(6));
     EXPECT_EQ(g_bIsTvInitialized, 1);
     EXPECT_EQ(g_bIsScalerInitialized, 1);
-    const std::string first = TraceFrom(mark);
-    EXPECT_EQ(first.find("96 {21 C0}\nC2 {00 00 00 00 7C 04 A3 3F 2A 04 FF 00 00 40}\n"), 0u);
-    EXPECT_NE(first.find("42["), std::string::npos) << "decoder registers initialised";
+    const std::string first = sequences::Condense(decoder_trace::Summary(host_->Trace(), mark));
+    EXPECT_EQ(first.find(sequences::NamedLine(sequences::kTunerStartUp)), 0u);
+    EXPECT_NE(first.find(sequences::NamedLine(sequences::kDecoderRegisters)), std::string::npos)
+        << "decoder registers initialised";
 
     Close();
     Open();

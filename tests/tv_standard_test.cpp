@@ -1,9 +1,10 @@
-// TV standard selection: the IF demodulator's standard code and offset, the
-// decoder registers that follow the standard, the fallback to B and the
-// unchanged-standard path.
+// TV standard selection: every standard tuned end to end on the emulated
+// board, the decoder registers that follow the standard, the fallback to B
+// and the unchanged-standard path.
 #include "tuner_fixture.h"
 
 #include "emu/decoder_trace.h"
+#include "sequences.h"
 #include "video/mode_bits.h"
 
 #include <vector>
@@ -14,83 +15,115 @@ using TvStandardTest = TunerTest;
 
 } // namespace
 
-// The whole change to PAL B, decoder traffic condensed to its field writes.
+// The whole change to PAL B from the load state, ending with the mode bits.
 TEST_F(TvStandardTest, ChangeToPalBAsWholeTimeline) {
     Open();
     const size_t mark = Mark();
     EXPECT_EQ(SelectTvStandard(ks::AnalogVideo_PAL_B), 1u);
-    // Each field write reads the dword first.
-    EXPECT_EQ(decoder_trace::Summary(host_->Trace(), mark),
-              "96 {07 00}\n96 {07 00}\n"
-              "42[115..118] -> 00000000\n42[115..118] <- 00000035\n"
-              "42[116..119] -> 00000000\n42[116..119] <- 00000015\n"
-              "42[117..11A] -> 00000000\n42[117..11A] <- 00000019\n"
-              "96 {01 02}\n"
-              "42[108..10B] -> 00000000\n42[108..10B] <- 00000080\n"
-              "42[108..10B] -> 00000080\n42[108..10B] <- 00000080\n"
-              "42[108..10B] -> 00000080\n42[108..10B] <- 00000080\n"
-              "42[10E..111] -> 00000000\n42[10E..111] <- 00000002\n"
-              "42[114..117] -> 19153500\n42[114..117] <- 19153500\n");
+    sequences::ExpectMatches(decoder_trace::Summary(host_->Trace(), mark),
+                             sequences::kTvStandardChange);
 }
 
-// Every standard of every row; everything else (NTSC 4.43, PAL 60, SECAM K
-// and K1, combinations of bits, unknown bits) is set up as B without the
-// second {07 00} and recorded as PAL B.
-TEST_F(TvStandardTest, EveryRowOfTheTableAndTheFallbackToB) {
+// Every analog video standard bit, and the values the board sets up as PAL B
+// (NTSC 4.43, PAL 60, SECAM K and K1, 0, several bits at once), chosen with a
+// standard request and tuned onto a station of that standard (a PAL B station
+// for those set up as B), through TunerOps only. The emulated demodulator
+// receives only a station of its standard code, at its own IF offset for
+// that code, so a wrong code or offset loses the lock or the AFC step; the
+// sound modes show that the station received is the one meant. What the
+// demodulator cannot show is checked as the rule it is: NTSC M and M J put
+// 04, 14 in the decoder's 0x115, 0x116 and tune with the synthesizer's NTSC
+// bit (R3 bit 5), every other standard 35, 15 without it; 0x117 is always 19;
+// NTSC M J ends R6 at 6F, every other standard at 7F.
+TEST_F(TvStandardTest, EveryStandardTunesItsStationEndToEnd) {
     using namespace ks;
-    struct Row {
-        std::vector<uint32_t> standards;
-        uint8_t code;
-        uint32_t offsetHz;
-        uint8_t ntsc;
-        uint8_t reg115;
-        uint8_t reg116;
-        bool fallback;
+    const emu::Sound mono = emu::kMonoSound;
+    const emu::Sound stereo = emu::kStereoSound;
+    const emu::Sound dual = emu::kTwoLanguageSound;
+    const emu::Sound triple{false, true, true};
+    const uint32_t monoModes = TVAudioMode_Mono;
+    const uint32_t stereoModes = TVAudioMode_Mono | TVAudioMode_Stereo;
+    const uint32_t dualModes = TVAudioMode_Mono | TVAudioMode_LangA | TVAudioMode_LangB;
+    const uint32_t tripleModes = dualModes | TVAudioMode_LangC;
+    struct Case {
+        uint32_t standard;
+        uint32_t broadcast; // the station's standard
+        uint32_t hz;
+        emu::Sound sound;
+        uint32_t modes;
+        uint32_t before; // a standard selected first, so that this one is a change
     };
-    const Row rows[] = {
-        {{AnalogVideo_NTSC_M, AnalogVideo_NTSC_M_J}, 0x01, 5750000, 1, 0x04, 0x14, false},
-        {{AnalogVideo_PAL_M, AnalogVideo_PAL_N}, 0x01, 5750000, 0, 0x35, 0x15, false},
-        {{AnalogVideo_PAL_B, AnalogVideo_SECAM_B}, 0x02, 6750000, 0, 0x35, 0x15, false},
-        {{AnalogVideo_PAL_G, AnalogVideo_PAL_H, AnalogVideo_SECAM_G, AnalogVideo_SECAM_H},
-         0x04,
-         7750000,
-         0,
-         0x35,
-         0x15,
-         false},
-        {{AnalogVideo_PAL_I}, 0x08, 7750000, 0, 0x35, 0x15, false},
-        {{AnalogVideo_PAL_D, AnalogVideo_SECAM_D}, 0x10, 7750000, 0, 0x35, 0x15, false},
-        {{AnalogVideo_SECAM_L}, 0x20, 7750000, 0, 0x35, 0x15, false},
-        {{AnalogVideo_SECAM_L1}, 0x40, 1750000, 0, 0x35, 0x15, false},
-        {{AnalogVideo_NTSC_433, AnalogVideo_PAL_60, AnalogVideo_SECAM_K, AnalogVideo_SECAM_K1,
-          AnalogVideo_NTSC_M | AnalogVideo_PAL_B, 0x100000, 0x80000000u},
-         0x02,
-         6750000,
-         0,
-         0x35,
-         0x15,
-         true},
+    const Case cases[] = {
+        {AnalogVideo_NTSC_M, AnalogVideo_NTSC_M, 67250000, stereo, stereoModes, 0},
+        {AnalogVideo_NTSC_M_J, AnalogVideo_NTSC_M_J, 91250000, mono, monoModes, 0},
+        {AnalogVideo_PAL_M, AnalogVideo_PAL_M, 187250000, mono, monoModes, 0},
+        {AnalogVideo_PAL_N, AnalogVideo_PAL_N, 211250000, dual, dualModes, 0},
+        {AnalogVideo_PAL_B, AnalogVideo_PAL_B, 175250000, stereo, stereoModes, 0},
+        {AnalogVideo_SECAM_B, AnalogVideo_SECAM_B, 189250000, mono, monoModes, 0},
+        {AnalogVideo_PAL_G, AnalogVideo_PAL_G, 471250000, dual, dualModes, 0},
+        {AnalogVideo_PAL_H, AnalogVideo_PAL_H, 503250000, triple, tripleModes, 0},
+        {AnalogVideo_SECAM_G, AnalogVideo_SECAM_G, 607250000, dual, dualModes, 0},
+        {AnalogVideo_SECAM_H, AnalogVideo_SECAM_H, 655250000, triple, tripleModes, 0},
+        {AnalogVideo_PAL_I, AnalogVideo_PAL_I, 527250000, stereo, stereoModes, 0},
+        {AnalogVideo_PAL_D, AnalogVideo_PAL_D, 77250000, mono, monoModes, 0},
+        {AnalogVideo_SECAM_D, AnalogVideo_SECAM_D, 583250000, stereo, stereoModes, 0},
+        {AnalogVideo_SECAM_L, AnalogVideo_SECAM_L, 815250000, dual, dualModes, 0},
+        {AnalogVideo_SECAM_L1, AnalogVideo_SECAM_L1, 55750000, mono, monoModes, 0},
+        // Set up as PAL B.
+        {AnalogVideo_NTSC_433, AnalogVideo_PAL_B, 48250000, dual, dualModes, 0},
+        {AnalogVideo_PAL_60, AnalogVideo_PAL_B, 224250000, stereo, stereoModes, 0},
+        {AnalogVideo_SECAM_K, AnalogVideo_PAL_B, 703250000, mono, monoModes, 0},
+        {AnalogVideo_SECAM_K1, AnalogVideo_PAL_B, 751250000, stereo, stereoModes, 0},
+        {0, AnalogVideo_PAL_B, 839250000, stereo, stereoModes, AnalogVideo_NTSC_M},
+        {AnalogVideo_NTSC_M | AnalogVideo_PAL_B, AnalogVideo_PAL_B, 143250000, triple, tripleModes,
+         0},
     };
-    for (const Row& r : rows) {
-        for (uint32_t standard : r.standards) {
-            SCOPED_TRACE(Format("standard %X", standard));
-            Fresh();
-            Open();
-            NtscSelected = 1 - r.ntsc; // must be overwritten
-            const size_t mark = Mark();
-            EXPECT_EQ(SelectTvStandard(standard), 1u);
-            EXPECT_EQ(
-                RenderFrom(mark, emu::IsTuner),
-                Format("96 {07 00}\n%s96 {01 %02X}\n", r.fallback ? "" : "96 {07 00}\n", r.code));
-            EXPECT_EQ(IfStandardCode, r.code);
-            EXPECT_EQ(IfOffsetHz, r.offsetHz);
-            EXPECT_EQ(NtscSelected, r.ntsc);
-            EXPECT_EQ(CurrentTvStandard, r.fallback ? AnalogVideo_PAL_B : standard);
-            EXPECT_EQ(Board().decoder.Reg(0x115), r.reg115);
-            EXPECT_EQ(Board().decoder.Reg(0x116), r.reg116);
-            EXPECT_EQ(Board().decoder.Reg(0x117), 0x19);
-            EXPECT_EQ(g_TVTuner_Settings.VideoStandard, AnalogVideo_NTSC_M) << "the host's";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Format("standard %X, station at %u Hz", c.standard, c.hz));
+        Fresh();
+        AddStation(c.hz, c.broadcast, c.sound);
+        Open();
+        if (c.before != 0) {
+            SetStandard(c.before);
         }
+        SetStandard(c.standard);
+        Tune(c.hz);
+        const TVTunerSettings status = Get(6);
+        EXPECT_EQ(status.Busy, 0u);
+        EXPECT_EQ(status.PllOffset, 0);
+        EXPECT_EQ(status.SignalStrength, 100u);
+        EXPECT_EQ(status.Frequency, c.hz);
+        EXPECT_EQ(status.VideoStandard, c.standard) << "the host's request, as asked";
+        EXPECT_EQ(Get(2).AudioMode, c.modes);
+
+        const bool ntsc = c.standard == AnalogVideo_NTSC_M || c.standard == AnalogVideo_NTSC_M_J;
+        EXPECT_EQ(Board().decoder.Reg(0x115), ntsc ? 0x04 : 0x35);
+        EXPECT_EQ(Board().decoder.Reg(0x116), ntsc ? 0x14 : 0x15);
+        EXPECT_EQ(Board().decoder.Reg(0x117), 0x19);
+        EXPECT_EQ(Board().synth.Reg(3) & 0x20, ntsc ? 0x20 : 0x00) << "the NTSC bit";
+        EXPECT_EQ(Board().synth.Reg(6), c.standard == AnalogVideo_NTSC_M_J ? 0x6F : 0x7F);
+    }
+}
+
+// A value the board sets up as PAL B is recorded as PAL B: the demodulator is
+// held once only (no second {07 00}) before it gets the B code, and a PAL B
+// request after it sends nothing to the demodulator. Each is a change from
+// NTSC M here (0 right after load is no change at all, see below).
+TEST_F(TvStandardTest, FallbackIsRecordedAsPalBWithOneHold) {
+    using namespace ks;
+    for (uint32_t standard :
+         {AnalogVideo_NTSC_433, AnalogVideo_PAL_60, AnalogVideo_SECAM_K, AnalogVideo_SECAM_K1, 0u,
+          AnalogVideo_NTSC_M | AnalogVideo_PAL_B, 0x100000u, 0x80000000u}) {
+        SCOPED_TRACE(Format("standard %X", standard));
+        Fresh();
+        Open();
+        SetStandard(AnalogVideo_NTSC_M);
+        size_t mark = Mark();
+        SetStandard(standard);
+        EXPECT_EQ(RenderFrom(mark, emu::IsTuner), "96 {07 00}\n96 {01 02}\n");
+        mark = Mark();
+        SetStandard(AnalogVideo_PAL_B);
+        EXPECT_EQ(RenderFrom(mark, emu::IsTuner), "");
     }
 }
 

@@ -2,6 +2,7 @@
 // whole timelines, picture controls, and behaviour without a board.
 #include "decoder_fixture.h"
 #include "ops/input_selection.h"
+#include "sequences.h"
 #include "video/mode_bits.h"
 #include "video/picture_controls.h"
 #include "video/register_set.h"
@@ -10,11 +11,28 @@
 
 using VideoDecoderTest = DecoderTest;
 
+TEST_F(VideoDecoderTest, RegisterSetInOrder) {
+    const size_t mark = Mark();
+    InitDecoderRegisters();
+    sequences::ExpectMatches(SummaryFrom(mark), sequences::kDecoderRegisters);
+    EXPECT_EQ(g_bIsScalerInitialized, 1);
+}
+
+// From registers where every mode bit is the opposite of what it is set to.
+TEST_F(VideoDecoderTest, ModeBitsEachWriteTheirWord) {
+    decoder_.Reg(0x108) = 0x74;
+    decoder_.Reg(0x10E) = 0x58;
+    decoder_.Reg(0x114) = 0x45;
+    const size_t mark = Mark();
+    SetDecoderModeBits();
+    sequences::ExpectMatches(SummaryFrom(mark), sequences::kModeBits);
+}
+
 TEST_F(VideoDecoderTest, FirstSelectionLoadsTheRegisterSet) {
     decoder_.Reg(0x10E) = 0x58;
     const size_t mark = Mark();
     EXPECT_EQ(SelectVideoInput(1), 0u);
-    ExpectMatchesFile(SummaryFrom(mark), "select_input_first.txt");
+    ExpectMatchesFile(sequences::Condense(SummaryFrom(mark)), "select_input_first.txt");
     EXPECT_EQ(g_bIsScalerInitialized, 1);
     EXPECT_EQ(CurrentVideoInput, 1u);
 }
@@ -26,7 +44,7 @@ TEST_F(VideoDecoderTest, LaterSelectionOfAnUnknownInputThroughInputOps) {
     decoder_.Reg(0x114) = 0x45;
     const size_t mark = Mark();
     EXPECT_EQ(caps_->InputOps->InputSelect(1, 2, 7), 0u);
-    ExpectMatchesFile(SummaryFrom(mark), "select_input_later.txt");
+    ExpectMatchesFile(sequences::Condense(SummaryFrom(mark)), "select_input_later.txt");
     EXPECT_EQ(caps_->InputOps->InputQuery(1, 2), 7u) << "reported as passed";
 }
 
