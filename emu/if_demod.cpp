@@ -108,7 +108,7 @@ uint8_t IfDemod::ReadRegister(uint8_t reg) {
 
 uint32_t IfDemod::TunedHz() const {
     const uint32_t offset = IfOffsetHz(StandardCode());
-    if (synth_ == nullptr || offset == 0) {
+    if (synth_ == nullptr || offset == 0 || !synth_->Locked()) {
         return 0;
     }
     const uint64_t lo = synth_->OscillatorHz();

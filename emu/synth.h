@@ -9,7 +9,18 @@
 // left is not acknowledged either. Reads are never acknowledged.
 //
 // The oscillator runs at N x 250 kHz / 2^k, with the divider
-// N = R0 << 6 | R1 >> 2 (14 bits) and k = R4 bits 7..6 (DivExp).
+// N = R0 << 6 | R1 >> 2 (14 bits) and k = R4 bits 7..6 (DivExp): the
+// voltage-controlled oscillator itself runs at N x 250 kHz and is divided
+// down by 2^k. R4 bits 5..3 choose one of five oscillators, each of which
+// can only run within its own range; asked for a frequency outside it, the
+// loop never locks and the synthesizer gives no usable frequency:
+//   bits 5..3   range of the oscillator
+//   6           300 .. 500 MHz
+//   7           480 .. 540 MHz
+//   1           520 .. 610 MHz
+//   2           590 .. 750 MHz
+//   3           730 .. 910 MHz
+//   0, 4, 5     no oscillator
 #pragma once
 
 #include "emu/device.h"
@@ -32,7 +43,12 @@ class Synth : public BusDevice {
     uint8_t Reg(int index) const { return regs_.at(static_cast<size_t>(index)); }
     uint32_t Divider() const;
     uint32_t DivExp() const;
+    // The frequency the divider asks for, whether or not the loop can lock.
     uint64_t OscillatorHz() const;
+    // The oscillator's own frequency, N x 250 kHz.
+    uint64_t VcoHz() const;
+    // True when the chosen oscillator can run at VcoHz(), so the loop locks.
+    bool Locked() const;
     // Transfers the synthesizer acknowledged.
     int Transfers() const { return transfers_; }
 

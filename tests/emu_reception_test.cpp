@@ -42,15 +42,39 @@ class EmuReceptionTest : public ::testing::Test {
     uint8_t Status() { return DemodRead(ifd::kStatus); }
     uint8_t Level() { return DemodRead(ifd::kLevel); }
 
-    // The divider for `hz` with exponent 3 (31.25 kHz steps).
+    // The divider for `hz` with the largest exponent whose oscillator one of
+    // the synthesizer's oscillators can run (182 MHz: 2^2 x 182 = 728 MHz, the
+    // 590..750 MHz oscillator), on its 250 kHz / 2^k grid.
     void SetOscillator(uint64_t hz) {
-        const uint32_t n = static_cast<uint32_t>(hz * 8 / 250000);
-        ASSERT_EQ(static_cast<uint64_t>(n) * 250000 / 8, hz) << "not on the 31.25 kHz grid";
-        const uint8_t divider[] = {sm::SubAddress(sm::kDivider), static_cast<uint8_t>(n >> 6),
-                                   static_cast<uint8_t>(n << 2)};
-        const uint8_t band[] = {sm::SubAddress(sm::kBand), 3 << sm::kDividerExpShift};
-        ASSERT_TRUE(board_.synth.Write(divider, sizeof divider));
-        ASSERT_TRUE(board_.synth.Write(band, sizeof band));
+        struct Range {
+            uint8_t select;
+            uint64_t low, high;
+        };
+        const Range ranges[] = {{6, 300000000, 500000000},
+                                {7, 480000000, 540000000},
+                                {1, 520000000, 610000000},
+                                {2, 590000000, 750000000},
+                                {3, 730000000, 910000000}};
+        for (int k = 3; k >= 0; --k) {
+            const uint64_t vco = hz << k;
+            for (const Range& r : ranges) {
+                if (vco < r.low || vco > r.high || vco % 250000 != 0) {
+                    continue;
+                }
+                const uint32_t n = static_cast<uint32_t>(vco / 250000);
+                const uint8_t divider[] = {sm::SubAddress(sm::kDivider),
+                                           static_cast<uint8_t>(n >> 6),
+                                           static_cast<uint8_t>(n << 2)};
+                const uint8_t band[] = {
+                    sm::SubAddress(sm::kBand),
+                    static_cast<uint8_t>(k << sm::kDividerExpShift | r.select << 3)};
+                ASSERT_TRUE(board_.synth.Write(divider, sizeof divider));
+                ASSERT_TRUE(board_.synth.Write(band, sizeof band));
+                ASSERT_TRUE(board_.synth.Locked());
+                return;
+            }
+        }
+        FAIL() << hz << " Hz cannot be programmed";
     }
     void AddStation(int64_t offsetHz, uint32_t standard = ks::AnalogVideo_PAL_B,
                     emu::Sound sound = emu::kMonoSound, uint8_t strength = 200) {
@@ -84,9 +108,12 @@ TEST_F(EmuReceptionTest, TheTunedFrequencyIsTheOscillatorLessTheCodesIf) {
         DemodWrite({ifd::kStandard, c.code});
         EXPECT_EQ(board_.demod.TunedHz(), c.tunedHz) << std::hex << int{c.code};
     }
-    DemodWrite({ifd::kStandard, ifd::kCodeL1});
-    SetOscillator(1750000);
-    EXPECT_EQ(board_.demod.TunedHz(), 0u) << "no frequency left";
+    // With no oscillator chosen the loop cannot lock: no frequency at all.
+    DemodWrite({ifd::kStandard, ifd::kCodeB});
+    const uint8_t noOscillator[] = {sm::SubAddress(sm::kBand), 2 << sm::kDividerExpShift};
+    ASSERT_TRUE(board_.synth.Write(noOscillator, sizeof noOscillator));
+    EXPECT_FALSE(board_.synth.Locked());
+    EXPECT_EQ(board_.demod.TunedHz(), 0u) << "the loop is not locked";
 }
 
 // Which broadcasts each standard code takes: standards a code does not

@@ -147,4 +147,33 @@ TEST_F(EmuSynthTest, TheOscillatorFollowsDividerAndExponent) {
     }
 }
 
+// The loop locks only when the oscillator R4 bits 5..3 choose can run at
+// N x 250 kHz; the exponent only divides its output down.
+TEST_F(EmuSynthTest, TheLoopLocksOnlyWithinTheChosenOscillatorsRange) {
+    Gate(ifd::kGateOpen);
+    struct Case {
+        uint32_t divider; // N: the oscillator runs at N x 250 kHz
+        uint8_t select;   // R4 bits 5..3
+        bool locked;
+    };
+    const Case cases[] = {
+        {1200, 6, true},  {1199, 6, false}, {2000, 6, true},  {2001, 6, false}, {1920, 7, true},
+        {1919, 7, false}, {2160, 7, true},  {2161, 7, false}, {2080, 1, true},  {2079, 1, false},
+        {2440, 1, true},  {2441, 1, false}, {2360, 2, true},  {2359, 2, false}, {3000, 2, true},
+        {3001, 2, false}, {2920, 3, true},  {2919, 3, false}, {3640, 3, true},  {3641, 3, false},
+        {2000, 0, false}, {2000, 4, false}, {2000, 5, false}, {2912, 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "N " << c.divider << ", oscillator " << int{c.select});
+        for (uint8_t exponent = 0; exponent < 4; ++exponent) {
+            Write(
+                {0x00, static_cast<uint8_t>(c.divider >> 6), static_cast<uint8_t>(c.divider << 2)});
+            Write({sm::SubAddress(sm::kBand),
+                   static_cast<uint8_t>(exponent << sm::kDividerExpShift | c.select << 3)});
+            EXPECT_EQ(synth_.Locked(), c.locked);
+            EXPECT_EQ(synth_.VcoHz(), uint64_t{c.divider} * 250000);
+        }
+    }
+}
+
 } // namespace
