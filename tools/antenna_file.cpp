@@ -181,7 +181,8 @@ bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaS
         s.station.strength = kDefaultStrength;
         std::string what;
         if (!ParseLine(fields, &s, &what)) {
-            *error = name + ":" + std::to_string(number) + ": " + what;
+            *error = name;
+            *error += ":" + std::to_string(number) + ": " + what;
             return false;
         }
         out->push_back(s);

@@ -5,6 +5,8 @@ namespace bench {
 namespace {
 
 constexpr uint8_t kReadBit = 0x01;
+// Nine clock periods of four quarters: eight bits and the acknowledge.
+constexpr uint64_t kQuartersPerByte = uint64_t{9} * 4;
 
 I2cSymbol Byte(uint8_t value, bool ack) {
     return I2cSymbol{I2cSymbol::Byte, value, ack};
@@ -79,7 +81,7 @@ uint64_t I2cTiming::Duration(const I2cTransaction& t) const {
             quarters += 4;
             break;
         case I2cSymbol::Byte:
-            quarters += 9 * 4;
+            quarters += kQuartersPerByte;
             break;
         }
     }

@@ -77,20 +77,21 @@ std::string Quote(const std::string& text) {
         case '\f':
             out += "\\f";
             break;
-        default:
-            if (c < 0x20 || c == 0x7F) {
-                std::snprintf(b, sizeof b, "\\u%04X", c);
-                out += b;
-            } else if (c < 0x80) {
+        default: {
+            const size_t n = c >= 0x80 ? Utf8Length(text, i) : 0;
+            if (c >= 0x20 && c < 0x7F) {
                 out += static_cast<char>(c);
-            } else if (const size_t n = Utf8Length(text, i); n != 0) {
+            } else if (n != 0) {
                 out.append(text, i, n);
                 i += n;
                 continue;
             } else {
-                std::snprintf(b, sizeof b, "\\u%04X", c); // a stray byte, as Latin-1
+                // A control character, or a byte that is not UTF-8 (taken as
+                // Latin-1).
+                std::snprintf(b, sizeof b, "\\u%04X", c);
                 out += b;
             }
+        }
         }
         ++i;
     }

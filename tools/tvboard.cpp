@@ -188,7 +188,7 @@ int BadUsage(const CLI::App& app, const std::string& what) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+static int Run(int argc, char** argv) {
     Options o;
     o.version = TVB_VERSION;
     Given g;
@@ -291,5 +291,14 @@ int main(int argc, char** argv) {
         return bench::RunBoardCommand(o);
     } catch (const UsageError& e) {
         return BadUsage(app, e.what());
+    }
+}
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tvboard: %s\n", e.what());
+        return 1;
     }
 }
