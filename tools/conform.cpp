@@ -2,9 +2,9 @@
 
 #include "emu/board.h"
 #include "emu/host.h"
-#include "host_driver/virtual_time_link.h"
 #include "frame/ks_virtual.h"
 #include "frame/module_state.h"
+#include "host_driver/virtual_time_link.h"
 #include "tools/module_loader.h"
 #include "tools/print_capture.h"
 

@@ -1,0 +1,61 @@
+#include "bench/ks_minimal.h"
+
+#include "frame/kservices.h"
+
+#include <cstdlib>
+
+namespace {
+uint64_t g_waitedUs;
+int g_prints;
+
+uint64_t RelativeToUs(int64_t hundredNs) {
+    return hundredNs <= 0 ? 0 : static_cast<uint64_t>(hundredNs) / 10;
+}
+} // namespace
+
+namespace ks_minimal {
+uint64_t WaitedUs() {
+    return g_waitedUs;
+}
+int Prints() {
+    return g_prints;
+}
+void Reset() {
+    g_waitedUs = 0;
+    g_prints = 0;
+}
+} // namespace ks_minimal
+
+extern "C" {
+
+void* KsAllocatePool(uint32_t /*poolType*/, size_t bytes, uint32_t /*tag*/) {
+    return std::malloc(bytes);
+}
+
+void KsFreePool(void* block) {
+    std::free(block);
+}
+
+int32_t KsWaitNeverSignalled(int64_t timeout100ns) {
+    g_waitedUs += RelativeToUs(timeout100ns);
+    return 0x102; // STATUS_TIMEOUT: nothing signals the event
+}
+
+void KsDelayExecution(int64_t interval100ns) {
+    g_waitedUs += RelativeToUs(interval100ns);
+}
+
+uint8_t KsCurrentIrql(void) {
+    return 0;
+}
+
+void KsStallProcessor(uint32_t microseconds) {
+    g_waitedUs += microseconds;
+}
+
+unsigned long KsDebugPrint(const char* /*format*/, ...) {
+    ++g_prints;
+    return 0;
+}
+
+} // extern "C"
