@@ -1,5 +1,7 @@
 #include "emu/decoder.h"
 
+#include <cstdio>
+
 namespace emu {
 
 namespace {
@@ -24,6 +26,12 @@ void CountDown(unsigned& polls) {
     if (polls != 0 && polls != Decoder::kNever) {
         --polls;
     }
+}
+
+std::string Hex3(uint16_t reg) {
+    char b[8];
+    std::snprintf(b, sizeof b, "%03X", reg);
+    return b;
 }
 
 } // namespace
@@ -142,14 +150,24 @@ bool Decoder::ReadFails(uint16_t reg) {
 
 bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
     if (ReadFails(reg)) {
+        if (reg == dmap::kDspStatus) {
+            WatchPoll(false, 0, 0);
+        } else if (dmap::InDspWindow(reg)) {
+            provoked_ = true; // the DSP never saw this access: a request or fetch lost
+        }
         return false;
     }
     if (reg == dmap::kDspStatus) {
-        *value = Status();
+        const uint8_t honest = Status();
+        const uint8_t shown = statusFilter_ ? statusFilter_(honest, polls_) : honest;
+        ++polls_;
+        *value = shown;
+        WatchPoll(true, honest, shown);
         Tick();
     } else if (reg == dmap::kVideoStatus) {
         *value = videoStatus_;
     } else if (dmap::InDspWindow(reg)) {
+        WatchRead(reg);
         DspRead(reg, value);
     } else {
         *value = regs_[reg];
@@ -165,9 +183,13 @@ void Decoder::DspRead(uint16_t reg, uint8_t* value) {
         latch_ = regs_[reg];
         *value = latch_;
         requestPending_ = false;
+        requestsThisRead_ = 0;
         fetched_ = true;
         doneIn_ = readDonePolls_;
         readyIn_ = readyPolls_;
+        awaitingReadDone_ = true;
+        fetchedReg_ = reg;
+        unansweredDone_ = 0;
         return;
     }
     *value = latch_; // a request: the latch still holds the last fetch
@@ -176,25 +198,132 @@ void Decoder::DspRead(uint16_t reg, uint8_t* value) {
         return; // not ready: the request is lost
     }
     readyIn_ = readyPolls_;
+    if (reg != readingReg_) {
+        readingReg_ = reg;
+        requestsThisRead_ = 0;
+    }
+    if (requestsThisRead_++ < lostPerRead_) {
+        provoked_ = true;
+        return;
+    }
     if (lostRequests_ > 0) {
         --lostRequests_;
+        provoked_ = true;
         return;
     }
     if (!requestPending_ || requestReg_ != reg) {
         requestPending_ = true;
         requestReg_ = reg;
         dataIn_ = dataReadyPolls_;
+        unansweredData_ = 0;
     }
+}
+
+void Decoder::Report(Violation::Kind kind, const std::string& text, unsigned unanswered) {
+    Violation v;
+    v.kind = kind;
+    v.text = "DSP protocol: " + text;
+    v.unansweredPolls = unanswered;
+    v.provoked = provoked_;
+    Violate(std::move(v));
+}
+
+void Decoder::WatchPoll(bool answered, uint8_t honest, uint8_t shown) {
+    if (answered && shown != honest) {
+        provoked_ = true; // bits flapping or set without cause
+    }
+    if ((shown & dmap::kDspReady) != 0) {
+        seenReady_ = true;
+    } else {
+        ++unansweredReady_;
+    }
+    lastPollDataReady_ = (shown & dmap::kDspDataReady) != 0;
+    if (requestPending_ && !lastPollDataReady_) {
+        ++unansweredData_;
+    }
+    if (awaitingReadDone_) {
+        if ((shown & dmap::kDspReadDone) != 0) {
+            awaitingReadDone_ = false;
+            provoked_ = false; // the read is complete
+        } else {
+            ++unansweredDone_;
+        }
+    }
+}
+
+void Decoder::WatchRead(uint16_t reg) {
+    if (awaitingReadDone_) {
+        Report(Violation::Kind::NoReadDoneWait,
+               "read of " + Hex3(fetchedReg_) +
+                   " completed without the read-done wait (next access: read of " + Hex3(reg) +
+                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2)",
+               unansweredDone_);
+        awaitingReadDone_ = false;
+    }
+    if (lastPollDataReady_) { // the host fetches
+        if (!requestPending_) {
+            Report(Violation::Kind::FetchWithoutRequest,
+                   "fetch of " + Hex3(reg) + " without a pending request", 0);
+        } else if (requestReg_ != reg) {
+            Report(Violation::Kind::Interleaved,
+                   "accesses interleaved: fetch of " + Hex3(reg) + " while the request is for " +
+                       Hex3(requestReg_),
+                   0);
+        }
+    } else {
+        if (!seenReady_) {
+            Report(Violation::Kind::NotReady, "request for " + Hex3(reg) + " while not ready",
+                   unansweredReady_);
+        }
+        if (requestPending_ && requestReg_ != reg) {
+            Report(Violation::Kind::Interleaved,
+                   "accesses interleaved: read of " + Hex3(reg) + " before the fetch of " +
+                       Hex3(requestReg_) + " (after " + std::to_string(unansweredData_) +
+                       " polls without bit 1)",
+                   unansweredData_);
+        }
+    }
+    seenReady_ = false;
+    lastPollDataReady_ = false;
+    unansweredReady_ = 0;
+}
+
+void Decoder::WatchWrite(uint16_t reg) {
+    if (awaitingReadDone_) {
+        Report(Violation::Kind::NoReadDoneWait,
+               "read of " + Hex3(fetchedReg_) +
+                   " completed without the read-done wait (next access: write of " + Hex3(reg) +
+                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2)",
+               unansweredDone_);
+        awaitingReadDone_ = false;
+    }
+    if (!seenReady_) {
+        Report(Violation::Kind::NotReady, "byte written to " + Hex3(reg) + " while not ready",
+               unansweredReady_);
+    }
+    if (requestPending_) {
+        Report(Violation::Kind::Interleaved,
+               "accesses interleaved: write of " + Hex3(reg) + " before the fetch of " +
+                   Hex3(requestReg_) + " (after " + std::to_string(unansweredData_) +
+                   " polls without bit 1)",
+               unansweredData_);
+    }
+    seenReady_ = false;
+    lastPollDataReady_ = false;
+    unansweredReady_ = 0;
 }
 
 bool Decoder::WriteReg16(uint16_t reg, uint8_t value) {
     if (dmap::InDspWindow(reg)) {
+        WatchWrite(reg);
         fetched_ = false;
         if (readyIn_ != 0) {
             ++lostWrites_;
+            provoked_ = true;
             return true; // taken by the bus, dropped by the DSP
         }
         readyIn_ = readyPolls_;
+        provoked_ = false; // the byte is taken
     }
     regs_[reg] = value;
     if (onWrite_) {
