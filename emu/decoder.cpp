@@ -154,12 +154,15 @@ bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
             WatchPoll(false, 0, 0);
         } else if (dmap::InDspWindow(reg)) {
             provoked_ = true; // the DSP never saw this access: a request or fetch lost
+            hostRead_.provoked = hostRead_.provoked || hostRead_.outstanding;
         }
         return false;
     }
     if (reg == dmap::kDspStatus) {
+        ++sinceAccess_;
         const uint8_t honest = Status();
-        const uint8_t shown = statusFilter_ ? statusFilter_(honest, polls_) : honest;
+        const uint8_t timed = justInTime_ ? JustInTime(honest) : honest;
+        const uint8_t shown = statusFilter_ ? statusFilter_(timed, polls_) : timed;
         ++polls_;
         *value = shown;
         WatchPoll(true, honest, shown);
@@ -167,8 +170,9 @@ bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
     } else if (reg == dmap::kVideoStatus) {
         *value = videoStatus_;
     } else if (dmap::InDspWindow(reg)) {
+        const bool dataShown = lastPollDataReady_;
         WatchRead(reg);
-        DspRead(reg, value);
+        DspRead(reg, value, dataShown);
     } else {
         *value = regs_[reg];
     }
@@ -178,8 +182,44 @@ bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
     return true;
 }
 
-void Decoder::DspRead(uint16_t reg, uint8_t* value) {
-    if (requestPending_ && requestReg_ == reg && dataIn_ == 0) {
+uint8_t Decoder::JustInTime(uint8_t honest) const {
+    constexpr unsigned kLastPoll = 10; // the host's wait for one bit
+    uint8_t shown = 0;
+    switch (lastAccess_) {
+    case Access::Request:
+        if (sinceAccess_ == kLastPoll && requestsThisRead_ > failedDataWaits_) {
+            shown |= dmap::kDspDataReady;
+        }
+        if (sinceAccess_ == 2 * kLastPoll) {
+            shown |= dmap::kDspReady;
+        }
+        break;
+    case Access::Fetch:
+        if (sinceAccess_ == kLastPoll) {
+            shown |= dmap::kDspReadDone;
+        }
+        if (sinceAccess_ == 2 * kLastPoll) {
+            shown |= dmap::kDspReady;
+        }
+        break;
+    case Access::None:
+    case Access::Write:
+        if (sinceAccess_ == kLastPoll) {
+            shown |= dmap::kDspReady;
+        }
+        break;
+    }
+    return static_cast<uint8_t>(shown & honest);
+}
+
+void Decoder::DspRead(uint16_t reg, uint8_t* value, bool dataShown) {
+    sinceAccess_ = 0;
+    lastAccess_ = Access::Request;
+    // The DSP hands the data to a host that has seen data ready on its last
+    // poll; a read before that is the request again, also when data ready
+    // has come up since.
+    if (requestPending_ && requestReg_ == reg && dataIn_ == 0 && dataShown) {
+        lastAccess_ = Access::Fetch;
         latch_ = regs_[reg];
         *value = latch_;
         requestPending_ = false;
@@ -202,20 +242,19 @@ void Decoder::DspRead(uint16_t reg, uint8_t* value) {
         readingReg_ = reg;
         requestsThisRead_ = 0;
     }
-    if (requestsThisRead_++ < lostPerRead_) {
+    const bool lostForThisRead = requestsThisRead_++ < lostPerRead_;
+    if (lostForThisRead || lostRequests_ > 0) {
+        if (!lostForThisRead) {
+            --lostRequests_;
+        }
         provoked_ = true;
-        return;
-    }
-    if (lostRequests_ > 0) {
-        --lostRequests_;
-        provoked_ = true;
+        hostRead_.provoked = true;
         return;
     }
     if (!requestPending_ || requestReg_ != reg) {
         requestPending_ = true;
         requestReg_ = reg;
         dataIn_ = dataReadyPolls_;
-        unansweredData_ = 0;
     }
 }
 
@@ -229,17 +268,14 @@ void Decoder::Report(Violation::Kind kind, const std::string& text, unsigned una
 }
 
 void Decoder::WatchPoll(bool answered, uint8_t honest, uint8_t shown) {
-    if (answered && shown != honest) {
-        provoked_ = true; // bits flapping or set without cause
-    }
     if ((shown & dmap::kDspReady) != 0) {
         seenReady_ = true;
     } else {
         ++unansweredReady_;
     }
     lastPollDataReady_ = (shown & dmap::kDspDataReady) != 0;
-    if (requestPending_ && !lastPollDataReady_) {
-        ++unansweredData_;
+    if (hostRead_.outstanding && !lastPollDataReady_) {
+        ++hostRead_.polls;
     }
     if (awaitingReadDone_) {
         if ((shown & dmap::kDspReadDone) != 0) {
@@ -249,6 +285,41 @@ void Decoder::WatchPoll(bool answered, uint8_t honest, uint8_t shown) {
             ++unansweredDone_;
         }
     }
+    // Bits flapping or set without cause: after the completion above, which
+    // such a poll does not make clean.
+    if (answered && shown != honest) {
+        provoked_ = true;
+        hostRead_.provoked = hostRead_.provoked || hostRead_.outstanding;
+    }
+}
+
+// The host leaves the read it was making (for another register, or a
+// write); if the DSP still holds its request, later accesses interleave with
+// that one.
+void Decoder::HostMovesOn() {
+    if (hostRead_.outstanding && requestPending_ && requestReg_ == hostRead_.reg) {
+        stale_ = hostRead_;
+        stale_.provoked = stale_.provoked || provoked_;
+    }
+    hostRead_.outstanding = false;
+}
+
+// Reported against the DSP's pending request, with how long the host waited
+// for it and whether a fault explains it.
+void Decoder::ReportInterleaved(const std::string& what) {
+    HostRead from{};
+    if (hostRead_.outstanding && hostRead_.reg == requestReg_) {
+        from = hostRead_;
+    } else if (stale_.reg == requestReg_) {
+        from = stale_;
+    }
+    const bool provoked = provoked_;
+    provoked_ = provoked_ || from.provoked;
+    Report(Violation::Kind::Interleaved,
+           "accesses interleaved: " + what + " (after " + std::to_string(from.polls) +
+               " polls without bit 1)",
+           from.polls);
+    provoked_ = provoked;
 }
 
 void Decoder::WatchRead(uint16_t reg) {
@@ -265,10 +336,13 @@ void Decoder::WatchRead(uint16_t reg) {
             Report(Violation::Kind::FetchWithoutRequest,
                    "fetch of " + Hex3(reg) + " without a pending request", 0);
         } else if (requestReg_ != reg) {
-            Report(Violation::Kind::Interleaved,
-                   "accesses interleaved: fetch of " + Hex3(reg) + " while the request is for " +
-                       Hex3(requestReg_),
-                   0);
+            ReportInterleaved("fetch of " + Hex3(reg) + " while the request is for " +
+                              Hex3(requestReg_));
+        }
+        if (hostRead_.outstanding && hostRead_.reg == reg) {
+            hostRead_.outstanding = false;
+        } else {
+            HostMovesOn();
         }
     } else {
         if (!seenReady_) {
@@ -276,11 +350,11 @@ void Decoder::WatchRead(uint16_t reg) {
                    unansweredReady_);
         }
         if (requestPending_ && requestReg_ != reg) {
-            Report(Violation::Kind::Interleaved,
-                   "accesses interleaved: read of " + Hex3(reg) + " before the fetch of " +
-                       Hex3(requestReg_) + " (after " + std::to_string(unansweredData_) +
-                       " polls without bit 1)",
-                   unansweredData_);
+            ReportInterleaved("read of " + Hex3(reg) + " before the fetch of " + Hex3(requestReg_));
+        }
+        if (!hostRead_.outstanding || hostRead_.reg != reg) {
+            HostMovesOn();
+            hostRead_ = HostRead{true, reg, 0, false};
         }
     }
     seenReady_ = false;
@@ -301,12 +375,9 @@ void Decoder::WatchWrite(uint16_t reg) {
         Report(Violation::Kind::NotReady, "byte written to " + Hex3(reg) + " while not ready",
                unansweredReady_);
     }
+    HostMovesOn();
     if (requestPending_) {
-        Report(Violation::Kind::Interleaved,
-               "accesses interleaved: write of " + Hex3(reg) + " before the fetch of " +
-                   Hex3(requestReg_) + " (after " + std::to_string(unansweredData_) +
-                   " polls without bit 1)",
-               unansweredData_);
+        ReportInterleaved("write of " + Hex3(reg) + " before the fetch of " + Hex3(requestReg_));
     }
     seenReady_ = false;
     lastPollDataReady_ = false;
@@ -316,6 +387,8 @@ void Decoder::WatchWrite(uint16_t reg) {
 bool Decoder::WriteReg16(uint16_t reg, uint8_t value) {
     if (dmap::InDspWindow(reg)) {
         WatchWrite(reg);
+        sinceAccess_ = 0;
+        lastAccess_ = Access::Write;
         fetched_ = false;
         if (readyIn_ != 0) {
             ++lostWrites_;

@@ -6,8 +6,9 @@
 //   bit 0 (ready)      comes up a configurable number of polls of 0x580 after
 //                      every DSP access (read request, fetch or write);
 //   bit 1 (data ready) comes up a configurable number of polls after a read
-//                      request the DSP took; the next read of that register
-//                      is then the fetch and delivers the register's value;
+//                      request the DSP took; a read of that register right
+//                      after a poll that showed it is the fetch and delivers
+//                      the register's value;
 //   bit 2 (read done)  comes up a configurable number of polls after a fetch.
 // A read of a DSP register that is not a fetch is a read request: it yields
 // the stale byte of the DSP's data latch (the value fetched last). A request
@@ -43,6 +44,15 @@
 // that changes what each poll shows (bits flapping, or set without cause);
 // read requests the DSP ignores; host reads of a register that are not
 // acknowledged.
+//
+// The slowest DSP a host can still work with (AnswerJustInTime): one that
+// answers a host which waits at most ten polls for each bit at the last of
+// them. After a request the host waits for data ready, and when that does not
+// come, for ready to place the request again: data ready shows at the tenth
+// poll after the request (the first `failedDataWaits` requests of every read
+// never get it), ready at the twentieth. After a fetch read done shows at the
+// tenth poll, ready at the twentieth; after a write or before any access,
+// ready at the tenth. Only bits the DSP's state holds are shown.
 //
 // The audio status word (dword at 0x404) and the flag registers 0x409 (bit 7,
 // stereo) and 0x40A (bit 0, two languages) follow the broadcast sound set with
@@ -108,6 +118,12 @@ class Decoder : public BusDevice {
     // flapping, withheld or set without cause. Null: the state as it is.
     using StatusFilter = std::function<uint8_t(uint8_t honest, unsigned poll)>;
     void SetStatusFilter(StatusFilter filter) { statusFilter_ = std::move(filter); }
+    // Every wait answered at its tenth poll (see the head of this file);
+    // off again with `on` false.
+    void AnswerJustInTime(bool on, unsigned failedDataWaits = 0) {
+        justInTime_ = on;
+        failedDataWaits_ = failedDataWaits;
+    }
     // After `skip` further reads of `reg` succeed, `count` reads are not
     // acknowledged (the caller's byte stays as it was); kNever: all of them.
     void FailReads(uint16_t reg, unsigned skip, unsigned count);
@@ -132,8 +148,9 @@ class Decoder : public BusDevice {
 
   private:
     uint8_t Status() const;
+    uint8_t JustInTime(uint8_t honest) const;
     void Tick();
-    void DspRead(uint16_t reg, uint8_t* value);
+    void DspRead(uint16_t reg, uint8_t* value, bool dataShown);
     // The protocol watch (see the head of this file).
     void WatchPoll(bool answered, uint8_t honest, uint8_t shown);
     void WatchRead(uint16_t reg);
@@ -161,6 +178,10 @@ class Decoder : public BusDevice {
     unsigned lostWrites_ = 0;
     StatusFilter statusFilter_;
     unsigned polls_ = 0;
+    bool justInTime_ = false;
+    unsigned failedDataWaits_ = 0;
+    enum class Access { None, Request, Fetch, Write } lastAccess_ = Access::None;
+    unsigned sinceAccess_ = 0; // polls since the last DSP access
 
     // The protocol watch: what the polls since the last DSP access showed.
     bool seenReady_ = false;         // bit 0 on some poll
@@ -168,9 +189,23 @@ class Decoder : public BusDevice {
     bool awaitingReadDone_ = false;  // a fetch, and no poll since showed bit 2
     uint16_t fetchedReg_ = 0;
     unsigned unansweredDone_ = 0;  // polls since the fetch without bit 2
-    unsigned unansweredData_ = 0;  // polls since the request was first placed without bit 1
     unsigned unansweredReady_ = 0; // polls since the last DSP access without bit 0
     bool provoked_ = false;        // an injected fault fired since the last completed access
+    // A read as the host makes it, from its first request of a register to
+    // its fetch: the polls without bit 1 in between, and whether a fault was
+    // injected. When the host gives up and moves on while the DSP still
+    // holds the request, the read is kept as the stale one: what later
+    // accesses interleave with.
+    struct HostRead {
+        bool outstanding = false;
+        uint16_t reg = 0;
+        unsigned polls = 0;
+        bool provoked = false;
+    };
+    HostRead hostRead_;
+    HostRead stale_;
+    void HostMovesOn();
+    void ReportInterleaved(const std::string& what);
 
     struct ReadFault {
         unsigned skip;

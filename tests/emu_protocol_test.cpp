@@ -88,7 +88,8 @@ TEST(EmuProtocolTest, EachBreachOfTheHandshakeIsNamed) {
          "DSP protocol: accesses interleaved: write of 460 before the fetch of 454 (after 1 polls "
          "without bit 1)"},
         {"fetch of another register", 0, "p r454 p r455", Kind::Interleaved,
-         "DSP protocol: accesses interleaved: fetch of 455 while the request is for 454"},
+         "DSP protocol: accesses interleaved: fetch of 455 while the request is for 454 (after 0 "
+         "polls without bit 1)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -119,6 +120,28 @@ TEST(EmuProtocolTest, AStuckDspShowsHowLongTheHostWaited) {
     ASSERT_EQ(v.size(), 1u);
     EXPECT_EQ(v[0].kind, Kind::Interleaved);
     EXPECT_EQ(v[0].unansweredPolls, 11u);
+}
+
+// A read the host gave up on leaves the DSP holding its request: every later
+// access that clashes with it carries that read's wait and fault, also after
+// other accesses went through.
+TEST(EmuProtocolTest, AnAbandonedRequestKeepsItsWaitAndFault) {
+    emu::Decoder d;
+    d.SetDataReadyPolls(12);
+    // Eleven polls without data ready, the request again, then writes.
+    std::vector<emu::Violation> v = Drive(d, "p r404 p p p p p p p p p p p r404 p w464 p w465");
+    ASSERT_EQ(v.size(), 2u);
+    for (const emu::Violation& x : v) {
+        EXPECT_EQ(x.kind, Kind::Interleaved) << x.text;
+        EXPECT_EQ(x.unansweredPolls, 12u) << x.text;
+        EXPECT_FALSE(x.provoked);
+    }
+    emu::Decoder e;
+    e.LoseFirstRequestsOfEveryRead(1);
+    e.SetDataReadyPolls(3);
+    v = Drive(e, "p r404 p r404 p w464 p w465");
+    ASSERT_EQ(v.size(), 2u);
+    EXPECT_TRUE(v[0].provoked && v[1].provoked) << "the read lost a request";
 }
 
 // A status bit shown without cause, a bit withheld, an ignored request or a
