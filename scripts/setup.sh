@@ -5,10 +5,12 @@
 # needs Debian's i386 architecture: as root it is added when missing.
 set -eu
 # python3-pefile reads tvboard.sys for its checks; clang-tidy and
-# clang-format are what scripts/tidy.sh and the formatting rule use.
+# clang-format are what scripts/tidy.sh and the formatting rule use; clang
+# with libFuzzer (libclang-rt-14-dev) builds the fuzz target, and llvm's
+# llvm-cov and llvm-profdata measure its coverage.
 packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
 g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 python3-pefile \
-clang-tidy clang-format wine wine32:i386"
+clang-tidy clang-format wine wine32:i386 clang libclang-rt-14-dev llvm"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
