@@ -153,8 +153,7 @@ bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
         if (reg == dmap::kDspStatus) {
             WatchPoll(false, 0, 0);
         } else if (dmap::InDspWindow(reg)) {
-            provoked_ = true; // the DSP never saw this access: a request or fetch lost
-            hostRead_.provoked = hostRead_.provoked || hostRead_.outstanding;
+            FaultFired(); // the DSP never saw this access: a request or fetch lost
         }
         return false;
     }
@@ -230,6 +229,7 @@ void Decoder::DspRead(uint16_t reg, uint8_t* value, bool dataShown) {
         awaitingReadDone_ = true;
         fetchedReg_ = reg;
         unansweredDone_ = 0;
+        fetchWaited_ = pendingPolls_;
         return;
     }
     *value = latch_; // a request: the latch still holds the last fetch
@@ -247,14 +247,16 @@ void Decoder::DspRead(uint16_t reg, uint8_t* value, bool dataShown) {
         if (!lostForThisRead) {
             --lostRequests_;
         }
-        provoked_ = true;
-        hostRead_.provoked = true;
+        FaultFired();
         return;
     }
     if (!requestPending_ || requestReg_ != reg) {
         requestPending_ = true;
         requestReg_ = reg;
         dataIn_ = dataReadyPolls_;
+        const bool same = hostRead_.outstanding && hostRead_.reg == reg;
+        pendingPolls_ = same ? hostRead_.polls : 0;
+        pendingProvoked_ = provoked_ || (same && hostRead_.provoked);
     }
 }
 
@@ -276,6 +278,9 @@ void Decoder::WatchPoll(bool answered, uint8_t honest, uint8_t shown) {
     lastPollDataReady_ = (shown & dmap::kDspDataReady) != 0;
     if (hostRead_.outstanding && !lastPollDataReady_) {
         ++hostRead_.polls;
+        if (requestPending_ && requestReg_ == hostRead_.reg) {
+            pendingPolls_ = hostRead_.polls;
+        }
     }
     if (awaitingReadDone_) {
         if ((shown & dmap::kDspReadDone) != 0) {
@@ -288,37 +293,34 @@ void Decoder::WatchPoll(bool answered, uint8_t honest, uint8_t shown) {
     // Bits flapping or set without cause: after the completion above, which
     // such a poll does not make clean.
     if (answered && shown != honest) {
-        provoked_ = true;
-        hostRead_.provoked = hostRead_.provoked || hostRead_.outstanding;
+        FaultFired();
     }
 }
 
-// The host leaves the read it was making (for another register, or a
-// write); if the DSP still holds its request, later accesses interleave with
-// that one.
-void Decoder::HostMovesOn() {
-    if (hostRead_.outstanding && requestPending_ && requestReg_ == hostRead_.reg) {
-        stale_ = hostRead_;
-        stale_.provoked = stale_.provoked || provoked_;
-    }
-    hostRead_.outstanding = false;
+void Decoder::FaultFired() {
+    provoked_ = true;
+    hostRead_.provoked = hostRead_.provoked || hostRead_.outstanding;
+    pendingProvoked_ = pendingProvoked_ || requestPending_;
+}
+
+// A fetch that came after the host had waited a while for data ready may
+// have been meant as the request again: the host then knows nothing of a
+// read to finish, and the record says how long it had waited.
+std::string Decoder::LateFetch() const {
+    return fetchWaited_ > unansweredDone_
+               ? "; the fetch came after " + std::to_string(fetchWaited_) + " polls without bit 1"
+               : std::string();
 }
 
 // Reported against the DSP's pending request, with how long the host waited
 // for it and whether a fault explains it.
 void Decoder::ReportInterleaved(const std::string& what) {
-    HostRead from{};
-    if (hostRead_.outstanding && hostRead_.reg == requestReg_) {
-        from = hostRead_;
-    } else if (stale_.reg == requestReg_) {
-        from = stale_;
-    }
     const bool provoked = provoked_;
-    provoked_ = provoked_ || from.provoked;
+    provoked_ = provoked_ || pendingProvoked_;
     Report(Violation::Kind::Interleaved,
-           "accesses interleaved: " + what + " (after " + std::to_string(from.polls) +
+           "accesses interleaved: " + what + " (after " + std::to_string(pendingPolls_) +
                " polls without bit 1)",
-           from.polls);
+           pendingPolls_);
     provoked_ = provoked;
 }
 
@@ -327,8 +329,9 @@ void Decoder::WatchRead(uint16_t reg) {
         Report(Violation::Kind::NoReadDoneWait,
                "read of " + Hex3(fetchedReg_) +
                    " completed without the read-done wait (next access: read of " + Hex3(reg) +
-                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2)",
-               unansweredDone_);
+                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2" +
+                   LateFetch() + ")",
+               unansweredDone_ > fetchWaited_ ? unansweredDone_ : fetchWaited_);
         awaitingReadDone_ = false;
     }
     if (lastPollDataReady_) { // the host fetches
@@ -339,11 +342,7 @@ void Decoder::WatchRead(uint16_t reg) {
             ReportInterleaved("fetch of " + Hex3(reg) + " while the request is for " +
                               Hex3(requestReg_));
         }
-        if (hostRead_.outstanding && hostRead_.reg == reg) {
-            hostRead_.outstanding = false;
-        } else {
-            HostMovesOn();
-        }
+        hostRead_.outstanding = false;
     } else {
         if (!seenReady_) {
             Report(Violation::Kind::NotReady, "request for " + Hex3(reg) + " while not ready",
@@ -353,7 +352,6 @@ void Decoder::WatchRead(uint16_t reg) {
             ReportInterleaved("read of " + Hex3(reg) + " before the fetch of " + Hex3(requestReg_));
         }
         if (!hostRead_.outstanding || hostRead_.reg != reg) {
-            HostMovesOn();
             hostRead_ = HostRead{true, reg, 0, false};
         }
     }
@@ -367,15 +365,16 @@ void Decoder::WatchWrite(uint16_t reg) {
         Report(Violation::Kind::NoReadDoneWait,
                "read of " + Hex3(fetchedReg_) +
                    " completed without the read-done wait (next access: write of " + Hex3(reg) +
-                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2)",
-               unansweredDone_);
+                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2" +
+                   LateFetch() + ")",
+               unansweredDone_ > fetchWaited_ ? unansweredDone_ : fetchWaited_);
         awaitingReadDone_ = false;
     }
     if (!seenReady_) {
         Report(Violation::Kind::NotReady, "byte written to " + Hex3(reg) + " while not ready",
                unansweredReady_);
     }
-    HostMovesOn();
+    hostRead_.outstanding = false;
     if (requestPending_) {
         ReportInterleaved("write of " + Hex3(reg) + " before the fetch of " + Hex3(requestReg_));
     }
@@ -392,7 +391,7 @@ bool Decoder::WriteReg16(uint16_t reg, uint8_t value) {
         fetched_ = false;
         if (readyIn_ != 0) {
             ++lostWrites_;
-            provoked_ = true;
+            FaultFired();
             return true; // taken by the bus, dropped by the DSP
         }
         readyIn_ = readyPolls_;

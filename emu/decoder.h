@@ -30,7 +30,10 @@
 //                            (none was placed, or the DSP did not take it);
 //   read completed without the read-done wait
 //                            after a fetch, the next DSP access comes before
-//                            any poll of 0x580 has seen bit 2;
+//                            any poll of 0x580 has seen bit 2 (a fetch that
+//                            came after the host had waited for data ready in
+//                            vain may have been meant as the request again:
+//                            the record counts those polls as the wait);
 //   two accesses interleaved a DSP read of another register, or any DSP write,
 //                            while the DSP holds a request that has not been
 //                            fetched.
@@ -188,14 +191,14 @@ class Decoder : public BusDevice {
     bool lastPollDataReady_ = false; // bit 1 on the last poll: the next read is a fetch
     bool awaitingReadDone_ = false;  // a fetch, and no poll since showed bit 2
     uint16_t fetchedReg_ = 0;
-    unsigned unansweredDone_ = 0;  // polls since the fetch without bit 2
+    unsigned unansweredDone_ = 0; // polls since the fetch without bit 2
+    unsigned fetchWaited_ = 0;    // polls without bit 1 before the fetch
+    std::string LateFetch() const;
     unsigned unansweredReady_ = 0; // polls since the last DSP access without bit 0
     bool provoked_ = false;        // an injected fault fired since the last completed access
     // A read as the host makes it, from its first request of a register to
     // its fetch: the polls without bit 1 in between, and whether a fault was
-    // injected. When the host gives up and moves on while the DSP still
-    // holds the request, the read is kept as the stale one: what later
-    // accesses interleave with.
+    // injected.
     struct HostRead {
         bool outstanding = false;
         uint16_t reg = 0;
@@ -203,8 +206,12 @@ class Decoder : public BusDevice {
         bool provoked = false;
     };
     HostRead hostRead_;
-    HostRead stale_;
-    void HostMovesOn();
+    // The same for the request the DSP holds, from the host's first request
+    // of that register until the fetch, also after the host gave up on it:
+    // what an access that clashes with it is excused by.
+    unsigned pendingPolls_ = 0;
+    bool pendingProvoked_ = false;
+    void FaultFired();
     void ReportInterleaved(const std::string& what);
 
     struct ReadFault {

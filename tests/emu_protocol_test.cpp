@@ -113,6 +113,19 @@ TEST(EmuProtocolTest, AStuckDspShowsHowLongTheHostWaited) {
     EXPECT_EQ(v[0].kind, Kind::NoReadDoneWait);
     EXPECT_EQ(v[0].unansweredPolls, 11u);
 
+    // Data ready that comes on the host's ready poll after a full data-ready
+    // wait: the request the host places again is the fetch to the DSP.
+    emu::Decoder late;
+    late.SetDataReadyPolls(10);
+    late.SetReadDonePolls(2);
+    v = Drive(late, "p r404 p p p p p p p p p p p r404 p r405");
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(v[0].kind, Kind::NoReadDoneWait);
+    EXPECT_EQ(v[0].unansweredPolls, 10u);
+    EXPECT_EQ(v[0].text, "DSP protocol: read of 404 completed without the read-done wait (next "
+                         "access: read of 405, after 1 polls without bit 2; the fetch came after "
+                         "10 polls without bit 1)");
+
     emu::Decoder e;
     e.SetDataReadyPolls(emu::Decoder::kNever);
     // Two reads of 454 used up: a repeated request does not restart the count.
