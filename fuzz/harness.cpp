@@ -105,6 +105,7 @@ class Session {
   public:
     Session(const uint8_t* data, size_t size) : in_(data, size) {}
     Outcome Run();
+    std::string Timeline() const { return host_.Trace().Render(); }
 
   private:
     // --- decoding ---------------------------------------------------------
@@ -239,6 +240,21 @@ TVTunerSettings* Session::OlderRecord() {
 
 // --- the session --------------------------------------------------------------
 
+// Which slots of a table handed in are empty.
+std::string TableMask(const HostOpsTable* table) {
+    if (table == nullptr) {
+        return ", none";
+    }
+    std::string empty;
+    const void* const* slots = reinterpret_cast<const void* const*>(table);
+    for (int k = 0; k < 8; ++k) {
+        if (slots[k] == nullptr) {
+            empty += " " + std::to_string(k);
+        }
+    }
+    return empty.empty() ? "" : ", slots empty:" + empty;
+}
+
 const HostOpsTable* Session::TableFor(uint8_t how) {
     switch (how % 4) {
     case 2: {
@@ -268,7 +284,7 @@ void Session::HandIn(uint8_t how) {
     }
     const BoardModuleCaps* const* list = nullptr;
     uint32_t count = 0;
-    Before("GetBoardModuleCaps(table " + std::to_string(how % 4) + ")", 0);
+    Before("GetBoardModuleCaps(table " + std::to_string(how % 4) + TableMask(table) + ")", 0);
     GetBoardModuleCaps(0, table, (places & 1) != 0 ? &list : nullptr,
                        (places & 2) != 0 ? &count : nullptr);
     After();
@@ -1100,6 +1116,7 @@ void Session::TunerCall(uint8_t slot) {
 
 void Session::Before(const std::string& call, uint64_t boundUs) {
     call_ = call;
+    host_.Note(call);
     firstEvent_ = host_.Trace().Size();
     startUs_ = vt::NowUs();
     boundUs_ = boundUs * kUsPerMs;
@@ -1253,13 +1270,16 @@ void Session::CheckSettings() {
 
 } // namespace
 
-Outcome RunInput(const uint8_t* data, size_t size) {
+Outcome RunInput(const uint8_t* data, size_t size, bool keepTimeline) {
     RestoreLoadState();
     vt::Reset();
     Outcome out;
     {
         Session session(data, size);
         out = session.Run();
+        if (keepTimeline) {
+            out.timeline = session.Timeline();
+        }
     }
     vt::Reset(); // the pool blocks the host never gave back
     return out;

@@ -33,9 +33,10 @@ struct Outcome {
     uint64_t longestCallUs = 0;        // the longest call in virtual time
     std::string longestCall;
     std::vector<std::string> steps; // every call and board change made, in order
+    std::string timeline;           // the whole bus timeline, when asked for
 };
 
 // Runs one input from the module's load state on a freshly made board.
-Outcome RunInput(const uint8_t* data, size_t size);
+Outcome RunInput(const uint8_t* data, size_t size, bool keepTimeline = false);
 
 } // namespace fuzz

@@ -92,15 +92,17 @@ int main(int argc, char** argv) {
     }
     bool stats = false;
     bool show = false;
-    if (!args.empty() && (args[0] == "--stats" || args[0] == "--show")) {
+    bool timeline = false;
+    if (!args.empty() && (args[0] == "--stats" || args[0] == "--show" || args[0] == "--timeline")) {
         stats = args[0] == "--stats";
         show = args[0] == "--show";
+        timeline = args[0] == "--timeline";
         args.erase(args.begin());
     }
     if (args.empty()) {
-        std::fprintf(stderr,
-                     "usage: tvboard_fuzz_replay [--stats | --show] PATH... | --write-seeds DIR | "
-                     "--write-dict FILE | --check-seeds DIR DICT\n");
+        std::fprintf(stderr, "usage: tvboard_fuzz_replay [--stats | --show | --timeline] PATH... | "
+                             "--write-seeds DIR | "
+                             "--write-dict FILE | --check-seeds DIR DICT\n");
         return 2;
     }
     std::vector<fs::path> inputs;
@@ -126,7 +128,10 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "replay: cannot read %s\n", path.c_str());
             return 2;
         }
-        const fuzz::Outcome out = fuzz::RunInput(bytes.data(), bytes.size());
+        const fuzz::Outcome out = fuzz::RunInput(bytes.data(), bytes.size(), timeline);
+        if (timeline) {
+            std::printf("%s", out.timeline.c_str());
+        }
         if (show) {
             std::printf("%s:\n", path.c_str());
             for (const std::string& step : out.steps) {
