@@ -163,8 +163,9 @@ class Session {
     bool inStep_[kKeptCount] = {};
     uint32_t expectedInput_ = 0;
 
-    // The call being made.
+    // The call being made, and its kind where the name alone does not say.
     std::string call_;
+    std::string kind_;
     size_t firstEvent_ = 0;
     uint64_t startUs_ = 0;
     uint64_t boundUs_ = 0;
@@ -584,7 +585,9 @@ void Session::BoardCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        TVTunerSettings* record = reinterpret_cast<TVTunerSettings*>(uintptr_t{0x1});
+        // Where OpenBoard stores the record's address; it must overwrite this.
+        TVTunerSettings unwritten{};
+        TVTunerSettings* record = &unwritten;
         TVTunerSettings** out = place % 3 != 0 ? &record : nullptr;
         Before("OpenBoard(" + Hex(ctx) + ", " + (out != nullptr ? "place" : "null") + ", " +
                    info.Describe() + ")",
@@ -592,7 +595,8 @@ void Session::BoardCall(uint8_t slot) {
         const NtStatus status = ops->OpenBoard(ctx, out, reinterpret_cast<BoardInfo*>(info.ptr));
         if (status == kStatusSuccess) {
             if (out != nullptr) {
-                Expect(record != nullptr, "OpenBoard succeeded without a record");
+                Expect(record != nullptr && record != &unwritten,
+                       "OpenBoard succeeded without a record");
             }
             host_.ExpectHandle(ctx != 0 ? ctx : host_.ExpectedHandle());
             expectedInput_ = 0;
@@ -601,7 +605,8 @@ void Session::BoardCall(uint8_t slot) {
             Expect(status == kStatusInsufficientResources,
                    "OpenBoard returned " + Hex(static_cast<uint32_t>(status)));
             Expect(out != nullptr && record == nullptr,
-                   "OpenBoard failed, yet a record was handed out or none was asked for");
+                   "OpenBoard failed, yet it handed out a record, left the place unwritten or "
+                   "was given none");
         }
         if (info.ptr != nullptr) {
             Expect(std::strcmp(reinterpret_cast<const char*>(info.ptr), "TV Tuner Board") == 0,
@@ -815,6 +820,7 @@ void Session::VideoCall(uint8_t slot) {
         const uint64_t bound = property == TVB_PROPERTY_VIDEO_INPUT     ? bounds::kSelectVideoInput
                                : property == TVB_PROPERTY_AUDIO_RESTART ? bounds::kRestartPulse
                                                                         : 0;
+        kind_ = "SetVideoProperty " + Hex(property);
         Before("SetVideoProperty(" + Hex(property) + ", " + std::to_string(value) + ")", bound);
         Expect(ops->SetVideoProperty(a1, a2, property, value, a5) == 0,
                "SetVideoProperty did not return 0");
@@ -920,6 +926,7 @@ void Session::InputCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
+        kind_ = "InputOps select";
         Before("InputOps select " + std::to_string(input), bounds::kSelectVideoInput);
         Expect(ops->InputSelect(a, b, input) == 0, "InputOps select did not return 0");
         expectedInput_ = input;
@@ -1098,6 +1105,8 @@ void Session::TunerCall(uint8_t slot) {
     }
     tuner_ = set ? Tuner::Set : Tuner::Get;
     requestId_ = id;
+    kind_ = std::string(set ? "SetTunerProperty" : "GetTunerProperty") + " id " +
+            (request.ptr != nullptr ? std::to_string(id) : std::string("(no request)"));
     settingsArg_ = reinterpret_cast<const TVTunerSettings*>(settings.ptr);
     requestArg_ = request.ptr;
     requestSize_ = request.size;
@@ -1169,6 +1178,10 @@ void Session::After() {
         out_.longestCallUs = took;
         out_.longestCall = call_;
     }
+    uint64_t& longest =
+        out_.longestByKind[kind_.empty() ? call_.substr(0, call_.find('(')) : kind_];
+    longest = took > longest ? took : longest;
+    kind_.clear();
     if (took > boundUs_) {
         Find("took " + std::to_string(took) + " us of virtual time, bound " +
              std::to_string(boundUs_) + " us");
@@ -1211,8 +1224,8 @@ void Session::CheckSettings() {
     if (live_ == nullptr) {
         return;
     }
-    const TVTunerSettings& host = *live_;
-    const TVTunerSettings& module = g_TVTuner_Settings;
+    const TVTunerSettings host = *live_;
+    const TVTunerSettings module = g_TVTuner_Settings;
     const bool tunerCall = tuner_ != Tuner::None;
     const bool proper = tunerCall && settingsArg_ == live_ && requestArg_ != nullptr &&
                         requestArg_ != reinterpret_cast<const uint8_t*>(live_);

@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ struct Outcome {
     std::string longestCall;
     std::vector<std::string> steps; // every call and board change made, in order
     std::string timeline;           // the whole bus timeline, when asked for
+    // The longest virtual duration of each kind of call (the operation, with
+    // the request id or property number where that decides what it does), us.
+    std::map<std::string, uint64_t> longestByKind;
 };
 
 // Runs one input from the module's load state on a freshly made board.

@@ -3,6 +3,7 @@
 // from the encoder.
 //
 // usage: tvboard_fuzz_replay [--stats] PATH...    files, or directories of them
+//        (--longest: the longest virtual duration of each kind of call over all)
 //        tvboard_fuzz_replay --write-seeds DIR
 //        tvboard_fuzz_replay --write-dict FILE
 //        tvboard_fuzz_replay --check-seeds DIR DICT   (seeds and dictionary as written now)
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -93,16 +95,22 @@ int main(int argc, char** argv) {
     bool stats = false;
     bool show = false;
     bool timeline = false;
-    if (!args.empty() && (args[0] == "--stats" || args[0] == "--show" || args[0] == "--timeline")) {
+    bool longest = false;
+    if (!args.empty() && (args[0] == "--stats" || args[0] == "--show" || args[0] == "--timeline" ||
+                          args[0] == "--longest")) {
         stats = args[0] == "--stats";
         show = args[0] == "--show";
         timeline = args[0] == "--timeline";
+        longest = args[0] == "--longest";
         args.erase(args.begin());
     }
+    std::map<std::string, uint64_t> longestByKind;
     if (args.empty()) {
-        std::fprintf(stderr, "usage: tvboard_fuzz_replay [--stats | --show | --timeline] PATH... | "
-                             "--write-seeds DIR | "
-                             "--write-dict FILE | --check-seeds DIR DICT\n");
+        std::fprintf(
+            stderr,
+            "usage: tvboard_fuzz_replay [--stats | --show | --timeline | --longest] PATH... | "
+            "--write-seeds DIR | "
+            "--write-dict FILE | --check-seeds DIR DICT\n");
         return 2;
     }
     std::vector<fs::path> inputs;
@@ -142,9 +150,18 @@ int main(int argc, char** argv) {
             std::printf("%s: %zu calls, longest %.3f s: %s\n", path.filename().c_str(), out.calls,
                         static_cast<double>(out.longestCallUs) / 1e6, out.longestCall.c_str());
         }
+        for (const auto& [kind, us] : out.longestByKind) {
+            uint64_t& l = longestByKind[kind];
+            l = us > l ? us : l;
+        }
         if (!out.findings.empty()) {
             ++failed;
             std::printf("FINDING %s\n%s", path.c_str(), out.report.c_str());
+        }
+    }
+    if (longest) {
+        for (const auto& [kind, us] : longestByKind) {
+            std::printf("%12.3f s  %s\n", static_cast<double>(us) / 1e6, kind.c_str());
         }
     }
     std::printf("replay: %zu input(s), %d with findings\n", inputs.size(), failed);

@@ -56,7 +56,8 @@ TEST_F(WorstCaseTest, AudioSetUpInputChangeAndInitializeSensor) {
               }),
               2 * (kAudioSetUp + kPulse) + kPulse + kAudioSetUp);
     // 66 field writes of DSP registers, each 2 ms short of its bound.
-    EXPECT_EQ(2 * (kAudioSetUp + kPulse) + kPulse + kAudioSetUp + 66 * 2, b::kInitializeSensor);
+    EXPECT_EQ(2 * (kAudioSetUp + kPulse) + kPulse + kAudioSetUp + uint64_t{66} * 2,
+              b::kInitializeSensor);
 }
 
 TEST_F(WorstCaseTest, TvSoundWithTheFlagRegisters) {
