@@ -12,7 +12,7 @@
 //   - the call's virtual duration within its bound (fuzz/bounds.h);
 //   - the result the slot promises;
 //   - the host's settings record and the module's copy in step, as far as
-//     the host's calls keep them so (CheckSettings in harness.cpp);
+//     the host's calls keep them so (CheckSettings in checks.cpp);
 //   - the input the module reports is the one last chosen.
 // Address and undefined-behaviour sanitizers watch every memory access on
 // top of that: the harness passes records exactly as long as they are, at
