@@ -342,6 +342,9 @@ void Decoder::WatchRead(uint16_t reg) {
             ReportInterleaved("fetch of " + Hex3(reg) + " while the request is for " +
                               Hex3(requestReg_));
         }
+        fetchedRead_ = hostRead_.outstanding && hostRead_.reg == reg
+                           ? hostRead_
+                           : HostRead{true, reg, 0, provoked_};
         hostRead_.outstanding = false;
     } else {
         if (!seenReady_) {
@@ -352,8 +355,10 @@ void Decoder::WatchRead(uint16_t reg) {
             ReportInterleaved("read of " + Hex3(reg) + " before the fetch of " + Hex3(requestReg_));
         }
         if (!hostRead_.outstanding || hostRead_.reg != reg) {
-            hostRead_ = HostRead{true, reg, 0, false};
+            const bool goesOn = fetchedRead_.outstanding && fetchedRead_.reg == reg;
+            hostRead_ = goesOn ? fetchedRead_ : HostRead{true, reg, 0, false};
         }
+        fetchedRead_.outstanding = false;
     }
     seenReady_ = false;
     lastPollDataReady_ = false;
@@ -375,6 +380,7 @@ void Decoder::WatchWrite(uint16_t reg) {
                unansweredReady_);
     }
     hostRead_.outstanding = false;
+    fetchedRead_.outstanding = false;
     if (requestPending_) {
         ReportInterleaved("write of " + Hex3(reg) + " before the fetch of " + Hex3(requestReg_));
     }

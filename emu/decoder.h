@@ -206,6 +206,10 @@ class Decoder : public BusDevice {
         bool provoked = false;
     };
     HostRead hostRead_;
+    // The read a fetch ended, while the next access may still show that the
+    // host took the fetch for a repeated request (it asks for the same
+    // register again, nothing else in between): the read then goes on.
+    HostRead fetchedRead_;
     // The same for the request the DSP holds, from the host's first request
     // of that register until the fetch, also after the host gave up on it:
     // what an access that clashes with it is excused by.

@@ -149,6 +149,19 @@ TEST(EmuProtocolTest, AnAbandonedRequestKeepsItsWaitAndFault) {
         EXPECT_EQ(x.unansweredPolls, 12u) << x.text;
         EXPECT_FALSE(x.provoked);
     }
+    // Data ready that always comes one poll after the host's ten-poll wait:
+    // each repeated request is a fetch to the DSP, and the host, which took
+    // it for a request, goes on with the same read.
+    emu::Decoder late;
+    late.SetDataReadyPolls(10);
+    const std::string round = " p p p p p p p p p p p r464";
+    v = Drive(late, "p r464" + round + round + " p w468");
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(v[0].kind, Kind::Interleaved);
+    EXPECT_EQ(v[0].text, "DSP protocol: accesses interleaved: write of 468 before the fetch of 464 "
+                         "(after 11 polls without bit 1)");
+    EXPECT_EQ(v[0].unansweredPolls, 11u) << "counted from the first request, over the fetch";
+
     emu::Decoder e;
     e.LoseFirstRequestsOfEveryRead(1);
     e.SetDataReadyPolls(3);
