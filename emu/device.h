@@ -2,12 +2,43 @@
 // (16-bit register addresses, one byte each) and/or sub-addressed transfers
 // (first byte written is the sub-address). Returning false means the device
 // did not acknowledge: nothing changes and a read delivers nothing.
+//
+// A device also watches the order of the transfers it is given and keeps a
+// record of each one its protocol forbids or the real part would reject
+// (what each device counts is said in its own header). The substitute host
+// takes them after every call and shows them on that call's line.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace emu {
+
+// A transfer the device's protocol forbids or the real part would reject.
+struct Violation {
+    enum class Kind {
+        NotReady,            // DSP: an access with no poll that showed ready since the last one
+        FetchWithoutRequest, // DSP: a fetch while the DSP holds no request
+        NoReadDoneWait,      // DSP: the next access before a poll showed read done
+        Interleaved,         // DSP: another access between a request and its fetch
+        NoSubAddress,        // IF demodulator: a read with no sub-address set just before
+        GateClosed,          // synthesizer: addressed while the gate is closed
+        Rejected,            // a transfer the part refuses (sub-address, length, a read)
+    };
+    Kind kind;
+    std::string text; // one line: what the part saw
+    // Polls of the DSP's status in a row, since the step the host was in
+    // began, that did not show the bit that step waits for: how long the
+    // host waited before it went on regardless (0 where no wait applies).
+    unsigned unansweredPolls = 0;
+    // A fault injected into the device (a status bit shown without cause, a
+    // request or transfer lost, cut short or corrupted) since the step began
+    // explains the violation: the host could not have known better.
+    bool provoked = false;
+};
 
 class BusDevice {
   public:
@@ -16,6 +47,22 @@ class BusDevice {
     virtual bool ReadReg16(uint16_t /*reg*/, uint8_t* /*value*/) { return false; }
     virtual bool Write(const uint8_t* /*bytes*/, size_t /*count*/) { return false; }
     virtual bool Read(uint8_t* /*buffer*/, size_t /*count*/) { return false; }
+
+    // The violations seen since the last call, oldest first; the device
+    // forgets them.
+    std::vector<Violation> TakeViolations() { return std::exchange(violations_, {}); }
+    // All violations seen since the device was made (taken or not).
+    unsigned ViolationCount() const { return violationCount_; }
+
+  protected:
+    void Violate(Violation v) {
+        ++violationCount_;
+        violations_.push_back(std::move(v));
+    }
+
+  private:
+    std::vector<Violation> violations_;
+    unsigned violationCount_ = 0;
 };
 
 // A plain register file: 64 KiB of byte registers for register-style access,

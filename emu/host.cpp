@@ -111,6 +111,37 @@ Event Host::Begin(EventKind kind) {
     return e;
 }
 
+size_t Host::ConsumeProblems(const std::function<bool(const Problem&)>& match) {
+    const size_t before = problems_.size();
+    std::vector<Problem> kept;
+    for (Problem& p : problems_) {
+        if (!match(p)) {
+            kept.push_back(std::move(p));
+        }
+    }
+    problems_ = std::move(kept);
+    return before - problems_.size();
+}
+
+size_t Host::ConsumeProblems(const std::string& text) {
+    return ConsumeProblems(
+        [&text](const Problem& p) { return p.text.find(text) != std::string::npos; });
+}
+
+void Host::Record(Event e, BusDevice* device) {
+    const size_t index = timeline_.Size();
+    if (!e.text.empty()) {
+        problems_.push_back(Problem{index, e.text, false, {}});
+    }
+    if (device != nullptr) {
+        for (Violation& v : device->TakeViolations()) {
+            e.text += (e.text.empty() ? "" : "; ") + v.text;
+            problems_.push_back(Problem{index, v.text, true, v});
+        }
+    }
+    timeline_.Add(std::move(e));
+}
+
 BusDevice* Host::At(uint32_t address) {
     auto it = devices_.find(address);
     return it == devices_.end() ? nullptr : it->second;
@@ -122,14 +153,14 @@ uint32_t Host::DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint
     e.device = device;
     e.reg = reg;
     e.bytes = {static_cast<uint8_t>(value)};
-    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "address width", bits, TVB_REG16_ADDRESS_BITS);
     Check(e.text, "register", reg, reg & 0xFFFFu);
     Check(e.text, "last argument", zero, 0);
     BusDevice* dev = At(device);
     e.acknowledged =
         dev != nullptr && dev->WriteReg16(static_cast<uint16_t>(reg), static_cast<uint8_t>(value));
-    timeline_.Add(std::move(e));
+    Record(std::move(e), dev);
     return 0;
 }
 
@@ -138,7 +169,7 @@ uint32_t Host::DoReadReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint3
     Event e = Begin(EventKind::RegRead);
     e.device = device;
     e.reg = reg;
-    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "address width", bits, TVB_REG16_ADDRESS_BITS);
     Check(e.text, "register", reg, reg & 0xFFFFu);
     Check(e.text, "last argument", zero, 0);
@@ -149,7 +180,7 @@ uint32_t Host::DoReadReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint3
         *value = byte; // a failed read leaves the caller's byte alone
         e.bytes = {byte};
     }
-    timeline_.Add(std::move(e));
+    Record(std::move(e), dev);
     return 0;
 }
 
@@ -158,13 +189,13 @@ uint32_t Host::DoBusWrite(HostHandle ctx, uint32_t device, uint32_t a, uint32_t 
     Event e = Begin(EventKind::BusWrite);
     e.device = device;
     e.bytes.assign(bytes, bytes + count);
-    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "third argument", a, 0);
     Check(e.text, "fourth argument", b, 0);
     Check(e.text, "flags", flags, TVB_BUS_TRANSFER_FLAGS);
     BusDevice* dev = At(device);
     e.acknowledged = dev != nullptr && dev->Write(bytes, count);
-    timeline_.Add(std::move(e));
+    Record(std::move(e), dev);
     return 0;
 }
 
@@ -172,7 +203,7 @@ uint32_t Host::DoBusRead(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b
                          uint8_t* buffer, uint32_t flags) {
     Event e = Begin(EventKind::BusRead);
     e.device = device;
-    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "third argument", a, TVB_BUS_READ_MODE);
     Check(e.text, "fourth argument", b, 0);
     Check(e.text, "flags", flags, TVB_BUS_TRANSFER_FLAGS);
@@ -185,12 +216,14 @@ uint32_t Host::DoBusRead(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b
         }
         e.bytes = got;
     }
-    timeline_.Add(std::move(e));
+    Record(std::move(e), dev);
     return 0;
 }
 
 uint32_t Host::DoForbidden() {
     ++forbidden_;
+    problems_.push_back(Problem{
+        timeline_.Size(), "host slot 4 or 5 called, which the module must never call", false, {}});
     timeline_.Add(Begin(EventKind::Forbidden));
     return 0;
 }
@@ -200,7 +233,7 @@ uint32_t Host::DoWritePins(HostHandle handle, uint32_t count, const uint32_t* pi
     Event e = Begin(EventKind::WritePins);
     e.pins.assign(pins, pins + count);
     e.values.assign(values, values + count);
-    if (handle != kBoardHandle) {
+    if (handle != expectedHandle_) {
         char b[48];
         std::snprintf(b, sizeof b, "handle 0x%llX", static_cast<unsigned long long>(handle));
         e.text = b;
@@ -213,21 +246,21 @@ uint32_t Host::DoWritePins(HostHandle handle, uint32_t count, const uint32_t* pi
             Check(e.text, "pin number", pins[i], 7);
         }
     }
-    timeline_.Add(std::move(e));
+    Record(std::move(e), nullptr);
     return 0;
 }
 
 uint32_t Host::DoReadPins(HostHandle ctx, uint32_t count, const uint32_t* pins, uint32_t* values,
                           uint32_t one) {
     Event e = Begin(EventKind::ReadPins);
-    Check(e.text, "handle", ctx, kBoardHandle);
+    Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "last argument", one, 1);
     e.pins.assign(pins, pins + count);
     for (uint32_t i = 0; i < count; ++i) {
         values[i] = pins[i] < pinInputs_.size() ? pinInputs_[pins[i]] : 0;
         e.values.push_back(values[i]);
     }
-    timeline_.Add(std::move(e));
+    Record(std::move(e), nullptr);
     return 0;
 }
 

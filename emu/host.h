@@ -6,6 +6,12 @@
 // it reports the module's waits and debug prints with Wait and Print (for the
 // module linked on virtual time, emu/virtual_time_link.h does), and may give
 // it the clock its events are stamped with.
+//
+// Problems. Every call with an argument the host did not expect (a
+// complaint) and every transfer a device's protocol forbids (a violation,
+// emu/device.h) is shown after `!!` on the call's line and kept in a list,
+// so that whoever drives the module can see that nothing went wrong, or take
+// out (consume) the problems it provoked on purpose.
 #pragma once
 
 #include "emu/device.h"
@@ -13,10 +19,19 @@
 #include "frame/abi.h" // HostOpsTable and HostHandle: the table's layout as the module takes it
 
 #include <array>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace emu {
+
+struct Problem {
+    size_t event;          // its call on the timeline
+    std::string text;      // the complaint or the violation's text
+    bool isViolation;      // a device's protocol violation (else a complaint)
+    Violation violation{}; // the violation, when it is one
+};
 
 class Host {
   public:
@@ -42,6 +57,18 @@ class Host {
 
     // Calls of slots 4 and 5, which the module must never make.
     int ForbiddenCalls() const { return forbidden_; }
+
+    // The handle the module is expected to pass (kBoardHandle unless the
+    // board was opened with another).
+    void ExpectHandle(HostHandle handle) { expectedHandle_ = handle; }
+    HostHandle ExpectedHandle() const { return expectedHandle_; }
+
+    // Complaints and violations not consumed yet, oldest first.
+    const std::vector<Problem>& Problems() const { return problems_; }
+    // Takes out the problems for which `match` holds; returns how many.
+    size_t ConsumeProblems(const std::function<bool(const Problem&)>& match);
+    // The same for problems whose text contains `text`.
+    size_t ConsumeProblems(const std::string& text);
 
     void Note(const std::string& text);
     // One debug print of the module, recorded as it arrives.
@@ -84,12 +111,17 @@ class Host {
   private:
     Event Begin(EventKind kind);
     BusDevice* At(uint32_t address);
+    // Adds the event, after taking the device's violations onto it, and
+    // lists its problems.
+    void Record(Event e, BusDevice* device);
 
     Timeline timeline_;
     std::map<uint32_t, BusDevice*> devices_;
     std::array<uint32_t, 8> pinInputs_{};
     std::array<uint32_t, 8> pinOutputs_{};
     int forbidden_ = 0;
+    HostHandle expectedHandle_ = kBoardHandle;
+    std::vector<Problem> problems_;
     Clock clock_ = nullptr;
     uint64_t ownUs_ = 0; // the host's own time: the waits recorded so far
     Hook beforeEvent_ = nullptr;

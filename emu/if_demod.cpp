@@ -4,6 +4,8 @@
 #include "frame/ks_constants.h"
 #include "regmap/if_demod_map.h"
 
+#include <vector>
+
 namespace emu {
 
 namespace ifd = regmap::if_demod;
@@ -64,22 +66,76 @@ uint8_t IfDemod::StandardCode() const {
 }
 
 bool IfDemod::Write(const uint8_t* bytes, size_t count) {
-    if (count == 0) {
-        return true;
+    const TransferFault f = faults_ ? faults_(false, count, transfers_++) : TransferFault{};
+    std::vector<uint8_t> taken(bytes, bytes + count);
+    bool ack = true;
+    switch (f.kind) {
+    case TransferFault::Kind::None:
+        break;
+    case TransferFault::Kind::NoAck:
+        taken.clear();
+        ack = false;
+        break;
+    case TransferFault::Kind::CutShort:
+        taken.resize(f.keep < count ? f.keep : count);
+        ack = false;
+        break;
+    case TransferFault::Kind::Corrupt:
+        if (count != 0) {
+            taken[f.index % count] ^= f.flip;
+        }
+        break;
     }
-    pointer_ = bytes[0];
-    for (size_t i = 1; i < count; ++i) {
-        regs_[pointer_++] = bytes[i];
+    const bool faulted = f.kind != TransferFault::Kind::None;
+    if (faulted) {
+        faultedSince_ = true;
+        gateFaulted_ = true;
     }
-    if (count > 1) {
+    addressed_ = ack && taken.size() == 1;
+    if (addressed_ && !faulted) {
+        faultedSince_ = false;
+    }
+    if (taken.empty()) {
+        return ack;
+    }
+    pointer_ = taken[0];
+    for (size_t i = 1; i < taken.size(); ++i) {
+        if (pointer_ == ifd::kGate && !faulted) {
+            gateFaulted_ = false;
+        }
+        regs_[pointer_++] = taken[i];
+    }
+    if (taken.size() > 1) {
         ReceptionMayHaveChanged();
     }
-    return true;
+    return ack;
 }
 
 bool IfDemod::Read(uint8_t* buffer, size_t count) {
+    const TransferFault f = faults_ ? faults_(true, count, transfers_++) : TransferFault{};
+    if (!addressed_) {
+        Violation v;
+        v.kind = Violation::Kind::NoSubAddress;
+        v.text = "IF demodulator: read without a sub-address set (the last transfer was not the "
+                 "sub-address alone)";
+        v.provoked = faultedSince_ || f.kind != TransferFault::Kind::None;
+        Violate(std::move(v));
+    }
+    addressed_ = false;
+    if (f.kind == TransferFault::Kind::NoAck) {
+        faultedSince_ = true;
+        return false;
+    }
+    const size_t delivered =
+        f.kind == TransferFault::Kind::CutShort && f.keep < count ? f.keep : count;
     for (size_t i = 0; i < count; ++i) {
-        buffer[i] = ReadRegister(pointer_++);
+        buffer[i] = i < delivered ? ReadRegister(pointer_++) : 0xFF;
+    }
+    if (f.kind == TransferFault::Kind::Corrupt && count != 0) {
+        buffer[f.index % count] ^= f.flip;
+    }
+    if (f.kind != TransferFault::Kind::None) {
+        faultedSince_ = true;
     }
     return true;
 }
@@ -96,6 +152,12 @@ uint8_t IfDemod::ReadRegister(uint8_t reg) {
         }
         if (lockNever_ || Receiving() == nullptr) {
             return 0;
+        }
+        if (lockLossAfter_ == 0) {
+            return 0; // the lock came and went
+        }
+        if (lockLossAfter_ > 0) {
+            --lockLossAfter_;
         }
         return static_cast<uint8_t>(ifd::kLockBit | AfcValue());
     }

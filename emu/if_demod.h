@@ -28,11 +28,21 @@
 // A positive step means the station lies above the tuned frequency.
 //
 // Lock can be delayed: after LockAfterReads(n) the next n reads of 0x1B
-// report no lock (n polls of the status), or never with LockNever().
+// report no lock (n polls of the status), or never with LockNever(); and it
+// can be lost: after LoseLockAfterReads(n), once n reads have shown the lock,
+// every later one shows it gone.
+//
+// Protocol check (emu/device.h): a read without a sub-address set, that is a
+// read whose previous transfer to the demodulator was not a write of the
+// sub-address alone (one byte, taken whole). The part's pointer then stands
+// wherever the last transfer left it, so the bytes come from a register the
+// reader did not name. A fault injected into a transfer (SetTransferFaults)
+// marks what follows as provoked until the sub-address is set cleanly again.
 #pragma once
 
 #include "emu/antenna.h"
 #include "emu/device.h"
+#include "emu/transfer_faults.h"
 
 #include <array>
 #include <functional>
@@ -71,6 +81,13 @@ class IfDemod : public BusDevice {
 
     void LockAfterReads(int n) { lockDelayReads_ = n; }
     void LockNever(bool never = true) { lockNever_ = never; }
+    // After n more reads of 0x1B that show the lock, the lock is lost for
+    // good (a negative n: never lost).
+    void LoseLockAfterReads(int n) { lockLossAfter_ = n; }
+    void SetTransferFaults(TransferFaultPlan plan) { faults_ = std::move(plan); }
+    // A fault was injected into a write since the gate register was last
+    // written cleanly: the synthesizer's gate may not be what the host set.
+    bool GateFaulted() const { return gateFaulted_; }
     // Makes 0x1B read this value regardless of reception (nullopt: computed).
     void ForceStatus(std::optional<uint8_t> status) { forcedStatus_ = status; }
     int StatusReads() const { return statusReads_; }
@@ -92,6 +109,12 @@ class IfDemod : public BusDevice {
     uint8_t pointer_ = 0;
     int lockDelayReads_ = 0;
     bool lockNever_ = false;
+    int lockLossAfter_ = -1;
+    TransferFaultPlan faults_;
+    unsigned transfers_ = 0;
+    bool addressed_ = false;    // the last transfer set the sub-address alone
+    bool faultedSince_ = false; // a fault fired since the sub-address was last set cleanly
+    bool gateFaulted_ = false;
     std::optional<uint8_t> forcedStatus_;
     int statusReads_ = 0;
     std::function<void(const Station*)> listener_;

@@ -2,6 +2,9 @@
 
 #include "emu/if_demod.h"
 
+#include <string>
+#include <vector>
+
 namespace emu {
 
 namespace sm = regmap::synth;
@@ -24,22 +27,58 @@ constexpr Vco kVcos[] = {
 
 } // namespace
 
+bool Synth::Refuse(bool closed, const char* why, bool faulted) {
+    Violation v;
+    v.kind = closed ? Violation::Kind::GateClosed : Violation::Kind::Rejected;
+    v.text = closed ? std::string("synthesizer: addressed while the gate is closed")
+                    : std::string("synthesizer: transfer rejected: ") + why;
+    v.provoked = faulted || demod_.GateFaulted();
+    Violate(std::move(v));
+    return false;
+}
+
 bool Synth::Write(const uint8_t* bytes, size_t count) {
-    if (!demod_.GateOpen() || count == 0) {
-        return false;
+    const TransferFault f = faults_ ? faults_(false, count, faultTransfers_++) : TransferFault{};
+    const bool faulted = f.kind != TransferFault::Kind::None;
+    std::vector<uint8_t> taken(bytes, bytes + count);
+    if (f.kind == TransferFault::Kind::NoAck) {
+        taken.clear();
+    } else if (f.kind == TransferFault::Kind::CutShort && f.keep < count) {
+        taken.resize(f.keep);
+    } else if (f.kind == TransferFault::Kind::Corrupt && count != 0) {
+        taken[f.index % count] ^= f.flip;
     }
-    const uint8_t sub = bytes[0];
+    if (!demod_.GateOpen()) {
+        return Refuse(true, "", faulted);
+    }
+    if (f.kind == TransferFault::Kind::NoAck) {
+        return false; // lost on the way: the part never saw it
+    }
+    if (taken.empty()) {
+        return Refuse(false, "no bytes", faulted);
+    }
+    const uint8_t sub = taken[0];
     const size_t first = sub >> sm::kSubAddressShift;
-    if (first >= kRegisters || sm::SubAddress(static_cast<uint8_t>(first)) != sub ||
-        count - 1 > kRegisters - first) {
-        return false;
+    if (first >= kRegisters || sm::SubAddress(static_cast<uint8_t>(first)) != sub) {
+        return Refuse(false, "sub-address names no register", faulted);
     }
-    for (size_t i = 1; i < count; ++i) {
-        regs_[first + i - 1] = bytes[i];
+    if (taken.size() - 1 > kRegisters - first) {
+        return Refuse(false, "more bytes than registers", faulted);
+    }
+    for (size_t i = 1; i < taken.size(); ++i) {
+        regs_[first + i - 1] = taken[i];
+    }
+    if (f.kind == TransferFault::Kind::CutShort) {
+        demod_.ReceptionMayHaveChanged();
+        return false; // cut off before the end: no acknowledge
     }
     ++transfers_;
     demod_.ReceptionMayHaveChanged();
     return true;
+}
+
+bool Synth::Read(uint8_t* /*buffer*/, size_t /*count*/) {
+    return Refuse(!demod_.GateOpen(), "a read (the synthesizer is write-only)", false);
 }
 
 uint32_t Synth::Divider() const {

@@ -21,9 +21,17 @@
 //   2           590 .. 750 MHz
 //   3           730 .. 910 MHz
 //   0, 4, 5     no oscillator
+//
+// Protocol checks (emu/device.h): every transfer the part does not take is
+// recorded, as "addressed while the gate is closed" when the gate is closed,
+// otherwise as rejected (an empty transfer, a bad sub-address, more bytes
+// than registers, or any read). It counts as provoked when a fault injected
+// into it, or into the demodulator's gate since that was last set cleanly,
+// explains it.
 #pragma once
 
 #include "emu/device.h"
+#include "emu/transfer_faults.h"
 #include "regmap/synth_map.h"
 
 #include <array>
@@ -39,6 +47,8 @@ class Synth : public BusDevice {
     explicit Synth(IfDemod& demod) : demod_(demod) {}
 
     bool Write(const uint8_t* bytes, size_t count) override;
+    bool Read(uint8_t* buffer, size_t count) override;
+    void SetTransferFaults(TransferFaultPlan plan) { faults_ = std::move(plan); }
 
     uint8_t Reg(int index) const { return regs_.at(static_cast<size_t>(index)); }
     uint32_t Divider() const;
@@ -53,7 +63,11 @@ class Synth : public BusDevice {
     int Transfers() const { return transfers_; }
 
   private:
+    bool Refuse(bool closed, const char* why, bool faulted);
+
     IfDemod& demod_;
+    TransferFaultPlan faults_;
+    unsigned faultTransfers_ = 0;
     std::array<uint8_t, kRegisters> regs_{};
     int transfers_ = 0;
 };

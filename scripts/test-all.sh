@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds every variant and runs all tests: 64-bit, 32-bit x86 (real stdcall),
-# address/undefined sanitizers, then tvboard.sys cross-built with MinGW-w64,
+# address/undefined sanitizers, the fuzz target (one minute of fuzzing and
+# every kept finding), then tvboard.sys cross-built with MinGW-w64,
 # checked, and run under Wine. Both libtvboard.so builds and tvboard.sys are
 # run through the bench's host scenarios and compared with the reference;
 # tvboard.sys with the timelines the Linux build recorded, so a difference
@@ -9,7 +10,7 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 reference=$(pwd)/build/conform-reference.txt
-for preset in default i386 asan mingw; do
+for preset in default i386 asan fuzz mingw; do
     echo "=== $preset"
     if [ "$preset" = mingw ]; then
         build/default/tools/tvboard record --out "$reference"

@@ -92,6 +92,7 @@ TEST_F(AudioFormatTest, SampleRatePinWithAndWithoutBoard) {
         EXPECT_EQ(TraceFrom(mark), "pins <- 0=1  !! handle 0x7777\n"
                                    "pins <- 0=0  !! handle 0x7777\n")
             << (open ? "board open" : "no board open");
+        EXPECT_EQ(ConsumeProblems("handle 0x7777"), 2u) << "the handle passed in, not the board's";
         EXPECT_EQ(host_->PinOutput(0), 0u);
     }
 }

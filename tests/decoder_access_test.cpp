@@ -56,12 +56,29 @@ TEST_F(DecoderAccessTest, DwordsAcrossTheRangeEdges) {
     mark = Mark();
     EXPECT_EQ(ReadDecoderDword(0x3FE, &dword), 1);
     // Read plainly, the DSP's registers yield the stale byte of its data latch
-    // (0x33, fetched last from 0x500), not their contents.
-    EXPECT_EQ(TraceFrom(mark), "42[3FE] -> 11\n42[3FF] -> 22\n42[400] -> 33\n42[401] -> 33\n");
+    // (0x33, fetched last from 0x500), not their contents; the DSP sees
+    // accesses without the handshake.
+    const std::string interleaved = "; DSP protocol: accesses interleaved: ";
+    EXPECT_EQ(TraceFrom(mark), "42[3FE] -> 11\n42[3FF] -> 22\n42[400] -> 33\n"
+                               "42[401] -> 33  !! DSP protocol: request for 401 while not ready" +
+                                   interleaved +
+                                   "read of 401 before the fetch of 400 (after 0 polls without "
+                                   "bit 1)\n");
     EXPECT_EQ(dword, 0x33332211u);
     mark = Mark();
     EXPECT_EQ(WriteDecoderDword(0x3FE, 0xDDCCBBAA), 1);
-    EXPECT_EQ(TraceFrom(mark), "42[3FE] <- AA\n42[3FF] <- BB\n42[400] <- CC\n42[401] <- DD\n");
+    EXPECT_EQ(TraceFrom(mark), "42[3FE] <- AA\n42[3FF] <- BB\n"
+                               "42[400] <- CC  !! DSP protocol: byte written to 400 while not "
+                               "ready" +
+                                   interleaved +
+                                   "write of 400 before the fetch of 401 (after 0 polls without "
+                                   "bit 1)\n"
+                                   "42[401] <- DD  !! DSP protocol: byte written to 401 while not "
+                                   "ready" +
+                                   interleaved +
+                                   "write of 401 before the fetch of 401 (after 0 polls without "
+                                   "bit 1)\n");
+    EXPECT_EQ(ConsumeProblems("DSP protocol: "), 6u);
 }
 
 // Every way a byte read can go, one DSP status bit or host read at a time:
@@ -206,6 +223,38 @@ TEST_F(DecoderAccessTest, EveryDspByteWrittenWaitsForReady) {
     HostWriteReg16(0x470, 0x55);
     EXPECT_EQ(decoder_.LostWrites(), 1u);
     EXPECT_EQ(decoder_.Reg(0x470), 0x00);
+    EXPECT_EQ(ConsumeProblems("DSP protocol: byte written to 470 while not ready"), 1u);
+}
+
+// A DSP that is ready again before it has finished the read: every byte
+// still waits for read done, or the next access breaks the handshake (which
+// the decoder reports at tear-down, on the access's line).
+TEST_F(DecoderAccessTest, ReadDoneIsWaitedForEvenWhenReadyComesFirst) {
+    decoder_.SetDword(0x454, 0x0000007C);
+    decoder_.SetReadyPolls(1);
+    decoder_.SetReadDonePolls(3);
+    const size_t mark = Mark();
+    EXPECT_EQ(WriteDecoderField(0x454, 7, 1, 1), 1);
+    EXPECT_EQ(decoder_.Dword(0x454), 0xFCu);
+    // Each byte read: ready, data ready (1 poll), read done (4 polls); ready
+    // takes 2 polls the first time and 1 later, having come up during the
+    // read-done wait. Each byte written: ready, 1 poll after a read, else 2.
+    EXPECT_EQ(Reads(mark, 0x580), (2 + 1 + 4) + 3 * (1 + 1 + 4) + 1 + 3 * 2);
+}
+
+// A DSP that never reports read done: the read gives up after its ten polls,
+// and the next access, which the DSP then sees as breaking the handshake,
+// says how long the module waited.
+TEST_F(DecoderAccessTest, ReadDoneThatNeverComesIsWaitedForInFull) {
+    decoder_.Reg(0x454) = 0x7C;
+    decoder_.SetReadDonePolls(emu::Decoder::kNever);
+    uint8_t byte = 0x77;
+    EXPECT_EQ(ReadDecoderByte(0x454, &byte), 0);
+    decoder_.SetReadDonePolls(0);
+    EXPECT_EQ(ReadDecoderByte(0x455, &byte), 1);
+    EXPECT_EQ(ConsumeProblems("DSP protocol: read of 454 completed without the read-done wait "
+                              "(next access: read of 455, after 11 polls without bit 2)"),
+              1u);
 }
 
 TEST_F(DecoderAccessTest, BitFields) {

@@ -97,8 +97,10 @@ TEST_F(EmuDecoderTest, ARequestYieldsTheStaleLatch) {
     decoder_.Reg(kDspReg) = 0x7C;
     decoder_.Reg(kDspReg + 1) = 0x11;
     EXPECT_EQ(Read(kDspReg), 0x00) << "nothing fetched yet";
-    EXPECT_EQ(Read(kDspReg), 0x7C) << "data ready at once: this read is the fetch";
+    EXPECT_EQ(Poll() & dmap::kDspDataReady, dmap::kDspDataReady);
+    EXPECT_EQ(Read(kDspReg), 0x7C) << "data ready seen: this read is the fetch";
     EXPECT_EQ(Read(kDspReg + 1), 0x7C) << "a request: the latch";
+    Poll();
     EXPECT_EQ(Read(kDspReg + 1), 0x11);
     EXPECT_EQ(DspRead(kDspReg), 0x7C);
 
@@ -108,6 +110,21 @@ TEST_F(EmuDecoderTest, ARequestYieldsTheStaleLatch) {
     EXPECT_EQ(PollsUntil(dmap::kDspDataReady), 3) << "and the count went on";
     decoder_.Reg(kDspReg + 1) = 0x22;
     EXPECT_EQ(Read(kDspReg + 1), 0x22) << "the fetch delivers the register as it is now";
+}
+
+// Data ready that comes up unseen, on a poll that showed the bit still clear,
+// does not turn the next read into the fetch: the host has not seen it, so
+// the read is the request again.
+TEST_F(EmuDecoderTest, OnlyAHostThatSawDataReadyFetches) {
+    decoder_.Reg(kDspReg) = 0x7C;
+    decoder_.SetDataReadyPolls(1);
+    Poll();
+    Read(kDspReg);
+    EXPECT_EQ(Poll() & dmap::kDspDataReady, 0) << "this poll brings data ready up, unseen";
+    EXPECT_EQ(Read(kDspReg), 0x00) << "the request again";
+    EXPECT_EQ(Poll() & dmap::kDspDataReady, dmap::kDspDataReady);
+    EXPECT_EQ(Read(kDspReg), 0x7C);
+    EXPECT_TRUE(decoder_.TakeViolations().empty());
 }
 
 TEST_F(EmuDecoderTest, ARepeatedRequestDoesNotRestartTheCount) {

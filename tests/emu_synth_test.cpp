@@ -71,10 +71,13 @@ TEST_F(EmuSynthTest, OnTheBusAClosedGateShowsAsNoAck) {
     uint8_t byte = 0x77;
     ops.BusRead(emu::Host::kBoardHandle, sm::kBusAddress, 8, 0, 1, &byte, 0x8000);
     EXPECT_EQ(byte, 0x77);
-    EXPECT_EQ(host.Trace().Render(), "C2 {00 24 80} (no ack)\n"
-                                     "96 {21 C0}\n"
-                                     "C2 {00 24 80}\n"
-                                     "C2 -> (no ack)\n");
+    EXPECT_EQ(host.Trace().Render(),
+              "C2 {00 24 80} (no ack)  !! synthesizer: addressed while the gate is closed\n"
+              "96 {21 C0}\n"
+              "C2 {00 24 80}\n"
+              "C2 -> (no ack)  !! synthesizer: transfer rejected: a read (the synthesizer is "
+              "write-only)\n");
+    EXPECT_EQ(host.Problems().size(), 2u);
 }
 
 // The sub-address is the first register's number times 16; the transfer

@@ -211,16 +211,22 @@ TEST_F(EmuDecoderTraceTest, AnythingElseKeepsItsRawLines) {
     Read(0x454); // three reads of a kind are no dword
     Read(0x455);
     Read(0x456);
+    // The lone reads break the DSP's protocol, as their lines say.
+    const std::string interleaved = "; DSP protocol: accesses interleaved: read of ";
     EXPECT_EQ(Summary(), "42[580] -> 00\n"
-                         "42[454] -> 00\n"
+                         "42[454] -> 00  !! DSP protocol: request for 454 while not ready\n"
                          "42[580] -> 02\n"
                          "42[454] -> 00\n"
                          "42[580] -> 04\n"
                          "42[580] -> 05\n"
                          "42[10E] -> (no ack)\n"
                          "42[454] -> 00\n"
-                         "42[455] -> 00\n"
-                         "42[456] -> 00\n");
+                         "42[455] -> 00  !! DSP protocol: request for 455 while not ready" +
+                             interleaved +
+                             "455 before the fetch of 454 (after 0 polls without bit 1)\n"
+                             "42[456] -> 00  !! DSP protocol: request for 456 while not ready" +
+                             interleaved +
+                             "456 before the fetch of 454 (after 0 polls without bit 1)\n");
 }
 
 // The fetch must read the register the request asked for, and each poll must

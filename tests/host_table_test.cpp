@@ -17,6 +17,9 @@ class HostTableTest : public TunerTest {
         uint32_t busy;      // tuner status request (kAny: whatever the device says)
         uint32_t pinByte;   // frequency get request
         uint32_t pinWrites; // for the sample rate
+        // Reads of the IF demodulator with no sub-address set: without
+        // BusWrite the module cannot address the register it reads.
+        uint32_t unaddressedReads;
     };
     static constexpr uint32_t kAny = ~0u;
 
@@ -64,14 +67,14 @@ TEST_F(HostTableTest, EmptySlotsAreNeverCalled) {
         Clear clear;
         HostTableTest::Answers answers;
     } cases[] = {
-        {"no slot empty", [](HostOpsTable&) {}, {1, kTuned, 0, 0x9F, 1}},
-        {"WriteReg16", [](HostOpsTable& t) { t.WriteReg16 = nullptr; }, {1, kTuned, 0, 0x9F, 1}},
-        {"ReadReg16", [](HostOpsTable& t) { t.ReadReg16 = nullptr; }, {0, kTuned, 0, 0x9F, 1}},
-        {"BusWrite", [](HostOpsTable& t) { t.BusWrite = nullptr; }, {1, 0, kAny, 0x9F, 1}},
-        {"BusRead", [](HostOpsTable& t) { t.BusRead = nullptr; }, {1, kTuned, 1, 0x9F, 1}},
-        {"WritePins", [](HostOpsTable& t) { t.WritePins = nullptr; }, {1, kTuned, 0, 0x9F, 0}},
-        {"ReadPins", [](HostOpsTable& t) { t.ReadPins = nullptr; }, {1, kTuned, 0, 0, 1}},
-        {"every slot", [](HostOpsTable& t) { t = HostOpsTable{}; }, {0, 0, 1, 0, 0}},
+        {"no slot empty", [](HostOpsTable&) {}, {1, kTuned, 0, 0x9F, 1, 0}},
+        {"WriteReg16", [](HostOpsTable& t) { t.WriteReg16 = nullptr; }, {1, kTuned, 0, 0x9F, 1, 0}},
+        {"ReadReg16", [](HostOpsTable& t) { t.ReadReg16 = nullptr; }, {0, kTuned, 0, 0x9F, 1, 0}},
+        {"BusWrite", [](HostOpsTable& t) { t.BusWrite = nullptr; }, {1, 0, kAny, 0x9F, 1, 31}},
+        {"BusRead", [](HostOpsTable& t) { t.BusRead = nullptr; }, {1, kTuned, 1, 0x9F, 1, 0}},
+        {"WritePins", [](HostOpsTable& t) { t.WritePins = nullptr; }, {1, kTuned, 0, 0x9F, 0, 0}},
+        {"ReadPins", [](HostOpsTable& t) { t.ReadPins = nullptr; }, {1, kTuned, 0, 0, 1, 0}},
+        {"every slot", [](HostOpsTable& t) { t = HostOpsTable{}; }, {0, 0, 1, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,5 +89,7 @@ TEST_F(HostTableTest, EmptySlotsAreNeverCalled) {
         }
         EXPECT_EQ(a.pinByte, c.answers.pinByte);
         EXPECT_EQ(a.pinWrites, c.answers.pinWrites);
+        EXPECT_EQ(ConsumeProblems("IF demodulator: read without a sub-address set"),
+                  c.answers.unaddressedReads);
     }
 }

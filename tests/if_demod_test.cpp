@@ -133,6 +133,8 @@ TEST_F(IfDemodTest, SecamLCheckStartsFromClearedBytes) {
                                    "96 {0F 81} (no ack)\n"),
               std::string::npos)
         << TunerFrom(mark);
+    EXPECT_EQ(ConsumeProblems("synthesizer: addressed while the gate is closed"), 10u)
+        << "the gate never opened";
 }
 
 // The 7-bit AFC value folds into -2..+2 at fixed boundaries, read at once;

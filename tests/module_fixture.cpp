@@ -16,6 +16,14 @@ void ModuleTest::SetUp() {
 void ModuleTest::TearDown() {
     EXPECT_EQ(host_->ForbiddenCalls(), 0) << "the module called host slot 4 or 5";
     Close();
+    // Every `!!` on the timeline that the test did not take out on purpose.
+    const auto& events = host_->Trace().Events();
+    for (const emu::Problem& p : host_->Problems()) {
+        ADD_FAILURE() << (p.isViolation ? "device protocol violation" : "unexpected argument")
+                      << " at event " << p.event << ": " << p.text << "\n    "
+                      << (p.event < events.size() ? emu::Timeline::Line(events[p.event])
+                                                  : std::string("(not on the timeline)"));
+    }
     link_.reset();
     host_.reset();
     for (const std::string& violation : vt::Violations()) {

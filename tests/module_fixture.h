@@ -3,9 +3,9 @@
 #pragma once
 
 #include "emu/host.h"
-#include "host_driver/virtual_time_link.h"
 #include "frame/abi.h"
 #include "frame/module_state.h"
+#include "host_driver/virtual_time_link.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +31,12 @@ class ModuleTest : public ::testing::Test {
     // The texts printed from `mark` on, without the prefix and line break
     // that come with every message.
     std::vector<std::string> Messages(size_t mark) const;
+
+    // A test that provokes an argument the host does not expect or a
+    // device's protocol violation on purpose takes it out here, by a part of
+    // its text, and checks how many there were; any problem left at the end
+    // fails the test with its line of the timeline.
+    size_t ConsumeProblems(const std::string& text) { return host_->ConsumeProblems(text); }
 
     std::unique_ptr<emu::Host> host_;
     std::unique_ptr<emu::VirtualTimeLink> link_; // the module's waits and prints to host_

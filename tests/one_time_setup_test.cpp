@@ -110,5 +110,10 @@ TEST_F(OneTimeSetUpTest, DoneOnlyWhenTheBoardWasReachable) {
         EXPECT_EQ(g_bIsTvInitialized, 1);
         EXPECT_EQ(g_bIsScalerInitialized, 1);
         EXPECT_EQ(saa7135AudioInitializeCount, c.sensorCount);
+        // With the demodulator silent the gate does not open for the
+        // start-up block.
+        EXPECT_EQ(ConsumeProblems("synthesizer: addressed while the gate is closed"),
+                  static_cast<size_t>(tunerFirst))
+            << "the start-up block went to a closed gate";
     }
 }

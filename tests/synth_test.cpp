@@ -213,6 +213,8 @@ TEST_F(SynthTest, UnansweredReadsCountAsUnsettled) {
     ProgramSynthesizer(67250000);
     EXPECT_EQ(WaitedUsFrom(mark), 452000u);
     EXPECT_EQ(SynthShadow.R[8], 0x0C);
+    // The gate never opened: every synthesizer transfer met it closed.
+    EXPECT_EQ(ConsumeProblems("synthesizer: addressed while the gate is closed"), 10u);
 }
 
 // The last row ends at 865 MHz. Past it, also where frequency plus offset no
@@ -275,7 +277,9 @@ TEST_F(SynthTest, GateOpensForOneOnly) {
     const uint8_t block[3] = {0x00, 0x24, 0x80};
     const size_t closed = Mark();
     host_->Ops()->BusWrite(emu::Host::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);
-    EXPECT_EQ(TraceFrom(closed), "C2 {00 24 80} (no ack)\n");
+    EXPECT_EQ(TraceFrom(closed),
+              "C2 {00 24 80} (no ack)  !! synthesizer: addressed while the gate is closed\n");
+    EXPECT_EQ(ConsumeProblems("synthesizer: addressed while the gate is closed"), 1u);
     EXPECT_EQ(Board().synth.Transfers(), 0);
     SetTunerGate(1);
     host_->Ops()->BusWrite(emu::Host::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);

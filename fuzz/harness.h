@@ -1,0 +1,46 @@
+// The fuzz harness: turns one input (fuzz/input.h) into a host session with
+// the module linked on virtual time, against the emulated board with the
+// faults the input asks for, and checks every call:
+//   - no kernel rule broken (fuzz/kernel_rules.h);
+//   - no device protocol violation the module caused: one a fault injected
+//     into the device explains, or one that follows a wait the module made in
+//     full (ten polls) before giving up on a DSP that never answered, is not
+//     the module's;
+//   - no argument the host did not expect (the sample-rate pin is driven
+//     with the handle the host passed, whatever it is);
+//   - host slots 4 and 5 never called;
+//   - the call's virtual duration within its bound (fuzz/bounds.h);
+//   - the result the slot promises;
+//   - the host's settings record and the module's copy in step, as far as
+//     the host's calls keep them so (CheckSettings in checks.cpp);
+//   - the input the module reports is the one last chosen.
+// Address and undefined-behaviour sanitizers watch every memory access on
+// top of that: the harness passes records exactly as long as they are, at
+// the end of their allocation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fuzz {
+
+struct Outcome {
+    std::vector<std::string> findings; // empty: the input ran clean
+    std::string report;                // the findings, each with its call and the bus before it
+    size_t calls = 0;                  // host calls made
+    uint64_t longestCallUs = 0;        // the longest call in virtual time
+    std::string longestCall;
+    std::vector<std::string> steps; // every call and board change made, in order
+    std::string timeline;           // the whole bus timeline, when asked for
+    // The longest virtual duration of each kind of call (the operation, with
+    // the request id or property number where that decides what it does), us.
+    std::map<std::string, uint64_t> longestByKind;
+};
+
+// Runs one input from the module's load state on a freshly made board.
+Outcome RunInput(const uint8_t* data, size_t size, bool keepTimeline = false);
+
+} // namespace fuzz

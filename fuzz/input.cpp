@@ -1,0 +1,131 @@
+#include "fuzz/input.h"
+
+#include "emu/host.h"
+#include "frame/ks_constants.h"
+
+#include <array>
+
+namespace fuzz {
+
+namespace {
+
+using namespace ks;
+
+// Values at and around every edge the module's behaviour changes at: band
+// rows, RF codes, SECAM L', the top of the table, wrap-around of the 32-bit
+// sum with the IF offset.
+const std::vector<uint32_t> kFrequencies = {
+    0,          40000000,
+    55250000,   56250000,
+    61000000,   62000000,
+    65999999,   66000000,
+    67250000,   70250000,
+    83999999,   84000000,
+    97999999,   98000000,
+    150000000,  153999999,
+    154000000,  175250000,
+    180999999,  181000000,
+    182250000,  189250000,
+    196250000,  323999999,
+    324000000,  479250000,
+    553999999,  554000000,
+    727250000,  847000000,
+    855250000,  857250000,
+    857250001,  859250000,
+    860000000,  865000000,
+    0xFFFFFFFF, 0xFFFFFFFF - 5749999,
+    0x80000000, 1,
+};
+
+const std::vector<uint32_t> kStandards = {
+    AnalogVideo_NTSC_M,
+    AnalogVideo_NTSC_M_J,
+    AnalogVideo_NTSC_433,
+    AnalogVideo_PAL_B,
+    AnalogVideo_PAL_D,
+    AnalogVideo_PAL_G,
+    AnalogVideo_PAL_H,
+    AnalogVideo_PAL_I,
+    AnalogVideo_PAL_M,
+    AnalogVideo_PAL_N,
+    AnalogVideo_PAL_60,
+    AnalogVideo_SECAM_B,
+    AnalogVideo_SECAM_D,
+    AnalogVideo_SECAM_G,
+    AnalogVideo_SECAM_H,
+    AnalogVideo_SECAM_K,
+    AnalogVideo_SECAM_K1,
+    AnalogVideo_SECAM_L,
+    AnalogVideo_SECAM_L1,
+    0,
+    AnalogVideo_PAL_B | AnalogVideo_PAL_G,
+    0xFFFFFFFF,
+    0x100000,
+    AnalogVideo_SECAM_L,
+};
+
+const std::vector<uint32_t> kProperties = {
+    0,  1,  2,  3,  4, 5, 6, 7,      8,      9,      10,     11,     12,     13,     14,
+    15, 16, 17, 18, 0, 0, 1, 0x1000, 0x1001, 0x1002, 0x1003, 0x1004, 0x1002, 0x1003, 0xFFFFFFFF};
+
+const std::vector<uint32_t> kPropertyValues = {0,
+                                               1,
+                                               0xFFFFFFFF,
+                                               50,
+                                               99,
+                                               100,
+                                               101,
+                                               static_cast<uint32_t>(-50),
+                                               static_cast<uint32_t>(-51),
+                                               51,
+                                               25,
+                                               static_cast<uint32_t>(-25),
+                                               0x80000000,
+                                               0x7FFFFFFF,
+                                               2,
+                                               7,
+                                               0xFFFFFFFF,
+                                               0xFFFFFFFF};
+
+const std::vector<uint32_t> kRequestIds = {1, 2, 3, 4, 5, 6, 0, 7, 16, 0xFFFFFFFF, 4, 6, 1, 3};
+
+const std::vector<uint32_t> kAudioModes = {
+    TVAudioMode_Mono,
+    TVAudioMode_Stereo,
+    TVAudioMode_Mono | TVAudioMode_Stereo,
+    TVAudioMode_LangA,
+    TVAudioMode_LangA | TVAudioMode_Mono,
+    TVAudioMode_LangA | TVAudioMode_Stereo,
+    TVAudioMode_LangB,
+    TVAudioMode_LangB | TVAudioMode_Mono,
+    TVAudioMode_LangB | TVAudioMode_Stereo,
+    TVAudioMode_LangA | TVAudioMode_LangB,
+    TVAudioMode_LangC,
+    TVAudioMode_LangC | TVAudioMode_Mono,
+    TVAudioMode_LangC | TVAudioMode_Stereo,
+    0,
+    0x80,
+    0xFFFFFFFF,
+};
+
+const std::vector<uint32_t> kInputs = {0, 1, 2, 3, 7, 0xFFFFFFFF, 0x80000000};
+const std::vector<uint32_t> kSampleRates = {48000, 44100, 32000, 8000, 0, 0xFFFFFFFF};
+const std::vector<uint32_t> kModes = {1, 2, 0, 3, 4, 0xFFFFFFFF};
+const std::vector<uint32_t> kHandles = {
+    emu::Host::kBoardHandle, emu::Host::kBoardHandle, 0, 0x7777, 1, 0xFFFFFFFF};
+const std::vector<uint32_t> kRegisters = {0x10E, 0x102, 0x11F, 0x404, 0x405, 0x409, 0x40A,
+                                          0x454, 0x455, 0x456, 0x457, 0x464, 0x465, 0x580,
+                                          0x400, 0x500, 0x3FF, 0x501, 0x108, 0x190, 0x59B};
+const std::vector<uint32_t> kAny = {
+    0, 1, 2, 3, 7, 0xFFFFFFFF, 0x80000000, 0x7FFFFFFF, emu::Host::kBoardHandle, 0x1000, 16, 255};
+
+} // namespace
+
+const std::vector<uint32_t>& ValuesOf(Kind kind) {
+    static const std::array<const std::vector<uint32_t>*, static_cast<size_t>(Kind::Count)> tables =
+        {&kAny,        &kFrequencies, &kStandards,   &kProperties, &kPropertyValues, &kRequestIds,
+         &kAudioModes, &kInputs,      &kSampleRates, &kModes,      &kHandles,        &kRegisters};
+    return *tables[static_cast<size_t>(kind) % tables.size()];
+}
+
+} // namespace fuzz

@@ -1,0 +1,176 @@
+// The fuzz harness's session: one input decoded into board faults
+// (session.cpp) and host calls (calls.cpp), every call checked (checks.cpp).
+// Private to the harness; fuzz/harness.h is what its users see.
+#pragma once
+
+#include "emu/board.h"
+#include "frame/abi.h"
+#include "frame/ks_constants.h"
+#include "frame/ks_virtual.h"
+#include "frame/module_state.h"
+#include "fuzz/bounds.h"
+#include "fuzz/harness.h"
+#include "fuzz/input.h"
+#include "fuzz/kernel_rules.h"
+#include "regmap/decoder_map.h"
+#include "regmap/host_interface.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fuzz {
+
+constexpr uint64_t kUsPerMs = 1000;
+// A DSP status wait gives up after this many polls: a violation that comes
+// after the module waited that long for a DSP that never answered is the
+// DSP's, not the module's.
+constexpr unsigned kFullWaitPolls = 10;
+// Calls made per input at most, so that one input cannot run for long.
+constexpr size_t kMaxCalls = 200;
+
+// The fields the module keeps in step between the host's settings record and
+// its own copy.
+using Field = uint32_t TVTunerSettings::*;
+struct KeptField {
+    Field field;
+    const char* name;
+};
+constexpr KeptField kKept[] = {
+    {&TVTunerSettings::Mode, "Mode"},           {&TVTunerSettings::VideoStandard, "VideoStandard"},
+    {&TVTunerSettings::Frequency, "Frequency"}, {&TVTunerSettings::TuneInfo1, "TuneInfo1"},
+    {&TVTunerSettings::TuneInfo2, "TuneInfo2"}, {&TVTunerSettings::TunerInput, "TunerInput"},
+    {&TVTunerSettings::AudioMode, "AudioMode"},
+};
+constexpr size_t kKeptCount = sizeof(kKept) / sizeof(kKept[0]);
+enum KeptIndex : size_t { kMode, kStandard, kFrequency, kInfo1, kInfo2, kInput, kAudio };
+
+// Bytes of each record the module may touch, by what the call asks for.
+constexpr size_t kSettingsSize = sizeof(TVTunerSettings);
+constexpr size_t kRequestIdEnd = offsetof(TVTunerSettings, RequestId) + 4; // every request
+constexpr size_t kResultEnd = offsetof(TVTunerSettings, Result) + 4;       // audio-mode set
+constexpr size_t kSettingsGetEnd = offsetof(TVTunerSettings, SignalStrength) + 4;
+constexpr size_t kSettingsSetEnd = offsetof(TVTunerSettings, AudioMode) + 4;
+constexpr size_t kBoardInfoSize = 76; // the name area, then words at 64, 68 and 72
+constexpr size_t kStandardsSize = TVB_VIDEO_STANDARD_COUNT * sizeof(VideoStandardDescriptor);
+constexpr size_t kSampleRateEnd = offsetof(AudioFormat, SampleRate) + 4;
+
+inline std::string Hex(uint64_t v) {
+    char b[24];
+    std::snprintf(b, sizeof b, "0x%llX", static_cast<unsigned long long>(v));
+    return b;
+}
+
+inline const char* RecordName(Record how) {
+    switch (how) {
+    case Record::Null:
+        return "null";
+    case Record::Full:
+        return "full";
+    case Record::Short:
+        return "short";
+    case Record::Live:
+        return "live";
+    case Record::Older:
+        return "older";
+    case Record::Same:
+        return "same";
+    case Record::Count:
+        break;
+    }
+    return "?";
+}
+
+// A record argument as made for one call.
+
+struct RecordArg {
+    uint8_t* ptr = nullptr;
+    size_t size = 0; // bytes the host owns from ptr on
+    Record how = Record::Null;
+    std::string Describe() const {
+        return std::string(RecordName(how)) + (ptr != nullptr ? "/" + std::to_string(size) : "");
+    }
+};
+
+class Session {
+  public:
+    Session(const uint8_t* data, size_t size) : in_(data, size) {}
+    Outcome Run();
+    std::string Timeline() const { return host_.Trace().Render(); }
+
+  private:
+    // --- decoding ---------------------------------------------------------
+    void HandIn(uint8_t how);
+    const HostOpsTable* TableFor(uint8_t how);
+    void Operation(Op op);
+    void Device(Op op);
+    emu::TransferFaultPlan Plan();
+    void CallSlot(uint8_t table, uint8_t slot);
+    void BoardCall(uint8_t slot);
+    void VideoCall(uint8_t slot);
+    void AudioCall(uint8_t slot);
+    void InputCall(uint8_t slot);
+    void TunerCall(uint8_t slot);
+
+    uint8_t* NewBlock(size_t size, uint8_t fill);
+    // A record of `full` bytes of which the call may touch `extent`.
+    RecordArg MakeRecord(size_t full, size_t extent, uint8_t fill);
+    // The same memory as `other` when it is long enough for this call, else
+    // the harness's own.
+    RecordArg SameOr(const RecordArg& other, size_t full, size_t extent, uint8_t fill);
+    TVTunerSettings* OlderRecord();
+
+    // --- checks -----------------------------------------------------------
+    // Brackets every host call: before, the state the checks compare with;
+    // after, every check.
+    void Before(const std::string& call, uint64_t boundUs);
+    void After();
+    void Find(const std::string& what);
+    bool Excused(const emu::Problem& p) const;
+    void CheckSettings();
+    void Expect(bool ok, const std::string& what) {
+        if (!ok) {
+            Find(what);
+        }
+    }
+
+    Reader in_;
+    emu::Host host_;
+    emu::Board board_{host_};
+    KernelRuleWatch kernel_;
+    Outcome out_;
+
+    const BoardModuleCaps* caps_ = nullptr;
+    std::vector<std::unique_ptr<HostOpsTable>> tables_; // every table handed in stays alive
+    bool busWriteMissing_ = false;                      // in the table handed in last
+    std::vector<std::unique_ptr<uint8_t[]>> blocks_;    // the current call's host buffers
+
+    struct Handed {
+        TVTunerSettings* record;
+        bool alive;
+    };
+    std::vector<Handed> handed_;
+    TVTunerSettings* live_ = nullptr; // the record of the last OpenBoard, while alive
+    bool inStep_[kKeptCount] = {};
+    uint32_t expectedInput_ = 0;
+
+    // The call being made, and its kind where the name alone does not say.
+    std::string call_;
+    std::string kind_;
+    size_t firstEvent_ = 0;
+    uint64_t startUs_ = 0;
+    uint64_t boundUs_ = 0;
+    bool sampleRateCall_ = false;
+    HostHandle sampleRateHandle_ = 0;
+    // For the settings check: what kind of tuner call, and the records.
+    enum class Tuner { None, Get, Set } tuner_ = Tuner::None;
+    uint32_t requestId_ = 0;
+    const TVTunerSettings* settingsArg_ = nullptr;
+    const uint8_t* requestArg_ = nullptr;
+    size_t requestSize_ = 0;
+};
+
+} // namespace fuzz

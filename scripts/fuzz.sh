@@ -1,0 +1,62 @@
+#!/bin/sh
+# A fuzzing campaign: builds the fuzz preset and runs the fuzz target from the
+# seed corpus and what earlier campaigns found, in parallel jobs sharing one
+# corpus, then prints each job's figures and any finding.
+#
+# usage: scripts/fuzz.sh [--time SECONDS] [--workers N] [--dir DIR]
+#   --time     how long (default 3600)
+#   --workers  jobs fuzzing at once (default 2; the machine's cores are
+#              shared, so keep it at 1 or 2); a job that makes a finding stops
+#              there, the others go on
+#   --dir      where the campaign keeps its corpus, findings and log
+#              (default build/fuzz-campaign); the corpus grows across runs
+# Findings are written to DIR/artifacts/ (crash-*, timeout-*, oom-*): each
+# is a finding until it is fixed; keep its input, minimised with
+# scripts/fuzz-minimize.sh, in fuzz/regressions/. Exit 1 when the campaign
+# found anything, 0 otherwise.
+set -eu
+cd "$(dirname "$0")/.."
+
+time=3600
+workers=2
+dir=build/fuzz-campaign
+while [ $# -gt 0 ]; do
+    case $1 in
+    --time) time=$2; shift ;;
+    --workers) workers=$2; shift ;;
+    --dir) dir=$2; shift ;;
+    -h | --help) sed -n '2,/^set -eu/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    *) echo "fuzz: unknown argument $1" >&2; exit 2 ;;
+    esac
+    shift
+done
+
+scripts/setup.sh
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target tvboard_fuzz >/dev/null
+mkdir -p "$dir/corpus" "$dir/artifacts"
+root=$(pwd)
+dir=$(cd "$dir" && pwd)
+rm -f "$dir"/fuzz-*.log
+echo "fuzz: $workers job(s) for $time s; logs $dir/fuzz-N.log"
+# libFuzzer writes each job's log (fuzz-N.log) to the working directory.
+(cd "$dir" && "$root/build/fuzz/fuzz/tvboard_fuzz" -jobs="$workers" -workers="$workers" \
+    -max_total_time="$time" -timeout=25 -max_len=4096 -dict="$root/fuzz/tvboard.dict" \
+    -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "$dir/corpus" \
+    "$root/fuzz/corpus" >"$dir/fuzz.log" 2>&1) || true
+
+for log in "$dir"/fuzz-*.log; do
+    [ -f "$log" ] || continue
+    echo "fuzz: $(basename "$log"):"
+    grep -E '^#[0-9]+' "$log" | tail -n 1 | sed 's/^/  /'
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' \
+        "$log" | sed 's/^/  /'
+    grep -E '^(==[0-9]+==ERROR|SUMMARY|call [0-9]+, )' "$log" | head -n 3 | sed 's/^/  /'
+done
+findings=$(find "$dir/artifacts" -type f | wc -l)
+echo "fuzz: $(find "$dir/corpus" -type f | wc -l) inputs in $dir/corpus"
+echo "fuzz: $findings finding(s) in $dir/artifacts"
+if [ "$findings" -ne 0 ]; then
+    find "$dir/artifacts" -type f | sed 's/^/  /'
+    exit 1
+fi
