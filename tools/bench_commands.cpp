@@ -3,6 +3,7 @@
 #include "emu/annotate.h"
 #include "emu/board.h"
 #include "emu/decoder_trace.h"
+#include "frame/ks_virtual.h"
 #include "host_driver/host_driver.h"
 #include "host_driver/virtual_time_link.h"
 #include "tools/caps_report.h"
@@ -135,6 +136,9 @@ class Bench {
             prints_->Drain();
         }
         progress_.Clear();
+        if (Verify() && rc == 0) {
+            rc = 1;
+        }
         Timeline();
         if (options_.json) {
             std::fputs(result_.Dump().c_str(), stdout);
@@ -157,6 +161,33 @@ class Bench {
         if (RealTime()) {
             progress_.Show(options_.command + ": " + what);
         }
+    }
+
+    // What the session did that a real board or kernel would not take: every
+    // device protocol violation and unexpected argument, and on virtual time
+    // every kernel rule the module broke. Each is one line on stderr (and in
+    // the JSON document); any of them fails the command.
+    bool Verify() {
+        std::vector<std::string> found;
+        for (const emu::Problem& p : host_.Problems()) {
+            found.push_back((p.isViolation ? "device protocol violation at event "
+                                           : "unexpected argument at event ") +
+                            std::to_string(p.event) + ": " + p.text);
+        }
+        if (!RealTime()) {
+            for (const std::string& v : vt::Violations()) {
+                found.push_back("kernel rule broken: " + v);
+            }
+        }
+        json::Value list = json::Value::Array();
+        for (const std::string& f : found) {
+            std::fprintf(stderr, "tvboard: %s\n", f.c_str());
+            list.Push(f);
+        }
+        if (!found.empty()) {
+            result_.Set("violations", std::move(list));
+        }
+        return !found.empty();
     }
 
     void Timeline() {
