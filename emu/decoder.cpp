@@ -324,16 +324,20 @@ void Decoder::ReportInterleaved(const std::string& what) {
     provoked_ = provoked;
 }
 
-void Decoder::WatchRead(uint16_t reg) {
-    if (awaitingReadDone_) {
-        Report(Violation::Kind::NoReadDoneWait,
-               "read of " + Hex3(fetchedReg_) +
-                   " completed without the read-done wait (next access: read of " + Hex3(reg) +
-                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2" +
-                   LateFetch() + ")",
-               unansweredDone_ > fetchWaited_ ? unansweredDone_ : fetchWaited_);
-        awaitingReadDone_ = false;
+void Decoder::CheckReadDoneSeen(const char* next, uint16_t reg) {
+    if (!awaitingReadDone_) {
+        return;
     }
+    Report(Violation::Kind::NoReadDoneWait,
+           "read of " + Hex3(fetchedReg_) + " completed without the read-done wait (next access: " +
+               next + " of " + Hex3(reg) + ", after " + std::to_string(unansweredDone_) +
+               " polls without bit 2" + LateFetch() + ")",
+           unansweredDone_ > fetchWaited_ ? unansweredDone_ : fetchWaited_);
+    awaitingReadDone_ = false;
+}
+
+void Decoder::WatchRead(uint16_t reg) {
+    CheckReadDoneSeen("read", reg);
     if (lastPollDataReady_) { // the host fetches
         if (!requestPending_) {
             Report(Violation::Kind::FetchWithoutRequest,
@@ -366,15 +370,7 @@ void Decoder::WatchRead(uint16_t reg) {
 }
 
 void Decoder::WatchWrite(uint16_t reg) {
-    if (awaitingReadDone_) {
-        Report(Violation::Kind::NoReadDoneWait,
-               "read of " + Hex3(fetchedReg_) +
-                   " completed without the read-done wait (next access: write of " + Hex3(reg) +
-                   ", after " + std::to_string(unansweredDone_) + " polls without bit 2" +
-                   LateFetch() + ")",
-               unansweredDone_ > fetchWaited_ ? unansweredDone_ : fetchWaited_);
-        awaitingReadDone_ = false;
-    }
+    CheckReadDoneSeen("write", reg);
     if (!seenReady_) {
         Report(Violation::Kind::NotReady, "byte written to " + Hex3(reg) + " while not ready",
                unansweredReady_);

@@ -158,6 +158,9 @@ class Decoder : public BusDevice {
     void WatchPoll(bool answered, uint8_t honest, uint8_t shown);
     void WatchRead(uint16_t reg);
     void WatchWrite(uint16_t reg);
+    // A DSP access (`next`: "read" or "write" of `reg`) after a fetch whose
+    // read-done bit no poll has shown yet.
+    void CheckReadDoneSeen(const char* next, uint16_t reg);
     void Report(Violation::Kind kind, const std::string& text, unsigned unanswered);
     bool ReadFails(uint16_t reg);
     void UpdateSoundStatus();
