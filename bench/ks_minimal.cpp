@@ -38,7 +38,7 @@ void KsFreePool(void* block) {
 
 int32_t KsWaitNeverSignalled(int64_t timeout100ns) {
     g_waitedUs += RelativeToUs(timeout100ns);
-    return 0x102; // STATUS_TIMEOUT: nothing signals the event
+    return kStatusTimeout; // nothing signals the event
 }
 
 void KsDelayExecution(int64_t interval100ns) {

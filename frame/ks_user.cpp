@@ -58,7 +58,7 @@ void KsFreePool(void* block) {
 
 int32_t KsWaitNeverSignalled(int64_t timeout100ns) {
     SleepAtLeastNs(RelativeToNs(timeout100ns));
-    return 0x102; // STATUS_TIMEOUT
+    return kStatusTimeout;
 }
 
 void KsDelayExecution(int64_t interval100ns) {

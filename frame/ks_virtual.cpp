@@ -223,7 +223,7 @@ void KsFreePool(void* block) {
 int32_t KsWaitNeverSignalled(int64_t timeout100ns) {
     RequireBelowDispatch("KeWaitForSingleObject");
     Advance(vt::WaitKind::Sleep, RelativeToUs(timeout100ns));
-    return 0x102; // STATUS_TIMEOUT: nothing ever signals the event
+    return kStatusTimeout; // nothing ever signals the event
 }
 
 void KsDelayExecution(int64_t interval100ns) {

@@ -10,6 +10,8 @@
 constexpr uint32_t kPoolNonPaged = 0;
 constexpr uint32_t kPoolTagWdm = 0x206D6457; // the bytes "Wdm "
 constexpr uint8_t kIrqlDispatch = 2;
+// What a wait on an event that nobody signals returns when its time is up.
+constexpr int32_t kStatusTimeout = 0x102; // STATUS_TIMEOUT
 
 extern "C" {
 #endif

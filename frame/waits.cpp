@@ -6,7 +6,6 @@ namespace {
 constexpr int64_t kHundredNsPerMs = 10000;
 constexpr uint32_t kStallUs = 50;
 constexpr uint64_t kStallsPerMs = 1000 / kStallUs;
-constexpr int32_t kStatusTimeout = 0x102;
 
 // At dispatch level and above the thread must not wait on anything; the time
 // is spent busy-waiting instead, in 50 us stalls (none at all for 0 ms).

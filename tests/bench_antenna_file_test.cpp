@@ -1,4 +1,4 @@
-// Antenna files and --station specs as the bench reads them: every field,
+// Antenna files and --station options as the bench reads them: every field,
 // the defaults, and each kind of mistake named with its line.
 #include "tools/antenna_file.h"
 
@@ -90,9 +90,9 @@ TEST(AntennaFileTest, AFileThatCannotBeReadSaysSo) {
     EXPECT_EQ(error.rfind("cannot read antenna file /nonexistent/air.txt: ", 0), 0u) << error;
 }
 
-TEST(AntennaFileTest, StationSpecsOfTheCommandLine) {
+TEST(AntennaFileTest, StationOptionsOfTheCommandLine) {
     const struct {
-        const char* spec;
+        const char* option;
         uint32_t hz;
         uint32_t standard; // 0: the session's
         const char* sound;
@@ -109,10 +109,10 @@ TEST(AntennaFileTest, StationSpecsOfTheCommandLine) {
         {":PAL_B", 0, 0, nullptr, 0, "not a frequency in MHz: ''"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.option);
         AntennaStation s;
         std::string error;
-        const bool ok = bench::ParseStationSpec(c.spec, &s, &error);
+        const bool ok = bench::ParseStationOption(c.option, &s, &error);
         if (c.error != nullptr) {
             EXPECT_FALSE(ok);
             EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;

@@ -148,7 +148,7 @@ bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) 
     return false;
 }
 
-bool ParseStationSpec(const std::string& text, AntennaStation* out, std::string* error) {
+bool ParseStationOption(const std::string& text, AntennaStation* out, std::string* error) {
     const std::vector<std::string> p = Split(text, ':');
     AntennaStation s;
     if (p.size() > 4) {

@@ -33,7 +33,7 @@ bool ParseStandard(const std::string& text, uint32_t* standard, std::string* err
 bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error);
 // MHZ[:STANDARD[:SOUND[:STRENGTH]]]; a station without a standard gets 0
 // (the caller fills in the session's standard).
-bool ParseStationSpec(const std::string& text, AntennaStation* out, std::string* error);
+bool ParseStationOption(const std::string& text, AntennaStation* out, std::string* error);
 
 // The lines of an antenna file; errors read "NAME:LINE: what is wrong".
 bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaStation>* out,

@@ -56,7 +56,7 @@ void AddBoardOptions(CLI::App* app, Given& g, Options& o) {
                     "TV standard: PAL_B (default), PAL_G, PAL_I, PAL_D, NTSC_M, NTSC_M_J, "
                     "SECAM_L, SECAM_L1, ...")
         ->type_name("NAME");
-    AddList(app, "--station", "SPEC", g.stations,
+    AddList(app, "--station", "STATION", g.stations,
             "put a station on the antenna: MHZ[:STANDARD[:SOUND[:STRENGTH]]], SOUND mono, "
             "stereo, dual or triple; replaces the built-in line-up (repeatable)");
     AddList(app, "--antenna", "FILE", g.antennas,
@@ -92,6 +92,14 @@ void AddModuleOption(CLI::App* app, Options& o) {
 
 void AddJsonOption(CLI::App* app, Options& o) {
     app->add_flag("--json", o.json, "the results as one JSON document on stdout");
+}
+
+// What every command that drives the board takes: the antenna and the lock,
+// the timeline and captures, and the build to drive.
+void AddDrivingOptions(CLI::App* app, Given& g, Options& o) {
+    AddBoardOptions(app, g, o);
+    AddOutputOptions(app, g, o);
+    AddModuleOption(app, o);
 }
 
 void AddScenarioOption(CLI::App* app, Options& o) {
@@ -138,7 +146,7 @@ void Convert(const Given& g, Options& o) {
     }
     for (const std::string& text : g.stations) {
         bench::AntennaStation s;
-        if (!bench::ParseStationSpec(text, &s, &error)) {
+        if (!bench::ParseStationOption(text, &s, &error)) {
             throw UsageError("--station: " + error);
         }
         if (s.station.standard == 0) {
@@ -201,32 +209,24 @@ static int Run(int argc, char** argv) {
     app.footer("Exit status: 0 done, 1 the board or module did not do what was asked (no lock, "
                "no station found, a build that does not conform), 2 bad usage.\n"
                "'tvboard COMMAND --help' shows the options of a command.");
-    AddBoardOptions(&app, g, o);
-    AddOutputOptions(&app, g, o);
-    AddModuleOption(&app, o);
+    AddDrivingOptions(&app, g, o);
 
     CLI::App* session = app.add_subcommand(
         "session", "a whole host session (the default): bring-up, standards, tuning, lock, TV "
                    "sound, sample rate, close");
-    AddBoardOptions(session, g, o);
-    AddOutputOptions(session, g, o);
-    AddModuleOption(session, o);
+    AddDrivingOptions(session, g, o);
 
     CLI::App* standards =
         app.add_subcommand("standards", "the video standards and property defaults the module "
                                         "reports");
-    AddBoardOptions(standards, g, o);
-    AddOutputOptions(standards, g, o);
-    AddModuleOption(standards, o);
+    AddDrivingOptions(standards, g, o);
     AddJsonOption(standards, o);
 
     CLI::App* tune = app.add_subcommand(
         "tune", "tune to MHZ and report lock, AFC step, signal and TV sound modes (exit 1 "
                 "without lock)");
     tune->add_option("MHZ", g.tune, "the frequency in MHz, e.g. 175.25")->required();
-    AddBoardOptions(tune, g, o);
-    AddOutputOptions(tune, g, o);
-    AddModuleOption(tune, o);
+    AddDrivingOptions(tune, g, o);
     AddJsonOption(tune, o);
 
     CLI::App* scan = app.add_subcommand(
@@ -234,9 +234,7 @@ static int Run(int argc, char** argv) {
                 "NTSC M, ...) and list the stations found (exit 1 when none)");
     scan->add_option("--sweep", g.sweep, "scan these frequencies (MHz) instead of the plan")
         ->type_name("FROM:TO:STEP");
-    AddBoardOptions(scan, g, o);
-    AddOutputOptions(scan, g, o);
-    AddModuleOption(scan, o);
+    AddDrivingOptions(scan, g, o);
     AddJsonOption(scan, o);
 
     CLI::App* stations = app.add_subcommand("stations", "the emulated antenna's stations");
