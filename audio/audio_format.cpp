@@ -2,7 +2,7 @@
 // interface needs, and the sample-rate pin.
 #include "audio/audio_format.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 
 namespace {
 
@@ -24,7 +24,8 @@ uint16_t SampleRateCode(uint32_t rate) {
 
 } // namespace
 
-uint32_t TVB_STDCALL GetAudioFormat(Arg, Arg, AudioInterfaceConfig* config, AudioFormat* format) {
+uint32_t TVB_API GetAudioFormat(TVB_ARG, TVB_ARG, AudioInterfaceConfig* config,
+                                AudioFormat* format) {
     if (config == nullptr || format == nullptr) {
         return 0;
     }
@@ -49,7 +50,7 @@ uint32_t TVB_STDCALL GetAudioFormat(Arg, Arg, AudioInterfaceConfig* config, Audi
 
 // Pin 0 selects the audio clock: 1 for 48 kHz, 0 for 44.1 kHz. It is driven
 // with the handle the host passed here, whether or not a board is open.
-uint32_t TVB_STDCALL SetAudioSampleRate(Arg, HostHandle handle, AudioFormat* format) {
+uint32_t TVB_API SetAudioSampleRate(TVB_ARG, TVB_HOST_HANDLE handle, AudioFormat* format) {
     if (format == nullptr) {
         return 0;
     }

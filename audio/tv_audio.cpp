@@ -5,18 +5,18 @@
 #include "audio/tv_audio.h"
 
 #include "decoder/decoder_access.h"
-#include "frame/ks_constants.h"
+#include "include/tvboard.h"
 #include "regmap/decoder_map.h"
 
 namespace {
 
 namespace dec = regmap::decoder;
 
-constexpr uint32_t kMono = ks::TVAudioMode_Mono;
-constexpr uint32_t kStereo = ks::TVAudioMode_Stereo;
-constexpr uint32_t kLangA = ks::TVAudioMode_LangA;
-constexpr uint32_t kLangB = ks::TVAudioMode_LangB;
-constexpr uint32_t kLangC = ks::TVAudioMode_LangC;
+constexpr uint32_t kMono = TVB_AUDIO_MODE_MONO;
+constexpr uint32_t kStereo = TVB_AUDIO_MODE_STEREO;
+constexpr uint32_t kLangA = TVB_AUDIO_MODE_LANG_A;
+constexpr uint32_t kLangB = TVB_AUDIO_MODE_LANG_B;
+constexpr uint32_t kLangC = TVB_AUDIO_MODE_LANG_C;
 
 constexpr uint32_t Bit(uint32_t word, uint32_t n) {
     return (word >> n) & 1u;

@@ -31,9 +31,9 @@ find_path(TVB_DDK_INCLUDE_DIR ntddk.h PATH_SUFFIXES ddk REQUIRED)
 add_library(tvb_module_windows OBJECT ${TVB_MODULE_SOURCES})
 target_link_libraries(tvb_module_windows PRIVATE tvb_kernel_windows)
 # The kernel services and the entry point: the only sources that see the DDK.
-add_library(tvb_ks_windows OBJECT frame/ks_windows.c frame/ks_windows_entry.c)
-target_link_libraries(tvb_ks_windows PRIVATE tvb_kernel_windows)
-target_include_directories(tvb_ks_windows SYSTEM PRIVATE ${TVB_DDK_INCLUDE_DIR})
+add_library(tvb_kernel_windows_services OBJECT frame/kernel_windows.c frame/kernel_windows_entry.c)
+target_link_libraries(tvb_kernel_windows_services PRIVATE tvb_kernel_windows)
+target_include_directories(tvb_kernel_windows_services SYSTEM PRIVATE ${TVB_DDK_INCLUDE_DIR})
 
 # Link as a native-subsystem kernel DLL: no C runtime or start files, entry
 # DriverEntry, exports only from the .def file, every stdcall name matched
@@ -50,7 +50,7 @@ set(TVB_SYS_LIBRARIES ntoskrnl hal gcc)
 
 function(tvb_add_sys_image target output)
   add_library(${target} MODULE $<TARGET_OBJECTS:tvb_module_windows>
-              $<TARGET_OBJECTS:tvb_ks_windows> frame/tvboard.def)
+              $<TARGET_OBJECTS:tvb_kernel_windows_services> frame/tvboard.def)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${output} SUFFIX ".sys"
                         LINKER_LANGUAGE CXX LINK_DEPENDS ${TVB_SYS_SECTIONS})
   target_link_options(${target} PRIVATE ${TVB_SYS_LINK_OPTIONS} ${ARGN})
@@ -62,12 +62,12 @@ tvb_add_sys_image(tvboard_sys tvboard -s "-Wl,-Map,${CMAKE_CURRENT_BINARY_DIR}/t
 # The same image with its symbol table, for inspection and for the checks.
 tvb_add_sys_image(tvboard_sys_symbols tvboard-symbols)
 
-# The module's kernel-streaming constants against ksmedia.h; builds with the
-# driver, links into nothing.
-add_library(tvb_ks_constants_check OBJECT frame/ks_constants_windows.cpp)
-target_link_libraries(tvb_ks_constants_check PRIVATE tvb_warnings)
-target_include_directories(tvb_ks_constants_check PRIVATE ${PROJECT_SOURCE_DIR})
-add_dependencies(tvboard_sys tvb_ks_constants_check)
+# The public header's standard and audio-mode values against Windows'
+# ksmedia.h; builds with the driver, links into nothing.
+add_library(tvb_ksmedia_values OBJECT tests/windows/ksmedia_values.cpp)
+target_link_libraries(tvb_ksmedia_values PRIVATE tvb_warnings)
+target_include_directories(tvb_ksmedia_values PRIVATE ${PROJECT_SOURCE_DIR})
+add_dependencies(tvboard_sys tvb_ksmedia_values)
 
 # The image's exports, imports, calling conventions and layout, checked on
 # this machine with a PE parser (Debian's python3-pefile, which installs for

@@ -1,5 +1,5 @@
 # The Windows side beyond the driver image, included by the top-level
-# CMakeLists.txt for the MinGW build after tvboard-sys.cmake and tools/:
+# CMakeLists.txt for the MinGW build after tvboard-sys.cmake and bench/:
 # what a host's developers link against, a host in C that binds the driver
 # through it, and the runs of tvboard.sys under Wine.
 

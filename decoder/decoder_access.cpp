@@ -5,7 +5,7 @@
 // host could not make shows as the cleared byte.
 #include "decoder/decoder_access.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "frame/waits.h"
 
 namespace {

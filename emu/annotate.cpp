@@ -46,17 +46,17 @@ std::string Transfer(uint8_t device, std::initializer_list<uint8_t> bytes, const
     return s + tail;
 }
 std::string ToDemod(std::initializer_list<uint8_t> bytes, const char* tail = "}") {
-    return Transfer(ifd::kBusAddress, bytes, tail);
+    return Transfer(TVB_IF_DEMOD_ADDRESS, bytes, tail);
 }
 std::string ToSynth(std::initializer_list<uint8_t> bytes, const char* tail = "}") {
-    return Transfer(sm::kBusAddress, bytes, tail);
+    return Transfer(TVB_SYNTH_ADDRESS, bytes, tail);
 }
 // A write of one decoder register, and of the dword a field lies in.
 std::string RegWrite(uint16_t reg) {
-    return Hex2(dmap::kBusAddress) + "[" + Hex3(reg) + "] <-";
+    return Hex2(TVB_DECODER_ADDRESS) + "[" + Hex3(reg) + "] <-";
 }
 std::string Dword(uint16_t reg, const char* arrow) {
-    return Hex2(dmap::kBusAddress) + "[" + Hex3(reg) + ".." + Hex3(reg + 3u) + "] " + arrow;
+    return Hex2(TVB_DECODER_ADDRESS) + "[" + Hex3(reg) + ".." + Hex3(reg + 3u) + "] " + arrow;
 }
 
 // First match wins, so longer prefixes stand before shorter ones.

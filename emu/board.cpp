@@ -11,15 +11,15 @@ Board::Board(Host& h) : host(h) {
     demod.OnReception([this](const Station* station) {
         decoder.SetBroadcastSound(station != nullptr ? station->sound : kMonoSound);
     });
-    host.Attach(regmap::decoder::kBusAddress, &decoder);
-    host.Attach(regmap::if_demod::kBusAddress, &demod);
-    host.Attach(regmap::synth::kBusAddress, &synth);
+    host.Attach(TVB_DECODER_ADDRESS, &decoder);
+    host.Attach(TVB_IF_DEMOD_ADDRESS, &demod);
+    host.Attach(TVB_SYNTH_ADDRESS, &synth);
 }
 
 Board::~Board() {
-    host.Detach(regmap::decoder::kBusAddress);
-    host.Detach(regmap::if_demod::kBusAddress);
-    host.Detach(regmap::synth::kBusAddress);
+    host.Detach(TVB_DECODER_ADDRESS);
+    host.Detach(TVB_IF_DEMOD_ADDRESS);
+    host.Detach(TVB_SYNTH_ADDRESS);
 }
 
 } // namespace emu

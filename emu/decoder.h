@@ -88,7 +88,7 @@ constexpr Sound kTwoLanguageSound{false, true, false};
 
 class Decoder : public BusDevice {
   public:
-    static constexpr uint8_t kAddress = regmap::decoder::kBusAddress;
+    static constexpr uint8_t kAddress = TVB_DECODER_ADDRESS;
     // A poll count for a status bit that never comes up.
     static constexpr unsigned kNever = ~0u;
 

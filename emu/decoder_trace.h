@@ -33,13 +33,13 @@ struct ByteOp {
 namespace dmap = regmap::decoder;
 
 inline bool IsStatusPoll(const emu::Event& e, uint8_t bit) {
-    return e.kind == emu::EventKind::RegRead && e.device == dmap::kBusAddress &&
+    return e.kind == emu::EventKind::RegRead && e.device == TVB_DECODER_ADDRESS &&
            e.reg == dmap::kDspStatus && e.acknowledged && e.text.empty() && !e.bytes.empty() &&
            (e.bytes[0] & bit) != 0;
 }
 
 inline bool IsPlain(const emu::Event& e, emu::EventKind kind) {
-    return e.kind == kind && e.device == dmap::kBusAddress && e.reg != dmap::kDspStatus &&
+    return e.kind == kind && e.device == TVB_DECODER_ADDRESS && e.reg != dmap::kDspStatus &&
            e.acknowledged && e.text.empty() && !e.bytes.empty();
 }
 
@@ -98,7 +98,7 @@ inline bool IsDword(const std::vector<ByteOp>& ops, size_t i, ByteOp::Kind kind)
 
 inline std::string ByteLine(const ByteOp& op) {
     char b[48];
-    std::snprintf(b, sizeof b, "%02X[%03X] %s %02X%s", dmap::kBusAddress, op.reg,
+    std::snprintf(b, sizeof b, "%02X[%03X] %s %02X%s", TVB_DECODER_ADDRESS, op.reg,
                   op.kind == ByteOp::Read ? "->" : "<-", op.value, op.dsp ? " (dsp)" : "");
     return b;
 }
@@ -109,7 +109,7 @@ inline std::string DwordLine(const std::vector<ByteOp>& ops, size_t i) {
         value |= static_cast<uint32_t>(ops[i + k].value) << (8 * k);
     }
     char b[64];
-    std::snprintf(b, sizeof b, "%02X[%03X..%03X] %s %08X%s", dmap::kBusAddress, ops[i].reg,
+    std::snprintf(b, sizeof b, "%02X[%03X..%03X] %s %08X%s", TVB_DECODER_ADDRESS, ops[i].reg,
                   ops[i].reg + 3, ops[i].kind == ByteOp::Read ? "->" : "<-", value,
                   ops[i].dsp ? " (dsp)" : "");
     return b;

@@ -1,6 +1,6 @@
 #include "emu/host.h"
 
-#include "regmap/host_interface.h"
+#include "include/tvboard.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,35 +24,35 @@ void Check(std::string& out, const char* what, uint64_t got, uint64_t want) {
     }
 }
 
-uint32_t TVB_STDCALL SlotWriteReg16(HostHandle c, uint32_t d, uint32_t w, uint32_t r, uint32_t v,
-                                    uint32_t z) {
+uint32_t TVB_API SlotWriteReg16(TVB_HOST_HANDLE c, uint32_t d, uint32_t w, uint32_t r, uint32_t v,
+                                uint32_t z) {
     return g_host->DoWriteReg16(c, d, w, r, v, z);
 }
-uint32_t TVB_STDCALL SlotReadReg16(HostHandle c, uint32_t d, uint32_t w, uint32_t r, uint8_t* v,
-                                   uint32_t z) {
+uint32_t TVB_API SlotReadReg16(TVB_HOST_HANDLE c, uint32_t d, uint32_t w, uint32_t r, uint8_t* v,
+                               uint32_t z) {
     return g_host->DoReadReg16(c, d, w, r, v, z);
 }
-uint32_t TVB_STDCALL SlotBusWrite(HostHandle c, uint32_t d, uint32_t a, uint32_t b, uint32_t n,
-                                  const uint8_t* p, uint32_t f) {
+uint32_t TVB_API SlotBusWrite(TVB_HOST_HANDLE c, uint32_t d, uint32_t a, uint32_t b, uint32_t n,
+                              const uint8_t* p, uint32_t f) {
     return g_host->DoBusWrite(c, d, a, b, n, p, f);
 }
-uint32_t TVB_STDCALL SlotBusRead(HostHandle c, uint32_t d, uint32_t a, uint32_t b, uint32_t n,
-                                 uint8_t* p, uint32_t f) {
+uint32_t TVB_API SlotBusRead(TVB_HOST_HANDLE c, uint32_t d, uint32_t a, uint32_t b, uint32_t n,
+                             uint8_t* p, uint32_t f) {
     return g_host->DoBusRead(c, d, a, b, n, p, f);
 }
-uint32_t TVB_STDCALL SlotForbidden() {
+uint32_t TVB_API SlotForbidden() {
     return g_host->DoForbidden();
 }
-uint32_t TVB_STDCALL SlotWritePins(HostHandle h, uint32_t n, const uint32_t* p, const uint32_t* v,
-                                   uint32_t z) {
+uint32_t TVB_API SlotWritePins(TVB_HOST_HANDLE h, uint32_t n, const uint32_t* p, const uint32_t* v,
+                               uint32_t z) {
     return g_host->DoWritePins(h, n, p, v, z);
 }
-uint32_t TVB_STDCALL SlotReadPins(HostHandle c, uint32_t n, const uint32_t* p, uint32_t* v,
-                                  uint32_t o) {
+uint32_t TVB_API SlotReadPins(TVB_HOST_HANDLE c, uint32_t n, const uint32_t* p, uint32_t* v,
+                              uint32_t o) {
     return g_host->DoReadPins(c, n, p, v, o);
 }
 
-const HostOpsTable kTable = {SlotWriteReg16, SlotReadReg16, SlotBusWrite,  SlotBusRead,
+const TVB_HOST_OPS kTable = {SlotWriteReg16, SlotReadReg16, SlotBusWrite,  SlotBusRead,
                              SlotForbidden,  SlotForbidden, SlotWritePins, SlotReadPins};
 
 } // namespace
@@ -70,7 +70,7 @@ Host::~Host() {
     g_host = nullptr;
 }
 
-const HostOpsTable* Host::Ops() const {
+const TVB_HOST_OPS* Host::Ops() const {
     return &kTable;
 }
 
@@ -147,7 +147,7 @@ BusDevice* Host::At(uint32_t address) {
     return it == devices_.end() ? nullptr : it->second;
 }
 
-uint32_t Host::DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint32_t reg,
+uint32_t Host::DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
                             uint32_t value, uint32_t zero) {
     Event e = Begin(EventKind::RegWrite);
     e.device = device;
@@ -164,7 +164,7 @@ uint32_t Host::DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint
     return 0;
 }
 
-uint32_t Host::DoReadReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint32_t reg,
+uint32_t Host::DoReadReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
                            uint8_t* value, uint32_t zero) {
     Event e = Begin(EventKind::RegRead);
     e.device = device;
@@ -184,8 +184,8 @@ uint32_t Host::DoReadReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint3
     return 0;
 }
 
-uint32_t Host::DoBusWrite(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
-                          const uint8_t* bytes, uint32_t flags) {
+uint32_t Host::DoBusWrite(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
+                          uint32_t count, const uint8_t* bytes, uint32_t flags) {
     Event e = Begin(EventKind::BusWrite);
     e.device = device;
     e.bytes.assign(bytes, bytes + count);
@@ -199,8 +199,8 @@ uint32_t Host::DoBusWrite(HostHandle ctx, uint32_t device, uint32_t a, uint32_t 
     return 0;
 }
 
-uint32_t Host::DoBusRead(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
-                         uint8_t* buffer, uint32_t flags) {
+uint32_t Host::DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
+                         uint32_t count, uint8_t* buffer, uint32_t flags) {
     Event e = Begin(EventKind::BusRead);
     e.device = device;
     Check(e.text, "handle", ctx, expectedHandle_);
@@ -228,7 +228,7 @@ uint32_t Host::DoForbidden() {
     return 0;
 }
 
-uint32_t Host::DoWritePins(HostHandle handle, uint32_t count, const uint32_t* pins,
+uint32_t Host::DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const uint32_t* pins,
                            const uint32_t* values, uint32_t zero) {
     Event e = Begin(EventKind::WritePins);
     e.pins.assign(pins, pins + count);
@@ -250,8 +250,8 @@ uint32_t Host::DoWritePins(HostHandle handle, uint32_t count, const uint32_t* pi
     return 0;
 }
 
-uint32_t Host::DoReadPins(HostHandle ctx, uint32_t count, const uint32_t* pins, uint32_t* values,
-                          uint32_t one) {
+uint32_t Host::DoReadPins(TVB_HOST_HANDLE ctx, uint32_t count, const uint32_t* pins,
+                          uint32_t* values, uint32_t one) {
     Event e = Begin(EventKind::ReadPins);
     Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "last argument", one, 1);

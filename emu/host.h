@@ -16,7 +16,7 @@
 
 #include "emu/device.h"
 #include "emu/timeline.h"
-#include "frame/abi.h" // HostOpsTable and HostHandle: the table's layout as the module takes it
+#include "include/tvboard.h" // TVB_HOST_OPS and TVB_HOST_HANDLE: the table's layout as the module takes it
 
 #include <array>
 #include <functional>
@@ -36,14 +36,14 @@ struct Problem {
 class Host {
   public:
     // The handle this host passes to OpenBoard.
-    static constexpr HostHandle kBoardHandle = 0x00B0A4D0;
+    static constexpr TVB_HOST_HANDLE kBoardHandle = 0x00B0A4D0;
 
     Host();
     ~Host();
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    const HostOpsTable* Ops() const;
+    const TVB_HOST_OPS* Ops() const;
     Timeline& Trace() { return timeline_; }
     const Timeline& Trace() const { return timeline_; }
 
@@ -60,8 +60,8 @@ class Host {
 
     // The handle the module is expected to pass (kBoardHandle unless the
     // board was opened with another).
-    void ExpectHandle(HostHandle handle) { expectedHandle_ = handle; }
-    HostHandle ExpectedHandle() const { return expectedHandle_; }
+    void ExpectHandle(TVB_HOST_HANDLE handle) { expectedHandle_ = handle; }
+    TVB_HOST_HANDLE ExpectedHandle() const { return expectedHandle_; }
 
     // Complaints and violations not consumed yet, oldest first.
     const std::vector<Problem>& Problems() const { return problems_; }
@@ -94,18 +94,18 @@ class Host {
     }
 
     // Routing targets of the table's slots.
-    uint32_t DoWriteReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint32_t reg,
+    uint32_t DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
                           uint32_t value, uint32_t zero);
-    uint32_t DoReadReg16(HostHandle ctx, uint32_t device, uint32_t bits, uint32_t reg,
+    uint32_t DoReadReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
                          uint8_t* value, uint32_t zero);
-    uint32_t DoBusWrite(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
-                        const uint8_t* bytes, uint32_t flags);
-    uint32_t DoBusRead(HostHandle ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
+    uint32_t DoBusWrite(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
+                        uint32_t count, const uint8_t* bytes, uint32_t flags);
+    uint32_t DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
                        uint8_t* buffer, uint32_t flags);
     uint32_t DoForbidden();
-    uint32_t DoWritePins(HostHandle handle, uint32_t count, const uint32_t* pins,
+    uint32_t DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const uint32_t* pins,
                          const uint32_t* values, uint32_t zero);
-    uint32_t DoReadPins(HostHandle ctx, uint32_t count, const uint32_t* pins, uint32_t* values,
+    uint32_t DoReadPins(TVB_HOST_HANDLE ctx, uint32_t count, const uint32_t* pins, uint32_t* values,
                         uint32_t one);
 
   private:
@@ -120,7 +120,7 @@ class Host {
     std::array<uint32_t, 8> pinInputs_{};
     std::array<uint32_t, 8> pinOutputs_{};
     int forbidden_ = 0;
-    HostHandle expectedHandle_ = kBoardHandle;
+    TVB_HOST_HANDLE expectedHandle_ = kBoardHandle;
     std::vector<Problem> problems_;
     Clock clock_ = nullptr;
     uint64_t ownUs_ = 0; // the host's own time: the waits recorded so far

@@ -1,7 +1,7 @@
 #include "emu/if_demod.h"
 
 #include "emu/synth.h"
-#include "frame/ks_constants.h"
+#include "include/tvboard.h"
 #include "regmap/if_demod_map.h"
 
 #include <vector>
@@ -30,27 +30,27 @@ uint32_t IfDemod::IfOffsetHz(uint8_t code) {
 
 uint8_t IfDemod::CodeOf(uint32_t standard) {
     switch (standard) {
-    case ks::AnalogVideo_NTSC_M:
-    case ks::AnalogVideo_NTSC_M_J:
-    case ks::AnalogVideo_PAL_M:
-    case ks::AnalogVideo_PAL_N:
+    case TVB_STANDARD_NTSC_M:
+    case TVB_STANDARD_NTSC_M_J:
+    case TVB_STANDARD_PAL_M:
+    case TVB_STANDARD_PAL_N:
         return ifd::kCodeMN;
-    case ks::AnalogVideo_PAL_B:
-    case ks::AnalogVideo_SECAM_B:
+    case TVB_STANDARD_PAL_B:
+    case TVB_STANDARD_SECAM_B:
         return ifd::kCodeB;
-    case ks::AnalogVideo_PAL_G:
-    case ks::AnalogVideo_PAL_H:
-    case ks::AnalogVideo_SECAM_G:
-    case ks::AnalogVideo_SECAM_H:
+    case TVB_STANDARD_PAL_G:
+    case TVB_STANDARD_PAL_H:
+    case TVB_STANDARD_SECAM_G:
+    case TVB_STANDARD_SECAM_H:
         return ifd::kCodeGH;
-    case ks::AnalogVideo_PAL_I:
+    case TVB_STANDARD_PAL_I:
         return ifd::kCodeI;
-    case ks::AnalogVideo_PAL_D:
-    case ks::AnalogVideo_SECAM_D:
+    case TVB_STANDARD_PAL_D:
+    case TVB_STANDARD_SECAM_D:
         return ifd::kCodeD;
-    case ks::AnalogVideo_SECAM_L:
+    case TVB_STANDARD_SECAM_L:
         return ifd::kCodeL;
-    case ks::AnalogVideo_SECAM_L1:
+    case TVB_STANDARD_SECAM_L1:
         return ifd::kCodeL1;
     default:
         return 0; // a broadcast this demodulator cannot take

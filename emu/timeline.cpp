@@ -147,11 +147,11 @@ bool IsBusTraffic(const Event& e) {
 }
 bool IsDecoder(const Event& e) {
     return (e.kind == EventKind::RegWrite || e.kind == EventKind::RegRead) &&
-           e.device == regmap::decoder::kBusAddress;
+           e.device == TVB_DECODER_ADDRESS;
 }
 bool IsTuner(const Event& e) {
     return (e.kind == EventKind::BusWrite || e.kind == EventKind::BusRead) &&
-           (e.device == regmap::if_demod::kBusAddress || e.device == regmap::synth::kBusAddress);
+           (e.device == TVB_IF_DEMOD_ADDRESS || e.device == TVB_SYNTH_ADDRESS);
 }
 bool IsWait(const Event& e) {
     return e.kind == EventKind::Wait;

@@ -4,7 +4,7 @@
 #include "exports/tables.h"
 
 #include "audio/audio_format.h"
-#include "frame/board.h"
+#include "frame/open_close.h"
 #include "ops/initialize_sensor.h"
 #include "ops/input_selection.h"
 #include "ops/tuner_properties.h"
@@ -13,34 +13,35 @@
 
 namespace {
 
-Arg TVB_STDCALL Return0With2(Arg, Arg) {
+TVB_ARG TVB_API Return0With2(TVB_ARG, TVB_ARG) {
     return 0;
 }
-Arg TVB_STDCALL Return0With3(Arg, Arg, Arg) {
+TVB_ARG TVB_API Return0With3(TVB_ARG, TVB_ARG, TVB_ARG) {
     return 0;
 }
-Arg TVB_STDCALL Return0With20(Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg,
-                              Arg, Arg, Arg, Arg, Arg, Arg) {
+TVB_ARG TVB_API Return0With20(TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG,
+                              TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG,
+                              TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG) {
     return 0;
 }
-Arg TVB_STDCALL Return341With2(Arg, Arg) {
+TVB_ARG TVB_API Return341With2(TVB_ARG, TVB_ARG) {
     return 0x155;
 }
-Arg TVB_STDCALL Return131001With2(Arg, Arg) {
+TVB_ARG TVB_API Return131001With2(TVB_ARG, TVB_ARG) {
     return 0x131001;
 }
-Arg TVB_STDCALL Return7With2(Arg, Arg) {
+TVB_ARG TVB_API Return7With2(TVB_ARG, TVB_ARG) {
     return 7;
 }
-Arg TVB_STDCALL Return3With2(Arg, Arg) {
+TVB_ARG TVB_API Return3With2(TVB_ARG, TVB_ARG) {
     return 3;
 }
 
 } // namespace
 
-const BoardOpsTable BoardOps = {OpenBoard, CloseBoard};
+const TVB_BOARD_OPS BoardOps = {OpenBoard, CloseBoard};
 
-const VideoOpsTable VideoOps = {
+const TVB_VIDEO_OPS VideoOps = {
     Return341With2,           // 0
     Return0With2,             // 1
     GetVideoStandards,        // 2
@@ -55,14 +56,14 @@ const VideoOpsTable VideoOps = {
     Return0With3,             // 11
 };
 
-const AudioOpsTable AudioOps = {
+const TVB_AUDIO_OPS AudioOps = {
     Return131001With2,  // 0
     GetAudioFormat,     // 1
     SetAudioSampleRate, // 2
     Return0With2,       // 3
 };
 
-const InputOpsTable InputOps = {
+const TVB_INPUT_OPS InputOps = {
     Return7With2,     // 0
     QueryVideoInput,  // 1
     Return3With2,     // 2
@@ -70,4 +71,4 @@ const InputOpsTable InputOps = {
     Return0With3,     // 4
 };
 
-const TunerOpsTable TunerOps = {GetTunerModeCaps, GetTunerProperty, SetTunerProperty};
+const TVB_TUNER_OPS TunerOps = {GetTunerModeCaps, GetTunerProperty, SetTunerProperty};

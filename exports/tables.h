@@ -1,12 +1,12 @@
 // The capability record and the five operation tables it points to.
 #pragma once
 
-#include "frame/abi.h"
+#include "include/tvboard.h"
 
-extern const BoardOpsTable BoardOps;
-extern const VideoOpsTable VideoOps;
-extern const AudioOpsTable AudioOps;
-extern const InputOpsTable InputOps;
-extern const TunerOpsTable TunerOps;
+extern const TVB_BOARD_OPS BoardOps;
+extern const TVB_VIDEO_OPS VideoOps;
+extern const TVB_AUDIO_OPS AudioOps;
+extern const TVB_INPUT_OPS InputOps;
+extern const TVB_TUNER_OPS TunerOps;
 
-extern const BoardModuleCaps BoardModuleCapsRecord;
+extern const TVB_BOARD_MODULE_CAPS BoardModuleCaps;

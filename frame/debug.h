@@ -2,7 +2,7 @@
 // message, line break), only while its guard holds.
 #pragma once
 
-#include "frame/kservices.h"
+#include "frame/kernel_services.h"
 #include "frame/module_state.h" // DbgFlags: nonzero means output is on
 
 #define TVB_DEBUG_PREFIX "<ORVELSTRM.SYS> "
@@ -10,9 +10,9 @@
 #define DebugPrintIf(guard, ...)                                                                   \
     do {                                                                                           \
         if (guard) {                                                                               \
-            KsDebugPrint(TVB_DEBUG_PREFIX);                                                        \
-            KsDebugPrint(__VA_ARGS__);                                                             \
-            KsDebugPrint("\n");                                                                    \
+            KernelDebugPrint(TVB_DEBUG_PREFIX);                                                    \
+            KernelDebugPrint(__VA_ARGS__);                                                         \
+            KernelDebugPrint("\n");                                                                \
         }                                                                                          \
     } while (0)
 

@@ -4,7 +4,7 @@
 // to its load value, as a fresh load of the image would.
 #pragma once
 
-#include "frame/abi.h"
+#include "include/tvboard.h"
 
 // A row of byte registers kept as a copy of a device's (e.g. the tuner's
 // synthesizer, which cannot be read back).
@@ -21,8 +21,8 @@ struct SettingsRecordList {
 // X(type, name, value at load)
 #define TVB_MODULE_STATE(X)                                                                        \
     /* host interface */                                                                           \
-    X(const HostOpsTable*, HostOps, nullptr)                                                       \
-    X(HostHandle, HostContext, 0)                                                                  \
+    X(const TVB_HOST_OPS*, HostOps, nullptr)                                                       \
+    X(TVB_HOST_HANDLE, HostContext, 0)                                                             \
     X(uint32_t, DbgFlags, 0xFFF7FFFFu)                                                             \
     /* open board */                                                                               \
     X(TVTunerSettings, g_TVTuner_Settings, {})                                                     \

@@ -1,6 +1,6 @@
 #include "frame/waits.h"
 
-#include "frame/kservices.h"
+#include "frame/kernel_services.h"
 
 namespace {
 constexpr int64_t kHundredNsPerMs = 10000;
@@ -10,13 +10,13 @@ constexpr uint64_t kStallsPerMs = 1000 / kStallUs;
 // At dispatch level and above the thread must not wait on anything; the time
 // is spent busy-waiting instead, in 50 us stalls (none at all for 0 ms).
 bool MustNotWait() {
-    return KsCurrentIrql() >= kIrqlDispatch;
+    return KernelCurrentIrql() >= kIrqlDispatch;
 }
 
 void StallMs(uint32_t ms) {
     const uint64_t stalls = static_cast<uint64_t>(ms) * kStallsPerMs;
     for (uint64_t i = 0; i < stalls; ++i) {
-        KsStallProcessor(kStallUs);
+        KernelStallProcessor(kStallUs);
     }
 }
 } // namespace
@@ -30,7 +30,7 @@ int32_t SleepMs(uint32_t ms) {
         return kStatusTimeout;
     }
     // Formed in 64 bits: a 32-bit product would wrap for waits above 214 s.
-    return KsWaitNeverSignalled(static_cast<int64_t>(ms) * kHundredNsPerMs);
+    return KernelWaitNeverSignalled(static_cast<int64_t>(ms) * kHundredNsPerMs);
 }
 
 void DelayMs(uint32_t ms) {
@@ -38,5 +38,5 @@ void DelayMs(uint32_t ms) {
         StallMs(ms);
         return;
     }
-    KsDelayExecution(static_cast<int64_t>(ms) * kHundredNsPerMs);
+    KernelDelayExecution(static_cast<int64_t>(ms) * kHundredNsPerMs);
 }

@@ -28,9 +28,9 @@ void Session::CallSlot(uint8_t table, uint8_t slot) {
 // --- BoardOps ---------------------------------------------------------------
 
 void Session::BoardCall(uint8_t slot) {
-    const BoardOpsTable* ops = caps_->BoardOps;
+    const TVB_BOARD_OPS* ops = caps_->BoardOps;
     if (slot % 2 == 0) {
-        const HostHandle ctx = in_.Value(Kind::Handle);
+        const TVB_HOST_HANDLE ctx = in_.Value(Kind::Handle);
         const uint8_t place = in_.U8();
         RecordArg info = MakeRecord(kBoardInfoSize, kBoardInfoSize, 0xA5);
         if (in_.Ended()) {
@@ -43,8 +43,8 @@ void Session::BoardCall(uint8_t slot) {
         Before("OpenBoard(" + Hex(ctx) + ", " + (out != nullptr ? "place" : "null") + ", " +
                    info.Describe() + ")",
                0);
-        const NtStatus status = ops->OpenBoard(ctx, out, reinterpret_cast<BoardInfo*>(info.ptr));
-        if (status == kStatusSuccess) {
+        const TVB_STATUS status = ops->OpenBoard(ctx, out, reinterpret_cast<BoardInfo*>(info.ptr));
+        if (status == TVB_STATUS_SUCCESS) {
             if (out != nullptr) {
                 Expect(record != nullptr && record != &unwritten,
                        "OpenBoard succeeded without a record");
@@ -53,7 +53,7 @@ void Session::BoardCall(uint8_t slot) {
             expectedInput_ = 0;
             Expect(HostContext == ctx, "OpenBoard did not keep the host's handle");
         } else {
-            Expect(status == kStatusInsufficientResources,
+            Expect(status == TVB_STATUS_INSUFFICIENT_RESOURCES,
                    "OpenBoard returned " + Hex(static_cast<uint32_t>(status)));
             Expect(out != nullptr && record == nullptr,
                    "OpenBoard failed, yet it handed out a record, left the place unwritten or "
@@ -63,7 +63,7 @@ void Session::BoardCall(uint8_t slot) {
             Expect(std::strcmp(reinterpret_cast<const char*>(info.ptr), "TV Tuner Board") == 0,
                    "BoardInfo name");
         }
-        if (status == kStatusSuccess && out != nullptr && record != nullptr) {
+        if (status == TVB_STATUS_SUCCESS && out != nullptr && record != nullptr) {
             handed_.push_back({record, true});
             live_ = record;
             for (size_t f = 0; f < kKeptCount; ++f) {
@@ -71,7 +71,7 @@ void Session::BoardCall(uint8_t slot) {
                        std::string("new record and module copy differ in ") + kKept[f].name);
                 inStep_[f] = true;
             }
-        } else if (status == kStatusSuccess) {
+        } else if (status == TVB_STATUS_SUCCESS) {
             live_ = nullptr; // opened without a record: the earlier one is the host's own
         }
         After();
@@ -112,7 +112,7 @@ void Session::BoardCall(uint8_t slot) {
     }
     const int liveBlocks = vt::LiveAllocations();
     Before("CloseBoard(" + what + ")", 0);
-    Expect(ops->CloseBoard(record, unused) == kStatusSuccess, "CloseBoard did not return 0");
+    Expect(ops->CloseBoard(record, unused) == TVB_STATUS_SUCCESS, "CloseBoard did not return 0");
     Expect(HostContext == 0, "CloseBoard left the board open");
     if (vt::LiveAllocations() < liveBlocks) {
         bool ours = false;
@@ -133,57 +133,58 @@ void Session::BoardCall(uint8_t slot) {
 // --- VideoOps ---------------------------------------------------------------
 
 void Session::VideoCall(uint8_t slot) {
-    const VideoOpsTable* ops = caps_->VideoOps;
+    const TVB_VIDEO_OPS* ops = caps_->VideoOps;
     switch (slot % 12) {
     case 0:
     case 1:
     case 5:
     case 7: {
-        const Stub2Fn fns[12] = {ops->Slot0, ops->Slot1, nullptr, nullptr, nullptr, ops->Slot5,
-                                 nullptr,    ops->Slot7, nullptr, nullptr, nullptr, nullptr};
-        const Arg a = in_.Value(Kind::Any);
-        const Arg b = in_.Value(Kind::Any);
+        const TVB_STUB2_FN fns[12] = {ops->Slot0, ops->Slot1, nullptr, nullptr, nullptr, ops->Slot5,
+                                      nullptr,    ops->Slot7, nullptr, nullptr, nullptr, nullptr};
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
         if (in_.Ended()) {
             return;
         }
         Before("VideoOps[" + std::to_string(slot % 12) + "] stub", 0);
-        const Arg r = fns[slot % 12](a, b);
+        const TVB_ARG r = fns[slot % 12](a, b);
         Expect(r == (slot % 12 == 0 ? 0x155u : 0u), "VideoOps stub returned " + Hex(r));
         After();
         return;
     }
     case 6: {
-        Arg a[20];
-        for (Arg& x : a) {
+        TVB_ARG a[20];
+        for (TVB_ARG& x : a) {
             x = in_.Value(Kind::Any);
         }
         if (in_.Ended()) {
             return;
         }
         Before("VideoOps[6] stub", 0);
-        const Arg r = ops->Slot6(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
-                                 a[11], a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19]);
+        const TVB_ARG r =
+            ops->Slot6(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
+                       a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19]);
         Expect(r == 0, "VideoOps[6] returned " + Hex(r));
         After();
         return;
     }
     case 10:
     case 11: {
-        const Arg a = in_.Value(Kind::Any);
-        const Arg b = in_.Value(Kind::Any);
-        const Arg c = in_.Value(Kind::Any);
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        const TVB_ARG c = in_.Value(Kind::Any);
         if (in_.Ended()) {
             return;
         }
         Before("VideoOps[" + std::to_string(slot % 12) + "] stub", 0);
-        const Arg r = (slot % 12 == 10 ? ops->Slot10 : ops->Slot11)(a, b, c);
+        const TVB_ARG r = (slot % 12 == 10 ? ops->Slot10 : ops->Slot11)(a, b, c);
         Expect(r == 0, "VideoOps stub returned " + Hex(r));
         After();
         return;
     }
     case 2: {
-        const Arg a = in_.Value(Kind::Any);
-        const Arg b = in_.Value(Kind::Any);
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
         RecordArg buffer = MakeRecord(kStandardsSize, kStandardsSize, 0xA5);
         // The count may lie inside the buffer: the host's own business.
         RecordArg count = SameOr(buffer, 4, 4, 0xA5);
@@ -208,8 +209,8 @@ void Session::VideoCall(uint8_t slot) {
         return;
     }
     case 3: {
-        const Arg a = in_.Value(Kind::Any);
-        const Arg b = in_.Value(Kind::Any);
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
         RecordArg defaults =
             MakeRecord(sizeof(VideoPropertyDefaults), sizeof(VideoPropertyDefaults), 0xA5);
         if (in_.Ended()) {
@@ -233,7 +234,7 @@ void Session::VideoCall(uint8_t slot) {
         // Word 1 is read only for a restart value of -1, word 0 only for an
         // input of -1.
         const size_t extent = restart == -1 ? 8 : input == -1 ? 4 : 0;
-        RecordArg record = MakeRecord(sizeof(SensorInitRecord), extent, 0xA5);
+        RecordArg record = MakeRecord(sizeof(TVB_SENSOR_INIT_RECORD), extent, 0xA5);
         if (in_.Ended()) {
             return;
         }
@@ -247,10 +248,10 @@ void Session::VideoCall(uint8_t slot) {
         Before("InitializeSensor(" + record.Describe() + ", restart " + std::to_string(restart) +
                    ", input " + std::to_string(input) + ")",
                bound);
-        const int32_t r =
-            ops->InitializeSensor(reinterpret_cast<const SensorInitRecord*>(record.ptr), hostValue,
-                                  restart, input, p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7],
-                                  p[8], p[9], p[10], p[11], p[12], p[13], p[14], p[15], p[16]);
+        const int32_t r = ops->InitializeSensor(
+            reinterpret_cast<const TVB_SENSOR_INIT_RECORD*>(record.ptr), hostValue, restart, input,
+            p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12], p[13],
+            p[14], p[15], p[16]);
         Expect(r == (record.ptr != nullptr ? 0 : -1),
                "InitializeSensor returned " + std::to_string(r));
         if (record.ptr != nullptr) {
@@ -260,11 +261,11 @@ void Session::VideoCall(uint8_t slot) {
         return;
     }
     case 8: {
-        const Arg a1 = in_.Value(Kind::Any);
-        const Arg a2 = in_.Value(Kind::Any);
+        const TVB_ARG a1 = in_.Value(Kind::Any);
+        const TVB_ARG a2 = in_.Value(Kind::Any);
         const uint32_t property = in_.Value(Kind::Property);
         const auto value = static_cast<int32_t>(in_.Value(Kind::PropertyValue));
-        const Arg a5 = in_.Value(Kind::Any);
+        const TVB_ARG a5 = in_.Value(Kind::Any);
         if (in_.Ended()) {
             return;
         }
@@ -282,10 +283,10 @@ void Session::VideoCall(uint8_t slot) {
         return;
     }
     default: { // 9
-        const Arg a1 = in_.Value(Kind::Any);
-        const Arg a2 = in_.Value(Kind::Any);
+        const TVB_ARG a1 = in_.Value(Kind::Any);
+        const TVB_ARG a2 = in_.Value(Kind::Any);
         const uint32_t property = in_.Value(Kind::Property);
-        const Arg a5 = in_.Value(Kind::Any);
+        const TVB_ARG a5 = in_.Value(Kind::Any);
         RecordArg value = MakeRecord(4, 4, 0xA5);
         if (in_.Ended()) {
             return;
@@ -303,24 +304,24 @@ void Session::VideoCall(uint8_t slot) {
 // --- AudioOps ---------------------------------------------------------------
 
 void Session::AudioCall(uint8_t slot) {
-    const AudioOpsTable* ops = caps_->AudioOps;
+    const TVB_AUDIO_OPS* ops = caps_->AudioOps;
     switch (slot % 4) {
     case 0:
     case 3: {
-        const Arg a = in_.Value(Kind::Any);
-        const Arg b = in_.Value(Kind::Any);
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
         if (in_.Ended()) {
             return;
         }
         Before("AudioOps[" + std::to_string(slot % 4) + "] stub", 0);
-        const Arg r = (slot % 4 == 0 ? ops->Slot0 : ops->Slot3)(a, b);
+        const TVB_ARG r = (slot % 4 == 0 ? ops->Slot0 : ops->Slot3)(a, b);
         Expect(r == (slot % 4 == 0 ? 0x131001u : 0u), "AudioOps stub returned " + Hex(r));
         After();
         return;
     }
     case 1: {
-        const Arg a = in_.Value(Kind::Any);
-        const Arg b = in_.Value(Kind::Any);
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
         const uint32_t rate = in_.Value(Kind::SampleRate);
         const uint32_t mode = in_.Value(Kind::Any);
         const uint32_t word = in_.Value(Kind::Any);
@@ -342,8 +343,8 @@ void Session::AudioCall(uint8_t slot) {
         return;
     }
     default: { // 2
-        const Arg a = in_.Value(Kind::Any);
-        const HostHandle handle = in_.Value(Kind::Handle);
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_HOST_HANDLE handle = in_.Value(Kind::Handle);
         const uint32_t rate = in_.Value(Kind::SampleRate);
         RecordArg format = MakeRecord(sizeof(AudioFormat), kSampleRateEnd, 0xA5);
         if (in_.Ended()) {
@@ -368,9 +369,9 @@ void Session::AudioCall(uint8_t slot) {
 // --- InputOps ---------------------------------------------------------------
 
 void Session::InputCall(uint8_t slot) {
-    const InputOpsTable* ops = caps_->InputOps;
-    const Arg a = in_.Value(Kind::Any);
-    const Arg b = in_.Value(Kind::Any);
+    const TVB_INPUT_OPS* ops = caps_->InputOps;
+    const TVB_ARG a = in_.Value(Kind::Any);
+    const TVB_ARG b = in_.Value(Kind::Any);
     switch (slot % 5) {
     case 3: {
         const uint32_t input = in_.Value(Kind::Input);
@@ -385,7 +386,7 @@ void Session::InputCall(uint8_t slot) {
         return;
     }
     case 4: {
-        const Arg c = in_.Value(Kind::Any);
+        const TVB_ARG c = in_.Value(Kind::Any);
         if (in_.Ended()) {
             return;
         }
@@ -400,8 +401,8 @@ void Session::InputCall(uint8_t slot) {
         }
         const uint32_t s = slot % 5;
         Before("InputOps[" + std::to_string(s) + "]", 0);
-        const Arg r = (s == 0 ? ops->Slot0 : s == 1 ? ops->InputQuery : ops->Slot2)(a, b);
-        const Arg want = s == 0 ? 7 : s == 1 ? expectedInput_ : 3;
+        const TVB_ARG r = (s == 0 ? ops->Slot0 : s == 1 ? ops->InputQuery : ops->Slot2)(a, b);
+        const TVB_ARG want = s == 0 ? 7 : s == 1 ? expectedInput_ : 3;
         Expect(r == want, "InputOps[" + std::to_string(s) + "] returned " + Hex(r) + ", expected " +
                               Hex(want));
         After();
@@ -413,10 +414,10 @@ void Session::InputCall(uint8_t slot) {
 // --- TunerOps ---------------------------------------------------------------
 
 void Session::TunerCall(uint8_t slot) {
-    const TunerOpsTable* ops = caps_->TunerOps;
+    const TVB_TUNER_OPS* ops = caps_->TunerOps;
     if (slot % 3 == 0) {
-        const Arg a = in_.Value(Kind::Any);
-        const Arg b = in_.Value(Kind::Any);
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
         const uint32_t mode = in_.Value(Kind::Mode);
         const bool known = mode == TVB_TUNER_MODE_TV || mode == TVB_TUNER_MODE_FM_RADIO;
         RecordArg caps = MakeRecord(sizeof(TunerModeCaps), known ? sizeof(TunerModeCaps) : 0, 0xA5);
@@ -442,7 +443,7 @@ void Session::TunerCall(uint8_t slot) {
     settings.how = static_cast<Record>(in_.U8() % kRecordCount);
     const size_t settingsExtent = set ? kSettingsSetEnd : kSettingsGetEnd;
     const uint8_t settingsLength = in_.U8();
-    const Arg unused = in_.Value(Kind::Any);
+    const TVB_ARG unused = in_.Value(Kind::Any);
     // The request.
     const auto requestHow = static_cast<Record>(in_.U8() % kRecordCount);
     const uint32_t id = in_.Value(Kind::RequestId);

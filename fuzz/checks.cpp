@@ -124,10 +124,10 @@ void Session::CheckSettings() {
             }
             const bool secamSwitch = f == kStandard && tuner_ == Tuner::Set &&
                                      requestId_ == TVB_REQUEST_FREQUENCY &&
-                                     ((host.VideoStandard == ks::AnalogVideo_SECAM_L &&
-                                       module.VideoStandard == ks::AnalogVideo_SECAM_L1) ||
-                                      (host.VideoStandard == ks::AnalogVideo_SECAM_L1 &&
-                                       module.VideoStandard == ks::AnalogVideo_SECAM_L));
+                                     ((host.VideoStandard == TVB_STANDARD_SECAM_L &&
+                                       module.VideoStandard == TVB_STANDARD_SECAM_L1) ||
+                                      (host.VideoStandard == TVB_STANDARD_SECAM_L1 &&
+                                       module.VideoStandard == TVB_STANDARD_SECAM_L));
             const bool availableModes =
                 f == kAudio && tuner_ == Tuner::Get && requestId_ == TVB_REQUEST_MODE;
             if (!secamSwitch && !availableModes) {

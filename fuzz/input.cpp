@@ -1,15 +1,13 @@
 #include "fuzz/input.h"
 
 #include "emu/host.h"
-#include "frame/ks_constants.h"
+#include "include/tvboard.h"
 
 #include <array>
 
 namespace fuzz {
 
 namespace {
-
-using namespace ks;
 
 // Values at and around every edge the module's behaviour changes at: band
 // rows, RF codes, SECAM L', the top of the table, wrap-around of the 32-bit
@@ -38,30 +36,30 @@ const std::vector<uint32_t> kFrequencies = {
 };
 
 const std::vector<uint32_t> kStandards = {
-    AnalogVideo_NTSC_M,
-    AnalogVideo_NTSC_M_J,
-    AnalogVideo_NTSC_433,
-    AnalogVideo_PAL_B,
-    AnalogVideo_PAL_D,
-    AnalogVideo_PAL_G,
-    AnalogVideo_PAL_H,
-    AnalogVideo_PAL_I,
-    AnalogVideo_PAL_M,
-    AnalogVideo_PAL_N,
-    AnalogVideo_PAL_60,
-    AnalogVideo_SECAM_B,
-    AnalogVideo_SECAM_D,
-    AnalogVideo_SECAM_G,
-    AnalogVideo_SECAM_H,
-    AnalogVideo_SECAM_K,
-    AnalogVideo_SECAM_K1,
-    AnalogVideo_SECAM_L,
-    AnalogVideo_SECAM_L1,
+    TVB_STANDARD_NTSC_M,
+    TVB_STANDARD_NTSC_M_J,
+    TVB_STANDARD_NTSC_433,
+    TVB_STANDARD_PAL_B,
+    TVB_STANDARD_PAL_D,
+    TVB_STANDARD_PAL_G,
+    TVB_STANDARD_PAL_H,
+    TVB_STANDARD_PAL_I,
+    TVB_STANDARD_PAL_M,
+    TVB_STANDARD_PAL_N,
+    TVB_STANDARD_PAL_60,
+    TVB_STANDARD_SECAM_B,
+    TVB_STANDARD_SECAM_D,
+    TVB_STANDARD_SECAM_G,
+    TVB_STANDARD_SECAM_H,
+    TVB_STANDARD_SECAM_K,
+    TVB_STANDARD_SECAM_K1,
+    TVB_STANDARD_SECAM_L,
+    TVB_STANDARD_SECAM_L1,
     0,
-    AnalogVideo_PAL_B | AnalogVideo_PAL_G,
+    TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_G,
     0xFFFFFFFF,
     0x100000,
-    AnalogVideo_SECAM_L,
+    TVB_STANDARD_SECAM_L,
 };
 
 const std::vector<uint32_t> kProperties = {
@@ -90,19 +88,19 @@ const std::vector<uint32_t> kPropertyValues = {0,
 const std::vector<uint32_t> kRequestIds = {1, 2, 3, 4, 5, 6, 0, 7, 16, 0xFFFFFFFF, 4, 6, 1, 3};
 
 const std::vector<uint32_t> kAudioModes = {
-    TVAudioMode_Mono,
-    TVAudioMode_Stereo,
-    TVAudioMode_Mono | TVAudioMode_Stereo,
-    TVAudioMode_LangA,
-    TVAudioMode_LangA | TVAudioMode_Mono,
-    TVAudioMode_LangA | TVAudioMode_Stereo,
-    TVAudioMode_LangB,
-    TVAudioMode_LangB | TVAudioMode_Mono,
-    TVAudioMode_LangB | TVAudioMode_Stereo,
-    TVAudioMode_LangA | TVAudioMode_LangB,
-    TVAudioMode_LangC,
-    TVAudioMode_LangC | TVAudioMode_Mono,
-    TVAudioMode_LangC | TVAudioMode_Stereo,
+    TVB_AUDIO_MODE_MONO,
+    TVB_AUDIO_MODE_STEREO,
+    TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_STEREO,
+    TVB_AUDIO_MODE_LANG_A,
+    TVB_AUDIO_MODE_LANG_A | TVB_AUDIO_MODE_MONO,
+    TVB_AUDIO_MODE_LANG_A | TVB_AUDIO_MODE_STEREO,
+    TVB_AUDIO_MODE_LANG_B,
+    TVB_AUDIO_MODE_LANG_B | TVB_AUDIO_MODE_MONO,
+    TVB_AUDIO_MODE_LANG_B | TVB_AUDIO_MODE_STEREO,
+    TVB_AUDIO_MODE_LANG_A | TVB_AUDIO_MODE_LANG_B,
+    TVB_AUDIO_MODE_LANG_C,
+    TVB_AUDIO_MODE_LANG_C | TVB_AUDIO_MODE_MONO,
+    TVB_AUDIO_MODE_LANG_C | TVB_AUDIO_MODE_STEREO,
     0,
     0x80,
     0xFFFFFFFF,

@@ -1,6 +1,6 @@
 #include "fuzz/kernel_rules.h"
 
-#include "frame/ks_virtual.h"
+#include "frame/kernel_virtual.h"
 
 namespace fuzz {
 

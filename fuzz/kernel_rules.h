@@ -1,5 +1,5 @@
 // The kernel rules a call of the module broke, as the virtual-time kernel
-// services record them (frame/ks_virtual.h): a wait at dispatch level or
+// services record them (frame/kernel_virtual.h): a wait at dispatch level or
 // above that is not a busy-wait, pool used above dispatch level, pool of the
 // wrong type or tag, a block freed that was not live.
 #pragma once

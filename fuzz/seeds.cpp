@@ -1,6 +1,6 @@
 #include "fuzz/seeds.h"
 
-#include "frame/ks_constants.h"
+#include "include/tvboard.h"
 
 namespace fuzz {
 
@@ -178,7 +178,6 @@ Encoder& Encoder::Irql(uint8_t levelIndex) {
 
 namespace {
 
-using namespace ks;
 constexpr uint8_t kStereo = 1;
 constexpr uint8_t kTwo = 2;
 constexpr uint8_t kThree = 4;
@@ -189,21 +188,21 @@ Seed Make(const char* name, const Encoder& e) {
 
 Encoder Session() {
     Encoder e;
-    e.Station(175250000, AnalogVideo_PAL_B, kStereo, 230).Lock(1, 2);
-    e.Load().Open().InitializeSensor(0).Standards().SetStandard(AnalogVideo_PAL_B);
+    e.Station(175250000, TVB_STANDARD_PAL_B, kStereo, 230).Lock(1, 2);
+    e.Load().Open().InitializeSensor(0).Standards().SetStandard(TVB_STANDARD_PAL_B);
     e.Tune(175250000);
     for (int i = 0; i < 3; ++i) {
         e.Status();
     }
-    e.AvailableModes().SetAudioMode(TVAudioMode_Stereo).SampleRate(48000).Close().Unload();
+    e.AvailableModes().SetAudioMode(TVB_AUDIO_MODE_STEREO).SampleRate(48000).Close().Unload();
     return e;
 }
 
 Encoder Scan(uint8_t lockMode, uint8_t late, uint32_t second) {
     Encoder e;
-    e.Station(175250000, AnalogVideo_PAL_B, kStereo, 230);
-    e.Station(189250000, AnalogVideo_PAL_B, 0, 120);
-    e.Load().Open().SetStandard(AnalogVideo_PAL_B);
+    e.Station(175250000, TVB_STANDARD_PAL_B, kStereo, 230);
+    e.Station(189250000, TVB_STANDARD_PAL_B, 0, 120);
+    e.Load().Open().SetStandard(TVB_STANDARD_PAL_B);
     for (uint32_t hz : {175250000u, second}) {
         e.Lock(lockMode, late).Tune(hz).Status();
     }
@@ -212,23 +211,24 @@ Encoder Scan(uint8_t lockMode, uint8_t late, uint32_t second) {
 
 Encoder SoundModes() {
     Encoder e;
-    e.Station(175250000, AnalogVideo_PAL_B).Station(182250000, AnalogVideo_PAL_B, kStereo);
-    e.Station(189250000, AnalogVideo_PAL_B, kTwo)
-        .Station(196250000, AnalogVideo_PAL_B, kTwo | kThree);
-    e.Load().Open().SetStandard(AnalogVideo_PAL_B);
+    e.Station(175250000, TVB_STANDARD_PAL_B).Station(182250000, TVB_STANDARD_PAL_B, kStereo);
+    e.Station(189250000, TVB_STANDARD_PAL_B, kTwo)
+        .Station(196250000, TVB_STANDARD_PAL_B, kTwo | kThree);
+    e.Load().Open().SetStandard(TVB_STANDARD_PAL_B);
     const uint8_t layouts[][2] = {{0, 0}, {4, 1}, {9, 0}};
     for (const auto& layout : layouts) {
         e.Op(Op::SoundReport).U8(layout[0]).U8(layout[1]);
         for (uint32_t hz : {182250000u, 196250000u}) {
             e.Tune(hz).AvailableModes();
-            for (uint32_t mode : {TVAudioMode_Mono, TVAudioMode_Stereo, TVAudioMode_LangB,
-                                  TVAudioMode_LangC, TVAudioMode_LangA | TVAudioMode_Stereo}) {
+            for (uint32_t mode :
+                 {TVB_AUDIO_MODE_MONO, TVB_AUDIO_MODE_STEREO, TVB_AUDIO_MODE_LANG_B,
+                  TVB_AUDIO_MODE_LANG_C, TVB_AUDIO_MODE_LANG_A | TVB_AUDIO_MODE_STEREO}) {
                 e.SetAudioMode(mode);
             }
             e.Tuner(false, 1, 0);
         }
     }
-    e.SetVideoProperty(0, 1).SetAudioMode(TVAudioMode_LangB);
+    e.SetVideoProperty(0, 1).SetAudioMode(TVB_AUDIO_MODE_LANG_B);
     return e.Close().Unload();
 }
 
@@ -260,22 +260,25 @@ Encoder Picture() {
 Encoder DspLate() {
     Encoder e;
     e.Op(Op::SoundReport).U8(0).U8(0).DspTiming(2, 3, 1).Load().Open();
-    e.SetVideoProperty(0x1002, 0).AvailableModes().SetAudioMode(TVAudioMode_Mono);
+    e.SetVideoProperty(0x1002, 0).AvailableModes().SetAudioMode(TVB_AUDIO_MODE_MONO);
     return e.Close().Unload();
 }
 
 Encoder DspNever() {
     Encoder e;
     e.Load().Open().DspTiming(0xFF, 0, 0).SetVideoProperty(0x1002, 0).AvailableModes();
-    e.DspTiming(0, 0xFF, 0).AvailableModes().DspTiming(0, 0, 0xFF).SetAudioMode(TVAudioMode_Mono);
-    e.DspTiming(0, 0, 0).SetAudioMode(TVAudioMode_Stereo);
+    e.DspTiming(0, 0xFF, 0)
+        .AvailableModes()
+        .DspTiming(0, 0, 0xFF)
+        .SetAudioMode(TVB_AUDIO_MODE_MONO);
+    e.DspTiming(0, 0, 0).SetAudioMode(TVB_AUDIO_MODE_STEREO);
     return e.Close().Unload();
 }
 
 Encoder AboveBand() {
     Encoder e;
-    e.Station(175250000, AnalogVideo_PAL_G, kStereo).Station(855250000, AnalogVideo_PAL_G);
-    e.Load().Open().SetStandard(AnalogVideo_PAL_G).Tune(175250000).Status();
+    e.Station(175250000, TVB_STANDARD_PAL_G, kStereo).Station(855250000, TVB_STANDARD_PAL_G);
+    e.Load().Open().SetStandard(TVB_STANDARD_PAL_G).Tune(175250000).Status();
     e.Tune(860000000).Status().Tuner(false, 4, 0).Tune(0xFFFFFFFF).Status();
     e.Tune(855250000).Status();
     return e.Close().Unload();
@@ -283,13 +286,13 @@ Encoder AboveBand() {
 
 Encoder Standards() {
     Encoder e;
-    e.Station(55250000, AnalogVideo_SECAM_L1).Station(479250000, AnalogVideo_SECAM_L);
-    e.Station(67250000, AnalogVideo_NTSC_M_J).Load().Open();
+    e.Station(55250000, TVB_STANDARD_SECAM_L1).Station(479250000, TVB_STANDARD_SECAM_L);
+    e.Station(67250000, TVB_STANDARD_NTSC_M_J).Load().Open();
     for (uint32_t s : ValuesOf(Kind::Standard)) {
         e.SetStandard(s);
     }
-    e.SetStandard(AnalogVideo_NTSC_M_J).Tune(67250000).Status();
-    e.SetStandard(AnalogVideo_SECAM_L).Tune(55250000).Status().Tune(66000000).Status();
+    e.SetStandard(TVB_STANDARD_NTSC_M_J).Tune(67250000).Status();
+    e.SetStandard(TVB_STANDARD_SECAM_L).Tune(55250000).Status().Tune(66000000).Status();
     e.Tune(479250000).Status().Tuner(false, 3, 0);
     return e.Close().Unload();
 }
@@ -316,7 +319,7 @@ Encoder EverySlot(Encoder e) {
 
 Encoder NoBoard() {
     Encoder e;
-    e.Station(175250000, AnalogVideo_PAL_B).Op(Op::Pin).U8(7).U8(1).Load();
+    e.Station(175250000, TVB_STANDARD_PAL_B).Op(Op::Pin).U8(7).U8(1).Load();
     e = EverySlot(e);
     e.Close(Closing::Null).Open().Close();
     return EverySlot(e).Unload();
@@ -325,8 +328,8 @@ Encoder NoBoard() {
 // A host table with slots left empty (the mask's bits), and the session.
 Encoder EmptySlots(uint8_t mask) {
     Encoder e(2, mask);
-    e.Station(175250000, AnalogVideo_PAL_B).Op(Op::VideoStatus).U8(0xFF);
-    e.Op(Op::Initialize).Open().InitializeSensor(0).SetStandard(AnalogVideo_PAL_B);
+    e.Station(175250000, TVB_STANDARD_PAL_B).Op(Op::VideoStatus).U8(0xFF);
+    e.Op(Op::Initialize).Open().InitializeSensor(0).SetStandard(TVB_STANDARD_PAL_B);
     e.Tune(175250000).GetVideoProperty(0x1000).Status().Tuner(false, 4, 0).SampleRate(48000);
     return e.Close().Unload();
 }
@@ -335,8 +338,8 @@ Encoder EmptySlots(uint8_t mask) {
 // dispatch level, where the pool is out of reach.
 Encoder RaisedLevel() {
     Encoder e;
-    e.Station(175250000, AnalogVideo_PAL_B).Load().Irql(3).Open().Irql(0).Open();
-    e.Irql(2).SetStandard(AnalogVideo_PAL_B).Tune(175250000).Status().InitializeSensor(1);
+    e.Station(175250000, TVB_STANDARD_PAL_B).Load().Irql(3).Open().Irql(0).Open();
+    e.Irql(2).SetStandard(TVB_STANDARD_PAL_B).Tune(175250000).Status().InitializeSensor(1);
     e.Irql(3).Close().Irql(0).Close();
     return e.Unload();
 }
@@ -348,7 +351,7 @@ Encoder RecordMistakes() {
     e.Load().Open().Open().Close(Closing::Older).Close().Close(Closing::ClosedAlready);
     e.Close(Closing::HostMemory).Op(Op::FailAllocations).U8(1).Open().Open();
     e.Tuner(true, 4, 175250000, Record::Null).Tuner(false, 4, 0, Record::Live, Record::Null);
-    e.Tuner(true, 3, AnalogVideo_SECAM_L, Record::Live, Record::Same);
+    e.Tuner(true, 3, TVB_STANDARD_SECAM_L, Record::Live, Record::Same);
     e.Tuner(false, 6, 0, Record::Short, Record::Short, 3);
     e.Tuner(true, 5, 1, Record::Full, Record::Live);
     return e.Close().Unload();
@@ -368,7 +371,7 @@ Encoder ShortRecords() {
     e.Rec(Record::Short).U8(0);
     e.Op(Op::Call).U8(4).U8(0).V(Kind::Any, 0).V(Kind::Any, 0).V(Kind::Mode, 4);
     e.Rec(Record::Short).U8(0);
-    e.Tuner(true, 1, TVAudioMode_Mono, Record::Short, Record::Short, 7);
+    e.Tuner(true, 1, TVB_AUDIO_MODE_MONO, Record::Short, Record::Short, 7);
     e.Tuner(true, 4, 175250000, Record::Live, Record::Short, 2);
     e.Tuner(false, 4, 0, Record::Live, Record::Same);
     return e.Close().Unload();
@@ -377,7 +380,7 @@ Encoder ShortRecords() {
 // Tuner transfers lost, cut and corrupted; a lock that goes again.
 Encoder TunerFaults() {
     Encoder e;
-    e.Station(175250000, AnalogVideo_PAL_B, kStereo).Load().Open().SetStandard(AnalogVideo_PAL_B);
+    e.Station(175250000, TVB_STANDARD_PAL_B, kStereo).Load().Open().SetStandard(TVB_STANDARD_PAL_B);
     e.Op(Op::DemodFaults).U8(4).U8(1).U8(1).U8(0).U8(0).U8(0).U8(1).Tune(175250000).Status();
     e.Op(Op::DemodFaults).U8(0xFF).U8(0).U8(0).U8(0).U8(0).U8(0).U8(0);
     e.Op(Op::SynthFaults).U8(2).U8(0).U8(2).U8(1).U8(0).U8(0).U8(0).Tune(182250000).Status();
@@ -403,7 +406,7 @@ Encoder DspFaults() {
 Encoder SlowestDsp() {
     Encoder e;
     e.Load().Open().Op(Op::DspNoise).U8(0xFE).U8(4).U8(0).U8(0);
-    e.InitializeSensor(0).SetVideoProperty(0, 1).SetAudioMode(TVAudioMode_Mono);
+    e.InitializeSensor(0).SetVideoProperty(0, 1).SetAudioMode(TVB_AUDIO_MODE_MONO);
     return e.Close().Unload();
 }
 
@@ -473,12 +476,12 @@ std::string Dictionary() {
     Token(d, "rate48k", Encoder().SampleRate(48000));
     Token(d, "format", Encoder().AudioFormat(48000));
     Token(d, "tune", Encoder().Tune(175250000));
-    Token(d, "tune_secam", Encoder().SetStandard(ks::AnalogVideo_SECAM_L).Tune(55250000));
+    Token(d, "tune_secam", Encoder().SetStandard(TVB_STANDARD_SECAM_L).Tune(55250000));
     Token(d, "status", Encoder().Status());
     Token(d, "modes", Encoder().AvailableModes());
-    Token(d, "stereo", Encoder().SetAudioMode(ks::TVAudioMode_Stereo));
+    Token(d, "stereo", Encoder().SetAudioMode(TVB_AUDIO_MODE_STEREO));
     Token(d, "get_frequency", Encoder().Tuner(false, 4, 0));
-    Token(d, "station", Encoder().Station(175250000, ks::AnalogVideo_PAL_B, 1, 230));
+    Token(d, "station", Encoder().Station(175250000, TVB_STANDARD_PAL_B, 1, 230));
     Token(d, "lock_late", Encoder().Lock(1, 3));
     Token(d, "lock_lost", Encoder().Lock(3, 1));
     Token(d, "dsp_slow", Encoder().DspTiming(9, 9, 9));

@@ -82,7 +82,7 @@ TVTunerSettings* Session::OlderRecord() {
 namespace {
 
 // Which slots of a table handed in are empty.
-std::string TableMask(const HostOpsTable* table) {
+std::string TableMask(const TVB_HOST_OPS* table) {
     if (table == nullptr) {
         return ", none";
     }
@@ -98,10 +98,10 @@ std::string TableMask(const HostOpsTable* table) {
 
 } // namespace
 
-const HostOpsTable* Session::TableFor(uint8_t how) {
+const TVB_HOST_OPS* Session::TableFor(uint8_t how) {
     switch (how % 4) {
     case 2: {
-        auto table = std::make_unique<HostOpsTable>(*host_.Ops());
+        auto table = std::make_unique<TVB_HOST_OPS>(*host_.Ops());
         const uint8_t mask = in_.U8();
         void** slots = reinterpret_cast<void**>(table.get());
         for (int k = 0; k < 8; ++k) {
@@ -120,12 +120,12 @@ const HostOpsTable* Session::TableFor(uint8_t how) {
 }
 
 void Session::HandIn(uint8_t how) {
-    const HostOpsTable* table = TableFor(how);
+    const TVB_HOST_OPS* table = TableFor(how);
     const uint8_t places = in_.U8();
     if (in_.Ended()) {
         return;
     }
-    const BoardModuleCaps* const* list = nullptr;
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     Before("GetBoardModuleCaps(table " + std::to_string(how % 4) + TableMask(table) + ")", 0);
     GetBoardModuleCaps(0, table, (places & 1) != 0 ? &list : nullptr,
@@ -148,8 +148,8 @@ Outcome Session::Run() {
     // capability record from it, as every host must.
     const uint8_t header = in_.U8();
     {
-        const HostOpsTable* table = TableFor(header);
-        const BoardModuleCaps* const* list = nullptr;
+        const TVB_HOST_OPS* table = TableFor(header);
+        const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
         uint32_t count = 0;
         Before("GetBoardModuleCaps(header)", 0);
         GetBoardModuleCaps(0, table, &list, &count);
@@ -180,12 +180,13 @@ void Session::Operation(Op op) {
     }
     case Op::Initialize:
         Before("DllInitialize", 0);
-        Expect(DllInitialize(nullptr) == kStatusSuccess, "DllInitialize did not return success");
+        Expect(DllInitialize(nullptr) == TVB_STATUS_SUCCESS,
+               "DllInitialize did not return success");
         After();
         return;
     case Op::Unload:
         Before("DllUnload", 0);
-        Expect(DllUnload() == kStatusSuccess, "DllUnload did not return success");
+        Expect(DllUnload() == TVB_STATUS_SUCCESS, "DllUnload did not return success");
         After();
         return;
     case Op::Caps:

@@ -4,16 +4,14 @@
 #pragma once
 
 #include "emu/board.h"
-#include "frame/abi.h"
-#include "frame/ks_constants.h"
-#include "frame/ks_virtual.h"
+#include "frame/kernel_virtual.h"
 #include "frame/module_state.h"
 #include "fuzz/bounds.h"
 #include "fuzz/harness.h"
 #include "fuzz/input.h"
 #include "fuzz/kernel_rules.h"
+#include "include/tvboard.h"
 #include "regmap/decoder_map.h"
-#include "regmap/host_interface.h"
 
 #include <cstdio>
 #include <cstring>
@@ -104,7 +102,7 @@ class Session {
   private:
     // --- decoding ---------------------------------------------------------
     void HandIn(uint8_t how);
-    const HostOpsTable* TableFor(uint8_t how);
+    const TVB_HOST_OPS* TableFor(uint8_t how);
     void Operation(Op op);
     void Device(Op op);
     emu::TransferFaultPlan Plan();
@@ -143,8 +141,8 @@ class Session {
     KernelRuleWatch kernel_;
     Outcome out_;
 
-    const BoardModuleCaps* caps_ = nullptr;
-    std::vector<std::unique_ptr<HostOpsTable>> tables_; // every table handed in stays alive
+    const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;
+    std::vector<std::unique_ptr<TVB_HOST_OPS>> tables_; // every table handed in stays alive
     bool busWriteMissing_ = false;                      // in the table handed in last
     std::vector<std::unique_ptr<uint8_t[]>> blocks_;    // the current call's host buffers
 
@@ -164,7 +162,7 @@ class Session {
     uint64_t startUs_ = 0;
     uint64_t boundUs_ = 0;
     bool sampleRateCall_ = false;
-    HostHandle sampleRateHandle_ = 0;
+    TVB_HOST_HANDLE sampleRateHandle_ = 0;
     // For the settings check: what kind of tuner call, and the records.
     enum class Tuner { None, Get, Set } tuner_ = Tuner::None;
     uint32_t requestId_ = 0;

@@ -1,7 +1,6 @@
 #include "host_driver/host_driver.h"
 
-#include "frame/ks_constants.h"
-#include "regmap/host_interface.h"
+#include "include/tvboard.h"
 
 #include <cstdio>
 
@@ -15,22 +14,22 @@ struct Named {
 };
 
 constexpr Named kStandardNames[] = {
-    {ks::AnalogVideo_NTSC_M, "NTSC_M"},     {ks::AnalogVideo_NTSC_M_J, "NTSC_M_J"},
-    {ks::AnalogVideo_NTSC_433, "NTSC_433"}, {ks::AnalogVideo_PAL_B, "PAL_B"},
-    {ks::AnalogVideo_PAL_D, "PAL_D"},       {ks::AnalogVideo_PAL_G, "PAL_G"},
-    {ks::AnalogVideo_PAL_H, "PAL_H"},       {ks::AnalogVideo_PAL_I, "PAL_I"},
-    {ks::AnalogVideo_PAL_M, "PAL_M"},       {ks::AnalogVideo_PAL_N, "PAL_N"},
-    {ks::AnalogVideo_PAL_60, "PAL_60"},     {ks::AnalogVideo_SECAM_B, "SECAM_B"},
-    {ks::AnalogVideo_SECAM_D, "SECAM_D"},   {ks::AnalogVideo_SECAM_G, "SECAM_G"},
-    {ks::AnalogVideo_SECAM_H, "SECAM_H"},   {ks::AnalogVideo_SECAM_K, "SECAM_K"},
-    {ks::AnalogVideo_SECAM_K1, "SECAM_K1"}, {ks::AnalogVideo_SECAM_L, "SECAM_L"},
-    {ks::AnalogVideo_SECAM_L1, "SECAM_L1"},
+    {TVB_STANDARD_NTSC_M, "NTSC_M"},     {TVB_STANDARD_NTSC_M_J, "NTSC_M_J"},
+    {TVB_STANDARD_NTSC_433, "NTSC_433"}, {TVB_STANDARD_PAL_B, "PAL_B"},
+    {TVB_STANDARD_PAL_D, "PAL_D"},       {TVB_STANDARD_PAL_G, "PAL_G"},
+    {TVB_STANDARD_PAL_H, "PAL_H"},       {TVB_STANDARD_PAL_I, "PAL_I"},
+    {TVB_STANDARD_PAL_M, "PAL_M"},       {TVB_STANDARD_PAL_N, "PAL_N"},
+    {TVB_STANDARD_PAL_60, "PAL_60"},     {TVB_STANDARD_SECAM_B, "SECAM_B"},
+    {TVB_STANDARD_SECAM_D, "SECAM_D"},   {TVB_STANDARD_SECAM_G, "SECAM_G"},
+    {TVB_STANDARD_SECAM_H, "SECAM_H"},   {TVB_STANDARD_SECAM_K, "SECAM_K"},
+    {TVB_STANDARD_SECAM_K1, "SECAM_K1"}, {TVB_STANDARD_SECAM_L, "SECAM_L"},
+    {TVB_STANDARD_SECAM_L1, "SECAM_L1"},
 };
 
 constexpr Named kAudioModeNames[] = {
-    {ks::TVAudioMode_Mono, "mono"},    {ks::TVAudioMode_Stereo, "stereo"},
-    {ks::TVAudioMode_LangA, "lang-a"}, {ks::TVAudioMode_LangB, "lang-b"},
-    {ks::TVAudioMode_LangC, "lang-c"},
+    {TVB_AUDIO_MODE_MONO, "mono"},     {TVB_AUDIO_MODE_STEREO, "stereo"},
+    {TVB_AUDIO_MODE_LANG_A, "lang-a"}, {TVB_AUDIO_MODE_LANG_B, "lang-b"},
+    {TVB_AUDIO_MODE_LANG_C, "lang-c"},
 };
 
 } // namespace
@@ -90,7 +89,7 @@ bool HostDriver::Load() {
     module_.Initialize(nullptr);
     Returned();
     Calling("GetBoardModuleCaps");
-    const BoardModuleCaps* const* list = nullptr;
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     module_.GetCaps(0, host_.Ops(), &list, &count);
     Returned();
@@ -100,7 +99,7 @@ bool HostDriver::Load() {
 
 bool HostDriver::Open() {
     Calling("OpenBoard");
-    const NtStatus status = caps_->BoardOps->OpenBoard(Host::kBoardHandle, &settings_, &info_);
+    const TVB_STATUS status = caps_->BoardOps->OpenBoard(Host::kBoardHandle, &settings_, &info_);
     Returned();
     return status == 0 && settings_ != nullptr;
 }
@@ -110,7 +109,7 @@ int32_t HostDriver::InitializeSensor(uint32_t input) {
     Calling("GetVideoPropertyDefaults");
     caps_->VideoOps->GetVideoPropertyDefaults(0, 0, &d);
     Returned();
-    record_ = SensorInitRecord{input, 0};
+    record_ = TVB_SENSOR_INIT_RECORD{input, 0};
     Calling("InitializeSensor, input " + std::to_string(input) + " from the record");
     const auto v = [&d](int k) { return static_cast<int32_t>(d.Value[k]); };
     const int32_t r = caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3),

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "emu/host.h"
-#include "frame/abi.h"
+#include "include/tvboard.h"
 
 #include <string>
 #include <vector>
@@ -15,9 +15,10 @@ namespace emu {
 // The module's three exports as the host reaches them: linked in, or looked
 // up in a loaded library.
 struct ModuleExports {
-    NtStatus(TVB_STDCALL* Initialize)(void* registryPath);
-    NtStatus(TVB_STDCALL* Unload)(void);
-    void(TVB_STDCALL* GetCaps)(Arg, const HostOpsTable*, const BoardModuleCaps* const**, uint32_t*);
+    TVB_STATUS(TVB_API* Initialize)(void* registryPath);
+    TVB_STATUS(TVB_API* Unload)(void);
+    void(TVB_API* GetCaps)(TVB_ARG, const TVB_HOST_OPS*, const TVB_BOARD_MODULE_CAPS* const**,
+                           uint32_t*);
 };
 // The module linked into this program (on virtual time).
 ModuleExports LinkedModule();
@@ -66,16 +67,16 @@ class HostDriver {
     TVTunerSettings SetTuner(const std::string& what, TVTunerSettings request);
     TVTunerSettings GetTuner(const std::string& what, uint32_t requestId);
 
-    const BoardModuleCaps* Caps() const { return caps_; }
+    const TVB_BOARD_MODULE_CAPS* Caps() const { return caps_; }
     TVTunerSettings* Settings() const { return settings_; }
 
   private:
     Host& host_;
     ModuleExports module_;
-    const BoardModuleCaps* caps_ = nullptr;
+    const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};
-    SensorInitRecord record_{};
+    TVB_SENSOR_INIT_RECORD record_{};
     bool markReturns_ = false;
 };
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "emu/host.h"
-#include "frame/ks_virtual.h"
+#include "frame/kernel_virtual.h"
 
 namespace emu {
 

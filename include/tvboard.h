@@ -9,9 +9,13 @@
  * record. Every operation, in both directions, is stdcall with 32-bit
  * arguments; the number of arguments of each slot is part of the contract.
  *
- * Plain C (C89 and later) and C++; MinGW-w64 and the WDK's compiler. The
- * layouts below are checked at compile time here and, in the module's own
- * build, against the module's definitions. */
+ * Plain C (C89 and later) and C++; MinGW-w64 and the WDK's compiler. This
+ * header is the one definition of the interface: the module, its emulated
+ * board, the host driver and the tools all build on it. The layouts below
+ * are checked at compile time wherever it is included.
+ *
+ * Records carry two names: the struct tag the module's documentation uses
+ * (TVTunerSettings, BoardInfo, ...) and an upper-case typedef for C hosts. */
 #ifndef TVBOARD_H
 #define TVBOARD_H
 
@@ -39,11 +43,20 @@ extern "C" {
 #define TVB_API
 #endif
 
-/* The one function the host imports. */
-#if defined(_WIN32) && !defined(TVBOARD_STATIC)
-#define TVB_IMPORT __declspec(dllimport)
+/* How the exports are declared: a host imports GetBoardModuleCaps from the
+ * image (unless it links the module statically, TVBOARD_STATIC); the
+ * module's own build (TVBOARD_MODULE) defines all three, named on Windows by
+ * its .def file and elsewhere the only symbols of default visibility. */
+#if defined(TVBOARD_MODULE)
+#if defined(_WIN32)
+#define TVB_DECLSPEC
 #else
-#define TVB_IMPORT
+#define TVB_DECLSPEC __attribute__((visibility("default")))
+#endif
+#elif defined(_WIN32) && !defined(TVBOARD_STATIC)
+#define TVB_DECLSPEC __declspec(dllimport)
+#else
+#define TVB_DECLSPEC
 #endif
 
 /* Compile-time checks of the layouts (an array of negative size otherwise). */
@@ -105,12 +118,42 @@ typedef int32_t TVB_STATUS;
 /* The pool tag of the settings record, the bytes "Wdm ". */
 #define TVB_POOL_TAG 0x206D6457u
 
+/* Analog video standards, one bit each (TVB_TUNER_SETTINGS.VideoStandard,
+ * TVB_VIDEO_STANDARD_DESCRIPTOR.Standards), with the values and, in the
+ * comments, the names of Windows' ksmedia.h. */
+#define TVB_STANDARD_NTSC_M 0x00000001u   /* KS_AnalogVideo_NTSC_M */
+#define TVB_STANDARD_NTSC_M_J 0x00000002u /* KS_AnalogVideo_NTSC_M_J */
+#define TVB_STANDARD_NTSC_433 0x00000004u /* KS_AnalogVideo_NTSC_433 */
+#define TVB_STANDARD_PAL_B 0x00000010u    /* KS_AnalogVideo_PAL_B */
+#define TVB_STANDARD_PAL_D 0x00000020u    /* KS_AnalogVideo_PAL_D */
+#define TVB_STANDARD_PAL_G 0x00000040u    /* KS_AnalogVideo_PAL_G */
+#define TVB_STANDARD_PAL_H 0x00000080u    /* KS_AnalogVideo_PAL_H */
+#define TVB_STANDARD_PAL_I 0x00000100u    /* KS_AnalogVideo_PAL_I */
+#define TVB_STANDARD_PAL_M 0x00000200u    /* KS_AnalogVideo_PAL_M */
+#define TVB_STANDARD_PAL_N 0x00000400u    /* KS_AnalogVideo_PAL_N */
+#define TVB_STANDARD_PAL_60 0x00000800u   /* KS_AnalogVideo_PAL_60 */
+#define TVB_STANDARD_SECAM_B 0x00001000u  /* KS_AnalogVideo_SECAM_B */
+#define TVB_STANDARD_SECAM_D 0x00002000u  /* KS_AnalogVideo_SECAM_D */
+#define TVB_STANDARD_SECAM_G 0x00004000u  /* KS_AnalogVideo_SECAM_G */
+#define TVB_STANDARD_SECAM_H 0x00008000u  /* KS_AnalogVideo_SECAM_H */
+#define TVB_STANDARD_SECAM_K 0x00010000u  /* KS_AnalogVideo_SECAM_K */
+#define TVB_STANDARD_SECAM_K1 0x00020000u /* KS_AnalogVideo_SECAM_K1 */
+#define TVB_STANDARD_SECAM_L 0x00040000u  /* KS_AnalogVideo_SECAM_L */
+#define TVB_STANDARD_SECAM_L1 0x00080000u /* KS_AnalogVideo_SECAM_L1, L' */
+
+/* TV audio modes (TVB_TUNER_SETTINGS.AudioMode), as in ksmedia.h. */
+#define TVB_AUDIO_MODE_MONO 0x0001u   /* KS_TVAUDIO_MODE_MONO */
+#define TVB_AUDIO_MODE_STEREO 0x0002u /* KS_TVAUDIO_MODE_STEREO */
+#define TVB_AUDIO_MODE_LANG_A 0x0010u /* KS_TVAUDIO_MODE_LANG_A */
+#define TVB_AUDIO_MODE_LANG_B 0x0020u /* KS_TVAUDIO_MODE_LANG_B */
+#define TVB_AUDIO_MODE_LANG_C 0x0040u /* KS_TVAUDIO_MODE_LANG_C */
+
 /* ------------------------------------------------------------------------
  * Records */
 
 /* Settings and request record of the tuner operations. OpenBoard hands the
  * host one, allocated from non-paged pool; CloseBoard takes it back. */
-typedef struct TVB_TUNER_SETTINGS {
+typedef struct TVTunerSettings {
     uint32_t Reserved0;
     uint32_t Reserved4;
     uint32_t Mode;          /* TVB_TUNER_MODE_* */
@@ -128,14 +171,14 @@ typedef struct TVB_TUNER_SETTINGS {
 } TVB_TUNER_SETTINGS;
 
 /* The host's board description, filled by OpenBoard. */
-typedef struct TVB_BOARD_INFO {
+typedef struct BoardInfo {
     char Name[64];
     uint32_t Word64;
     uint32_t Word68;
     uint32_t Word72;
 } TVB_BOARD_INFO;
 
-typedef struct TVB_VIDEO_STANDARD_DESCRIPTOR {
+typedef struct VideoStandardDescriptor {
     char Name[64];
     char Description[256];
     uint32_t Reserved320;
@@ -148,7 +191,7 @@ typedef struct TVB_VIDEO_STANDARD_DESCRIPTOR {
     uint8_t Tail[12];
 } TVB_VIDEO_STANDARD_DESCRIPTOR;
 
-typedef struct TVB_VIDEO_PROPERTY_DEFAULTS {
+typedef struct VideoPropertyDefaults {
     uint32_t Value[17]; /* property k at index k - 1 */
 } TVB_VIDEO_PROPERTY_DEFAULTS;
 
@@ -159,18 +202,18 @@ typedef struct TVB_SENSOR_INIT_RECORD {
     uint32_t RestartValue;
 } TVB_SENSOR_INIT_RECORD;
 
-typedef struct TVB_AUDIO_FORMAT {
+typedef struct AudioFormat {
     uint32_t Reserved0;
     uint32_t SampleRate; /* Hz */
     uint32_t FormatMode;
     uint32_t FormatWord;
 } TVB_AUDIO_FORMAT;
 
-typedef struct TVB_AUDIO_INTERFACE_CONFIG {
+typedef struct AudioInterfaceConfig {
     uint16_t Word[33];
 } TVB_AUDIO_INTERFACE_CONFIG;
 
-typedef struct TVB_TUNER_MODE_CAPS {
+typedef struct TunerModeCaps {
     uint32_t MinFrequency;      /* Hz */
     uint32_t MaxFrequency;      /* Hz */
     uint32_t TuningGranularity; /* Hz */
@@ -306,38 +349,61 @@ typedef struct TVB_BOARD_MODULE_CAPS {
 } TVB_BOARD_MODULE_CAPS;
 
 /* ------------------------------------------------------------------------
- * The export. GetBoardModuleCaps stores the host's operations table (which
+ * The exports. GetBoardModuleCaps stores the host's operations table (which
  * must stay valid while the module is used) and hands out a one-entry list
- * of capability records and its count. */
+ * of capability records and its count. DllInitialize and DllUnload are the
+ * kernel loader's; a host does not call them. */
+typedef TVB_STATUS(TVB_API* TVB_DLL_INITIALIZE_FN)(void* registryPath);
+typedef TVB_STATUS(TVB_API* TVB_DLL_UNLOAD_FN)(void);
 typedef void(TVB_API* TVB_GET_BOARD_MODULE_CAPS_FN)(TVB_ARG unused, const TVB_HOST_OPS* hostOps,
                                                     const TVB_BOARD_MODULE_CAPS* const** listOut,
                                                     uint32_t* countOut);
-#if !defined(TVBOARD_NO_PROTOTYPES)
-TVB_IMPORT void TVB_API GetBoardModuleCaps(TVB_ARG unused, const TVB_HOST_OPS* hostOps,
-                                           const TVB_BOARD_MODULE_CAPS* const** listOut,
-                                           uint32_t* countOut);
+TVB_DECLSPEC void TVB_API GetBoardModuleCaps(TVB_ARG unused, const TVB_HOST_OPS* hostOps,
+                                             const TVB_BOARD_MODULE_CAPS* const** listOut,
+                                             uint32_t* countOut);
+#if defined(TVBOARD_MODULE) || defined(TVBOARD_STATIC)
+TVB_DECLSPEC TVB_STATUS TVB_API DllInitialize(void* registryPath);
+TVB_DECLSPEC TVB_STATUS TVB_API DllUnload(void);
 #endif
 
 /* ------------------------------------------------------------------------
  * Layouts, as the host and the module exchange them. */
 TVB_CHECK(settings_size, sizeof(TVB_TUNER_SETTINGS) == 56);
 TVB_CHECK(settings_mode, offsetof(TVB_TUNER_SETTINGS, Mode) == 8);
+TVB_CHECK(settings_standard, offsetof(TVB_TUNER_SETTINGS, VideoStandard) == 12);
 TVB_CHECK(settings_frequency, offsetof(TVB_TUNER_SETTINGS, Frequency) == 16);
+TVB_CHECK(settings_info1, offsetof(TVB_TUNER_SETTINGS, TuneInfo1) == 20);
+TVB_CHECK(settings_info2, offsetof(TVB_TUNER_SETTINGS, TuneInfo2) == 24);
+TVB_CHECK(settings_input, offsetof(TVB_TUNER_SETTINGS, TunerInput) == 28);
+TVB_CHECK(settings_busy, offsetof(TVB_TUNER_SETTINGS, Busy) == 32);
+TVB_CHECK(settings_audio, offsetof(TVB_TUNER_SETTINGS, AudioMode) == 36);
+TVB_CHECK(settings_offset, offsetof(TVB_TUNER_SETTINGS, PllOffset) == 40);
+TVB_CHECK(settings_signal, offsetof(TVB_TUNER_SETTINGS, SignalStrength) == 44);
 TVB_CHECK(settings_request, offsetof(TVB_TUNER_SETTINGS, RequestId) == 48);
 TVB_CHECK(settings_result, offsetof(TVB_TUNER_SETTINGS, Result) == 52);
 TVB_CHECK(board_info_words, offsetof(TVB_BOARD_INFO, Word64) == 64);
+TVB_CHECK(board_info_word72, offsetof(TVB_BOARD_INFO, Word72) == 72);
+TVB_CHECK(board_info_size, sizeof(TVB_BOARD_INFO) == 76);
 TVB_CHECK(descriptor_size, sizeof(TVB_VIDEO_STANDARD_DESCRIPTOR) == 360);
+TVB_CHECK(descriptor_record_size, offsetof(TVB_VIDEO_STANDARD_DESCRIPTOR, Size) == 324);
 TVB_CHECK(descriptor_standards, offsetof(TVB_VIDEO_STANDARD_DESCRIPTOR, Standards) == 328);
+TVB_CHECK(descriptor_word344, offsetof(TVB_VIDEO_STANDARD_DESCRIPTOR, Word344) == 344);
 TVB_CHECK(defaults_size, sizeof(TVB_VIDEO_PROPERTY_DEFAULTS) == 68);
+TVB_CHECK(sensor_record_size, sizeof(TVB_SENSOR_INIT_RECORD) == 8);
 TVB_CHECK(audio_format_size, sizeof(TVB_AUDIO_FORMAT) == 16);
 TVB_CHECK(audio_config_size, sizeof(TVB_AUDIO_INTERFACE_CONFIG) == 66);
 TVB_CHECK(mode_caps_size, sizeof(TVB_TUNER_MODE_CAPS) == 20);
 TVB_CHECK(host_ops_size, sizeof(TVB_HOST_OPS) == 8 * sizeof(void*));
+TVB_CHECK(board_ops_size, sizeof(TVB_BOARD_OPS) == 2 * sizeof(void*));
 TVB_CHECK(video_ops_size, sizeof(TVB_VIDEO_OPS) == 12 * sizeof(void*));
+TVB_CHECK(audio_ops_size, sizeof(TVB_AUDIO_OPS) == 4 * sizeof(void*));
+TVB_CHECK(input_ops_size, sizeof(TVB_INPUT_OPS) == 5 * sizeof(void*));
+TVB_CHECK(tuner_ops_size, sizeof(TVB_TUNER_OPS) == 3 * sizeof(void*));
 TVB_CHECK(caps_tables, offsetof(TVB_BOARD_MODULE_CAPS, BoardOps) == 16);
+TVB_CHECK(caps_tuner_ops, offsetof(TVB_BOARD_MODULE_CAPS, TunerOps) == 16 + 4 * sizeof(void*));
 #if defined(_M_IX86) || defined(__i386__)
+TVB_CHECK(word_size, sizeof(TVB_ARG) == 4);
 TVB_CHECK(caps_size, sizeof(TVB_BOARD_MODULE_CAPS) == 36);
-TVB_CHECK(board_info_size, sizeof(TVB_BOARD_INFO) == 76);
 #endif
 
 #ifdef __cplusplus

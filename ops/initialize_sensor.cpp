@@ -5,10 +5,10 @@
 
 #include "audio/audio_setup.h"
 #include "frame/debug.h"
-#include "frame/host.h"
+#include "frame/host_ops.h"
+#include "include/tvboard.h"
 #include "ops/one_time_setup.h"
 #include "ops/video_properties.h"
-#include "regmap/host_interface.h"
 
 namespace {
 
@@ -17,12 +17,11 @@ constexpr int32_t kUseRecord = -1;
 
 } // namespace
 
-int32_t TVB_STDCALL InitializeSensor(const SensorInitRecord* record, Arg hostValue,
-                                     int32_t restartValue, int32_t videoInput, int32_t p1,
-                                     int32_t p2, int32_t p3, int32_t p4, int32_t p5, int32_t p6,
-                                     int32_t p7, int32_t p8, int32_t p9, int32_t p10, int32_t p11,
-                                     int32_t p12, int32_t p13, int32_t p14, int32_t p15,
-                                     int32_t p16, int32_t p17) {
+int32_t TVB_API InitializeSensor(const TVB_SENSOR_INIT_RECORD* record, TVB_ARG hostValue,
+                                 int32_t restartValue, int32_t videoInput, int32_t p1, int32_t p2,
+                                 int32_t p3, int32_t p4, int32_t p5, int32_t p6, int32_t p7,
+                                 int32_t p8, int32_t p9, int32_t p10, int32_t p11, int32_t p12,
+                                 int32_t p13, int32_t p14, int32_t p15, int32_t p16, int32_t p17) {
     // This one message has its own switch: bit 0 of the debug flags.
     DebugPrintIf((DbgFlags & 1u) != 0,
                  "InitializeSensor--saa7135AudioInitializeCount= %d g_bIsTvInitialized=%d "
@@ -38,7 +37,7 @@ int32_t TVB_STDCALL InitializeSensor(const SensorInitRecord* record, Arg hostVal
     if (videoInput == kUseRecord) {
         videoInput = static_cast<int32_t>(record->VideoInput);
     }
-    const Arg recordArg = reinterpret_cast<Arg>(record);
+    const TVB_ARG recordArg = reinterpret_cast<TVB_ARG>(record);
 
     uint32_t r = SetVideoProperty(recordArg, hostValue, TVB_PROPERTY_VIDEO_INPUT, videoInput, 0);
     if (r != 0) {

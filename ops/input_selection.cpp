@@ -35,11 +35,11 @@ uint32_t SelectVideoInput(uint32_t input) {
     return 0;
 }
 
-Arg TVB_STDCALL QueryVideoInput(Arg, Arg) {
+TVB_ARG TVB_API QueryVideoInput(TVB_ARG, TVB_ARG) {
     return CurrentVideoInput;
 }
 
-uint32_t TVB_STDCALL ChooseVideoInput(Arg, Arg, uint32_t input) {
+uint32_t TVB_API ChooseVideoInput(TVB_ARG, TVB_ARG, uint32_t input) {
     SelectVideoInput(input);
     return 0;
 }

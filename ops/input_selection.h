@@ -2,13 +2,13 @@
 // and choose it.
 #pragma once
 
-#include "frame/abi.h"
+#include "include/tvboard.h"
 
 // Input 0, 1 or 2 (any other number configures input 0 and is still
 // reported as passed); always 0.
 uint32_t SelectVideoInput(uint32_t input);
 
 // InputOps slot 1: the input last selected.
-Arg TVB_STDCALL QueryVideoInput(Arg, Arg);
+TVB_ARG TVB_API QueryVideoInput(TVB_ARG, TVB_ARG);
 // InputOps slot 3: selects its third argument; 0.
-uint32_t TVB_STDCALL ChooseVideoInput(Arg, Arg, uint32_t input);
+uint32_t TVB_API ChooseVideoInput(TVB_ARG, TVB_ARG, uint32_t input);

@@ -7,14 +7,13 @@
 
 #include "audio/tv_audio.h"
 #include "frame/debug.h"
-#include "frame/host.h"
-#include "frame/ks_constants.h"
+#include "frame/host_ops.h"
 #include "frame/module_state.h"
+#include "include/tvboard.h"
 #include "ops/one_time_setup.h"
 #include "ops/tv_standard.h"
-#include "regmap/host_interface.h"
 #include "tuner/if_tuning.h"
-#include "tuner/synth.h"
+#include "tuner/synthesizer.h"
 #include "tuner/tuner_status.h"
 
 namespace {
@@ -103,7 +102,7 @@ struct TuningBasis {
 
 TuningBasis CurrentTuningBasis() {
     return {IfStandardCode, IfOffsetHz, NtscSelected,
-            g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_NTSC_M_J};
+            g_TVTuner_Settings.VideoStandard == TVB_STANDARD_NTSC_M_J};
 }
 
 bool Differ(const TuningBasis& a, const TuningBasis& b) {
@@ -118,14 +117,14 @@ void SetFrequency(TVTunerSettings* settings, const TVTunerSettings* request) {
         request->Frequency == g_TVTuner_Settings.Frequency) {
         return;
     }
-    if (g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_SECAM_L &&
+    if (g_TVTuner_Settings.VideoStandard == TVB_STANDARD_SECAM_L &&
         request->Frequency < kSecamL1BelowHz) {
-        g_TVTuner_Settings.VideoStandard = ks::AnalogVideo_SECAM_L1;
-        SelectTvStandard(ks::AnalogVideo_SECAM_L1);
-    } else if (g_TVTuner_Settings.VideoStandard == ks::AnalogVideo_SECAM_L1 &&
+        g_TVTuner_Settings.VideoStandard = TVB_STANDARD_SECAM_L1;
+        SelectTvStandard(TVB_STANDARD_SECAM_L1);
+    } else if (g_TVTuner_Settings.VideoStandard == TVB_STANDARD_SECAM_L1 &&
                request->Frequency >= kSecamL1BelowHz) {
-        g_TVTuner_Settings.VideoStandard = ks::AnalogVideo_SECAM_L;
-        SelectTvStandard(ks::AnalogVideo_SECAM_L);
+        g_TVTuner_Settings.VideoStandard = TVB_STANDARD_SECAM_L;
+        SelectTvStandard(TVB_STANDARD_SECAM_L);
     }
     const uint32_t tuned = TuneFrequency(request->Frequency);
     if (!SynthesizerReaches(request->Frequency)) {
@@ -172,7 +171,7 @@ void SetVideoStandard(TVTunerSettings* settings, const TVTunerSettings* request)
 
 } // namespace
 
-uint32_t TVB_STDCALL GetTunerModeCaps(Arg, Arg, uint32_t mode, TunerModeCaps* caps) {
+uint32_t TVB_API GetTunerModeCaps(TVB_ARG, TVB_ARG, uint32_t mode, TunerModeCaps* caps) {
     if (caps == nullptr) {
         return 0;
     }
@@ -184,7 +183,7 @@ uint32_t TVB_STDCALL GetTunerModeCaps(Arg, Arg, uint32_t mode, TunerModeCaps* ca
     return 0;
 }
 
-uint32_t TVB_STDCALL GetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSettings* request) {
+uint32_t TVB_API GetTunerProperty(TVTunerSettings* settings, TVB_ARG, TVTunerSettings* request) {
     if (request == nullptr) {
         return 0; // nothing says what is asked, and there is nowhere to answer
     }
@@ -216,7 +215,7 @@ uint32_t TVB_STDCALL GetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSet
     return 0;
 }
 
-uint32_t TVB_STDCALL SetTunerProperty(TVTunerSettings* settings, Arg, TVTunerSettings* request) {
+uint32_t TVB_API SetTunerProperty(TVTunerSettings* settings, TVB_ARG, TVTunerSettings* request) {
     EnsureTunerAndDecoderSetUp();
     if (request == nullptr) {
         return 0;

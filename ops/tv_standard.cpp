@@ -3,7 +3,7 @@
 // the decoder's mode bits are applied again in every case.
 #include "ops/tv_standard.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "frame/module_state.h"
 #include "tuner/if_standard.h"
 #include "video/mode_bits.h"

@@ -5,13 +5,13 @@
 
 #include "audio/audio_setup.h"
 #include "frame/debug.h"
+#include "include/tvboard.h"
 #include "ops/input_selection.h"
 #include "regmap/decoder_map.h"
-#include "regmap/host_interface.h"
 #include "video/picture_controls.h"
 #include "video/video_status.h"
 
-uint32_t TVB_STDCALL SetVideoProperty(Arg, Arg, uint32_t property, int32_t value, Arg) {
+uint32_t TVB_API SetVideoProperty(TVB_ARG, TVB_ARG, uint32_t property, int32_t value, TVB_ARG) {
     DebugPrint("SetVideoProperty %d %d", static_cast<int>(property), static_cast<int>(value));
     switch (property) {
     case TVB_PROPERTY_VIDEO_INPUT:
@@ -41,7 +41,7 @@ uint32_t TVB_STDCALL SetVideoProperty(Arg, Arg, uint32_t property, int32_t value
     return 0;
 }
 
-uint32_t TVB_STDCALL GetVideoProperty(Arg, Arg, uint32_t property, uint32_t* value, Arg) {
+uint32_t TVB_API GetVideoProperty(TVB_ARG, TVB_ARG, uint32_t property, uint32_t* value, TVB_ARG) {
     if (value == nullptr) {
         return 0;
     }

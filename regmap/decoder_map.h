@@ -10,6 +10,8 @@
 
 #include <stdint.h>
 
+#include "include/tvboard.h" // the device's bus address
+
 namespace regmap {
 
 // A bit field of the decoder dword that starts at `reg`.
@@ -20,8 +22,6 @@ struct DecoderField {
 };
 
 namespace decoder {
-
-constexpr uint8_t kBusAddress = 0x42;
 
 // --- Audio DSP window and its handshake --------------------------------
 constexpr uint16_t kDspFirst = 0x400;

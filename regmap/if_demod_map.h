@@ -10,10 +10,10 @@
 
 #include <stdint.h>
 
+#include "include/tvboard.h" // the device's bus address
+
 namespace regmap {
 namespace if_demod {
-
-constexpr uint8_t kBusAddress = 0x96;
 
 //  sub  name               use
 //  0x01 kStandard          standard code; bit 7 set while tuning

@@ -9,10 +9,11 @@
 
 #include <stdint.h>
 
+#include "include/tvboard.h" // the device's bus address
+
 namespace regmap {
 namespace synth {
 
-constexpr uint8_t kBusAddress = 0xC2;
 constexpr uint8_t kRegisters = 13;
 
 constexpr uint8_t SubAddress(uint8_t index) {

@@ -11,7 +11,7 @@
 #   --show   print the line-by-line listing of the module's files as well
 # The module's sources are the .cpp and .h files of frame/, decoder/, tuner/,
 # video/, audio/, ops/ and exports/ without the kernel-services files
-# frame/ks_*, of which each build picks its own. Builds in build/fuzz-coverage.
+# frame/kernel_*, of which each build picks its own. Builds in build/fuzz-coverage.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -44,7 +44,7 @@ else
 fi
 
 sources=$(git ls-files 'frame/*' 'decoder/*' 'tuner/*' 'video/*' 'audio/*' 'ops/*' \
-    'exports/*' | grep -v '^frame/ks_' | grep -E '\.(cpp|h)$')
+    'exports/*' | grep -v '^frame/kernel_' | grep -E '\.(cpp|h)$')
 profiles=$build/profiles
 report() { # NAME PROFDATA OBJECT...
     name=$1

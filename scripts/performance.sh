@@ -20,14 +20,14 @@ for preset in perf default i386 mingw; do
     cmake --build --preset "$preset" >/dev/null
 done
 echo "performance: benchmark" >&2
-build/perf/bench/tvboard_benchmark --benchmark_format=json --benchmark_min_time=0.5 \
+build/perf/benchmark/tvboard_benchmark --benchmark_format=json --benchmark_min_time=0.5 \
     --benchmark_repetitions=5 --benchmark_report_aggregates_only=true >"$results/benchmark.json"
 echo "performance: whole sessions on each build" >&2
-build/default/tools/tvboard conform --module build/default/libtvboard.so --scenario session \
+build/default/bench/tvboard conform --module build/default/libtvboard.so --scenario session \
     --json >"$results/conform-x86_64.json"
-build/i386/tools/tvboard conform --module build/i386/libtvboard.so --scenario session \
+build/i386/bench/tvboard conform --module build/i386/libtvboard.so --scenario session \
     --json >"$results/conform-i386.json"
-WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine build/mingw/tools/tvboard.exe conform \
+WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine build/mingw/bench/tvboard.exe conform \
     --module build/mingw/tvboard.sys --scenario session --json >"$results/conform-sys.json"
 # The system's python3, which has Debian's python3-pefile.
 /usr/bin/python3 scripts/performance_table.py "$results" build/mingw/tvboard.sys >"$output"

@@ -8,4 +8,4 @@ scripts/setup.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target tvboard_cli >/dev/null
 [ $# -gt 0 ] || set -- session --trace
-exec build/default/tools/tvboard "$@"
+exec build/default/bench/tvboard "$@"

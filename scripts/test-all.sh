@@ -13,7 +13,7 @@ reference=$(pwd)/build/conform-reference.txt
 for preset in default i386 asan fuzz mingw; do
     echo "=== $preset"
     if [ "$preset" = mingw ]; then
-        build/default/tools/tvboard record --out "$reference"
+        build/default/bench/tvboard record --out "$reference"
         cmake --preset "$preset" -DTVB_CONFORM_REFERENCE="$reference" >/dev/null
     else
         cmake --preset "$preset" >/dev/null

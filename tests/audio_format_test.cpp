@@ -25,7 +25,7 @@ std::string Dump(const AudioInterfaceConfig& config) {
 }
 
 // GetAudioFormat on a record whose words all hold EEEE beforehand.
-AudioInterfaceConfig Configure(const BoardModuleCaps* caps, AudioFormat* format) {
+AudioInterfaceConfig Configure(const TVB_BOARD_MODULE_CAPS* caps, AudioFormat* format) {
     AudioInterfaceConfig config;
     for (uint16_t& w : config.Word) {
         w = 0xEEEE;

@@ -4,7 +4,7 @@
 #include "decoder_fixture.h"
 #include "sequences.h"
 
-#include "frame/ks_virtual.h"
+#include "frame/kernel_virtual.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
 // Antenna files and --station options as the bench reads them: every field,
 // the defaults, and each kind of mistake named with its line.
-#include "tools/antenna_file.h"
+#include "bench/antenna_file.h"
 
-#include "frame/ks_constants.h"
+#include "include/tvboard.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ TEST(AntennaFileTest, LinesGiveStationsAtTheirCarrier) {
                                                &error);
     ASSERT_EQ(s.size(), 5u) << error;
     EXPECT_EQ(s[0].station.frequencyHz, 175250000u);
-    EXPECT_EQ(s[0].station.standard, ks::AnalogVideo_PAL_B);
+    EXPECT_EQ(s[0].station.standard, TVB_STANDARD_PAL_B);
     EXPECT_TRUE(s[0].station.sound.stereo);
     EXPECT_EQ(s[0].station.strength, 230);
     EXPECT_EQ(s[1].station.frequencyHz, 196310000u);
@@ -41,11 +41,11 @@ TEST(AntennaFileTest, LinesGiveStationsAtTheirCarrier) {
     EXPECT_EQ(s[1].NominalHz(), 196250000u);
     EXPECT_EQ(bench::SoundKeyword(s[1].station.sound), "dual");
     EXPECT_EQ(s[2].station.frequencyHz, 615187500u);
-    EXPECT_EQ(s[2].station.standard, ks::AnalogVideo_PAL_G);
+    EXPECT_EQ(s[2].station.standard, TVB_STANDARD_PAL_G);
     EXPECT_EQ(bench::SoundKeyword(s[2].station.sound), "triple");
     // Defaults: mono, strength 200, on the nominal frequency.
     EXPECT_EQ(s[3].station.frequencyHz, 55750000u);
-    EXPECT_EQ(s[3].station.standard, ks::AnalogVideo_SECAM_L1);
+    EXPECT_EQ(s[3].station.standard, TVB_STANDARD_SECAM_L1);
     EXPECT_EQ(bench::SoundKeyword(s[3].station.sound), "mono");
     EXPECT_EQ(s[3].station.strength, 200);
     EXPECT_EQ(s[3].offsetHz, 0);
@@ -100,8 +100,8 @@ TEST(AntennaFileTest, StationOptionsOfTheCommandLine) {
         const char* error;
     } cases[] = {
         {"176", 176000000, 0, "mono", 200, nullptr},
-        {"196.31:PAL_B:dual", 196310000, ks::AnalogVideo_PAL_B, "dual", 200, nullptr},
-        {"100:PAL_G:stereo:9", 100000000, ks::AnalogVideo_PAL_G, "stereo", 9, nullptr},
+        {"196.31:PAL_B:dual", 196310000, TVB_STANDARD_PAL_B, "dual", 200, nullptr},
+        {"100:PAL_G:stereo:9", 100000000, TVB_STANDARD_PAL_G, "stereo", 9, nullptr},
         {"100::triple", 100000000, 0, "triple", 200, nullptr},
         {"100:PAL_B:stereo:300", 0, 0, nullptr, 0, "station strength must be 1..255: '300'"},
         {"100:PAL_B:loud", 0, 0, nullptr, 0, "unknown sound 'loud'"},

@@ -1,8 +1,8 @@
 // The bench's view of the bus as a logic analyzer sees it: each host call as
 // its two-wire transaction, the bus time it takes, and the waveform written
 // as a Value Change Dump.
-#include "tools/i2c_transfers.h"
-#include "tools/vcd.h"
+#include "bench/i2c_transfers.h"
+#include "bench/vcd.h"
 
 #include <gtest/gtest.h>
 

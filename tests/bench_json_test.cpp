@@ -1,6 +1,6 @@
 // The bench's JSON: strings escaped as the format wants, whatever bytes they
 // hold; numbers as written; keys in the order they were set.
-#include "tools/json.h"
+#include "bench/json.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@ set -u
 bench=$1
 library=$2 # libtvboard.so
 source=$3  # the source tree, for the example antenna files
-antennas=$source/tools/antennas
+antennas=$source/bench/antennas
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0

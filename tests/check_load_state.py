@@ -3,7 +3,7 @@
 frame/module_state.h, which is what a test restores and what the README
 promises: the symbols the module's objects define in writable data (nm types
 d, D, b, B) are compared with the names the list declares. Kernel-services
-objects (ks_*) keep their own platform state and are not the module's.
+objects (kernel_*) keep their own platform state and are not the module's.
 
 usage: check_load_state.py NM ARCHIVE module_state.h"""
 import re
@@ -38,7 +38,7 @@ def writable_symbols(nm, archive):
             member = m.group(1) or m.group(2)
             continue
         fields = [f.strip() for f in line.split("|")]
-        if len(fields) != 7 or member is None or member.startswith("ks_"):
+        if len(fields) != 7 or member is None or member.startswith("kernel_"):
             continue
         name, section = fields[0], fields[6]
         if WRITABLE.match(section) and not READ_ONLY_AFTER_RELOCATION.match(section):

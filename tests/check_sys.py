@@ -318,7 +318,7 @@ def main(argv):
             print(f"ok: {table}: {len(slots)} slots, argument counts "
                   + " ".join(str(a) for a in slots))
 
-    caps = address_of("_BoardModuleCapsRecord")
+    caps = address_of("_BoardModuleCaps")
     want = CAPABILITY_WORDS + [address_of("_" + t) for t, _ in TABLES]
     got = [word_at(caps + 4 * i) for i in range(9)]
     all_relocated = all(has_reloc(caps + 4 * i) for i in range(4, 9))

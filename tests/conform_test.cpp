@@ -1,9 +1,9 @@
 // The conformance comparison: what counts as a difference, how waits are
 // measured between stamped events, and the recording format that carries a
 // reference from one build of the bench to another.
-#include "frame/ks_virtual.h"
-#include "tools/conform.h"
-#include "tools/module_loader.h"
+#include "bench/conform.h"
+#include "bench/module_loader.h"
+#include "frame/kernel_virtual.h"
 
 #include <gtest/gtest.h>
 

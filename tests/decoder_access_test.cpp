@@ -2,7 +2,7 @@
 // its waits and faults, and bit fields.
 #include "decoder/decoder_access.h"
 #include "decoder_fixture.h"
-#include "frame/host.h"
+#include "frame/host_ops.h"
 
 using DecoderAccessTest = DecoderTest;
 
@@ -147,11 +147,11 @@ TEST_F(DecoderAccessTest, ByteReadFaults) {
 namespace {
 // A host whose read of one register, at one call, loses the byte on the way:
 // the device answered (so the DSP saw the fetch), the caller receives nothing.
-const HostOpsTable* g_device;
+const TVB_HOST_OPS* g_device;
 uint16_t g_lossyReg;
 int g_lossyCall;
-uint32_t TVB_STDCALL LossyReadReg16(HostHandle c, uint32_t d, uint32_t w, uint32_t r, uint8_t* v,
-                                    uint32_t z) {
+uint32_t TVB_API LossyReadReg16(TVB_HOST_HANDLE c, uint32_t d, uint32_t w, uint32_t r, uint8_t* v,
+                                uint32_t z) {
     uint8_t byte = 0;
     g_device->ReadReg16(c, d, w, r, &byte, z);
     if (r != g_lossyReg || --g_lossyCall != 0) {
@@ -169,7 +169,7 @@ TEST_F(DecoderAccessTest, LostFetchYieldsZero) {
     decoder_.Reg(0x454) = 0x7C;
     uint8_t latch = 0;
     ReadDecoderByte(0x460, &latch);
-    HostOpsTable lossy = *host_->Ops();
+    TVB_HOST_OPS lossy = *host_->Ops();
     lossy.ReadReg16 = LossyReadReg16;
     g_device = host_->Ops();
     g_lossyReg = 0x454;

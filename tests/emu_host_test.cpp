@@ -10,11 +10,11 @@
 
 namespace {
 
-constexpr HostHandle kHandle = emu::Host::kBoardHandle;
+constexpr TVB_HOST_HANDLE kHandle = emu::Host::kBoardHandle;
 
 class EmuHostTest : public ::testing::Test {
   protected:
-    const HostOpsTable& Ops() const { return *host_.Ops(); }
+    const TVB_HOST_OPS& Ops() const { return *host_.Ops(); }
     std::string Trace() const { return host_.Trace().Render(); }
     std::string Stamped() const { return host_.Trace().Render(true); }
 
@@ -117,71 +117,71 @@ TEST_F(EmuHostTest, UnexpectedArgumentsAreFlaggedOnTheirLine) {
     uint32_t level = 0;
     struct Case {
         const char* name;
-        void (*call)(const HostOpsTable&, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*,
+        void (*call)(const TVB_HOST_OPS&, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*,
                      uint32_t*);
         const char* line;
     };
     const Case cases[] = {
         {"write, all right",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
              o.WriteReg16(kHandle, 0x42, 16, 0x102, 1, 0);
          },
          "42[102] <- 01"},
         {"write, handle",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
              o.WriteReg16(0, 0x42, 16, 0x102, 1, 0);
          },
          "42[102] <- 01  !! handle is 0x0, expected 0xB0A4D0"},
         {"write, width",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
              o.WriteReg16(kHandle, 0x42, 8, 0x102, 1, 0);
          },
          "42[102] <- 01  !! address width is 0x8, expected 0x10"},
         {"write, last",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
              o.WriteReg16(kHandle, 0x42, 16, 0x102, 1, 7);
          },
          "42[102] <- 01  !! last argument is 0x7, expected 0x0"},
         {"write, everything",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
              o.WriteReg16(1, 0x44, 8, 0x10000, 1, 3);
          },
          "44[10000] <- 01 (no ack)  !! handle is 0x1, expected 0xB0A4D0; address width is 0x8, "
          "expected 0x10; register is 0x10000, expected 0x0; last argument is 0x3, expected 0x0"},
         {"read, width and register",
-         [](const HostOpsTable& o, uint8_t* b, uint8_t*, const uint8_t*, const uint32_t*,
+         [](const TVB_HOST_OPS& o, uint8_t* b, uint8_t*, const uint8_t*, const uint32_t*,
             uint32_t*) { o.ReadReg16(kHandle, 0x42, 32, 0x1010E, b, 0); },
          "42[1010E] -> 00  !! address width is 0x20, expected 0x10; register is 0x1010E, "
          "expected 0x10E"},
         {"read, handle and last",
-         [](const HostOpsTable& o, uint8_t* b, uint8_t*, const uint8_t*, const uint32_t*,
+         [](const TVB_HOST_OPS& o, uint8_t* b, uint8_t*, const uint8_t*, const uint32_t*,
             uint32_t*) { o.ReadReg16(2, 0x42, 16, 0x10E, b, 1); },
          "42[10E] -> 00  !! handle is 0x2, expected 0xB0A4D0; last argument is 0x1, expected "
          "0x0"},
         {"transfer, all right",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t* w, const uint32_t*,
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t* w, const uint32_t*,
             uint32_t*) { o.BusWrite(kHandle, 0x96, 0, 0, 2, w, 0x8000); },
          "96 {21 C0}"},
         {"transfer, everything",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t* w, const uint32_t*,
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t* w, const uint32_t*,
             uint32_t*) { o.BusWrite(3, 0x96, 8, 1, 2, w, 0); },
          "96 {21 C0}  !! handle is 0x3, expected 0xB0A4D0; third argument is 0x8, expected "
          "0x0; fourth argument is 0x1, expected 0x0; flags is 0x0, expected 0x8000"},
         {"read transfer, all right",
-         [](const HostOpsTable& o, uint8_t*, uint8_t* r, const uint8_t*, const uint32_t*,
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t* r, const uint8_t*, const uint32_t*,
             uint32_t*) { o.BusRead(kHandle, 0x96, 8, 0, 1, r, 0x8000); },
          "96 -> {00}"},
         {"read transfer, everything",
-         [](const HostOpsTable& o, uint8_t*, uint8_t* r, const uint8_t*, const uint32_t*,
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t* r, const uint8_t*, const uint32_t*,
             uint32_t*) { o.BusRead(4, 0x96, 0, 2, 1, r, 0x8001); },
          "96 -> {00}  !! handle is 0x4, expected 0xB0A4D0; third argument is 0x0, expected "
          "0x8; fourth argument is 0x2, expected 0x0; flags is 0x8001, expected 0x8000"},
         {"pins out, last",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t* p,
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t* p,
             uint32_t* v) { o.WritePins(kHandle, 1, p, v, 1); },
          "pins <- 0=0  !! last argument is 0x1, expected 0x0"},
         {"pins in, handle and last",
-         [](const HostOpsTable& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t* p,
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t* p,
             uint32_t* v) { o.ReadPins(0, 1, p, v, 0); },
          "pins -> 0=0  !! handle is 0x0, expected 0xB0A4D0; last argument is 0x0, expected "
          "0x1"},

@@ -4,7 +4,7 @@
 // the station reaching the decoder.
 #include "emu/board.h"
 #include "emu/host.h"
-#include "frame/ks_constants.h"
+#include "include/tvboard.h"
 #include "regmap/decoder_map.h"
 #include "regmap/if_demod_map.h"
 #include "regmap/synth_map.h"
@@ -76,7 +76,7 @@ class EmuReceptionTest : public ::testing::Test {
         }
         FAIL() << hz << " Hz cannot be programmed";
     }
-    void AddStation(int64_t offsetHz, uint32_t standard = ks::AnalogVideo_PAL_B,
+    void AddStation(int64_t offsetHz, uint32_t standard = TVB_STANDARD_PAL_B,
                     emu::Sound sound = emu::kMonoSound, uint8_t strength = 200) {
         board_.antenna.Add({static_cast<uint32_t>(kTunedHz + offsetHz), standard, sound, strength});
     }
@@ -119,32 +119,31 @@ TEST_F(EmuReceptionTest, TheTunedFrequencyIsTheOscillatorLessTheCodesIf) {
 // Which broadcasts each standard code takes: standards a code does not
 // demodulate are not received even on the right frequency.
 TEST_F(EmuReceptionTest, EachCodeReceivesItsOwnStandardsOnly) {
-    using namespace ks;
     struct Case {
         uint32_t standard;
         uint8_t code; // 0: no code receives it
     };
     const Case cases[] = {
-        {AnalogVideo_NTSC_M, ifd::kCodeMN},
-        {AnalogVideo_NTSC_M_J, ifd::kCodeMN},
-        {AnalogVideo_PAL_M, ifd::kCodeMN},
-        {AnalogVideo_PAL_N, ifd::kCodeMN},
-        {AnalogVideo_PAL_B, ifd::kCodeB},
-        {AnalogVideo_SECAM_B, ifd::kCodeB},
-        {AnalogVideo_PAL_G, ifd::kCodeGH},
-        {AnalogVideo_PAL_H, ifd::kCodeGH},
-        {AnalogVideo_SECAM_G, ifd::kCodeGH},
-        {AnalogVideo_SECAM_H, ifd::kCodeGH},
-        {AnalogVideo_PAL_I, ifd::kCodeI},
-        {AnalogVideo_PAL_D, ifd::kCodeD},
-        {AnalogVideo_SECAM_D, ifd::kCodeD},
-        {AnalogVideo_SECAM_L, ifd::kCodeL},
-        {AnalogVideo_SECAM_L1, ifd::kCodeL1},
-        {AnalogVideo_NTSC_433, 0},
-        {AnalogVideo_PAL_60, 0},
-        {AnalogVideo_SECAM_K, 0},
-        {AnalogVideo_SECAM_K1, 0},
-        {AnalogVideo_PAL_B | AnalogVideo_PAL_G, 0},
+        {TVB_STANDARD_NTSC_M, ifd::kCodeMN},
+        {TVB_STANDARD_NTSC_M_J, ifd::kCodeMN},
+        {TVB_STANDARD_PAL_M, ifd::kCodeMN},
+        {TVB_STANDARD_PAL_N, ifd::kCodeMN},
+        {TVB_STANDARD_PAL_B, ifd::kCodeB},
+        {TVB_STANDARD_SECAM_B, ifd::kCodeB},
+        {TVB_STANDARD_PAL_G, ifd::kCodeGH},
+        {TVB_STANDARD_PAL_H, ifd::kCodeGH},
+        {TVB_STANDARD_SECAM_G, ifd::kCodeGH},
+        {TVB_STANDARD_SECAM_H, ifd::kCodeGH},
+        {TVB_STANDARD_PAL_I, ifd::kCodeI},
+        {TVB_STANDARD_PAL_D, ifd::kCodeD},
+        {TVB_STANDARD_SECAM_D, ifd::kCodeD},
+        {TVB_STANDARD_SECAM_L, ifd::kCodeL},
+        {TVB_STANDARD_SECAM_L1, ifd::kCodeL1},
+        {TVB_STANDARD_NTSC_433, 0},
+        {TVB_STANDARD_PAL_60, 0},
+        {TVB_STANDARD_SECAM_K, 0},
+        {TVB_STANDARD_SECAM_K1, 0},
+        {TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_G, 0},
     };
     const uint8_t codes[] = {ifd::kCodeMN, ifd::kCodeB, ifd::kCodeGH, ifd::kCodeI,
                              ifd::kCodeD,  ifd::kCodeL, ifd::kCodeL1};
@@ -185,10 +184,10 @@ TEST_F(EmuReceptionTest, LockAndAfcFollowTheStationsOffset) {
 }
 
 TEST_F(EmuReceptionTest, TheNearestStationOfTheStandardWins) {
-    AddStation(150000, ks::AnalogVideo_PAL_B, emu::kMonoSound, 100);
-    AddStation(-100000, ks::AnalogVideo_PAL_B, emu::kStereoSound, 180);
-    AddStation(10000, ks::AnalogVideo_PAL_G, emu::kMonoSound, 250); // nearer, other standard
-    AddStation(20000, ks::AnalogVideo_PAL_B, emu::kMonoSound, 0);   // nearer, no signal
+    AddStation(150000, TVB_STANDARD_PAL_B, emu::kMonoSound, 100);
+    AddStation(-100000, TVB_STANDARD_PAL_B, emu::kStereoSound, 180);
+    AddStation(10000, TVB_STANDARD_PAL_G, emu::kMonoSound, 250); // nearer, other standard
+    AddStation(20000, TVB_STANDARD_PAL_B, emu::kMonoSound, 0);   // nearer, no signal
     ASSERT_NE(board_.demod.Receiving(), nullptr);
     EXPECT_EQ(board_.demod.Receiving()->frequencyHz, kTunedHz - 100000);
     EXPECT_EQ(Status(), 0x80 | 0x60) << "-32 units";
@@ -198,11 +197,11 @@ TEST_F(EmuReceptionTest, TheNearestStationOfTheStandardWins) {
 TEST_F(EmuReceptionTest, TheLevelIsTheStrengthTurnedAround) {
     for (uint8_t strength : {1, 115, 140, 200, 255}) {
         board_.antenna.Clear();
-        AddStation(0, ks::AnalogVideo_PAL_B, emu::kMonoSound, strength);
+        AddStation(0, TVB_STANDARD_PAL_B, emu::kMonoSound, strength);
         EXPECT_EQ(Level(), 255 - strength);
     }
     board_.antenna.Clear();
-    AddStation(0, ks::AnalogVideo_PAL_B, emu::kMonoSound, 0);
+    AddStation(0, TVB_STANDARD_PAL_B, emu::kMonoSound, 0);
     EXPECT_EQ(Level(), 255) << "nothing received";
     EXPECT_EQ(Status(), 0x00);
 }
@@ -226,9 +225,9 @@ TEST_F(EmuReceptionTest, LockCanComeLateOrNever) {
 // broadcast sound follows the station received, mono when there is none.
 TEST_F(EmuReceptionTest, TheSoundOfTheStationReachesTheDecoder) {
     const auto soundStatus = [this] { return board_.decoder.Dword(regmap::decoder::kSoundStatus); };
-    AddStation(0, ks::AnalogVideo_PAL_B, emu::kStereoSound);
-    AddStation(7000000, ks::AnalogVideo_PAL_B, emu::kTwoLanguageSound);
-    AddStation(0, ks::AnalogVideo_PAL_G, emu::Sound{false, true, true});
+    AddStation(0, TVB_STANDARD_PAL_B, emu::kStereoSound);
+    AddStation(7000000, TVB_STANDARD_PAL_B, emu::kTwoLanguageSound);
+    AddStation(0, TVB_STANDARD_PAL_G, emu::Sound{false, true, true});
     EXPECT_EQ(soundStatus(), 0u) << "the antenna changed; nothing was written yet";
     DemodWrite({ifd::kHold, 0x00});
     EXPECT_EQ(soundStatus(), 0x280u) << "stereo";

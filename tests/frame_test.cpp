@@ -3,9 +3,9 @@
 #include "module_fixture.h"
 
 #include "exports/tables.h"
-#include "frame/host.h"
-#include "frame/ks_virtual.h"
-#include "frame/kservices.h"
+#include "frame/host_ops.h"
+#include "frame/kernel_services.h"
+#include "frame/kernel_virtual.h"
 #include "frame/waits.h"
 
 #include <array>
@@ -31,8 +31,8 @@ Settings Fields(const TVTunerSettings& s) {
 
 // Bus writes made through a second host table.
 int g_secondTableWrites;
-uint32_t TVB_STDCALL CountingBusWrite(HostHandle, uint32_t, uint32_t, uint32_t, uint32_t,
-                                      const uint8_t*, uint32_t) {
+uint32_t TVB_API CountingBusWrite(TVB_HOST_HANDLE, uint32_t, uint32_t, uint32_t, uint32_t,
+                                  const uint8_t*, uint32_t) {
     ++g_secondTableWrites;
     return 0;
 }
@@ -47,14 +47,14 @@ TEST_F(FrameTest, LoadPrintsThreePartsAndCapsListHasOneRecord) {
 
     GetBoardModuleCaps(0, host_->Ops(), nullptr, nullptr); // null outputs are not written
     EXPECT_EQ(HostOps, host_->Ops());
-    const BoardModuleCaps* const* list = nullptr;
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     GetBoardModuleCaps(0, host_->Ops(), &list, &count);
     ASSERT_EQ(count, 1u);
-    const BoardModuleCaps* caps = list[0];
+    const TVB_BOARD_MODULE_CAPS* caps = list[0];
     // The record's real size: 36 on the 32-bit target (checked at compile time).
     EXPECT_EQ((std::array<uint32_t, 4>{caps->Size, caps->Word4, caps->Word8, caps->Word12}),
-              (std::array<uint32_t, 4>{sizeof(BoardModuleCaps), 0x10FD, 0xDE00, 1}));
+              (std::array<uint32_t, 4>{sizeof(TVB_BOARD_MODULE_CAPS), 0x10FD, 0xDE00, 1}));
     EXPECT_EQ(caps->BoardOps, &BoardOps);
     EXPECT_EQ(caps->VideoOps, &VideoOps);
     EXPECT_EQ(caps->AudioOps, &AudioOps);
@@ -69,12 +69,12 @@ TEST_F(FrameTest, LoadPrintsThreePartsAndCapsListHasOneRecord) {
 // A second table handed in replaces the first for all later bus access; the
 // list and its count stay the same.
 TEST_F(FrameTest, SecondGetBoardModuleCapsSwitchesTables) {
-    const BoardModuleCaps* first = Load();
-    HostOpsTable second = *host_->Ops();
+    const TVB_BOARD_MODULE_CAPS* first = Load();
+    TVB_HOST_OPS second = *host_->Ops();
     second.BusWrite = CountingBusWrite;
     g_secondTableWrites = 0;
 
-    const BoardModuleCaps* const* list = nullptr;
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     GetBoardModuleCaps(0, &second, &list, &count);
     EXPECT_EQ(count, 1u);
@@ -162,7 +162,7 @@ TEST_F(FrameTest, OpenBoardWithoutPoolLeavesTheBoardClosed) {
         vt::SetIrql(c.irql);
         TVTunerSettings* record = reinterpret_cast<TVTunerSettings*>(0x1234);
         EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_),
-                  static_cast<NtStatus>(0xC000009A))
+                  static_cast<TVB_STATUS>(0xC000009A))
             << c.name;
         EXPECT_EQ(record, nullptr) << c.name;
         EXPECT_EQ(HostContext, 0u) << c.name;
@@ -253,7 +253,7 @@ TEST_F(FrameTest, CloseBoardFreesOnlyRecordsItHandedOut) {
             }
         }
         if (vt::LiveAllocations() != 0) {
-            KsFreePool(opened.front());
+            KernelFreePool(opened.front());
         }
         EXPECT_EQ(vt::Violations(), std::vector<std::string>{});
     }
@@ -266,7 +266,7 @@ TEST_F(FrameTest, ARecordFreedBehindTheModulesBackIsListedOnce) {
     Load();
     TVTunerSettings* first = nullptr;
     caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &first, &info_);
-    KsFreePool(first);
+    KernelFreePool(first);
     Open();
     if (settings_ != first) {
         GTEST_SKIP() << "the pool did not hand the address out again (as under the address "
@@ -307,10 +307,10 @@ TEST_F(FrameTest, BusIsUnreachableWithoutTableOrBoard) {
 
 TEST_F(FrameTest, EveryStubReturnsItsConstantAndTouchesNothing) {
     Open();
-    const BoardModuleCaps* c = caps_;
+    const TVB_BOARD_MODULE_CAPS* c = caps_;
     const struct {
         const char* name;
-        Arg got, expected;
+        TVB_ARG got, expected;
     } stubs[] = {
         {"video 0", c->VideoOps->Slot0(9, 9), 341},
         {"video 1", c->VideoOps->Slot1(9, 9), 0},

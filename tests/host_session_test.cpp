@@ -8,16 +8,16 @@
 
 #include "emu/board.h"
 #include "emu/decoder_trace.h"
+#include "frame/kernel_virtual.h"
 #include "host_driver/host_driver.h"
-#include "frame/ks_constants.h"
-#include "frame/ks_virtual.h"
+#include "include/tvboard.h"
 
 using HostSessionTest = ModuleTest;
 
 TEST_F(HostSessionTest, BringUpTuneListenClose) {
     emu::Board board(*host_);
-    const uint32_t stereo = ks::TVAudioMode_Mono | ks::TVAudioMode_Stereo;
-    board.antenna.Add({175250000, ks::AnalogVideo_PAL_B, emu::kStereoSound, 230});
+    const uint32_t stereo = TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_STEREO;
+    board.antenna.Add({175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230});
     board.demod.LockAfterReads(2); // the picture carrier takes a moment to lock
     emu::HostDriver driver(*host_);
 
@@ -25,7 +25,7 @@ TEST_F(HostSessionTest, BringUpTuneListenClose) {
     ASSERT_TRUE(driver.Open());
     EXPECT_EQ(driver.InitializeSensor(0), 0);
     EXPECT_EQ(driver.Standards().size(), 3u);
-    driver.SetTvStandard(ks::AnalogVideo_PAL_B);
+    driver.SetTvStandard(TVB_STANDARD_PAL_B);
     driver.Tune(175250000);
     int polls = 0;
     const TVTunerSettings status = driver.WaitForLock(5, &polls);
@@ -34,8 +34,8 @@ TEST_F(HostSessionTest, BringUpTuneListenClose) {
     EXPECT_EQ(status.SignalStrength, 100u);
     EXPECT_EQ(status.Frequency, 175250000u);
     EXPECT_EQ(driver.AvailableAudioModes(), stereo);
-    EXPECT_TRUE(driver.SetAudioMode(ks::TVAudioMode_Stereo));
-    EXPECT_EQ(driver.Settings()->AudioMode, ks::TVAudioMode_Stereo);
+    EXPECT_TRUE(driver.SetAudioMode(TVB_AUDIO_MODE_STEREO));
+    EXPECT_EQ(driver.Settings()->AudioMode, TVB_AUDIO_MODE_STEREO);
     driver.SetSampleRate(48000);
     EXPECT_EQ(host_->PinOutput(0), 1u);
     driver.Close();

@@ -5,7 +5,7 @@
 
 namespace {
 
-using Clear = void (*)(HostOpsTable&);
+using Clear = void (*)(TVB_HOST_OPS&);
 
 class HostTableTest : public TunerTest {
   protected:
@@ -23,23 +23,23 @@ class HostTableTest : public TunerTest {
     };
     static constexpr uint32_t kAny = ~0u;
 
-    Answers Session(const HostOpsTable& table) {
-        AddStation(175250000, ks::AnalogVideo_PAL_B);
+    Answers Session(const TVB_HOST_OPS& table) {
+        AddStation(175250000, TVB_STANDARD_PAL_B);
         Board().decoder.SetVideoStatus(0xFF);
         for (uint32_t pin = 0; pin < 8; ++pin) {
             host_->SetPinInput(pin, 1);
         }
         DllInitialize(nullptr);
-        const BoardModuleCaps* const* list = nullptr;
+        const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
         uint32_t count = 0;
         GetBoardModuleCaps(0, &table, &list, &count);
         caps_ = list[0];
         caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);
 
-        const SensorInitRecord record{0, 0};
+        const TVB_SENSOR_INIT_RECORD record{0, 0};
         caps_->VideoOps->InitializeSensor(&record, 0, -1, -1, 50, 0, 50, 0, 0, 0, 50, 0, 50, 0, 50,
                                           0, 50, 0, 50, 0, 0);
-        SetStandard(ks::AnalogVideo_PAL_B);
+        SetStandard(TVB_STANDARD_PAL_B);
         Tune(175250000);
         Answers a{};
         caps_->VideoOps->GetVideoProperty(0, 0, 0x1000, &a.statusBit, 0);
@@ -67,19 +67,19 @@ TEST_F(HostTableTest, EmptySlotsAreNeverCalled) {
         Clear clear;
         HostTableTest::Answers answers;
     } cases[] = {
-        {"no slot empty", [](HostOpsTable&) {}, {1, kTuned, 0, 0x9F, 1, 0}},
-        {"WriteReg16", [](HostOpsTable& t) { t.WriteReg16 = nullptr; }, {1, kTuned, 0, 0x9F, 1, 0}},
-        {"ReadReg16", [](HostOpsTable& t) { t.ReadReg16 = nullptr; }, {0, kTuned, 0, 0x9F, 1, 0}},
-        {"BusWrite", [](HostOpsTable& t) { t.BusWrite = nullptr; }, {1, 0, kAny, 0x9F, 1, 31}},
-        {"BusRead", [](HostOpsTable& t) { t.BusRead = nullptr; }, {1, kTuned, 1, 0x9F, 1, 0}},
-        {"WritePins", [](HostOpsTable& t) { t.WritePins = nullptr; }, {1, kTuned, 0, 0x9F, 0, 0}},
-        {"ReadPins", [](HostOpsTable& t) { t.ReadPins = nullptr; }, {1, kTuned, 0, 0, 1, 0}},
-        {"every slot", [](HostOpsTable& t) { t = HostOpsTable{}; }, {0, 0, 1, 0, 0, 0}},
+        {"no slot empty", [](TVB_HOST_OPS&) {}, {1, kTuned, 0, 0x9F, 1, 0}},
+        {"WriteReg16", [](TVB_HOST_OPS& t) { t.WriteReg16 = nullptr; }, {1, kTuned, 0, 0x9F, 1, 0}},
+        {"ReadReg16", [](TVB_HOST_OPS& t) { t.ReadReg16 = nullptr; }, {0, kTuned, 0, 0x9F, 1, 0}},
+        {"BusWrite", [](TVB_HOST_OPS& t) { t.BusWrite = nullptr; }, {1, 0, kAny, 0x9F, 1, 31}},
+        {"BusRead", [](TVB_HOST_OPS& t) { t.BusRead = nullptr; }, {1, kTuned, 1, 0x9F, 1, 0}},
+        {"WritePins", [](TVB_HOST_OPS& t) { t.WritePins = nullptr; }, {1, kTuned, 0, 0x9F, 0, 0}},
+        {"ReadPins", [](TVB_HOST_OPS& t) { t.ReadPins = nullptr; }, {1, kTuned, 0, 0, 1, 0}},
+        {"every slot", [](TVB_HOST_OPS& t) { t = TVB_HOST_OPS{}; }, {0, 0, 1, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Fresh();
-        HostOpsTable table = *host_->Ops();
+        TVB_HOST_OPS table = *host_->Ops();
         c.clear(table);
         const Answers a = Session(table);
         EXPECT_EQ(a.statusBit, c.answers.statusBit);

@@ -37,8 +37,8 @@ TEST_F(IfDemodTest, InitTunerWritesBlockAndDemodulatorDefaults) {
 // check.
 TEST_F(IfDemodTest, TuningSettledAtOnceWholeTimeline) {
     OpenInitialised();
-    SelectTvStandard(ks::AnalogVideo_PAL_B);
-    AddStation(175250000, ks::AnalogVideo_PAL_B);
+    SelectTvStandard(TVB_STANDARD_PAL_B);
+    AddStation(175250000, TVB_STANDARD_PAL_B);
     const size_t mark = Mark();
     EXPECT_EQ(TuneFrequency(175250000), 1u);
     sequences::ExpectMatches(decoder_trace::Summary(host_->Trace(), mark),
@@ -54,7 +54,7 @@ TEST_F(IfDemodTest, NothingWithoutBoard) {
     InitTuner();
     SetTunerGate(1);
     EXPECT_EQ(ProgramSynthesizer(67250000), 0u);
-    EXPECT_EQ(SelectTvStandard(ks::AnalogVideo_PAL_I), 0u);
+    EXPECT_EQ(SelectTvStandard(TVB_STANDARD_PAL_I), 0u);
     EXPECT_EQ(TuneFrequency(67250000), 0u);
     int32_t out = 77;
     EXPECT_EQ(ReadTunerLock(4, &out), 0u);
@@ -86,10 +86,10 @@ TEST_F(IfDemodTest, TuningSequenceForTheSelectedStandard) {
         uint8_t reg05;
         const char* check;
     };
-    constexpr uint32_t L = ks::AnalogVideo_SECAM_L;
-    constexpr uint32_t L1 = ks::AnalogVideo_SECAM_L1;
+    constexpr uint32_t L = TVB_STANDARD_SECAM_L;
+    constexpr uint32_t L1 = TVB_STANDARD_SECAM_L1;
     const Case cases[] = {
-        {"NTSC M", ks::AnalogVideo_NTSC_M, true, 0, 0, 0x81, 0x04, ""},
+        {"NTSC M", TVB_STANDARD_NTSC_M, true, 0, 0, 0x81, 0x04, ""},
         {"L, counter 20", L, true, 20, 0x45, 0xA0, 0x02, "96 {1A}\n96 -> {14 80}\n"},
         {"L, counter 21", L, true, 21, 0x45, 0xA0, 0x02,
          "96 {1A}\n96 -> {15 80}\n96 {0E}\n96 -> {45}\n96 {0E 47}\n96 {0E 45}\n"},
@@ -124,7 +124,7 @@ TEST_F(IfDemodTest, TuningSequenceForTheSelectedStandard) {
 // the pulse goes out, built on a register value of 0.
 TEST_F(IfDemodTest, SecamLCheckStartsFromClearedBytes) {
     OpenInitialised();
-    SelectTvStandard(ks::AnalogVideo_SECAM_L);
+    SelectTvStandard(TVB_STANDARD_SECAM_L);
     host_->Detach(0x96);
     const size_t mark = Mark();
     TuneFrequency(55250000);
@@ -181,7 +181,7 @@ TEST_F(IfDemodTest, LockPolledEveryHundredMillisecondsUpToTwentyFiveTimes) {
         SCOPED_TRACE(lockAfterReads);
         Fresh();
         OpenInitialised();
-        AddStation(67250000, ks::AnalogVideo_NTSC_M);
+        AddStation(67250000, TVB_STANDARD_NTSC_M);
         TuneFrequency(67250000);
         Board().demod.LockAfterReads(lockAfterReads);
         const bool locks = lockAfterReads <= 25;

@@ -7,10 +7,10 @@
 #include "module_fixture.h"
 
 #include "emu/board.h"
+#include "frame/kernel_services.h"
+#include "frame/kernel_virtual.h"
 #include "host_driver/host_driver.h"
-#include "frame/ks_constants.h"
-#include "frame/ks_virtual.h"
-#include "frame/kservices.h"
+#include "include/tvboard.h"
 
 #include <functional>
 #include <string>
@@ -34,40 +34,40 @@ TEST_F(KernelRulesTest, EachServiceIsAllowedOnlyAtItsLevels) {
         uint8_t irql;
         Texts expected;
     } cases[] = {
-        {"event wait, passive", [] { KsWaitNeverSignalled(10000); }, 0, {}},
-        {"event wait, APC", [] { KsWaitNeverSignalled(10000); }, 1, {}},
+        {"event wait, passive", [] { KernelWaitNeverSignalled(10000); }, 0, {}},
+        {"event wait, APC", [] { KernelWaitNeverSignalled(10000); }, 1, {}},
         {"event wait, dispatch",
-         [] { KsWaitNeverSignalled(10000); },
+         [] { KernelWaitNeverSignalled(10000); },
          2,
          {"KeWaitForSingleObject at IRQL 2: only below DISPATCH_LEVEL"}},
         {"event wait, device level",
-         [] { KsWaitNeverSignalled(0); },
+         [] { KernelWaitNeverSignalled(0); },
          3,
          {"KeWaitForSingleObject at IRQL 3: only below DISPATCH_LEVEL"}},
-        {"thread delay, APC", [] { KsDelayExecution(10000); }, 1, {}},
+        {"thread delay, APC", [] { KernelDelayExecution(10000); }, 1, {}},
         {"thread delay, dispatch",
-         [] { KsDelayExecution(10000); },
+         [] { KernelDelayExecution(10000); },
          2,
          {"KeDelayExecutionThread at IRQL 2: only below DISPATCH_LEVEL"}},
-        {"stall, passive", [] { KsStallProcessor(50); }, 0, {}},
-        {"stall, high level", [] { KsStallProcessor(50); }, kHighLevel, {}},
+        {"stall, passive", [] { KernelStallProcessor(50); }, 0, {}},
+        {"stall, high level", [] { KernelStallProcessor(50); }, kHighLevel, {}},
         {"stall longer than 50 us",
-         [] { KsStallProcessor(51); },
+         [] { KernelStallProcessor(51); },
          2,
          {"KeStallExecutionProcessor at IRQL 2: 51 us, longer than the 50 us a driver may stall"}},
-        {"level query, high level", [] { KsCurrentIrql(); }, kHighLevel, {}},
-        {"debug print, high level", [] { KsDebugPrint("%d", 1); }, kHighLevel, {}},
+        {"level query, high level", [] { KernelCurrentIrql(); }, kHighLevel, {}},
+        {"debug print, high level", [] { KernelDebugPrint("%d", 1); }, kHighLevel, {}},
         {"pool, dispatch",
-         [] { KsFreePool(KsAllocatePool(kPoolNonPaged, 56, kPoolTagWdm)); },
+         [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 56, TVB_POOL_TAG)); },
          2,
          {}},
         {"pool, device level",
-         [] { KsFreePool(KsAllocatePool(kPoolNonPaged, 56, kPoolTagWdm)); },
+         [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 56, TVB_POOL_TAG)); },
          3,
          {"ExAllocatePoolWithTag at IRQL 3: only at or below DISPATCH_LEVEL",
           "ExFreePool at IRQL 3: only at or below DISPATCH_LEVEL"}},
         {"null free, device level",
-         [] { KsFreePool(nullptr); },
+         [] { KernelFreePool(nullptr); },
          3,
          {"ExFreePool at IRQL 3: only at or below DISPATCH_LEVEL"}},
     };
@@ -90,39 +90,39 @@ TEST_F(KernelRulesTest, PoolBlocksAreTheModulesKindAndFreedExactlyOnce) {
         Texts expected;
     } cases[] = {
         {"paged pool",
-         [] { KsFreePool(KsAllocatePool(1, 56, kPoolTagWdm)); },
+         [] { KernelFreePool(KernelAllocatePool(1, 56, TVB_POOL_TAG)); },
          {"ExAllocatePoolWithTag at IRQL 0: pool type 1, not NonPagedPool (0)"}},
         {"tag bytes reversed",
-         [] { KsFreePool(KsAllocatePool(kPoolNonPaged, 56, 0x57646D20)); },
+         [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 56, 0x57646D20)); },
          {"ExAllocatePoolWithTag at IRQL 0: tag 0x57646D20 \" mdW\", not \"Wdm \" (0x206D6457)"}},
         {"tag not printable",
-         [] { KsFreePool(KsAllocatePool(kPoolNonPaged, 56, 0)); },
+         [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 56, 0)); },
          {"ExAllocatePoolWithTag at IRQL 0: tag 0x00000000 \"....\", not \"Wdm \" "
           "(0x206D6457)"}},
         {"an allocation that fails is still checked",
          [] {
              vt::FailNextAllocations(1);
-             KsAllocatePool(1, 56, kPoolTagWdm);
+             KernelAllocatePool(1, 56, TVB_POOL_TAG);
          },
          {"ExAllocatePoolWithTag at IRQL 0: pool type 1, not NonPagedPool (0)"}},
         {"freed three times",
          [] {
-             void* block = KsAllocatePool(kPoolNonPaged, 56, kPoolTagWdm);
+             void* block = KernelAllocatePool(kPoolNonPaged, 56, TVB_POOL_TAG);
              for (int i = 0; i < 3; ++i) {
-                 KsFreePool(block);
+                 KernelFreePool(block);
              }
          },
          {"ExFreePool at IRQL 0: block already freed (2 times)"}},
         {"never allocated, then freed twice",
          [] {
-             KsFreePool(notFromThePool);
-             void* block = KsAllocatePool(kPoolNonPaged, 56, kPoolTagWdm);
-             KsFreePool(block);
-             KsFreePool(block);
+             KernelFreePool(notFromThePool);
+             void* block = KernelAllocatePool(kPoolNonPaged, 56, TVB_POOL_TAG);
+             KernelFreePool(block);
+             KernelFreePool(block);
          },
          {"ExFreePool at IRQL 0: block never allocated",
           "ExFreePool at IRQL 0: block already freed"}},
-        {"a null block", [] { KsFreePool(nullptr); }, {}},
+        {"a null block", [] { KernelFreePool(nullptr); }, {}},
     };
     for (const auto& c : cases) {
         c.calls();
@@ -135,9 +135,9 @@ TEST_F(KernelRulesTest, PoolBlocksAreTheModulesKindAndFreedExactlyOnce) {
 // taking the violations does not excuse it.
 TEST_F(KernelRulesTest, BlocksStillAllocatedAreReportedUntilFreed) {
     vt::SetIrql(1);
-    void* block = KsAllocatePool(kPoolNonPaged, 56, kPoolTagWdm);
+    void* block = KernelAllocatePool(kPoolNonPaged, 56, TVB_POOL_TAG);
     vt::SetIrql(3);
-    KsAllocatePool(kPoolNonPaged, 8, kPoolTagWdm);
+    KernelAllocatePool(kPoolNonPaged, 8, TVB_POOL_TAG);
     vt::SetIrql(0);
     EXPECT_EQ(vt::Violations(),
               (Texts{"ExAllocatePoolWithTag at IRQL 3: only at or below DISPATCH_LEVEL",
@@ -146,7 +146,7 @@ TEST_F(KernelRulesTest, BlocksStillAllocatedAreReportedUntilFreed) {
     EXPECT_EQ(vt::TakeViolations(),
               Texts{"ExAllocatePoolWithTag at IRQL 3: only at or below DISPATCH_LEVEL"});
     EXPECT_EQ(vt::Violations().size(), 2u);
-    KsFreePool(block);
+    KernelFreePool(block);
     vt::Reset(); // gives back what is left and forgets it
     EXPECT_EQ(vt::Violations(), Texts{});
 }
@@ -159,7 +159,7 @@ TEST_F(KernelRulesTest, AWholeSessionAtDispatchLevelBreaksNoRule) {
     auto session = [this](uint8_t irql) {
         RestoreLoadState();
         emu::Board board(*host_);
-        board.antenna.Add({175250000, ks::AnalogVideo_PAL_B, emu::kStereoSound, 230});
+        board.antenna.Add({175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230});
         board.demod.LockAfterReads(2);
         emu::HostDriver driver(*host_);
         const size_t mark = Mark();
@@ -168,11 +168,11 @@ TEST_F(KernelRulesTest, AWholeSessionAtDispatchLevelBreaksNoRule) {
         driver.Load();
         driver.Open();
         driver.InitializeSensor(0);
-        driver.SetTvStandard(ks::AnalogVideo_PAL_B);
+        driver.SetTvStandard(TVB_STANDARD_PAL_B);
         driver.Tune(175250000);
         int polls = 0;
         driver.WaitForLock(5, &polls);
-        driver.SetAudioMode(driver.AvailableAudioModes() & ks::TVAudioMode_Stereo);
+        driver.SetAudioMode(driver.AvailableAudioModes() & TVB_AUDIO_MODE_STEREO);
         driver.SetSampleRate(48000);
         driver.Close();
         driver.Unload();

@@ -1,6 +1,6 @@
 #include "module_fixture.h"
 
-#include "frame/ks_virtual.h"
+#include "frame/kernel_virtual.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -31,9 +31,9 @@ void ModuleTest::TearDown() {
     }
 }
 
-const BoardModuleCaps* ModuleTest::Load() {
+const TVB_BOARD_MODULE_CAPS* ModuleTest::Load() {
     DllInitialize(nullptr);
-    const BoardModuleCaps* const* list = nullptr;
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     GetBoardModuleCaps(0, host_->Ops(), &list, &count);
     caps_ = (list != nullptr && count == 1) ? list[0] : nullptr;

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "emu/host.h"
-#include "frame/abi.h"
 #include "frame/module_state.h"
 #include "host_driver/virtual_time_link.h"
+#include "include/tvboard.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ class ModuleTest : public ::testing::Test {
     void TearDown() override;
 
     // What a host does first: load notice, capabilities with its table.
-    const BoardModuleCaps* Load();
+    const TVB_BOARD_MODULE_CAPS* Load();
     // Load, then open the board; returns the host's settings record.
     TVTunerSettings* Open();
     void Close();
@@ -40,7 +40,7 @@ class ModuleTest : public ::testing::Test {
 
     std::unique_ptr<emu::Host> host_;
     std::unique_ptr<emu::VirtualTimeLink> link_; // the module's waits and prints to host_
-    const BoardModuleCaps* caps_ = nullptr;
+    const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};
 };

@@ -21,7 +21,7 @@ class OneTimeSetUpTest : public TunerTest {
             Set(Request(0));
             break;
         case FirstCall::InitializeSensor: {
-            const SensorInitRecord record{0, 0};
+            const TVB_SENSOR_INIT_RECORD record{0, 0};
             caps_->VideoOps->InitializeSensor(&record, 0, -1, -1, 50, 0, 50, 0, 0, 0, 50, 0, 50, 0,
                                               50, 0, 50, 0, 50, 0, 0);
             break;
@@ -35,7 +35,7 @@ class OneTimeSetUpTest : public TunerTest {
     // The first call, made where the board cannot be reached or does not
     // answer.
     void CallFirst(FirstCall call, Reach reach) {
-        const BoardModuleCaps* const* list = nullptr;
+        const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
         uint32_t count = 0;
         GetBoardModuleCaps(0, reach == Reach::NoHostTable ? nullptr : host_->Ops(), &list, &count);
         caps_ = list[0];

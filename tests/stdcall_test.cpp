@@ -31,13 +31,13 @@ using StdcallTest = ModuleTest;
 
 TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
     Load();
-    const BoardModuleCaps* c = caps_;
+    const TVB_BOARD_MODULE_CAPS* c = caps_;
     TVTunerSettings* record = nullptr;
     BoardInfo info{};
     static VideoStandardDescriptor standards[3];
     uint32_t count = 0;
     VideoPropertyDefaults defaults{};
-    SensorInitRecord sensor{0, 0};
+    TVB_SENSOR_INIT_RECORD sensor{0, 0};
     uint32_t value = 0;
     AudioInterfaceConfig config{};
     AudioFormat format{0, 48000, 1, 0};
@@ -45,7 +45,7 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
     TVTunerSettings settings{};
     TVTunerSettings request{};
     request.RequestId = 99;
-    const BoardModuleCaps* const* list = nullptr;
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint8_t byte = 0;
     const uint32_t pin = 0;
     uint32_t pinValue = 0;
@@ -53,8 +53,8 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
     std::vector<uint32_t> sensorArgs = {P(&sensor), 0, 0xFFFFFFFFu, 0xFFFFFFFFu};
     sensorArgs.resize(4 + 17); // the seventeen property values
     const std::vector<uint32_t> twenty(20, 7);
-    const HostHandle h = emu::Host::kBoardHandle;
-    const HostOpsTable* ops = host_->Ops();
+    const TVB_HOST_HANDLE h = emu::Host::kBoardHandle;
+    const TVB_HOST_OPS* ops = host_->Ops();
 
     const Slot slots[] = {
         {"DllInitialize", Fn(DllInitialize), {0}},

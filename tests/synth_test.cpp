@@ -66,20 +66,20 @@ TEST_F(SynthTest, ChannelsAcrossTheBandsWholeTimeline) {
         const char* startUp; // divider, band and start-up with its waits
     };
     const Example examples[] = {
-        {67250000, ks::AnalogVideo_NTSC_M, 5750000, 1, false, 73000000,
+        {67250000, TVB_STANDARD_NTSC_M, 5750000, 1, false, 73000000,
          "C2 {00 24 80 40 72 C8 BF 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 A2}\n[1 ms]\nC2 {30 26}\n"
          "[1 ms]\nC2 {30 22}\n[150 ms]\nC2 {30 20}\nC2 {60 7F}\nC2 {80 08}\n"},
-        {67250000, ks::AnalogVideo_NTSC_M, 5750000, 1, true, 73000000, kNtsc67},
-        {175250000, ks::AnalogVideo_PAL_B, 6750000, 0, false, 182000000,
+        {67250000, TVB_STANDARD_NTSC_M, 5750000, 1, true, 73000000, kNtsc67},
+        {175250000, TVB_STANDARD_PAL_B, 6750000, 0, false, 182000000,
          "C2 {00 2D 80 40 52 91 8F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\n[1 ms]\nC2 {30 56}\n"
          "[1 ms]\nC2 {30 52}\n[150 ms]\nC2 {30 50}\nC2 {60 7F}\nC2 {80 08}\n"},
-        {727250000, ks::AnalogVideo_PAL_G, 7750000, 0, false, 735000000,
+        {727250000, TVB_STANDARD_PAL_G, 7750000, 0, false, 735000000,
          "C2 {00 2D F0 40 52 14 8F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\n[1 ms]\nC2 {30 56}\n"
          "[1 ms]\nC2 {30 52}\n[150 ms]\nC2 {30 51}\nC2 {60 7F}\nC2 {80 08}\n"},
-        {55250000, ks::AnalogVideo_NTSC_M_J, 5750000, 1, false, 61000000,
+        {55250000, TVB_STANDARD_NTSC_M_J, 5750000, 1, false, 61000000,
          "C2 {00 1E 80 40 72 F0 BF 8F}\nC2 {80 00}\nC2 {60 AF}\nC2 {30 F2}\n[1 ms]\nC2 {30 76}\n"
          "[1 ms]\nC2 {30 72}\n[150 ms]\nC2 {30 70}\nC2 {60 6F}\nC2 {80 08}\n"},
-        {150000000, ks::AnalogVideo_PAL_B, 6750000, 0, false, 156750000,
+        {150000000, TVB_STANDARD_PAL_B, 6750000, 0, false, 156750000,
          "C2 {00 27 30 40 52 91 9F 8F}\nC2 {80 00}\nC2 {60 BF}\nC2 {30 D2}\n[1 ms]\nC2 {30 56}\n"
          "[1 ms]\nC2 {30 52}\n[150 ms]\nC2 {30 50}\nC2 {60 7F}\nC2 {80 08}\n"},
     };
@@ -112,10 +112,10 @@ TEST_F(SynthTest, StationsAcrossTheWholeRangeLockEndToEnd) {
     std::vector<uint32_t> stations;
     for (uint32_t hz = 48250000; hz <= 856250000; hz += 2000000) {
         stations.push_back(hz);
-        AddStation(hz, ks::AnalogVideo_PAL_B);
+        AddStation(hz, TVB_STANDARD_PAL_B);
     }
     Open();
-    SetStandard(ks::AnalogVideo_PAL_B);
+    SetStandard(TVB_STANDARD_PAL_B);
     for (uint32_t hz : stations) {
         SCOPED_TRACE(hz);
         Tune(hz);
@@ -132,7 +132,7 @@ TEST_F(SynthTest, StationsAcrossTheWholeRangeLockEndToEnd) {
 // (R4 D0: sub-band 2). NTSC M tunes with the 5.75 MHz IF offset.
 TEST_F(SynthTest, OscillatorAtTheEdgeOf76MHz) {
     Open();
-    SetStandard(ks::AnalogVideo_NTSC_M);
+    SetStandard(TVB_STANDARD_NTSC_M);
     Tune(70250000);
     EXPECT_EQ(Board().synth.Reg(4), 0xC8);
     Tune(70250001);
@@ -195,7 +195,7 @@ TEST_F(SynthTest, SettleCheckAndCorrectionsInTurn) {
         SCOPED_TRACE(c.name);
         Fresh();
         OpenInitialised();
-        Prepare(67250000, ks::AnalogVideo_NTSC_M, 5750000, 1, c.strength);
+        Prepare(67250000, TVB_STANDARD_NTSC_M, 5750000, 1, c.strength);
         Board().demod.LockAfterReads(c.lockAfterReads);
         Board().demod.Reg(0x1A) = c.counter;
         const size_t mark = Mark();

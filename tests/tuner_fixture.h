@@ -4,12 +4,12 @@
 #pragma once
 
 #include "emu/board.h"
-#include "frame/ks_constants.h"
 #include "frame/module_state.h"
+#include "include/tvboard.h"
 #include "module_fixture.h"
 #include "ops/tv_standard.h"
 #include "tuner/if_tuning.h"
-#include "tuner/synth.h"
+#include "tuner/synthesizer.h"
 #include "tuner/tuner_init.h"
 #include "tuner/tuner_status.h"
 

@@ -224,14 +224,14 @@ TEST_F(TunerPropertiesTest, SetAudioModeAcceptedAndRefused) {
     OpenReady();
     Board().decoder.SetBroadcastSound(emu::kTwoLanguageSound);
     EXPECT_EQ(Get(2).AudioMode, 0x31u);
-    EXPECT_EQ(Set(Request(1, &TVTunerSettings::AudioMode, ks::TVAudioMode_LangB)).Result, 1u);
+    EXPECT_EQ(Set(Request(1, &TVTunerSettings::AudioMode, TVB_AUDIO_MODE_LANG_B)).Result, 1u);
     EXPECT_EQ(AudioModeSet, 1);
     AudioModeSet = 0;
-    EXPECT_EQ(Set(Request(1, &TVTunerSettings::AudioMode, ks::TVAudioMode_Stereo)).Result, 0u);
+    EXPECT_EQ(Set(Request(1, &TVTunerSettings::AudioMode, TVB_AUDIO_MODE_STEREO)).Result, 0u);
     EXPECT_EQ(AudioModeSet, 1);
-    EXPECT_EQ(settings_->AudioMode, ks::TVAudioMode_LangB);
-    EXPECT_EQ(g_TVTuner_Settings.AudioMode, ks::TVAudioMode_LangB);
-    EXPECT_EQ(Get(1).AudioMode, ks::TVAudioMode_LangB);
+    EXPECT_EQ(settings_->AudioMode, TVB_AUDIO_MODE_LANG_B);
+    EXPECT_EQ(g_TVTuner_Settings.AudioMode, TVB_AUDIO_MODE_LANG_B);
+    EXPECT_EQ(Get(1).AudioMode, TVB_AUDIO_MODE_LANG_B);
 }
 
 // The first Mode request after OpenBoard is stored even when equal; a repeat
@@ -257,16 +257,16 @@ TEST_F(TunerPropertiesTest, SetModeSkipsUnchanged) {
 TEST_F(TunerPropertiesTest, SetVideoStandardAlwaysStoresAndSelects) {
     OpenReady();
     size_t mark = Mark();
-    SetStandard(ks::AnalogVideo_PAL_I);
-    EXPECT_EQ(settings_->VideoStandard, ks::AnalogVideo_PAL_I);
-    EXPECT_EQ(g_TVTuner_Settings.VideoStandard, ks::AnalogVideo_PAL_I);
+    SetStandard(TVB_STANDARD_PAL_I);
+    EXPECT_EQ(settings_->VideoStandard, TVB_STANDARD_PAL_I);
+    EXPECT_EQ(g_TVTuner_Settings.VideoStandard, TVB_STANDARD_PAL_I);
     EXPECT_EQ(VideoStandardSet, 1);
     EXPECT_EQ(RenderFrom(mark, emu::IsTuner), "96 {07 00}\n96 {07 00}\n96 {01 08}\n");
 
     settings_->VideoStandard = 0;
     mark = Mark();
-    SetStandard(ks::AnalogVideo_PAL_I);
-    EXPECT_EQ(settings_->VideoStandard, ks::AnalogVideo_PAL_I);
+    SetStandard(TVB_STANDARD_PAL_I);
+    EXPECT_EQ(settings_->VideoStandard, TVB_STANDARD_PAL_I);
     EXPECT_EQ(RenderFrom(mark, emu::IsTuner), "");
     EXPECT_NE(TraceFrom(mark).find("42[108]"), std::string::npos) << "mode bits repeated";
 }
@@ -305,18 +305,17 @@ TEST_F(TunerPropertiesTest, SameFrequencyRetunedAfterAStandardChangesTheTuning) 
         uint32_t from, to;
         uint32_t offsetHz; // the new standard's IF offset; 0: not tuned again
     };
-    using namespace ks;
     const Case cases[] = {
-        {AnalogVideo_PAL_B, AnalogVideo_PAL_G, 7750000},     // offset and code
-        {AnalogVideo_PAL_I, AnalogVideo_PAL_D, 7750000},     // code only
-        {AnalogVideo_NTSC_M, AnalogVideo_PAL_M, 5750000},    // NTSC bit only
-        {AnalogVideo_NTSC_M, AnalogVideo_NTSC_M_J, 5750000}, // R6 bytes only
-        {AnalogVideo_NTSC_M_J, AnalogVideo_NTSC_M, 5750000},
-        {AnalogVideo_PAL_G, AnalogVideo_PAL_H, 0},
-        {AnalogVideo_PAL_B, AnalogVideo_SECAM_B, 0},
-        {AnalogVideo_PAL_B, AnalogVideo_NTSC_433, 0}, // set up as B
-        {AnalogVideo_PAL_M, AnalogVideo_PAL_N, 0},
-        {AnalogVideo_PAL_B, AnalogVideo_PAL_B, 0},
+        {TVB_STANDARD_PAL_B, TVB_STANDARD_PAL_G, 7750000},     // offset and code
+        {TVB_STANDARD_PAL_I, TVB_STANDARD_PAL_D, 7750000},     // code only
+        {TVB_STANDARD_NTSC_M, TVB_STANDARD_PAL_M, 5750000},    // NTSC bit only
+        {TVB_STANDARD_NTSC_M, TVB_STANDARD_NTSC_M_J, 5750000}, // R6 bytes only
+        {TVB_STANDARD_NTSC_M_J, TVB_STANDARD_NTSC_M, 5750000},
+        {TVB_STANDARD_PAL_G, TVB_STANDARD_PAL_H, 0},
+        {TVB_STANDARD_PAL_B, TVB_STANDARD_SECAM_B, 0},
+        {TVB_STANDARD_PAL_B, TVB_STANDARD_NTSC_433, 0}, // set up as B
+        {TVB_STANDARD_PAL_M, TVB_STANDARD_PAL_N, 0},
+        {TVB_STANDARD_PAL_B, TVB_STANDARD_PAL_B, 0},
     };
     constexpr uint32_t kHz = 175250000;
     for (const Case& c : cases) {
@@ -335,7 +334,7 @@ TEST_F(TunerPropertiesTest, SameFrequencyRetunedAfterAStandardChangesTheTuning) 
         }
         EXPECT_EQ(tuner.find(Format("96 {01 %02X}\n", IfStandardCode | 0x80)), 0u);
         EXPECT_EQ(Board().synth.OscillatorHz(), uint64_t{kHz} + c.offsetHz);
-        EXPECT_NE(tuner.find(c.to == AnalogVideo_NTSC_M_J ? "C2 {60 AF}" : "C2 {60 BF}"),
+        EXPECT_NE(tuner.find(c.to == TVB_STANDARD_NTSC_M_J ? "C2 {60 AF}" : "C2 {60 BF}"),
                   std::string::npos);
         const size_t again = Mark();
         Tune(kHz);
@@ -347,18 +346,18 @@ TEST_F(TunerPropertiesTest, SameFrequencyRetunedAfterAStandardChangesTheTuning) 
 // even though its frequency is the one stored.
 TEST_F(TunerPropertiesTest, SecamLChosenAgainTunesTheSameStationAsLPrime) {
     OpenReady();
-    AddStation(55250000, ks::AnalogVideo_SECAM_L1);
-    SetStandard(ks::AnalogVideo_SECAM_L);
+    AddStation(55250000, TVB_STANDARD_SECAM_L1);
+    SetStandard(TVB_STANDARD_SECAM_L);
     Tune(55250000);
     ASSERT_NE(Board().demod.Receiving(), nullptr);
-    SetStandard(ks::AnalogVideo_SECAM_L);
+    SetStandard(TVB_STANDARD_SECAM_L);
     EXPECT_EQ(Board().demod.Receiving(), nullptr) << "the demodulator is on L now";
     const size_t mark = Mark();
     Tune(55250000);
     EXPECT_EQ(
         RenderFrom(mark, emu::IsTuner).find("96 {07 00}\n96 {07 00}\n96 {01 40}\n96 {01 C0}\n"),
         0u);
-    EXPECT_EQ(g_TVTuner_Settings.VideoStandard, ks::AnalogVideo_SECAM_L1);
+    EXPECT_EQ(g_TVTuner_Settings.VideoStandard, TVB_STANDARD_SECAM_L1);
     EXPECT_NE(Board().demod.Receiving(), nullptr);
 }
 
@@ -381,8 +380,8 @@ TEST_F(TunerPropertiesTest, FrequencyAboveTheBandTableIsNotStored) {
         SCOPED_TRACE(c.hz);
         Fresh();
         OpenReady();
-        AddStation(175250000, ks::AnalogVideo_PAL_B);
-        SetStandard(ks::AnalogVideo_PAL_B);
+        AddStation(175250000, TVB_STANDARD_PAL_B);
+        SetStandard(TVB_STANDARD_PAL_B);
         Tune(175250000);
         const size_t mark = Mark();
         Tune(c.hz);
@@ -419,8 +418,8 @@ TEST_F(TunerPropertiesTest, FrequencyAboveTheBandTableIsNotStored) {
 // is stored but reaches nothing. Once the table is there, the same frequency
 // initialises the tuner and tunes, instead of being skipped as set.
 TEST_F(TunerPropertiesTest, FrequencyStoredWithoutReachingTheBoardIsTunedLater) {
-    AddStation(175250000, ks::AnalogVideo_NTSC_M);
-    const BoardModuleCaps* const* list = nullptr;
+    AddStation(175250000, TVB_STANDARD_NTSC_M);
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     GetBoardModuleCaps(0, nullptr, &list, &count);
     caps_ = list[0];
@@ -449,25 +448,25 @@ TEST_F(TunerPropertiesTest, SecamLFollowsTheFrequency) {
         bool station;
     };
     const Step steps[] = {
-        {175250000, ks::AnalogVideo_SECAM_L, "", true},
-        {66000000, ks::AnalogVideo_SECAM_L, "", false}, // exactly 66 MHz stays L
-        {65999999, ks::AnalogVideo_SECAM_L1, "96 {07 00}\n96 {07 00}\n96 {01 40}\n", false},
-        {55250000, ks::AnalogVideo_SECAM_L1, "", true},
-        {66000000, ks::AnalogVideo_SECAM_L, "96 {07 00}\n96 {07 00}\n96 {01 20}\n", false},
+        {175250000, TVB_STANDARD_SECAM_L, "", true},
+        {66000000, TVB_STANDARD_SECAM_L, "", false}, // exactly 66 MHz stays L
+        {65999999, TVB_STANDARD_SECAM_L1, "96 {07 00}\n96 {07 00}\n96 {01 40}\n", false},
+        {55250000, TVB_STANDARD_SECAM_L1, "", true},
+        {66000000, TVB_STANDARD_SECAM_L, "96 {07 00}\n96 {07 00}\n96 {01 20}\n", false},
     };
     OpenReady();
-    AddStation(175250000, ks::AnalogVideo_SECAM_L);
-    AddStation(55250000, ks::AnalogVideo_SECAM_L1);
-    SetStandard(ks::AnalogVideo_SECAM_L);
+    AddStation(175250000, TVB_STANDARD_SECAM_L);
+    AddStation(55250000, TVB_STANDARD_SECAM_L1);
+    SetStandard(TVB_STANDARD_SECAM_L);
     for (const Step& s : steps) {
         SCOPED_TRACE(s.frequencyHz);
         const size_t mark = Mark();
         Tune(s.frequencyHz);
         EXPECT_EQ(g_TVTuner_Settings.VideoStandard, s.standardAfter);
-        EXPECT_EQ(settings_->VideoStandard, ks::AnalogVideo_SECAM_L);
+        EXPECT_EQ(settings_->VideoStandard, TVB_STANDARD_SECAM_L);
         const std::string expected =
             std::string(s.selects) +
-            (s.standardAfter == ks::AnalogVideo_SECAM_L ? "96 {01 A0}\n" : "96 {01 C0}\n");
+            (s.standardAfter == TVB_STANDARD_SECAM_L ? "96 {01 A0}\n" : "96 {01 C0}\n");
         EXPECT_EQ(RenderFrom(mark, emu::IsTuner).substr(0, expected.size()), expected);
         // Within the synthesizer's 31.25 kHz steps in this band.
         EXPECT_NEAR(Board().demod.TunedHz(), s.frequencyHz, 31250);
@@ -477,7 +476,7 @@ TEST_F(TunerPropertiesTest, SecamLFollowsTheFrequency) {
 
 TEST_F(TunerPropertiesTest, SetTunerInputStoresAndPrints) {
     OpenReady();
-    SetStandard(ks::AnalogVideo_PAL_B);
+    SetStandard(TVB_STANDARD_PAL_B);
     size_t mark = Mark();
     Set(Request(5, &TVTunerSettings::TunerInput, 1));
     EXPECT_EQ(settings_->TunerInput, 1u);

@@ -19,16 +19,16 @@ constexpr int32_t kNoPllOffset = static_cast<int32_t>(kUntouched);
 } // namespace
 
 TEST_F(TuningEndToEndTest, TuneOntoStationLockedWithItsSound) {
-    AddStation(175250000, ks::AnalogVideo_PAL_B, emu::kStereoSound);
+    AddStation(175250000, TVB_STANDARD_PAL_B, emu::kStereoSound);
     Open();
-    SetStandard(ks::AnalogVideo_PAL_B);
+    SetStandard(TVB_STANDARD_PAL_B);
     const size_t mark = Mark();
     Tune(175250000);
     EXPECT_EQ(WaitedUsFrom(mark), 152000u) << "settled at once";
     EXPECT_EQ(Board().demod.TunedHz(), 175250000u);
-    EXPECT_EQ(Get(2).AudioMode, ks::TVAudioMode_Mono | ks::TVAudioMode_Stereo);
-    EXPECT_EQ(Set(Request(1, &TVTunerSettings::AudioMode, ks::TVAudioMode_Stereo)).Result, 1u);
-    EXPECT_EQ(settings_->AudioMode, ks::TVAudioMode_Stereo);
+    EXPECT_EQ(Get(2).AudioMode, TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_STEREO);
+    EXPECT_EQ(Set(Request(1, &TVTunerSettings::AudioMode, TVB_AUDIO_MODE_STEREO)).Result, 1u);
+    EXPECT_EQ(settings_->AudioMode, TVB_AUDIO_MODE_STEREO);
 
     // Locked at once, after a wait, and only after the last poll: busy then,
     // although the AFC read right after it finds the tuner locked.
@@ -65,8 +65,8 @@ TEST_F(TuningEndToEndTest, AfcStepMatchesStationOffset) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.offsetHz);
         Fresh();
-        AddStation(static_cast<uint32_t>(175250000 + c.offsetHz), ks::AnalogVideo_PAL_B);
-        OpenAndTune(ks::AnalogVideo_PAL_B, 175250000);
+        AddStation(static_cast<uint32_t>(175250000 + c.offsetHz), TVB_STANDARD_PAL_B);
+        OpenAndTune(TVB_STANDARD_PAL_B, 175250000);
         const TVTunerSettings r = Get(6);
         EXPECT_EQ(r.Busy, c.step == none ? 1u : 0u);
         EXPECT_EQ(r.PllOffset, c.step);
@@ -77,9 +77,9 @@ TEST_F(TuningEndToEndTest, AfcStepMatchesStationOffset) {
 // Between two stations nothing is received: all three corrections while
 // tuning, busy after 2.5 s of polling, and no stereo any more.
 TEST_F(TuningEndToEndTest, BetweenStationsIsBusy) {
-    AddStation(175250000, ks::AnalogVideo_PAL_B, emu::kStereoSound);
-    AddStation(182250000, ks::AnalogVideo_PAL_B, emu::kStereoSound);
-    OpenAndTune(ks::AnalogVideo_PAL_B, 175250000);
+    AddStation(175250000, TVB_STANDARD_PAL_B, emu::kStereoSound);
+    AddStation(182250000, TVB_STANDARD_PAL_B, emu::kStereoSound);
+    OpenAndTune(TVB_STANDARD_PAL_B, 175250000);
     EXPECT_EQ(Get(2).AudioMode, 0x3u);
 
     const size_t mark = Mark();
@@ -97,10 +97,10 @@ TEST_F(TuningEndToEndTest, BetweenStationsIsBusy) {
 // not retune an unchanged frequency, so the new IF offset waits for the next
 // frequency request.
 TEST_F(TuningEndToEndTest, StationOfAnotherStandardStaysBusy) {
-    AddStation(175250000, ks::AnalogVideo_PAL_G);
-    OpenAndTune(ks::AnalogVideo_PAL_B, 175250000);
+    AddStation(175250000, TVB_STANDARD_PAL_G);
+    OpenAndTune(TVB_STANDARD_PAL_B, 175250000);
     EXPECT_EQ(Get(6).Busy, 1u);
-    SetStandard(ks::AnalogVideo_PAL_G);
+    SetStandard(TVB_STANDARD_PAL_G);
     EXPECT_EQ(Get(6).Busy, 1u);
     Tune(175250000 + 62500);
     Tune(175250000);

@@ -19,7 +19,7 @@ using TvStandardTest = TunerTest;
 TEST_F(TvStandardTest, ChangeToPalBAsWholeTimeline) {
     Open();
     const size_t mark = Mark();
-    EXPECT_EQ(SelectTvStandard(ks::AnalogVideo_PAL_B), 1u);
+    EXPECT_EQ(SelectTvStandard(TVB_STANDARD_PAL_B), 1u);
     sequences::ExpectMatches(decoder_trace::Summary(host_->Trace(), mark),
                              sequences::kTvStandardChange);
 }
@@ -36,15 +36,14 @@ TEST_F(TvStandardTest, ChangeToPalBAsWholeTimeline) {
 // bit (R3 bit 5), every other standard 35, 15 without it; 0x117 is always 19;
 // NTSC M J ends R6 at 6F, every other standard at 7F.
 TEST_F(TvStandardTest, EveryStandardTunesItsStationEndToEnd) {
-    using namespace ks;
     const emu::Sound mono = emu::kMonoSound;
     const emu::Sound stereo = emu::kStereoSound;
     const emu::Sound dual = emu::kTwoLanguageSound;
     const emu::Sound triple{false, true, true};
-    const uint32_t monoModes = TVAudioMode_Mono;
-    const uint32_t stereoModes = TVAudioMode_Mono | TVAudioMode_Stereo;
-    const uint32_t dualModes = TVAudioMode_Mono | TVAudioMode_LangA | TVAudioMode_LangB;
-    const uint32_t tripleModes = dualModes | TVAudioMode_LangC;
+    const uint32_t monoModes = TVB_AUDIO_MODE_MONO;
+    const uint32_t stereoModes = TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_STEREO;
+    const uint32_t dualModes = TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_LANG_A | TVB_AUDIO_MODE_LANG_B;
+    const uint32_t tripleModes = dualModes | TVB_AUDIO_MODE_LANG_C;
     struct Case {
         uint32_t standard;
         uint32_t broadcast; // the station's standard
@@ -54,29 +53,29 @@ TEST_F(TvStandardTest, EveryStandardTunesItsStationEndToEnd) {
         uint32_t before; // a standard selected first, so that this one is a change
     };
     const Case cases[] = {
-        {AnalogVideo_NTSC_M, AnalogVideo_NTSC_M, 67250000, stereo, stereoModes, 0},
-        {AnalogVideo_NTSC_M_J, AnalogVideo_NTSC_M_J, 91250000, mono, monoModes, 0},
-        {AnalogVideo_PAL_M, AnalogVideo_PAL_M, 187250000, mono, monoModes, 0},
-        {AnalogVideo_PAL_N, AnalogVideo_PAL_N, 211250000, dual, dualModes, 0},
-        {AnalogVideo_PAL_B, AnalogVideo_PAL_B, 175250000, stereo, stereoModes, 0},
-        {AnalogVideo_SECAM_B, AnalogVideo_SECAM_B, 189250000, mono, monoModes, 0},
-        {AnalogVideo_PAL_G, AnalogVideo_PAL_G, 471250000, dual, dualModes, 0},
-        {AnalogVideo_PAL_H, AnalogVideo_PAL_H, 503250000, triple, tripleModes, 0},
-        {AnalogVideo_SECAM_G, AnalogVideo_SECAM_G, 607250000, dual, dualModes, 0},
-        {AnalogVideo_SECAM_H, AnalogVideo_SECAM_H, 655250000, triple, tripleModes, 0},
-        {AnalogVideo_PAL_I, AnalogVideo_PAL_I, 527250000, stereo, stereoModes, 0},
-        {AnalogVideo_PAL_D, AnalogVideo_PAL_D, 77250000, mono, monoModes, 0},
-        {AnalogVideo_SECAM_D, AnalogVideo_SECAM_D, 583250000, stereo, stereoModes, 0},
-        {AnalogVideo_SECAM_L, AnalogVideo_SECAM_L, 815250000, dual, dualModes, 0},
-        {AnalogVideo_SECAM_L1, AnalogVideo_SECAM_L1, 55750000, mono, monoModes, 0},
+        {TVB_STANDARD_NTSC_M, TVB_STANDARD_NTSC_M, 67250000, stereo, stereoModes, 0},
+        {TVB_STANDARD_NTSC_M_J, TVB_STANDARD_NTSC_M_J, 91250000, mono, monoModes, 0},
+        {TVB_STANDARD_PAL_M, TVB_STANDARD_PAL_M, 187250000, mono, monoModes, 0},
+        {TVB_STANDARD_PAL_N, TVB_STANDARD_PAL_N, 211250000, dual, dualModes, 0},
+        {TVB_STANDARD_PAL_B, TVB_STANDARD_PAL_B, 175250000, stereo, stereoModes, 0},
+        {TVB_STANDARD_SECAM_B, TVB_STANDARD_SECAM_B, 189250000, mono, monoModes, 0},
+        {TVB_STANDARD_PAL_G, TVB_STANDARD_PAL_G, 471250000, dual, dualModes, 0},
+        {TVB_STANDARD_PAL_H, TVB_STANDARD_PAL_H, 503250000, triple, tripleModes, 0},
+        {TVB_STANDARD_SECAM_G, TVB_STANDARD_SECAM_G, 607250000, dual, dualModes, 0},
+        {TVB_STANDARD_SECAM_H, TVB_STANDARD_SECAM_H, 655250000, triple, tripleModes, 0},
+        {TVB_STANDARD_PAL_I, TVB_STANDARD_PAL_I, 527250000, stereo, stereoModes, 0},
+        {TVB_STANDARD_PAL_D, TVB_STANDARD_PAL_D, 77250000, mono, monoModes, 0},
+        {TVB_STANDARD_SECAM_D, TVB_STANDARD_SECAM_D, 583250000, stereo, stereoModes, 0},
+        {TVB_STANDARD_SECAM_L, TVB_STANDARD_SECAM_L, 815250000, dual, dualModes, 0},
+        {TVB_STANDARD_SECAM_L1, TVB_STANDARD_SECAM_L1, 55750000, mono, monoModes, 0},
         // Set up as PAL B.
-        {AnalogVideo_NTSC_433, AnalogVideo_PAL_B, 48250000, dual, dualModes, 0},
-        {AnalogVideo_PAL_60, AnalogVideo_PAL_B, 224250000, stereo, stereoModes, 0},
-        {AnalogVideo_SECAM_K, AnalogVideo_PAL_B, 703250000, mono, monoModes, 0},
-        {AnalogVideo_SECAM_K1, AnalogVideo_PAL_B, 751250000, stereo, stereoModes, 0},
-        {0, AnalogVideo_PAL_B, 839250000, stereo, stereoModes, AnalogVideo_NTSC_M},
-        {AnalogVideo_NTSC_M | AnalogVideo_PAL_B, AnalogVideo_PAL_B, 143250000, triple, tripleModes,
-         0},
+        {TVB_STANDARD_NTSC_433, TVB_STANDARD_PAL_B, 48250000, dual, dualModes, 0},
+        {TVB_STANDARD_PAL_60, TVB_STANDARD_PAL_B, 224250000, stereo, stereoModes, 0},
+        {TVB_STANDARD_SECAM_K, TVB_STANDARD_PAL_B, 703250000, mono, monoModes, 0},
+        {TVB_STANDARD_SECAM_K1, TVB_STANDARD_PAL_B, 751250000, stereo, stereoModes, 0},
+        {0, TVB_STANDARD_PAL_B, 839250000, stereo, stereoModes, TVB_STANDARD_NTSC_M},
+        {TVB_STANDARD_NTSC_M | TVB_STANDARD_PAL_B, TVB_STANDARD_PAL_B, 143250000, triple,
+         tripleModes, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Format("standard %X, station at %u Hz", c.standard, c.hz));
@@ -96,12 +95,12 @@ TEST_F(TvStandardTest, EveryStandardTunesItsStationEndToEnd) {
         EXPECT_EQ(status.VideoStandard, c.standard) << "the host's request, as asked";
         EXPECT_EQ(Get(2).AudioMode, c.modes);
 
-        const bool ntsc = c.standard == AnalogVideo_NTSC_M || c.standard == AnalogVideo_NTSC_M_J;
+        const bool ntsc = c.standard == TVB_STANDARD_NTSC_M || c.standard == TVB_STANDARD_NTSC_M_J;
         EXPECT_EQ(Board().decoder.Reg(0x115), ntsc ? 0x04 : 0x35);
         EXPECT_EQ(Board().decoder.Reg(0x116), ntsc ? 0x14 : 0x15);
         EXPECT_EQ(Board().decoder.Reg(0x117), 0x19);
         EXPECT_EQ(Board().synth.Reg(3) & 0x20, ntsc ? 0x20 : 0x00) << "the NTSC bit";
-        EXPECT_EQ(Board().synth.Reg(6), c.standard == AnalogVideo_NTSC_M_J ? 0x6F : 0x7F);
+        EXPECT_EQ(Board().synth.Reg(6), c.standard == TVB_STANDARD_NTSC_M_J ? 0x6F : 0x7F);
     }
 }
 
@@ -110,19 +109,18 @@ TEST_F(TvStandardTest, EveryStandardTunesItsStationEndToEnd) {
 // request after it sends nothing to the demodulator. Each is a change from
 // NTSC M here (0 right after load is no change at all, see below).
 TEST_F(TvStandardTest, FallbackIsRecordedAsPalBWithOneHold) {
-    using namespace ks;
     for (uint32_t standard :
-         {AnalogVideo_NTSC_433, AnalogVideo_PAL_60, AnalogVideo_SECAM_K, AnalogVideo_SECAM_K1, 0u,
-          AnalogVideo_NTSC_M | AnalogVideo_PAL_B, 0x100000u, 0x80000000u}) {
+         {TVB_STANDARD_NTSC_433, TVB_STANDARD_PAL_60, TVB_STANDARD_SECAM_K, TVB_STANDARD_SECAM_K1,
+          0u, TVB_STANDARD_NTSC_M | TVB_STANDARD_PAL_B, 0x100000u, 0x80000000u}) {
         SCOPED_TRACE(Format("standard %X", standard));
         Fresh();
         Open();
-        SetStandard(AnalogVideo_NTSC_M);
+        SetStandard(TVB_STANDARD_NTSC_M);
         size_t mark = Mark();
         SetStandard(standard);
         EXPECT_EQ(RenderFrom(mark, emu::IsTuner), "96 {07 00}\n96 {01 02}\n");
         mark = Mark();
-        SetStandard(AnalogVideo_PAL_B);
+        SetStandard(TVB_STANDARD_PAL_B);
         EXPECT_EQ(RenderFrom(mark, emu::IsTuner), "");
     }
 }
@@ -131,7 +129,6 @@ TEST_F(TvStandardTest, FallbackIsRecordedAsPalBWithOneHold) {
 // fallback) sends nothing to the IF demodulator and no standard registers,
 // only the mode bits again.
 TEST_F(TvStandardTest, UnchangedStandardRepeatsOnlyTheModeBits) {
-    using namespace ks;
     struct Step {
         uint32_t standard;
         const char* ifTraffic;
@@ -140,11 +137,12 @@ TEST_F(TvStandardTest, UnchangedStandardRepeatsOnlyTheModeBits) {
     };
     const Step steps[] = {
         {0, "", 0, 5750000},
-        {AnalogVideo_SECAM_L, "96 {07 00}\n96 {07 00}\n96 {01 20}\n", AnalogVideo_SECAM_L, 7750000},
-        {AnalogVideo_SECAM_L, "", AnalogVideo_SECAM_L, 7750000},
-        {AnalogVideo_NTSC_433, "96 {07 00}\n96 {01 02}\n", AnalogVideo_PAL_B, 6750000},
-        {AnalogVideo_PAL_B, "", AnalogVideo_PAL_B, 6750000},
-        {AnalogVideo_NTSC_433, "96 {07 00}\n96 {01 02}\n", AnalogVideo_PAL_B, 6750000},
+        {TVB_STANDARD_SECAM_L, "96 {07 00}\n96 {07 00}\n96 {01 20}\n", TVB_STANDARD_SECAM_L,
+         7750000},
+        {TVB_STANDARD_SECAM_L, "", TVB_STANDARD_SECAM_L, 7750000},
+        {TVB_STANDARD_NTSC_433, "96 {07 00}\n96 {01 02}\n", TVB_STANDARD_PAL_B, 6750000},
+        {TVB_STANDARD_PAL_B, "", TVB_STANDARD_PAL_B, 6750000},
+        {TVB_STANDARD_NTSC_433, "96 {07 00}\n96 {01 02}\n", TVB_STANDARD_PAL_B, 6750000},
     };
     Open();
     SetDecoderModeBits(); // from here on a repeat reads what it writes

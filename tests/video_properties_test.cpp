@@ -2,13 +2,13 @@
 // decoder.
 #include "decoder_fixture.h"
 
-#include "frame/ks_virtual.h"
+#include "frame/kernel_virtual.h"
 
 namespace {
 
 class VideoPropertiesTest : public DecoderTest {
   protected:
-    int32_t Initialize(const SensorInitRecord* record, int32_t restart, int32_t input,
+    int32_t Initialize(const TVB_SENSOR_INIT_RECORD* record, int32_t restart, int32_t input,
                        const int32_t (&p)[17]) {
         return caps_->VideoOps->InitializeSensor(record, 0x99, restart, input, p[0], p[1], p[2],
                                                  p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10],
@@ -34,7 +34,7 @@ std::string SensorMessage(int count, int tv, int scaler) {
 } // namespace
 
 TEST_F(VideoPropertiesTest, InitializeSensorTakesInputAndRestartValueFromRecordOrArguments) {
-    const SensorInitRecord record{2, 77};
+    const TVB_SENSOR_INIT_RECORD record{2, 77};
     // brightness 100, contrast out of range, hue -50, saturation 50
     const int32_t p[17] = {100, 0, 101, 0, -50, 0, 50, 0, 50, 0, 50, 0, 50, 0, 50, 0, 0};
     const size_t mark = Mark();
@@ -72,7 +72,7 @@ TEST_F(VideoPropertiesTest, InitializeSensorTakesInputAndRestartValueFromRecordO
 }
 
 TEST_F(VideoPropertiesTest, AudioSetUpRunsOnTheFirstFiveCallsOnly) {
-    const SensorInitRecord record{0, 0};
+    const TVB_SENSOR_INIT_RECORD record{0, 0};
     for (int call = 1; call <= 7; ++call) {
         const size_t mark = Mark();
         Initialize(&record, -1, -1, kDefaults);
@@ -98,7 +98,7 @@ TEST_F(VideoPropertiesTest, NullRecordReturnsMinusOneAfterItsMessage) {
 
 TEST_F(VideoPropertiesTest, DebugBitZeroGuardsOnlyTheSensorMessage) {
     DbgFlags = 0xFFFFFFFEu;
-    const SensorInitRecord record{0, 0};
+    const TVB_SENSOR_INIT_RECORD record{0, 0};
     const size_t mark = Mark();
     Initialize(&record, -1, -1, kDefaults);
     const std::vector<std::string> got = Messages(mark);

@@ -7,7 +7,7 @@
 #include "audio/tv_audio.h"
 #include "decoder/decoder_access.h"
 #include "decoder_fixture.h"
-#include "frame/ks_virtual.h"
+#include "frame/kernel_virtual.h"
 #include "fuzz/bounds.h"
 #include "ops/input_selection.h"
 
@@ -49,7 +49,7 @@ TEST_F(WorstCaseTest, AudioSetUpInputChangeAndInitializeSensor) {
     EXPECT_EQ(Ms([] { InitAudioStandard(0); }), kAudioSetUp);
     EXPECT_EQ(Ms([] { RestartAudioDemodulator(0); }), kPulse);
     EXPECT_EQ(Ms([] { SelectVideoInput(1); }), kAudioSetUp + kPulse);
-    const SensorInitRecord record{0, 0};
+    const TVB_SENSOR_INIT_RECORD record{0, 0};
     EXPECT_EQ(Ms([&] {
                   caps_->VideoOps->InitializeSensor(&record, 0, -1, -1, 50, 0, 50, 0, 0, 0, 50, 0,
                                                     50, 0, 50, 0, 50, 0, 50, 0, 0);

@@ -2,8 +2,8 @@
 // offset and NTSC bit the synthesizer then tunes with.
 #include "tuner/if_standard.h"
 
-#include "frame/ks_constants.h"
 #include "frame/module_state.h"
+#include "include/tvboard.h"
 #include "regmap/if_demod_map.h"
 #include "tuner/tuner_bus.h"
 
@@ -19,20 +19,19 @@ struct IfStandardRow {
 };
 
 constexpr IfStandardRow kIfStandards[] = {
-    {ks::AnalogVideo_NTSC_M | ks::AnalogVideo_NTSC_M_J, ifd::kCodeMN, 5750000, 1},
-    {ks::AnalogVideo_PAL_M | ks::AnalogVideo_PAL_N, ifd::kCodeMN, 5750000, 0},
-    {ks::AnalogVideo_PAL_B | ks::AnalogVideo_SECAM_B, ifd::kCodeB, 6750000, 0},
-    {ks::AnalogVideo_PAL_G | ks::AnalogVideo_PAL_H | ks::AnalogVideo_SECAM_G |
-         ks::AnalogVideo_SECAM_H,
+    {TVB_STANDARD_NTSC_M | TVB_STANDARD_NTSC_M_J, ifd::kCodeMN, 5750000, 1},
+    {TVB_STANDARD_PAL_M | TVB_STANDARD_PAL_N, ifd::kCodeMN, 5750000, 0},
+    {TVB_STANDARD_PAL_B | TVB_STANDARD_SECAM_B, ifd::kCodeB, 6750000, 0},
+    {TVB_STANDARD_PAL_G | TVB_STANDARD_PAL_H | TVB_STANDARD_SECAM_G | TVB_STANDARD_SECAM_H,
      ifd::kCodeGH, 7750000, 0},
-    {ks::AnalogVideo_PAL_I, ifd::kCodeI, 7750000, 0},
-    {ks::AnalogVideo_PAL_D | ks::AnalogVideo_SECAM_D, ifd::kCodeD, 7750000, 0},
-    {ks::AnalogVideo_SECAM_L, ifd::kCodeL, 7750000, 0},
-    {ks::AnalogVideo_SECAM_L1, ifd::kCodeL1, 1750000, 0},
+    {TVB_STANDARD_PAL_I, ifd::kCodeI, 7750000, 0},
+    {TVB_STANDARD_PAL_D | TVB_STANDARD_SECAM_D, ifd::kCodeD, 7750000, 0},
+    {TVB_STANDARD_SECAM_L, ifd::kCodeL, 7750000, 0},
+    {TVB_STANDARD_SECAM_L1, ifd::kCodeL1, 1750000, 0},
 };
 // Every other value (NTSC 4.43, PAL 60, SECAM K and K1, 0, combinations of
 // bits) is set up as the B standard and recorded as PAL B.
-constexpr IfStandardRow kFallback = {ks::AnalogVideo_PAL_B, ifd::kCodeB, 6750000, 0};
+constexpr IfStandardRow kFallback = {TVB_STANDARD_PAL_B, ifd::kCodeB, 6750000, 0};
 
 // Only a single standard bit picks a row.
 const IfStandardRow* FindRow(uint32_t standard) {
@@ -63,7 +62,7 @@ void LoadIfStandard(uint32_t standard) {
         WriteIfRegister(ifd::kHold, 0x00);
     } else {
         row = &kFallback;
-        CurrentTvStandard = ks::AnalogVideo_PAL_B;
+        CurrentTvStandard = TVB_STANDARD_PAL_B;
     }
     IfStandardCode = row->IfCode;
     IfOffsetHz = row->IfOffsetHz;

@@ -3,10 +3,10 @@
 // come to rest.
 #include "tuner/if_tuning.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "frame/module_state.h"
 #include "regmap/if_demod_map.h"
-#include "tuner/synth.h"
+#include "tuner/synthesizer.h"
 #include "tuner/tuner_bus.h"
 
 namespace {
@@ -23,10 +23,10 @@ bool SecamL() {
 // bit 1 of register 0x0E is pulsed.
 void NudgeIfUnsettled() {
     const uint8_t counterReg = ifd::kCounter; // read together with the status after it
-    HostBusWrite(IfDemodAddress, &counterReg, 1);
+    HostBusWrite(TVB_IF_DEMOD_ADDRESS, &counterReg, 1);
     // Cleared first: a read that fails then counts as "no lock" and nudges.
     uint8_t counterAndStatus[2] = {0, 0};
-    HostBusRead(IfDemodAddress, counterAndStatus, 2);
+    HostBusRead(TVB_IF_DEMOD_ADDRESS, counterAndStatus, 2);
     if (counterAndStatus[0] <= kRestingCountMax && (counterAndStatus[1] & ifd::kLockBit) != 0) {
         return;
     }

@@ -1,10 +1,10 @@
 // One-time initialisation of the synthesizer and the IF demodulator.
 #include "tuner/tuner_init.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "frame/module_state.h"
 #include "regmap/if_demod_map.h"
-#include "tuner/synth.h"
+#include "tuner/synthesizer.h"
 #include "tuner/tuner_bus.h"
 
 namespace {
@@ -38,7 +38,7 @@ void InitTuner() {
         SynthShadow.R[i] = kSynthInitialBlock[1 + i];
     }
     SetTunerGate(1);
-    HostBusWrite(SynthAddress, kSynthInitialBlock, sizeof(kSynthInitialBlock));
+    HostBusWrite(TVB_SYNTH_ADDRESS, kSynthInitialBlock, sizeof(kSynthInitialBlock));
     SetTunerGate(0);
     for (const IfRegisterValue& w : kIfInitial) {
         WriteIfRegister(w.Register, w.Value);

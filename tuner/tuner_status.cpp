@@ -2,7 +2,7 @@
 // lock bit (bit 7) and the AFC value, a 7-bit two's-complement number.
 #include "tuner/tuner_status.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "frame/waits.h"
 #include "regmap/if_demod_map.h"
 #include "tuner/tuner_bus.h"

@@ -3,7 +3,7 @@
 #include "video/input_registers.h"
 
 #include "decoder/decoder_access.h"
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "regmap/decoder_map.h"
 
 namespace {

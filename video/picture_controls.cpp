@@ -3,7 +3,7 @@
 // -50 gives 0x80, the most negative signed byte.
 #include "video/picture_controls.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "regmap/decoder_map.h"
 
 namespace {

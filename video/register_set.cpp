@@ -4,7 +4,7 @@
 // tested again before every write.
 #include "video/register_set.h"
 
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "frame/module_state.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // the default values of the video properties.
 #include "video/standards.h"
 
-#include "frame/ks_constants.h"
+#include "include/tvboard.h"
 
 namespace {
 
@@ -13,8 +13,7 @@ constexpr VideoStandardDescriptor kStandards[3] = {
      "SAA7113",
      0,
      kDescriptorSize,
-     ks::AnalogVideo_NTSC_M | ks::AnalogVideo_NTSC_M_J | ks::AnalogVideo_NTSC_433 |
-         ks::AnalogVideo_PAL_60,
+     TVB_STANDARD_NTSC_M | TVB_STANDARD_NTSC_M_J | TVB_STANDARD_NTSC_433 | TVB_STANDARD_PAL_60,
      30000,
      720,
      480,
@@ -24,8 +23,8 @@ constexpr VideoStandardDescriptor kStandards[3] = {
      "SAA7113",
      0,
      kDescriptorSize,
-     ks::AnalogVideo_PAL_B | ks::AnalogVideo_PAL_D | ks::AnalogVideo_PAL_G | ks::AnalogVideo_PAL_H |
-         ks::AnalogVideo_PAL_I | ks::AnalogVideo_PAL_M | ks::AnalogVideo_PAL_N,
+     TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_D | TVB_STANDARD_PAL_G | TVB_STANDARD_PAL_H |
+         TVB_STANDARD_PAL_I | TVB_STANDARD_PAL_M | TVB_STANDARD_PAL_N,
      25025,
      720,
      576,
@@ -35,9 +34,9 @@ constexpr VideoStandardDescriptor kStandards[3] = {
      "SAA7113 SECAM",
      0,
      kDescriptorSize,
-     ks::AnalogVideo_SECAM_B | ks::AnalogVideo_SECAM_D | ks::AnalogVideo_SECAM_G |
-         ks::AnalogVideo_SECAM_H | ks::AnalogVideo_SECAM_K | ks::AnalogVideo_SECAM_K1 |
-         ks::AnalogVideo_SECAM_L | ks::AnalogVideo_SECAM_L1,
+     TVB_STANDARD_SECAM_B | TVB_STANDARD_SECAM_D | TVB_STANDARD_SECAM_G | TVB_STANDARD_SECAM_H |
+         TVB_STANDARD_SECAM_K | TVB_STANDARD_SECAM_K1 | TVB_STANDARD_SECAM_L |
+         TVB_STANDARD_SECAM_L1,
      25025,
      720,
      576,
@@ -56,7 +55,8 @@ constexpr VideoPropertyDefaults kDefaults = {
 
 } // namespace
 
-uint32_t TVB_STDCALL GetVideoStandards(Arg, Arg, uint32_t* count, VideoStandardDescriptor* buffer) {
+uint32_t TVB_API GetVideoStandards(TVB_ARG, TVB_ARG, uint32_t* count,
+                                   VideoStandardDescriptor* buffer) {
     if (count == nullptr || buffer == nullptr) {
         return 0;
     }
@@ -70,7 +70,7 @@ uint32_t TVB_STDCALL GetVideoStandards(Arg, Arg, uint32_t* count, VideoStandardD
     return 0;
 }
 
-uint32_t TVB_STDCALL GetVideoPropertyDefaults(Arg, Arg, VideoPropertyDefaults* defaults) {
+uint32_t TVB_API GetVideoPropertyDefaults(TVB_ARG, TVB_ARG, VideoPropertyDefaults* defaults) {
     if (defaults != nullptr) {
         for (size_t k = 0; k < 17; ++k) {
             defaults->Value[k] = kDefaults.Value[k];

@@ -2,10 +2,11 @@
 // the default values of the video properties (VideoOps slots 2 and 3).
 #pragma once
 
-#include "frame/abi.h"
+#include "include/tvboard.h"
 
 // Writes the count 3 and the three descriptors, 1080 bytes; no hardware.
-uint32_t TVB_STDCALL GetVideoStandards(Arg, Arg, uint32_t* count, VideoStandardDescriptor* buffer);
+uint32_t TVB_API GetVideoStandards(TVB_ARG, TVB_ARG, uint32_t* count,
+                                   VideoStandardDescriptor* buffer);
 // Writes the 17 default property values; no hardware. (No result value of
 // its own: the slot returns 0.)
-uint32_t TVB_STDCALL GetVideoPropertyDefaults(Arg, Arg, VideoPropertyDefaults* defaults);
+uint32_t TVB_API GetVideoPropertyDefaults(TVB_ARG, TVB_ARG, VideoPropertyDefaults* defaults);

@@ -1,7 +1,7 @@
 #include "video/video_status.h"
 
 #include "decoder/decoder_access.h"
-#include "frame/host.h"
+#include "frame/host_ops.h"
 #include "regmap/decoder_map.h"
 
 namespace dec = regmap::decoder;

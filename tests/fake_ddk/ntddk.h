@@ -1,4 +1,4 @@
-/* Stand-in for the kernel's ntddk.h, so that frame/ks_windows.c compiles on
+/* Stand-in for the kernel's ntddk.h, so that frame/kernel_windows.c compiles on
  * the build machine and its kernel calls can be recorded. It declares only
  * what that file uses; the enumerators carry the kernel's values. The test
  * defines the functions. */

@@ -124,7 +124,7 @@ int main(void) {
 
     request = *settings;
     request.RequestId = TVB_REQUEST_VIDEO_STANDARD;
-    request.VideoStandard = 0x10; /* KS_AnalogVideo_PAL_B */
+    request.VideoStandard = 0x10; /* KS_TVB_STANDARD_PAL_B */
     caps->TunerOps->SetTunerProperty(settings, 0, &request);
 
     request = *settings;

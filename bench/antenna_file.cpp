@@ -1,0 +1,251 @@
+#include "bench/antenna_file.h"
+
+#include "host_driver/host_driver.h"
+#include "include/tvboard.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace bench {
+
+namespace {
+
+constexpr double kHighestMHz = 4000.0;
+constexpr double kLargestOffsetKHz = 5000.0;
+constexpr uint8_t kDefaultStrength = 200;
+constexpr emu::Sound kTripleSound{false, true, true};
+
+struct SoundWord {
+    const char* word;
+    emu::Sound sound;
+};
+constexpr SoundWord kSounds[] = {
+    {"mono", emu::kMonoSound},
+    {"stereo", emu::kStereoSound},
+    {"dual", emu::kTwoLanguageSound},
+    {"triple", kTripleSound},
+};
+
+bool SameSound(const emu::Sound& a, const emu::Sound& b) {
+    return a.stereo == b.stereo && a.twoLanguages == b.twoLanguages &&
+           a.thirdLanguage == b.thirdLanguage;
+}
+
+bool ParseNumber(const std::string& text, double* value) {
+    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) != 0) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    *value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end != text.c_str() && *end == '\0' && std::isfinite(*value);
+}
+
+bool ParseStrength(const std::string& text, uint8_t* strength, std::string* error) {
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || end == text.c_str() || *end != '\0' || v < 1 || v > 255) {
+        *error = "station strength must be 1..255: '" + text + "'";
+        return false;
+    }
+    *strength = static_cast<uint8_t>(v);
+    return true;
+}
+
+bool ParseOffset(const std::string& text, int32_t* offsetHz, std::string* error) {
+    double khz = 0.0;
+    if (!ParseNumber(text, &khz) || std::fabs(khz) > kLargestOffsetKHz) {
+        *error = "carrier offset must be -5000..5000 kHz: '" + text + "'";
+        return false;
+    }
+    *offsetHz = static_cast<int32_t>(std::llround(khz * 1e3));
+    return true;
+}
+
+std::vector<std::string> Split(const std::string& text, char sep) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t at = text.find(sep, start);
+        parts.push_back(text.substr(start, at - start));
+        if (at == std::string::npos) {
+            return parts;
+        }
+        start = at + 1;
+    }
+}
+
+// One line's fields, without its comment.
+std::vector<std::string> Fields(const std::string& line) {
+    std::istringstream in(line.substr(0, line.find('#')));
+    std::vector<std::string> fields;
+    for (std::string f; in >> f;) {
+        fields.push_back(f);
+    }
+    return fields;
+}
+
+bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string* error) {
+    if (f.size() < 2) {
+        *error = "a station needs at least a frequency (MHz) and a TV standard";
+        return false;
+    }
+    if (f.size() > 5) {
+        *error = "too many fields: '" + f[5] + "' (MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
+        return false;
+    }
+    uint32_t nominal = 0;
+    if (!ParseMHz(f[0], &nominal, error) || !ParseStandard(f[1], &s->station.standard, error) ||
+        (f.size() > 2 && !ParseSound(f[2], &s->station.sound, error)) ||
+        (f.size() > 3 && !ParseStrength(f[3], &s->station.strength, error)) ||
+        (f.size() > 4 && !ParseOffset(f[4], &s->offsetHz, error))) {
+        return false;
+    }
+    const int64_t carrier = static_cast<int64_t>(nominal) + s->offsetHz;
+    if (carrier <= 0 || carrier > static_cast<int64_t>(kHighestMHz * 1e6)) {
+        *error = "the carrier lies outside 0..4000 MHz";
+        return false;
+    }
+    s->station.frequencyHz = static_cast<uint32_t>(carrier);
+    return true;
+}
+
+} // namespace
+
+bool ParseMHz(const std::string& text, uint32_t* hz, std::string* error) {
+    double mhz = 0.0;
+    if (!ParseNumber(text, &mhz) || !(mhz > 0.0) || mhz > kHighestMHz) {
+        *error = "not a frequency in MHz: '" + text + "'";
+        return false;
+    }
+    *hz = static_cast<uint32_t>(std::llround(mhz * 1e6));
+    return true;
+}
+
+bool ParseStandard(const std::string& text, uint32_t* standard, std::string* error) {
+    *standard = emu::StandardFromName(text);
+    if (*standard == 0) {
+        *error = "unknown TV standard '" + text + "' (PAL_B, PAL_G, PAL_I, PAL_D, NTSC_M, " +
+                 "SECAM_L, SECAM_L1, ...)";
+        return false;
+    }
+    return true;
+}
+
+bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) {
+    for (const SoundWord& s : kSounds) {
+        if (text == s.word) {
+            *sound = s.sound;
+            return true;
+        }
+    }
+    *error = "unknown sound '" + text + "' (mono, stereo, dual, triple)";
+    return false;
+}
+
+bool ParseStationOption(const std::string& text, AntennaStation* out, std::string* error) {
+    const std::vector<std::string> p = Split(text, ':');
+    AntennaStation s;
+    if (p.size() > 4) {
+        *error = "too many fields in station '" + text + "' (MHZ[:STANDARD[:SOUND[:STRENGTH]]])";
+        return false;
+    }
+    if (!ParseMHz(p[0], &s.station.frequencyHz, error) ||
+        (p.size() > 1 && !p[1].empty() && !ParseStandard(p[1], &s.station.standard, error)) ||
+        (p.size() > 2 && !p[2].empty() && !ParseSound(p[2], &s.station.sound, error)) ||
+        (p.size() > 3 && !ParseStrength(p[3], &s.station.strength, error))) {
+        return false;
+    }
+    *out = s;
+    return true;
+}
+
+bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaStation>* out,
+                 std::string* error) {
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back(); // a file written on Windows
+        }
+        const std::vector<std::string> fields = Fields(line);
+        if (fields.empty()) {
+            continue;
+        }
+        AntennaStation s;
+        s.station.strength = kDefaultStrength;
+        std::string what;
+        if (!ParseLine(fields, &s, &what)) {
+            *error = name;
+            *error += ":" + std::to_string(number) + ": " + what;
+            return false;
+        }
+        out->push_back(s);
+    }
+    return true;
+}
+
+bool LoadAntennaFile(const std::string& path, std::vector<AntennaStation>* out,
+                     std::string* error) {
+    std::ifstream in(path);
+    if (!in) {
+        *error = "cannot read antenna file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return ReadAntenna(in, path, out, error);
+}
+
+std::string SoundKeyword(const emu::Sound& sound) {
+    for (const SoundWord& s : kSounds) {
+        if (SameSound(sound, s.sound)) {
+            return s.word;
+        }
+    }
+    return SoundName(sound);
+}
+
+std::string SoundName(const emu::Sound& s) {
+    std::string name = s.stereo ? "stereo" : "mono";
+    if (s.twoLanguages) {
+        name += s.thirdLanguage ? ", three languages" : ", two languages";
+    } else if (s.thirdLanguage) {
+        name += ", third language";
+    }
+    return name;
+}
+
+// A few stations per region, some slightly off their channel so the
+// fine-tuning status has something to show.
+std::vector<AntennaStation> DefaultLineup() {
+    const auto at = [](uint32_t nominalHz, int32_t offsetHz, uint32_t standard, emu::Sound sound,
+                       uint8_t strength) {
+        AntennaStation s;
+        s.station = {nominalHz + static_cast<uint32_t>(offsetHz), standard, sound, strength};
+        s.offsetHz = offsetHz;
+        return s;
+    };
+    const emu::Sound mono = emu::kMonoSound;
+    const emu::Sound stereo = emu::kStereoSound;
+    const emu::Sound dual = emu::kTwoLanguageSound;
+    return {
+        at(175250000, 0, TVB_STANDARD_PAL_B, stereo, 230),       // E5
+        at(196250000, 60000, TVB_STANDARD_PAL_B, dual, 180),     // E8, 60 kHz high
+        at(503250000, 0, TVB_STANDARD_PAL_B, mono, 150),         // E25
+        at(615250000, -125000, TVB_STANDARD_PAL_B, stereo, 200), // E39, 125 kHz low
+        at(759250000, 0, TVB_STANDARD_PAL_B, kTripleSound, 210), // E57
+        at(503250000, 0, TVB_STANDARD_PAL_G, stereo, 200),       // 25 as a G transmitter
+        at(55250000, 0, TVB_STANDARD_NTSC_M, mono, 160),         // 2
+        at(67250000, 0, TVB_STANDARD_NTSC_M, stereo, 220),       // 4
+        at(181250000, 0, TVB_STANDARD_NTSC_M, stereo, 190),      // 8
+        at(471250000, 0, TVB_STANDARD_PAL_I, stereo, 200),       // 21
+        at(479250000, 0, TVB_STANDARD_SECAM_L, mono, 170),       // 22
+        at(183250000, 0, TVB_STANDARD_PAL_D, mono, 150),         // R7
+    };
+}
+
+} // namespace bench

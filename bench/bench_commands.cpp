@@ -1,0 +1,557 @@
+#include "bench/bench_commands.h"
+
+#include "bench/caps_report.h"
+#include "bench/channel_plan.h"
+#include "bench/json.h"
+#include "bench/module_loader.h"
+#include "bench/print_capture.h"
+#include "bench/progress.h"
+#include "bench/vcd.h"
+#include "emu/annotate.h"
+#include "emu/board.h"
+#include "emu/decoder_trace.h"
+#include "frame/kernel_virtual.h"
+#include "host_driver/host_driver.h"
+#include "host_driver/virtual_time_link.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+std::string MHz(uint32_t hz) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.3f MHz", static_cast<double>(hz) / 1e6);
+    return b;
+}
+
+std::string Seconds(uint64_t us) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.3f s", static_cast<double>(us) / 1e6);
+    return b;
+}
+
+// A fixed-size text field of a record, up to its first zero.
+template <size_t N> std::string Field(const char (&text)[N]) {
+    return std::string(text, std::find(text, text + N, '\0'));
+}
+
+uint64_t RealClockUs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+// The names of the bits set, as a JSON array.
+json::Value AudioModeList(uint32_t modes) {
+    json::Value list = json::Value::Array();
+    for (uint32_t bit = 1; bit != 0; bit <<= 1) {
+        if ((modes & bit) != 0) {
+            list.Push(emu::AudioModeNames(bit));
+        }
+    }
+    return list;
+}
+
+json::Value StandardList(uint32_t standards) {
+    json::Value list = json::Value::Array();
+    for (uint32_t bit = 1; bit != 0; bit <<= 1) {
+        if ((standards & bit) != 0) {
+            list.Push(emu::StandardName(bit));
+        }
+    }
+    return list;
+}
+
+// $date of a dump: now, or SOURCE_DATE_EPOCH for a reproducible file.
+std::string DumpDate() {
+    std::time_t t = std::time(nullptr);
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+        t = static_cast<std::time_t>(std::strtoll(epoch, nullptr, 10));
+    }
+    char b[64] = "";
+    if (const std::tm* utc = std::gmtime(&t)) {
+        std::strftime(b, sizeof b, "%Y-%m-%d %H:%M:%S UTC", utc);
+    }
+    return b;
+}
+
+class Bench {
+  public:
+    explicit Bench(const Options& o) : options_(o), board_(host_) {
+        emu::ModuleExports exports = emu::LinkedModule();
+        if (!o.module.empty()) {
+            if (!module_.Load(o.module)) {
+                throw UsageError(module_.Error());
+            }
+            exports = module_.Exports();
+            host_.SetClock(RealClockUs);
+            prints_ = std::make_unique<PrintCapture>(host_, true);
+        } else {
+            link_ = std::make_unique<emu::VirtualTimeLink>(host_);
+        }
+        driver_ = std::make_unique<emu::HostDriver>(host_, exports);
+        started_ = host_.Now();
+        for (const AntennaStation& s : o.stations.empty() ? DefaultLineup() : o.stations) {
+            board_.antenna.Add(s.station);
+            lineup_.push_back(s);
+        }
+        if (o.noLock) {
+            board_.demod.LockNever();
+        }
+    }
+
+    int Run() {
+        const std::string& c = options_.command;
+        result_ = json::Value::Object();
+        result_.Set("command", c);
+        int rc = 0;
+        if (c == "stations") {
+            rc = Stations();
+        } else if (c == "caps") {
+            rc = Caps();
+        } else if (c == "standards") {
+            rc = BringUp() ? StandardsReport() : 1;
+        } else if (c == "tune") {
+            rc = BringUp() ? TuneReport(options_.tuneHz) : 1;
+        } else if (c == "scan") {
+            rc = BringUp() ? Scan() : 1;
+        } else {
+            rc = Session();
+        }
+        if (driver_->Settings() != nullptr) {
+            driver_->Close();
+        }
+        if (prints_) {
+            prints_->Drain();
+        }
+        progress_.Clear();
+        if (Verify() && rc == 0) {
+            rc = 1;
+        }
+        Timeline();
+        if (options_.json) {
+            std::fputs(result_.Dump().c_str(), stdout);
+        }
+        if (!options_.vcd.empty()) {
+            WriteDump();
+        }
+        return rc;
+    }
+
+  private:
+    // The linked module waits on virtual time; a loaded library really waits.
+    bool RealTime() const { return !options_.module.empty(); }
+    const char* Clock() const { return RealTime() ? "real time" : "virtual time"; }
+    uint64_t NowUs() const { return host_.Now() - started_; }
+    bool Text() const { return !options_.json; }
+
+    // Shows what the bench waits for while a loaded build waits for real.
+    void Step(const std::string& what) {
+        if (RealTime()) {
+            progress_.Show(options_.command + ": " + what);
+        }
+    }
+
+    // What the session did that a real board or kernel would not take: every
+    // device protocol violation and unexpected argument, and on virtual time
+    // every kernel rule the module broke. Each is one line on stderr (and in
+    // the JSON document); any of them fails the command.
+    bool Verify() {
+        std::vector<std::string> found;
+        for (const emu::Problem& p : host_.Problems()) {
+            found.push_back((p.isViolation ? "device protocol violation at event "
+                                           : "unexpected argument at event ") +
+                            std::to_string(p.event) + ": " + p.text);
+        }
+        if (!RealTime()) {
+            for (const std::string& v : vt::Violations()) {
+                found.push_back("kernel rule broken: " + v);
+            }
+        }
+        json::Value list = json::Value::Array();
+        for (const std::string& f : found) {
+            std::fprintf(stderr, "tvboard: %s\n", f.c_str());
+            list.Push(f);
+        }
+        if (!found.empty()) {
+            result_.Set("violations", std::move(list));
+        }
+        return !found.empty();
+    }
+
+    void Timeline() {
+        if (!options_.trace && !options_.raw) {
+            return;
+        }
+        const std::string lines = options_.raw ? host_.Trace().Render(options_.timestamps)
+                                               : decoder_trace::Summary(host_.Trace(), 0);
+        if (options_.json) {
+            json::Value list = json::Value::Array();
+            std::istringstream in(lines);
+            for (std::string line; std::getline(in, line);) {
+                list.Push(line);
+            }
+            result_.Set("timeline", std::move(list));
+            return;
+        }
+        std::printf("\n-- bus timeline (%zu events, %s of %s)\n", host_.Trace().Size(),
+                    Seconds(NowUs()).c_str(), Clock());
+        std::fputs(emu::AnnotateAll(lines).c_str(), stdout);
+    }
+
+    void WriteDump() {
+        std::ofstream file(options_.vcd, std::ios::binary);
+        VcdOptions v;
+        v.busHz = options_.busHz;
+        v.date = DumpDate();
+        v.version = "tvboard " + options_.version;
+        WriteVcd(file, host_.Trace(), v);
+        file.close();
+        if (!file) {
+            throw UsageError("cannot write " + options_.vcd);
+        }
+    }
+
+    bool BringUp() {
+        Step("loading and opening the board");
+        if (!driver_->Load() || !driver_->Open()) {
+            if (Text()) {
+                std::printf("the module did not open the board\n");
+            }
+            result_.Set("error", "the module did not open the board");
+            return false;
+        }
+        Step("InitializeSensor");
+        driver_->InitializeSensor(0);
+        driver_->SetTvStandard(options_.standard);
+        return true;
+    }
+
+    int Stations() {
+        json::Value list = json::Value::Array();
+        for (const AntennaStation& a : lineup_) {
+            const emu::Station& s = a.station;
+            if (Text()) {
+                std::printf("%12s  %-9s  strength %3u  sound %s", MHz(s.frequencyHz).c_str(),
+                            emu::StandardName(s.standard).c_str(), s.strength,
+                            SoundName(s.sound).c_str());
+                if (a.offsetHz != 0) {
+                    std::printf("  (%s %+.1f kHz)", MHz(a.NominalHz()).c_str(),
+                                static_cast<double>(a.offsetHz) / 1e3);
+                }
+                std::printf("\n");
+            }
+            list.Push(json::Value::Object()
+                          .Set("frequency_hz", s.frequencyHz)
+                          .Set("nominal_hz", a.NominalHz())
+                          .Set("offset_hz", a.offsetHz)
+                          .Set("standard", emu::StandardName(s.standard))
+                          .Set("sound", SoundKeyword(s.sound))
+                          .Set("strength", s.strength));
+        }
+        result_.Set("stations", std::move(list));
+        return 0;
+    }
+
+    int Caps() {
+        Step("loading");
+        if (!driver_->Load()) {
+            result_.Set("error", "the module gave no capability record");
+            if (Text()) {
+                std::printf("the module gave no capability record\n");
+            }
+            return 1;
+        }
+        const CapsReport r = ReadCaps(*driver_->Caps());
+        driver_->Unload();
+        if (Text()) {
+            std::printf("capability record: %u bytes, words 0x%X 0x%X 0x%X\n", r.size, r.word4,
+                        r.word8, r.word12);
+            for (const TableInfo& t : r.tables) {
+                std::printf("%s (%zu slots)\n", t.name.c_str(), t.slots.size());
+                for (size_t i = 0; i < t.slots.size(); ++i) {
+                    const SlotInfo& s = t.slots[i];
+                    std::printf("  %2zu  %-25s %2zu args", i, s.name.c_str(), s.args);
+                    if (s.stub) {
+                        std::printf("  returns %u (0x%X)", s.returns, s.returns);
+                    }
+                    std::printf("\n");
+                }
+            }
+            for (const TunerModeInfo& m : r.tunerModes) {
+                std::printf("tuner mode %u (%s): %s .. %s in steps of %u Hz, %u input%s, "
+                            "settling %u ms\n",
+                            m.mode, m.name.c_str(), MHz(m.caps.MinFrequency).c_str(),
+                            MHz(m.caps.MaxFrequency).c_str(), m.caps.TuningGranularity,
+                            m.caps.NumberOfInputs, m.caps.NumberOfInputs == 1 ? "" : "s",
+                            m.caps.SettlingTime);
+            }
+            std::printf("audio format: %u Hz, mode %u, word 0x%X; interface words:",
+                        r.audioFormat.SampleRate, r.audioFormat.FormatMode,
+                        r.audioFormat.FormatWord);
+            for (size_t i = 0; i < 33; ++i) {
+                if (r.audioConfig.Word[i] != 0) {
+                    std::printf(" [%zu]=0x%X", i, r.audioConfig.Word[i]);
+                }
+            }
+            std::printf("\n");
+        }
+        json::Value tables = json::Value::Array();
+        for (const TableInfo& t : r.tables) {
+            json::Value slots = json::Value::Array();
+            for (size_t i = 0; i < t.slots.size(); ++i) {
+                const SlotInfo& s = t.slots[i];
+                json::Value slot = json::Value::Object()
+                                       .Set("slot", i)
+                                       .Set("name", s.name)
+                                       .Set("args", s.args)
+                                       .Set("stub", s.stub);
+                if (s.stub) {
+                    slot.Set("returns", s.returns);
+                }
+                slots.Push(std::move(slot));
+            }
+            tables.Push(json::Value::Object().Set("name", t.name).Set("slots", std::move(slots)));
+        }
+        json::Value modes = json::Value::Array();
+        for (const TunerModeInfo& m : r.tunerModes) {
+            modes.Push(json::Value::Object()
+                           .Set("mode", m.mode)
+                           .Set("name", m.name)
+                           .Set("min_hz", m.caps.MinFrequency)
+                           .Set("max_hz", m.caps.MaxFrequency)
+                           .Set("granularity_hz", m.caps.TuningGranularity)
+                           .Set("inputs", m.caps.NumberOfInputs)
+                           .Set("settling_ms", m.caps.SettlingTime));
+        }
+        json::Value words = json::Value::Array();
+        for (uint16_t w : r.audioConfig.Word) {
+            words.Push(w);
+        }
+        result_.Set("record", json::Value::Object()
+                                  .Set("size", r.size)
+                                  .Set("word4", r.word4)
+                                  .Set("word8", r.word8)
+                                  .Set("word12", r.word12));
+        result_.Set("tables", std::move(tables));
+        result_.Set("tuner_modes", std::move(modes));
+        result_.Set("audio_format", json::Value::Object()
+                                        .Set("sample_rate", r.audioFormat.SampleRate)
+                                        .Set("format_mode", r.audioFormat.FormatMode)
+                                        .Set("format_word", r.audioFormat.FormatWord)
+                                        .Set("interface_words", std::move(words)));
+        return 0;
+    }
+
+    int StandardsReport() {
+        json::Value list = json::Value::Array();
+        for (const VideoStandardDescriptor& d : driver_->Standards()) {
+            if (Text()) {
+                std::printf("%-22s %3ux%u  %6.3f frames/s  standards 0x%05X  \"%s\"\n", d.Name,
+                            d.Width, d.Height, d.FrameRate / 1001.0, d.Standards, d.Description);
+            }
+            list.Push(json::Value::Object()
+                          .Set("name", Field(d.Name))
+                          .Set("description", Field(d.Description))
+                          .Set("width", d.Width)
+                          .Set("height", d.Height)
+                          .Set("frame_rate", d.FrameRate / 1001.0)
+                          .Set("standards", d.Standards)
+                          .Set("standard_names", StandardList(d.Standards)));
+        }
+        VideoPropertyDefaults defaults{};
+        driver_->Caps()->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
+        json::Value values = json::Value::Array();
+        if (Text()) {
+            std::printf("property defaults:");
+        }
+        for (uint32_t v : defaults.Value) {
+            if (Text()) {
+                std::printf(" %u", v);
+            }
+            values.Push(v);
+        }
+        if (Text()) {
+            std::printf("\n");
+        }
+        result_.Set("standards", std::move(list));
+        result_.Set("property_defaults", std::move(values));
+        return 0;
+    }
+
+    // Tunes and asks for the status once; true when locked.
+    bool TuneAndCheck(uint32_t hz, TVTunerSettings* status) {
+        if (options_.lockLate > 0) {
+            board_.demod.LockAfterReads(options_.lockLate);
+        }
+        driver_->Tune(hz);
+        int polls = 0;
+        *status = driver_->WaitForLock(1, &polls);
+        return status->Busy == 0;
+    }
+
+    int TuneReport(uint32_t hz) {
+        TVTunerSettings st{};
+        const uint64_t start = NowUs();
+        Step("tuning " + MHz(hz));
+        const bool locked = TuneAndCheck(hz, &st);
+        const uint64_t took = NowUs() - start;
+        if (Text()) {
+            std::printf("tuned %s (%s): %s", MHz(hz).c_str(),
+                        emu::StandardName(options_.standard).c_str(),
+                        locked ? "locked" : "no lock");
+            if (locked) {
+                std::printf(", AFC step %+d, signal %u", st.PllOffset, st.SignalStrength);
+            }
+            std::printf(" (%s)\n", Seconds(took).c_str());
+        }
+        result_.Set("frequency_hz", hz);
+        result_.Set("standard", emu::StandardName(options_.standard));
+        result_.Set("locked", locked);
+        if (locked) {
+            Step("reading the TV sound modes");
+            const uint32_t modes = driver_->AvailableAudioModes();
+            if (Text()) {
+                std::printf("TV sound available: %s\n", emu::AudioModeNames(modes).c_str());
+            }
+            result_.Set("afc_step", st.PllOffset);
+            result_.Set("signal", st.SignalStrength);
+            result_.Set("audio_modes", AudioModeList(modes));
+        }
+        result_.Set("took_us", took);
+        result_.Set("clock", Clock());
+        return locked ? 0 : 1;
+    }
+
+    int Scan() {
+        const std::vector<Channel> channels =
+            options_.sweep
+                ? FrequencySweep(options_.sweepFrom, options_.sweepTo, options_.sweepStep)
+                : ChannelPlan(options_.standard);
+        if (Text()) {
+            std::printf("scanning %zu channels for %s\n", channels.size(),
+                        emu::StandardName(options_.standard).c_str());
+        }
+        const uint64_t start = NowUs();
+        int found = 0;
+        json::Value list = json::Value::Array();
+        for (size_t i = 0; i < channels.size(); ++i) {
+            const Channel& ch = channels[i];
+            progress_.Show("scan: channel " + ch.name + " at " + MHz(ch.frequencyHz) + " (" +
+                           std::to_string(i + 1) + " of " + std::to_string(channels.size()) +
+                           "), " + std::to_string(found) + " found so far");
+            TVTunerSettings st{};
+            if (!TuneAndCheck(ch.frequencyHz, &st)) {
+                continue;
+            }
+            ++found;
+            const uint32_t modes = driver_->AvailableAudioModes();
+            if (Text()) {
+                std::printf("  %-7s %12s  AFC step %+d  signal %3u  sound %s\n", ch.name.c_str(),
+                            MHz(ch.frequencyHz).c_str(), st.PllOffset, st.SignalStrength,
+                            emu::AudioModeNames(modes).c_str());
+            }
+            list.Push(json::Value::Object()
+                          .Set("channel", ch.name)
+                          .Set("frequency_hz", ch.frequencyHz)
+                          .Set("afc_step", st.PllOffset)
+                          .Set("signal", st.SignalStrength)
+                          .Set("audio_modes", AudioModeList(modes)));
+        }
+        progress_.Clear();
+        const uint64_t took = NowUs() - start;
+        if (Text()) {
+            std::printf("%d station%s in %zu channels, %s of %s\n", found, found == 1 ? "" : "s",
+                        channels.size(), Seconds(took).c_str(), Clock());
+        }
+        result_.Set("standard", emu::StandardName(options_.standard));
+        result_.Set("channels", channels.size());
+        result_.Set("found", std::move(list));
+        result_.Set("took_us", took);
+        result_.Set("clock", Clock());
+        return found > 0 ? 0 : 1;
+    }
+
+    int Session() {
+        std::printf("session: load, capabilities, open\n");
+        Step("loading and opening the board");
+        if (!driver_->Load() || !driver_->Open()) {
+            std::printf("the module did not open the board\n");
+            return 1;
+        }
+        Step("InitializeSensor");
+        std::printf("InitializeSensor -> %d\n", driver_->InitializeSensor(0));
+        std::printf("video standards:\n");
+        for (const VideoStandardDescriptor& d : driver_->Standards()) {
+            std::printf("  %-22s %ux%u\n", d.Name, d.Width, d.Height);
+        }
+        driver_->SetTvStandard(options_.standard);
+        const emu::Station* target = nullptr;
+        for (const emu::Station& s : board_.antenna.Stations()) {
+            if (s.standard == options_.standard) {
+                target = &s;
+                break;
+            }
+        }
+        const uint32_t hz = target != nullptr ? target->frequencyHz : 175250000;
+        Step("tuning " + MHz(hz));
+        driver_->Tune(hz);
+        int polls = 0;
+        Step("waiting for lock");
+        const TVTunerSettings st = driver_->WaitForLock(3, &polls);
+        std::printf("tuned %s (%s): %s after %d status request%s", MHz(hz).c_str(),
+                    emu::StandardName(options_.standard).c_str(),
+                    st.Busy == 0 ? "locked" : "no lock", polls, polls == 1 ? "" : "s");
+        if (st.Busy == 0) {
+            std::printf(", AFC step %+d, signal %u", st.PllOffset, st.SignalStrength);
+        }
+        std::printf("\n");
+        Step("TV sound");
+        const uint32_t modes = driver_->AvailableAudioModes();
+        const uint32_t want =
+            (modes & TVB_AUDIO_MODE_STEREO) != 0 ? TVB_AUDIO_MODE_STEREO : TVB_AUDIO_MODE_MONO;
+        std::printf("TV sound available: %s; %s %s\n", emu::AudioModeNames(modes).c_str(),
+                    emu::AudioModeNames(want).c_str(),
+                    driver_->SetAudioMode(want) ? "set" : "refused");
+        driver_->SetSampleRate(48000);
+        std::printf("audio sample rate 48000 Hz: pin 0 = %u\n", host_.PinOutput(0));
+        Step("closing");
+        driver_->Close();
+        driver_->Unload();
+        progress_.Clear();
+        std::printf("closed and unloaded after %s of %s\n", Seconds(NowUs()).c_str(), Clock());
+        return st.Busy == 0 ? 0 : 1;
+    }
+
+    const Options& options_;
+    LoadedModule module_; // outlives everything that calls into it
+    emu::Host host_;
+    std::unique_ptr<emu::VirtualTimeLink> link_; // for the linked module
+    emu::Board board_;
+    std::unique_ptr<PrintCapture> prints_;
+    std::unique_ptr<emu::HostDriver> driver_;
+    std::vector<AntennaStation> lineup_;
+    uint64_t started_ = 0;
+    Progress progress_;
+    json::Value result_;
+};
+
+} // namespace
+
+int RunBoardCommand(const Options& options) {
+    Bench bench(options);
+    return bench.Run();
+}
+
+} // namespace bench

@@ -1,0 +1,236 @@
+#include "bench/conform.h"
+
+#include "bench/module_loader.h"
+#include "bench/print_capture.h"
+#include "emu/board.h"
+#include "emu/host.h"
+#include "frame/kernel_virtual.h"
+#include "frame/module_state.h"
+#include "host_driver/virtual_time_link.h"
+
+#include <chrono>
+#include <cstdio>
+#include <istream>
+#include <ostream>
+#include <sstream>
+
+namespace bench {
+
+namespace {
+
+constexpr const char* kCallNote = "# host: ";
+constexpr const char* kReturnNote = "# returned";
+constexpr const char* kPrintLine = "dbg ";
+
+uint64_t RealClockUs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+Recording FromTimeline(const std::string& name, const emu::Timeline& timeline) {
+    Recording r;
+    r.scenario = name;
+    for (const emu::Event& e : timeline.Events()) {
+        TimedLine t;
+        t.timeUs = e.timeUs;
+        t.wait = e.kind == emu::EventKind::Wait;
+        t.waitUs = t.wait ? e.waitUs : 0;
+        t.line = emu::Timeline::Line(e);
+        r.lines.push_back(std::move(t));
+    }
+    return r;
+}
+
+bool StartsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
+
+std::string Ms(uint64_t us) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.3f ms", static_cast<double>(us) / 1000.0);
+    return b;
+}
+
+} // namespace
+
+Recording RecordReference(const Scenario& scenario) {
+    RestoreLoadState();
+    vt::Reset();
+    emu::Host host;
+    {
+        const emu::VirtualTimeLink link(host);
+        emu::Board board(host);
+        emu::HostDriver driver(host, emu::LinkedModule());
+        driver.MarkReturns(true);
+        scenario.run(board, driver);
+    }
+    return FromTimeline(scenario.name, host.Trace());
+}
+
+bool RecordBuild(const Scenario& scenario, const std::string& path, Recording* out,
+                 std::string* error) {
+    LoadedModule module;
+    if (!module.Load(path)) {
+        *error = module.Error();
+        return false;
+    }
+    emu::Host host;
+    host.SetClock(RealClockUs);
+    {
+        emu::Board board(host);
+        PrintCapture prints(host, false);
+        {
+            emu::HostDriver driver(host, module.Exports());
+            driver.MarkReturns(true);
+            scenario.run(board, driver);
+        }
+        prints.Drain();
+    }
+    module.Unload();
+    *out = FromTimeline(scenario.name, host.Trace());
+    return true;
+}
+
+// One scenario a block: "scenario NAME", then "TIME WAIT LINE" with WAIT the
+// wait's length in microseconds or "-" for any other event, then "end".
+void WriteRecordings(std::ostream& out, const std::vector<Recording>& recordings) {
+    out << "# tvboard timelines: time (us), wait (us) or -, timeline line\n";
+    for (const Recording& r : recordings) {
+        out << "scenario " << r.scenario << "\n";
+        for (const TimedLine& t : r.lines) {
+            out << t.timeUs << ' ' << (t.wait ? std::to_string(t.waitUs) : "-") << ' ' << t.line
+                << "\n";
+        }
+        out << "end\n";
+    }
+}
+
+bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* error) {
+    std::string line;
+    int number = 0;
+    Recording* current = nullptr;
+    while (std::getline(in, line)) {
+        ++number;
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (current == nullptr) {
+            if (!StartsWith(line, "scenario ")) {
+                *error = "line " + std::to_string(number) + ": expected 'scenario NAME'";
+                return false;
+            }
+            out->push_back(Recording{line.substr(9), {}});
+            current = &out->back();
+            continue;
+        }
+        if (line == "end") {
+            current = nullptr;
+            continue;
+        }
+        std::istringstream fields(line);
+        TimedLine t;
+        std::string wait;
+        if (!(fields >> t.timeUs >> wait) || fields.get() != ' ') {
+            *error = "line " + std::to_string(number) + ": expected 'TIME WAIT LINE'";
+            return false;
+        }
+        t.wait = wait != "-";
+        t.waitUs = t.wait ? std::stoull(wait) : 0;
+        std::getline(fields, t.line);
+        current->lines.push_back(std::move(t));
+    }
+    if (current != nullptr) {
+        *error = "scenario " + current->scenario + " has no 'end'";
+        return false;
+    }
+    return true;
+}
+
+Verdict Compare(const Recording& reference, const Recording& build) {
+    Verdict v;
+    // The reference's events without its waits, each with the waits that
+    // came before it since the previous event.
+    std::vector<const TimedLine*> ref;
+    std::vector<uint64_t> waitedBefore;
+    uint64_t pending = 0;
+    for (const TimedLine& t : reference.lines) {
+        if (t.wait) {
+            pending += t.waitUs;
+            v.requiredUs += t.waitUs;
+            continue;
+        }
+        ref.push_back(&t);
+        waitedBefore.push_back(pending);
+        pending = 0;
+    }
+    std::vector<const TimedLine*> got;
+    for (const TimedLine& t : build.lines) {
+        if (!t.wait) {
+            got.push_back(&t);
+        }
+    }
+
+    const size_t n = ref.size() < got.size() ? ref.size() : got.size();
+    size_t first = n;
+    for (size_t i = 0; i < n; ++i) {
+        if (ref[i]->line != got[i]->line) {
+            first = i;
+            break;
+        }
+    }
+    if (first < n || ref.size() != got.size()) {
+        v.same = false;
+        std::string d = "first difference at event " + std::to_string(first + 1) + ":\n";
+        const size_t from = first >= 4 ? first - 4 : 0;
+        for (size_t i = from; i < first; ++i) {
+            d += "    " + ref[i]->line + "\n";
+        }
+        d += "  - " + (first < ref.size() ? ref[first]->line : "(end of the reference)") + "\n";
+        d += "  + " + (first < got.size() ? got[first]->line : "(end of the build's timeline)") +
+             "\n";
+        v.difference = d;
+    }
+
+    // Gaps are measured between events the host stamps as they happen: host
+    // calls and notes. A loaded build's prints reach the timeline only at the
+    // next such event, so their stamps do not count; the waits around them
+    // add up to the next stamped event.
+    size_t callAt = 0;
+    bool inCall = false;
+    size_t previous = 0;
+    bool havePrevious = false;
+    uint64_t required = 0;
+    for (size_t i = 0; i < got.size(); ++i) {
+        if (StartsWith(got[i]->line, kCallNote)) {
+            callAt = i;
+            inCall = true;
+        } else if (got[i]->line == kReturnNote && inCall) {
+            v.tookUs += got[i]->timeUs - got[callAt]->timeUs;
+            inCall = false;
+        }
+        if (i >= first || !v.waitsKept) {
+            continue;
+        }
+        required += waitedBefore[i];
+        if (StartsWith(got[i]->line, kPrintLine)) {
+            continue;
+        }
+        if (havePrevious) {
+            const uint64_t gap = got[i]->timeUs - got[previous]->timeUs;
+            if (gap < required) {
+                v.waitsKept = false;
+                const std::string wait = "only " + Ms(gap) + " between\n    " +
+                                         got[previous]->line + "\n    " + got[i]->line +
+                                         "\n  where the reference waits " + Ms(required) + "\n";
+                v.difference = v.difference.empty() ? wait : v.difference;
+            }
+        }
+        previous = i;
+        havePrevious = true;
+        required = 0;
+    }
+    return v;
+}
+
+} // namespace bench

@@ -1,0 +1,182 @@
+#include "bench/conform_command.h"
+
+#include "bench/conform.h"
+#include "bench/json.h"
+#include "bench/progress.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+
+namespace bench {
+
+namespace {
+
+std::vector<Scenario> ChosenScenarios(const Options& o) {
+    for (const std::string& name : o.scenarios) {
+        bool known = false;
+        for (const Scenario& s : Scenarios()) {
+            known = known || name == s.name;
+        }
+        if (!known) {
+            throw UsageError("unknown scenario '" + name + "'");
+        }
+    }
+    std::vector<Scenario> chosen;
+    for (const Scenario& s : Scenarios()) {
+        bool wanted = o.scenarios.empty();
+        for (const std::string& name : o.scenarios) {
+            wanted = wanted || name == s.name;
+        }
+        if (wanted) {
+            chosen.push_back(s);
+        }
+    }
+    return chosen;
+}
+
+Recording RecordOne(const Scenario& s, const std::string& module) {
+    if (module.empty()) {
+        return RecordReference(s);
+    }
+    Recording r;
+    std::string error;
+    if (!RecordBuild(s, module, &r, &error)) {
+        throw UsageError(error);
+    }
+    return r;
+}
+
+std::string Ms(uint64_t us) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%9.1f ms", static_cast<double>(us) / 1000.0);
+    return b;
+}
+
+double Ratio(uint64_t took, uint64_t required) {
+    return required > 0 ? static_cast<double>(took) / static_cast<double>(required) : 0.0;
+}
+
+std::string Counted(size_t i, size_t n, const char* name) {
+    return "(" + std::to_string(i + 1) + " of " + std::to_string(n) + ") " + name;
+}
+
+} // namespace
+
+int RunRecord(const Options& o) {
+    Progress progress;
+    std::vector<Recording> recordings;
+    const std::vector<Scenario> chosen = ChosenScenarios(o);
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        if (!o.module.empty()) {
+            progress.Show("record: scenario " + Counted(i, chosen.size(), chosen[i].name));
+        }
+        recordings.push_back(RecordOne(chosen[i], o.module));
+    }
+    progress.Clear();
+    if (o.out.empty()) {
+        WriteRecordings(std::cout, recordings);
+        return 0;
+    }
+    std::ofstream file(o.out);
+    WriteRecordings(file, recordings);
+    file.close();
+    if (!file) {
+        throw UsageError("cannot write " + o.out);
+    }
+    return 0;
+}
+
+int RunConform(const Options& o) {
+    std::vector<Recording> references;
+    if (!o.against.empty()) {
+        std::ifstream file(o.against);
+        std::string error;
+        if (!file || !ReadRecordings(file, &references, &error)) {
+            throw UsageError("cannot read " + o.against + (error.empty() ? "" : ": " + error));
+        }
+    }
+    const std::vector<Scenario> chosen = ChosenScenarios(o);
+    const std::string against =
+        o.against.empty() ? "the reference built into this bench" : o.against;
+    if (!o.json) {
+        std::printf("conformance of %s against %s\n", o.module.c_str(), against.c_str());
+        std::printf("%-16s %-6s %12s %12s %7s\n", "scenario", "result", "calls took", "waits need",
+                    "ratio");
+    }
+    Progress progress;
+    json::Value list = json::Value::Array();
+    int failed = 0;
+    uint64_t tookAll = 0;
+    uint64_t requiredAll = 0;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        const Scenario& s = chosen[i];
+        progress.Show("conform: scenario " + Counted(i, chosen.size(), s.name) + ", " +
+                      std::to_string(failed) + " failed so far");
+        Recording reference;
+        if (o.against.empty()) {
+            reference = RecordReference(s);
+        } else {
+            bool found = false;
+            for (const Recording& r : references) {
+                if (r.scenario == s.name) {
+                    reference = r;
+                    found = true;
+                }
+            }
+            if (!found) {
+                throw UsageError(o.against + " has no scenario '" + s.name + "'");
+            }
+        }
+        const Recording built = RecordOne(s, o.module);
+        const Verdict v = Compare(reference, built);
+        const bool ok = v.same && v.waitsKept;
+        failed += ok ? 0 : 1;
+        tookAll += v.tookUs;
+        requiredAll += v.requiredUs;
+        const std::string problem = ok ? "" : (v.same ? "a wait is too short" : "timelines differ");
+        progress.Clear();
+        if (!o.json) {
+            std::printf("%-16s %-6s %s %s %7.3f\n", s.name, ok ? "ok" : "FAIL",
+                        Ms(v.tookUs).c_str(), Ms(v.requiredUs).c_str(),
+                        Ratio(v.tookUs, v.requiredUs));
+            if (!ok) {
+                std::printf("  %s: %s\n%s", s.name, problem.c_str(), v.difference.c_str());
+            }
+            std::fflush(stdout);
+        }
+        json::Value one = json::Value::Object()
+                              .Set("name", s.name)
+                              .Set("what", s.what)
+                              .Set("conforms", ok)
+                              .Set("took_us", v.tookUs)
+                              .Set("required_us", v.requiredUs)
+                              .Set("ratio", Ratio(v.tookUs, v.requiredUs));
+        if (!ok) {
+            one.Set("problem", problem);
+            one.Set("difference", v.difference);
+        }
+        list.Push(std::move(one));
+    }
+    progress.Clear();
+    if (o.json) {
+        json::Value doc = json::Value::Object()
+                              .Set("command", "conform")
+                              .Set("module", o.module)
+                              .Set("against", against)
+                              .Set("conforms", failed == 0)
+                              .Set("failed", failed)
+                              .Set("took_us", tookAll)
+                              .Set("required_us", requiredAll)
+                              .Set("ratio", Ratio(tookAll, requiredAll))
+                              .Set("scenarios", std::move(list));
+        std::fputs(doc.Dump().c_str(), stdout);
+    } else {
+        std::printf("%s: %d scenario%s failed; calls took %s for %s of required waits\n",
+                    failed == 0 ? "conform" : "DOES NOT CONFORM", failed, failed == 1 ? "" : "s",
+                    Ms(tookAll).c_str(), Ms(requiredAll).c_str());
+    }
+    return failed == 0 ? 0 : 1;
+}
+
+} // namespace bench

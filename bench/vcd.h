@@ -1,0 +1,32 @@
+// The bus traffic of a timeline as a logic analyzer records it: the two bus
+// wires scl and sda in a Value Change Dump (IEEE 1364), which GTKWave and
+// PulseView open and sigrok's I2C decoder reads back.
+//
+// Each bus call becomes its transaction (bench/i2c_transfers.h) at the chosen
+// clock rate: in every clock period SDA changes a quarter period after SCL
+// fell, SCL is high for the second half; a start pulls SDA low while SCL is
+// high, a stop lets it go high while SCL is high. The bus stays idle (both
+// wires high) for a clock period before every transaction and for the whole
+// length of every wait on the timeline. On a timeline of a loaded build,
+// which waits for real and records no waits, a transaction starts no earlier
+// than its host call did.
+#pragma once
+
+#include "emu/timeline.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace bench {
+
+struct VcdOptions {
+    uint32_t busHz = 100000;
+    std::string date;    // the $date section
+    std::string version; // the $version section
+};
+
+// Writes the dump; time unit 1 ns. Returns the time of its last change.
+uint64_t WriteVcd(std::ostream& out, const emu::Timeline& timeline, const VcdOptions& options);
+
+} // namespace bench

@@ -1,0 +1,259 @@
+// The tuner synthesizer at 0xC2: band table, divider, start-up sequence and
+// the settle check with its corrections. The synthesizer is only reachable
+// while the IF demodulator's gate is open, so every sequence here opens the
+// gate first and closes it on the way out.
+#include "tuner/synthesizer.h"
+
+#include "frame/debug.h"
+#include "frame/host_ops.h"
+#include "frame/module_state.h"
+#include "frame/waits.h"
+#include "include/tvboard.h"
+#include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
+#include "tuner/tuner_bus.h"
+
+namespace {
+
+namespace sy = regmap::synth;
+
+// One row covers the oscillator frequencies up to LoMaxHz. The oscillator
+// enters the divider multiplied by 2^DivExp; the sub-band bits select the
+// VCO within the row's group.
+struct SynthBandRow {
+    uint32_t LoMaxHz;
+    uint8_t SubBandLow;  // R4 bits 4..3
+    uint8_t SubBandHigh; // R4 bit 5
+    uint8_t DivExp;      // R4 bits 7..6
+    uint8_t FinalR3Bits; // R3 bits 1..0 once the loop has settled
+};
+static_assert(sizeof(SynthBandRow) == 8, "a band row is eight bytes");
+
+constexpr SynthBandRow SynthBandTable[28] = {
+    // LoMaxHz   SubLow SubHigh DivExp Final
+    {62000000, 2, 1, 3, 0},  //
+    {66000000, 3, 1, 3, 0},  //
+    {76000000, 1, 0, 3, 0},  //
+    {84000000, 2, 0, 3, 0},  //
+    {93000000, 2, 0, 3, 0},  //
+    {98000000, 3, 0, 3, 0},  //
+    {109000000, 3, 0, 3, 0}, //
+    {123000000, 2, 1, 2, 0}, //
+    {133000000, 3, 1, 2, 0}, //
+    {151000000, 1, 0, 2, 0}, //
+    {154000000, 2, 0, 2, 0}, //
+    {181000000, 2, 0, 2, 0}, //
+    {185000000, 2, 0, 2, 0}, //
+    {217000000, 3, 0, 2, 0}, //
+    {244000000, 2, 1, 1, 0}, //
+    {265000000, 3, 1, 1, 0}, //
+    {302000000, 1, 0, 1, 0}, //
+    {324000000, 2, 0, 1, 0}, //
+    {370000000, 2, 0, 1, 0}, //
+    {454000000, 3, 0, 1, 0}, //
+    {493000000, 2, 1, 0, 0}, //
+    {530000000, 3, 1, 0, 0}, //
+    {554000000, 1, 0, 0, 0}, //
+    {604000000, 1, 0, 0, 0}, //
+    {696000000, 2, 0, 0, 0}, //
+    {740000000, 2, 0, 0, 1}, //
+    {820000000, 3, 0, 0, 0}, //
+    {865000000, 3, 0, 0, 1}, //
+};
+constexpr size_t kBandRows = sizeof(SynthBandTable) / sizeof(SynthBandTable[0]);
+
+// The RF input stage is chosen from the tuning frequency itself, not from the
+// oscillator frequency: each row covers frequencies below BelowHz.
+struct RfCodeRow {
+    uint32_t BelowHz;
+    uint8_t RfBandCode; // R4 bits 2..0
+    uint8_t RfAuxCode;  // R5 bits 5..4
+};
+constexpr RfCodeRow kRfCodes[] = {
+    {84000000, 0, 3},  //
+    {98000000, 0, 1},  //
+    {154000000, 1, 1}, //
+    {181000000, 1, 0}, //
+    {324000000, 2, 1}, //
+    {554000000, 3, 1}, //
+};
+constexpr RfCodeRow kRfCodesAbove = {0, 4, 0}; // 554 MHz and up
+
+// The synthesizer's reference: the divider counts oscillator cycles times
+// 2^DivExp times 64 per 16 MHz of reference, i.e. 250 kHz steps.
+constexpr uint64_t kReferenceHz = 16000000;
+constexpr uint64_t kPrescale = 64;
+
+// Start-up of the loop once the divider and band are in: each step rewrites
+// one register as (R & Keep) | Set and then waits. The charge pump is kicked
+// (R3 bit 7), switched (bit 2), released, and left at the row's final bits.
+struct StartUpStep {
+    uint8_t Register;
+    uint8_t Keep;
+    uint8_t Set;
+    uint8_t WithFinalBits; // also OR in the row's FinalR3Bits
+    uint32_t DelayMs;
+};
+constexpr StartUpStep kStartUp[] = {
+    {sy::kControl3, 0xFF, 0x80, 0, 1},   //
+    {sy::kControl3, 0x73, 0x04, 0, 1},   //
+    {sy::kControl3, 0xF3, 0x00, 0, 150}, //
+    {sy::kControl3, 0xF0, 0x00, 1, 0},   //
+    {sy::kControl6, 0x3F, 0x40, 0, 0},   //
+    {sy::kControl8, 0xFF, 0x08, 0, 0},   //
+};
+
+namespace ifd = regmap::if_demod;
+
+// What the settle check accepts: a level of 115 and below with lock; a
+// counter of 20 and more means corrections cannot help.
+constexpr uint8_t kSettledLevelMax = 115;
+constexpr uint8_t kCorrectionsUselessCount = 20;
+constexpr uint32_t kCorrectionDelayMs = 100;
+
+uint8_t* Shadow() {
+    return SynthShadow.R;
+}
+
+void WriteShadowRegister(uint8_t index) {
+    WriteSynthRegister(index, Shadow()[index]);
+}
+
+const SynthBandRow* FindBandRow(uint64_t loHz) {
+    for (size_t i = 0; i < kBandRows; ++i) {
+        if (loHz <= SynthBandTable[i].LoMaxHz) {
+            return &SynthBandTable[i];
+        }
+    }
+    return nullptr;
+}
+
+const RfCodeRow& FindRfCodes(uint32_t frequencyHz) {
+    for (const RfCodeRow& row : kRfCodes) {
+        if (frequencyHz < row.BelowHz) {
+            return row;
+        }
+    }
+    return kRfCodesAbove;
+}
+
+// Level and lock as the demodulator sees them after the loop has run.
+bool Settled() {
+    const uint8_t level = ReadIfRegister(ifd::kLevel);
+    const uint8_t status = ReadIfRegister(ifd::kStatus);
+    return level <= kSettledLevelMax && (status & ifd::kLockBit) != 0;
+}
+
+// Up to three corrections, each tried only if the one before did not settle
+// the tuner; the last one is not checked.
+void SettleTuner() {
+    const bool settled = Settled();
+    const uint8_t count = ReadIfRegister(ifd::kCounter);
+    if (settled || count >= kCorrectionsUselessCount) {
+        return;
+    }
+
+    WriteIfRegister(ifd::kAgc, 0x64);
+    DelayMs(kCorrectionDelayMs);
+    if (Settled()) {
+        return;
+    }
+
+    Shadow()[sy::kControl8] |= 0x04;
+    WriteShadowRegister(sy::kControl8);
+    DelayMs(kCorrectionDelayMs);
+    if (Settled()) {
+        return;
+    }
+
+    WriteIfRegister(ifd::kDetector, 0x01);
+    WriteIfRegister(ifd::kLoop, 0x27);
+    DelayMs(kCorrectionDelayMs);
+}
+
+} // namespace
+
+bool SynthesizerReaches(uint32_t frequencyHz) {
+    return FindBandRow(static_cast<uint64_t>(frequencyHz) + IfOffsetHz) != nullptr;
+}
+
+void SetTunerGate(uint32_t open) {
+    if (!BoardReachable()) {
+        return;
+    }
+    WriteIfRegister(ifd::kGate,
+                    static_cast<uint8_t>(open) == 1 ? ifd::kGateOpen : ifd::kGateClosed);
+}
+
+uint32_t ProgramSynthesizer(uint32_t frequencyHz) {
+    if (!BoardReachable()) {
+        return 0;
+    }
+    // Formed wide so that a frequency near the top of the 32-bit range cannot
+    // wrap around to a low oscillator frequency.
+    const uint64_t loHz = static_cast<uint64_t>(frequencyHz) + IfOffsetHz;
+    const SynthBandRow* row = FindBandRow(loHz);
+    if (row == nullptr) {
+        // The synthesizer cannot reach it; it keeps the frequency it had and
+        // the gate is left closed.
+        DebugPrint("ProgramSynthesizer: %u Hz plus IF offset %u Hz is above the synthesizer's "
+                   "range (%u Hz), synthesizer not programmed",
+                   frequencyHz, IfOffsetHz, SynthBandTable[kBandRows - 1].LoMaxHz);
+        return 0;
+    }
+
+    SetTunerGate(1);
+
+    const uint32_t divider =
+        static_cast<uint32_t>((loHz << row->DivExp) * kPrescale / kReferenceHz);
+    const RfCodeRow& rf = FindRfCodes(frequencyHz);
+    const uint8_t ntscBit = (NtscSelected & 1) != 0 ? sy::kNtscBit : 0;
+
+    uint8_t* r = Shadow();
+    r[0] = static_cast<uint8_t>(divider >> 6);
+    r[1] = static_cast<uint8_t>(divider << 2);
+    r[2] = 0x40;
+    r[3] = static_cast<uint8_t>((r[3] & 0xD2) | ntscBit | 0x02);
+    r[sy::kBand] =
+        static_cast<uint8_t>((row->DivExp & 3) << sy::kDividerExpShift |
+                             (row->SubBandHigh & 1) << (sy::kSubBandShift + 2) |
+                             (row->SubBandLow & 3) << sy::kSubBandShift | (rf.RfBandCode & 7));
+    r[sy::kRfAux] = static_cast<uint8_t>(0x8F | (rf.RfAuxCode & 3) << sy::kRfAuxShift);
+    r[6] = 0x8F;
+    // R3 goes out with its fixed start value whatever the shadow holds.
+    const uint8_t block[8] = {sy::SubAddress(0),
+                              r[0],
+                              r[1],
+                              r[2],
+                              static_cast<uint8_t>(0x52 | ntscBit),
+                              r[4],
+                              r[5],
+                              r[6]};
+    HostBusWrite(TVB_SYNTH_ADDRESS, block, sizeof(block));
+
+    r[sy::kControl8] = 0x00;
+    WriteShadowRegister(sy::kControl8);
+
+    if (g_TVTuner_Settings.VideoStandard == TVB_STANDARD_NTSC_M_J) {
+        r[6] = static_cast<uint8_t>((r[6] & 0xEF) | 0x20);
+    } else {
+        r[6] = static_cast<uint8_t>(r[6] | 0x30);
+    }
+    WriteShadowRegister(sy::kControl6);
+
+    for (const StartUpStep& step : kStartUp) {
+        uint8_t value = static_cast<uint8_t>((r[step.Register] & step.Keep) | step.Set);
+        if (step.WithFinalBits) {
+            value = static_cast<uint8_t>(value | (row->FinalR3Bits & 0x03));
+        }
+        r[step.Register] = value;
+        WriteShadowRegister(step.Register);
+        if (step.DelayMs != 0) {
+            DelayMs(step.DelayMs);
+        }
+    }
+
+    SettleTuner();
+    SetTunerGate(0);
+    return 0;
+}
