@@ -128,7 +128,7 @@ bool ParseMHz(const std::string& text, uint32_t* hz, std::string* error) {
 }
 
 bool ParseStandard(const std::string& text, uint32_t* standard, std::string* error) {
-    *standard = emu::StandardFromName(text);
+    *standard = host_driver::StandardFromName(text);
     if (*standard == 0) {
         *error = "unknown TV standard '" + text + "' (PAL_B, PAL_G, PAL_I, PAL_D, NTSC_M, " +
                  "SECAM_L, SECAM_L1, ...)";

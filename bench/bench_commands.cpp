@@ -3,8 +3,6 @@
 #include "bench/caps_report.h"
 #include "bench/channel_plan.h"
 #include "bench/json.h"
-#include "bench/module_loader.h"
-#include "bench/print_capture.h"
 #include "bench/progress.h"
 #include "bench/vcd.h"
 #include "emu/annotate.h"
@@ -12,7 +10,6 @@
 #include "emu/decoder_trace.h"
 #include "frame/kernel_virtual.h"
 #include "host_driver/host_driver.h"
-#include "host_driver/virtual_time_link.h"
 
 #include <algorithm>
 #include <chrono>
@@ -46,18 +43,12 @@ template <size_t N> std::string Field(const char (&text)[N]) {
     return std::string(text, std::find(text, text + N, '\0'));
 }
 
-uint64_t RealClockUs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
-}
-
 // The names of the bits set, as a JSON array.
 json::Value AudioModeList(uint32_t modes) {
     json::Value list = json::Value::Array();
     for (uint32_t bit = 1; bit != 0; bit <<= 1) {
         if ((modes & bit) != 0) {
-            list.Push(emu::AudioModeNames(bit));
+            list.Push(host_driver::AudioModeNames(bit));
         }
     }
     return list;
@@ -67,7 +58,7 @@ json::Value StandardList(uint32_t standards) {
     json::Value list = json::Value::Array();
     for (uint32_t bit = 1; bit != 0; bit <<= 1) {
         if ((standards & bit) != 0) {
-            list.Push(emu::StandardName(bit));
+            list.Push(host_driver::StandardName(bit));
         }
     }
     return list;
@@ -88,19 +79,11 @@ std::string DumpDate() {
 
 class Bench {
   public:
-    explicit Bench(const Options& o) : options_(o), board_(host_) {
-        emu::ModuleExports exports = emu::LinkedModule();
-        if (!o.module.empty()) {
-            if (!module_.Load(o.module)) {
-                throw UsageError(module_.Error());
-            }
-            exports = module_.Exports();
-            host_.SetClock(RealClockUs);
-            prints_ = std::make_unique<PrintCapture>(host_, true);
-        } else {
-            link_ = std::make_unique<emu::VirtualTimeLink>(host_);
+    explicit Bench(const Options& o)
+        : options_(o), board_(host_), driver_(host_, o.module, /*echoPrints=*/true) {
+        if (!driver_.Ready()) {
+            throw UsageError(driver_.Error());
         }
-        driver_ = std::make_unique<emu::HostDriver>(host_, exports);
         started_ = host_.Now();
         for (const AntennaStation& s : o.stations.empty() ? DefaultLineup() : o.stations) {
             board_.antenna.Add(s.station);
@@ -129,12 +112,10 @@ class Bench {
         } else {
             rc = Session();
         }
-        if (driver_->Settings() != nullptr) {
-            driver_->Close();
+        if (driver_.Settings() != nullptr) {
+            driver_.Close();
         }
-        if (prints_) {
-            prints_->Drain();
-        }
+        driver_.DrainPrints();
         progress_.Clear();
         if (Verify() && rc == 0) {
             rc = 1;
@@ -225,7 +206,7 @@ class Bench {
 
     bool BringUp() {
         Step("loading and opening the board");
-        if (!driver_->Load() || !driver_->Open()) {
+        if (!driver_.Load() || !driver_.Open()) {
             if (Text()) {
                 std::printf("the module did not open the board\n");
             }
@@ -233,8 +214,8 @@ class Bench {
             return false;
         }
         Step("InitializeSensor");
-        driver_->InitializeSensor(0);
-        driver_->SetTvStandard(options_.standard);
+        driver_.InitializeSensor(0);
+        driver_.SetTvStandard(options_.standard);
         return true;
     }
 
@@ -244,7 +225,7 @@ class Bench {
             const emu::Station& s = a.station;
             if (Text()) {
                 std::printf("%12s  %-9s  strength %3u  sound %s", MHz(s.frequencyHz).c_str(),
-                            emu::StandardName(s.standard).c_str(), s.strength,
+                            host_driver::StandardName(s.standard).c_str(), s.strength,
                             SoundName(s.sound).c_str());
                 if (a.offsetHz != 0) {
                     std::printf("  (%s %+.1f kHz)", MHz(a.NominalHz()).c_str(),
@@ -256,7 +237,7 @@ class Bench {
                           .Set("frequency_hz", s.frequencyHz)
                           .Set("nominal_hz", a.NominalHz())
                           .Set("offset_hz", a.offsetHz)
-                          .Set("standard", emu::StandardName(s.standard))
+                          .Set("standard", host_driver::StandardName(s.standard))
                           .Set("sound", SoundKeyword(s.sound))
                           .Set("strength", s.strength));
         }
@@ -266,15 +247,15 @@ class Bench {
 
     int Caps() {
         Step("loading");
-        if (!driver_->Load()) {
+        if (!driver_.Load()) {
             result_.Set("error", "the module gave no capability record");
             if (Text()) {
                 std::printf("the module gave no capability record\n");
             }
             return 1;
         }
-        const CapsReport r = ReadCaps(*driver_->Caps());
-        driver_->Unload();
+        const CapsReport r = ReadCaps(*driver_.Caps());
+        driver_.Unload();
         if (Text()) {
             std::printf("capability record: %u bytes, words 0x%X 0x%X 0x%X\n", r.size, r.word4,
                         r.word8, r.word12);
@@ -356,7 +337,7 @@ class Bench {
 
     int StandardsReport() {
         json::Value list = json::Value::Array();
-        for (const VideoStandardDescriptor& d : driver_->Standards()) {
+        for (const VideoStandardDescriptor& d : driver_.Standards()) {
             if (Text()) {
                 std::printf("%-22s %3ux%u  %6.3f frames/s  standards 0x%05X  \"%s\"\n", d.Name,
                             d.Width, d.Height, d.FrameRate / 1001.0, d.Standards, d.Description);
@@ -371,7 +352,7 @@ class Bench {
                           .Set("standard_names", StandardList(d.Standards)));
         }
         VideoPropertyDefaults defaults{};
-        driver_->Caps()->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
+        driver_.Caps()->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
         json::Value values = json::Value::Array();
         if (Text()) {
             std::printf("property defaults:");
@@ -395,9 +376,9 @@ class Bench {
         if (options_.lockLate > 0) {
             board_.demod.LockAfterReads(options_.lockLate);
         }
-        driver_->Tune(hz);
+        driver_.Tune(hz);
         int polls = 0;
-        *status = driver_->WaitForLock(1, &polls);
+        *status = driver_.WaitForLock(1, &polls);
         return status->Busy == 0;
     }
 
@@ -409,7 +390,7 @@ class Bench {
         const uint64_t took = NowUs() - start;
         if (Text()) {
             std::printf("tuned %s (%s): %s", MHz(hz).c_str(),
-                        emu::StandardName(options_.standard).c_str(),
+                        host_driver::StandardName(options_.standard).c_str(),
                         locked ? "locked" : "no lock");
             if (locked) {
                 std::printf(", AFC step %+d, signal %u", st.PllOffset, st.SignalStrength);
@@ -417,13 +398,13 @@ class Bench {
             std::printf(" (%s)\n", Seconds(took).c_str());
         }
         result_.Set("frequency_hz", hz);
-        result_.Set("standard", emu::StandardName(options_.standard));
+        result_.Set("standard", host_driver::StandardName(options_.standard));
         result_.Set("locked", locked);
         if (locked) {
             Step("reading the TV sound modes");
-            const uint32_t modes = driver_->AvailableAudioModes();
+            const uint32_t modes = driver_.AvailableAudioModes();
             if (Text()) {
-                std::printf("TV sound available: %s\n", emu::AudioModeNames(modes).c_str());
+                std::printf("TV sound available: %s\n", host_driver::AudioModeNames(modes).c_str());
             }
             result_.Set("afc_step", st.PllOffset);
             result_.Set("signal", st.SignalStrength);
@@ -441,7 +422,7 @@ class Bench {
                 : ChannelPlan(options_.standard);
         if (Text()) {
             std::printf("scanning %zu channels for %s\n", channels.size(),
-                        emu::StandardName(options_.standard).c_str());
+                        host_driver::StandardName(options_.standard).c_str());
         }
         const uint64_t start = NowUs();
         int found = 0;
@@ -456,11 +437,11 @@ class Bench {
                 continue;
             }
             ++found;
-            const uint32_t modes = driver_->AvailableAudioModes();
+            const uint32_t modes = driver_.AvailableAudioModes();
             if (Text()) {
                 std::printf("  %-7s %12s  AFC step %+d  signal %3u  sound %s\n", ch.name.c_str(),
                             MHz(ch.frequencyHz).c_str(), st.PllOffset, st.SignalStrength,
-                            emu::AudioModeNames(modes).c_str());
+                            host_driver::AudioModeNames(modes).c_str());
             }
             list.Push(json::Value::Object()
                           .Set("channel", ch.name)
@@ -475,7 +456,7 @@ class Bench {
             std::printf("%d station%s in %zu channels, %s of %s\n", found, found == 1 ? "" : "s",
                         channels.size(), Seconds(took).c_str(), Clock());
         }
-        result_.Set("standard", emu::StandardName(options_.standard));
+        result_.Set("standard", host_driver::StandardName(options_.standard));
         result_.Set("channels", channels.size());
         result_.Set("found", std::move(list));
         result_.Set("took_us", took);
@@ -486,17 +467,17 @@ class Bench {
     int Session() {
         std::printf("session: load, capabilities, open\n");
         Step("loading and opening the board");
-        if (!driver_->Load() || !driver_->Open()) {
+        if (!driver_.Load() || !driver_.Open()) {
             std::printf("the module did not open the board\n");
             return 1;
         }
         Step("InitializeSensor");
-        std::printf("InitializeSensor -> %d\n", driver_->InitializeSensor(0));
+        std::printf("InitializeSensor -> %d\n", driver_.InitializeSensor(0));
         std::printf("video standards:\n");
-        for (const VideoStandardDescriptor& d : driver_->Standards()) {
+        for (const VideoStandardDescriptor& d : driver_.Standards()) {
             std::printf("  %-22s %ux%u\n", d.Name, d.Width, d.Height);
         }
-        driver_->SetTvStandard(options_.standard);
+        driver_.SetTvStandard(options_.standard);
         const emu::Station* target = nullptr;
         for (const emu::Station& s : board_.antenna.Stations()) {
             if (s.standard == options_.standard) {
@@ -506,41 +487,38 @@ class Bench {
         }
         const uint32_t hz = target != nullptr ? target->frequencyHz : 175250000;
         Step("tuning " + MHz(hz));
-        driver_->Tune(hz);
+        driver_.Tune(hz);
         int polls = 0;
         Step("waiting for lock");
-        const TVTunerSettings st = driver_->WaitForLock(3, &polls);
+        const TVTunerSettings st = driver_.WaitForLock(3, &polls);
         std::printf("tuned %s (%s): %s after %d status request%s", MHz(hz).c_str(),
-                    emu::StandardName(options_.standard).c_str(),
+                    host_driver::StandardName(options_.standard).c_str(),
                     st.Busy == 0 ? "locked" : "no lock", polls, polls == 1 ? "" : "s");
         if (st.Busy == 0) {
             std::printf(", AFC step %+d, signal %u", st.PllOffset, st.SignalStrength);
         }
         std::printf("\n");
         Step("TV sound");
-        const uint32_t modes = driver_->AvailableAudioModes();
+        const uint32_t modes = driver_.AvailableAudioModes();
         const uint32_t want =
             (modes & TVB_AUDIO_MODE_STEREO) != 0 ? TVB_AUDIO_MODE_STEREO : TVB_AUDIO_MODE_MONO;
-        std::printf("TV sound available: %s; %s %s\n", emu::AudioModeNames(modes).c_str(),
-                    emu::AudioModeNames(want).c_str(),
-                    driver_->SetAudioMode(want) ? "set" : "refused");
-        driver_->SetSampleRate(48000);
+        std::printf("TV sound available: %s; %s %s\n", host_driver::AudioModeNames(modes).c_str(),
+                    host_driver::AudioModeNames(want).c_str(),
+                    driver_.SetAudioMode(want) ? "set" : "refused");
+        driver_.SetSampleRate(48000);
         std::printf("audio sample rate 48000 Hz: pin 0 = %u\n", host_.PinOutput(0));
         Step("closing");
-        driver_->Close();
-        driver_->Unload();
+        driver_.Close();
+        driver_.Unload();
         progress_.Clear();
         std::printf("closed and unloaded after %s of %s\n", Seconds(NowUs()).c_str(), Clock());
         return st.Busy == 0 ? 0 : 1;
     }
 
     const Options& options_;
-    LoadedModule module_; // outlives everything that calls into it
     emu::Host host_;
-    std::unique_ptr<emu::VirtualTimeLink> link_; // for the linked module
     emu::Board board_;
-    std::unique_ptr<PrintCapture> prints_;
-    std::unique_ptr<emu::HostDriver> driver_;
+    host_driver::HostDriver driver_;
     std::vector<AntennaStation> lineup_;
     uint64_t started_ = 0;
     Progress progress_;

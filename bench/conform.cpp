@@ -1,14 +1,9 @@
 #include "bench/conform.h"
 
-#include "bench/module_loader.h"
-#include "bench/print_capture.h"
 #include "emu/board.h"
 #include "emu/host.h"
-#include "frame/kernel_virtual.h"
-#include "frame/module_state.h"
-#include "host_driver/virtual_time_link.h"
+#include "host_driver/host_driver.h"
 
-#include <chrono>
 #include <cstdio>
 #include <istream>
 #include <ostream>
@@ -21,12 +16,6 @@ namespace {
 constexpr const char* kCallNote = "# host: ";
 constexpr const char* kReturnNote = "# returned";
 constexpr const char* kPrintLine = "dbg ";
-
-uint64_t RealClockUs() {
-    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count());
-}
 
 Recording FromTimeline(const std::string& name, const emu::Timeline& timeline) {
     Recording r;
@@ -54,40 +43,19 @@ std::string Ms(uint64_t us) {
 
 } // namespace
 
-Recording RecordReference(const Scenario& scenario) {
-    RestoreLoadState();
-    vt::Reset();
+bool Record(const Scenario& scenario, const std::string& image, Recording* out,
+            std::string* error) {
     emu::Host host;
     {
-        const emu::VirtualTimeLink link(host);
         emu::Board board(host);
-        emu::HostDriver driver(host, emu::LinkedModule());
-        driver.MarkReturns(true);
+        host_driver::HostDriver driver(host, image);
+        if (!driver.Ready()) {
+            *error = driver.Error();
+            return false;
+        }
+        driver.SetNotes(host_driver::Notes::CallsAndReturns);
         scenario.run(board, driver);
     }
-    return FromTimeline(scenario.name, host.Trace());
-}
-
-bool RecordBuild(const Scenario& scenario, const std::string& path, Recording* out,
-                 std::string* error) {
-    LoadedModule module;
-    if (!module.Load(path)) {
-        *error = module.Error();
-        return false;
-    }
-    emu::Host host;
-    host.SetClock(RealClockUs);
-    {
-        emu::Board board(host);
-        PrintCapture prints(host, false);
-        {
-            emu::HostDriver driver(host, module.Exports());
-            driver.MarkReturns(true);
-            scenario.run(board, driver);
-        }
-        prints.Drain();
-    }
-    module.Unload();
     *out = FromTimeline(scenario.name, host.Trace());
     return true;
 }

@@ -27,13 +27,11 @@ struct Recording {
     std::vector<TimedLine> lines;
 };
 
-// The scenario on the linked module (virtual time, from its load state).
-Recording RecordReference(const Scenario& scenario);
-// The scenario on the module image at `path`, loaded afresh for it; real
-// waits, real time stamps. False with the reason in *error when the image
-// cannot be loaded.
-bool RecordBuild(const Scenario& scenario, const std::string& path, Recording* out,
-                 std::string* error);
+// The scenario on the module image at `image`, loaded afresh for it, with
+// real waits and time stamps; with no image, on the linked module (virtual
+// time, from its load state), which is the reference. False with the reason
+// in *error when the image cannot be loaded.
+bool Record(const Scenario& scenario, const std::string& image, Recording* out, std::string* error);
 
 // Recordings as text, so a reference made by one build of the bench can be
 // compared with a module loaded by another (e.g. the Windows bench under Wine

@@ -36,12 +36,9 @@ std::vector<Scenario> ChosenScenarios(const Options& o) {
 }
 
 Recording RecordOne(const Scenario& s, const std::string& module) {
-    if (module.empty()) {
-        return RecordReference(s);
-    }
     Recording r;
     std::string error;
-    if (!RecordBuild(s, module, &r, &error)) {
+    if (!Record(s, module, &r, &error)) {
         throw UsageError(error);
     }
     return r;
@@ -115,7 +112,7 @@ int RunConform(const Options& o) {
                       std::to_string(failed) + " failed so far");
         Recording reference;
         if (o.against.empty()) {
-            reference = RecordReference(s);
+            reference = RecordOne(s, "");
         } else {
             bool found = false;
             for (const Recording& r : references) {

@@ -22,26 +22,26 @@ void Station(emu::Board& board, uint32_t hz, uint32_t standard, emu::Sound sound
 }
 
 // Load and open; the host's record and the capabilities are then at hand.
-void Start(emu::HostDriver& d) {
+void Start(host_driver::HostDriver& d) {
     d.Load();
     d.Open();
 }
 
-void Finish(emu::HostDriver& d) {
+void Finish(host_driver::HostDriver& d) {
     if (d.Settings() != nullptr) {
         d.Close();
     }
     d.Unload();
 }
 
-void TuneAndPoll(emu::HostDriver& d, uint32_t hz, int polls) {
+void TuneAndPoll(host_driver::HostDriver& d, uint32_t hz, int polls) {
     d.Tune(hz);
     d.WaitForLock(polls, nullptr);
 }
 
 // ---------------------------------------------------------------------------
 
-void WholeSession(emu::Board& board, emu::HostDriver& d) {
+void WholeSession(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230);
     board.demod.LockAfterReads(2);
     Start(d);
@@ -55,8 +55,8 @@ void WholeSession(emu::Board& board, emu::HostDriver& d) {
     Finish(d);
 }
 
-void ScanChannels(emu::Board& board, emu::HostDriver& d, const std::vector<uint32_t>& channels,
-                  int lockAfterReads, bool never) {
+void ScanChannels(emu::Board& board, host_driver::HostDriver& d,
+                  const std::vector<uint32_t>& channels, int lockAfterReads, bool never) {
     Station(board, 175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230);
     Station(board, 189250000, TVB_STANDARD_PAL_B, emu::kMonoSound, 120);
     if (never) {
@@ -72,19 +72,19 @@ void ScanChannels(emu::Board& board, emu::HostDriver& d, const std::vector<uint3
     Finish(d);
 }
 
-void ScanLockFirst(emu::Board& board, emu::HostDriver& d) {
+void ScanLockFirst(emu::Board& board, host_driver::HostDriver& d) {
     ScanChannels(board, d, {175250000, 189250000}, 0, false);
 }
-void ScanLockLate(emu::Board& board, emu::HostDriver& d) {
+void ScanLockLate(emu::Board& board, host_driver::HostDriver& d) {
     ScanChannels(board, d, {175250000, 189250000}, 3, false);
 }
-void ScanLockNever(emu::Board& board, emu::HostDriver& d) {
+void ScanLockNever(emu::Board& board, host_driver::HostDriver& d) {
     ScanChannels(board, d, {175250000, 182250000}, 0, true);
 }
 
 // Every mode request against broadcasts of every kind, in both layouts the
 // DSP reports the sound in, on input 0 and on input 1.
-void SoundModes(emu::Board& board, emu::HostDriver& d) {
+void SoundModes(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 175250000, TVB_STANDARD_PAL_B, emu::kMonoSound);
     Station(board, 182250000, TVB_STANDARD_PAL_B, emu::kStereoSound);
     Station(board, 189250000, TVB_STANDARD_PAL_B, emu::kTwoLanguageSound);
@@ -125,7 +125,7 @@ void SoundModes(emu::Board& board, emu::HostDriver& d) {
     Finish(d);
 }
 
-void Inputs(emu::Board& board, emu::HostDriver& d) {
+void Inputs(emu::Board& board, host_driver::HostDriver& d) {
     board.decoder.Reg(regmap::decoder::kControl) = 0x5A; // as the decoder came up
     Start(d);
     const TVB_INPUT_OPS* in = d.Caps()->InputOps;
@@ -154,7 +154,7 @@ void Inputs(emu::Board& board, emu::HostDriver& d) {
     Finish(d);
 }
 
-void PictureControls(emu::Board& board, emu::HostDriver& d) {
+void PictureControls(emu::Board& board, host_driver::HostDriver& d) {
     board.decoder.SetVideoStatus(0xB2);
     Start(d);
     struct Control {
@@ -184,7 +184,7 @@ void PictureControls(emu::Board& board, emu::HostDriver& d) {
 }
 
 // The DSP answers, but each status bit only after some polls.
-void DspLate(emu::Board& board, emu::HostDriver& d) {
+void DspLate(emu::Board& board, host_driver::HostDriver& d) {
     board.decoder.SetBroadcastSound(emu::kStereoSound);
     board.decoder.SetReadyPolls(2);
     board.decoder.SetDataReadyPolls(3);
@@ -197,7 +197,7 @@ void DspLate(emu::Board& board, emu::HostDriver& d) {
 }
 
 // Each status bit in turn never comes up.
-void DspNever(emu::Board& board, emu::HostDriver& d) {
+void DspNever(emu::Board& board, host_driver::HostDriver& d) {
     emu::Decoder& dsp = board.decoder;
     dsp.SetBroadcastSound(emu::kStereoSound);
     Start(d);
@@ -216,7 +216,7 @@ void DspNever(emu::Board& board, emu::HostDriver& d) {
 }
 
 // Frequencies at and above the top of the synthesizer's band table.
-void AboveBand(emu::Board& board, emu::HostDriver& d) {
+void AboveBand(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 175250000, TVB_STANDARD_PAL_G, emu::kStereoSound);
     Station(board, 855250000, TVB_STANDARD_PAL_G);
     Start(d);
@@ -232,7 +232,7 @@ void AboveBand(emu::Board& board, emu::HostDriver& d) {
 }
 
 // Both SECAM L variants follow the frequency, and every standard is applied.
-void Standards(emu::Board& board, emu::HostDriver& d) {
+void Standards(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 55250000, TVB_STANDARD_SECAM_L1);
     Station(board, 479250000, TVB_STANDARD_SECAM_L);
     Station(board, 67250000, TVB_STANDARD_NTSC_M_J);
@@ -271,7 +271,7 @@ void Standards(emu::Board& board, emu::HostDriver& d) {
 
 // Every slot of every table before any board is open, and again after the
 // board was closed.
-void EverySlot(emu::HostDriver& d, TVTunerSettings* settings) {
+void EverySlot(host_driver::HostDriver& d, TVTunerSettings* settings) {
     const TVB_BOARD_MODULE_CAPS* c = d.Caps();
     uint32_t count = 0;
     static VideoStandardDescriptor standards[3];
@@ -340,7 +340,7 @@ void EverySlot(emu::HostDriver& d, TVTunerSettings* settings) {
     d.Returned();
 }
 
-void NoBoard(emu::Board& board, emu::HostDriver& d) {
+void NoBoard(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 175250000, TVB_STANDARD_PAL_B);
     board.host.SetPinInput(7, 1);
     d.Load();

@@ -16,7 +16,7 @@ struct Scenario {
     const char* what; // one line for the report
     // Sets up the board, loads the module through the driver, drives it and
     // unloads it.
-    void (*run)(emu::Board& board, emu::HostDriver& driver);
+    void (*run)(emu::Board& board, host_driver::HostDriver& driver);
 };
 
 const std::vector<Scenario>& Scenarios();

@@ -4,7 +4,8 @@
 //
 // Method. Each operation is first run against the emulated board, which
 // gives its host calls, the bytes they put on the bus, and the waits it asks
-// for (the kernel services here only add them up). The module then runs the
+// for (the virtual-time kernel services, with nobody listening, only add them
+// up). The module then runs the
 // same operation again and again against a host that replays the board's
 // answers from that recording and does nothing else (benchmark/replay_host.h),
 // so the board's models and the timeline cost nothing. What the replaying
@@ -18,15 +19,17 @@
 // bus_bytes, waits_us and the bus time at 100 and 400 kHz (bus_us_100k,
 // bus_us_400k).
 #include "bench/i2c_transfers.h"
-#include "benchmark/kernel_counting.h"
 #include "benchmark/replay_host.h"
 #include "emu/board.h"
+#include "frame/kernel_virtual.h"
 #include "frame/module_state.h"
+#include "host_driver/host_driver.h"
 #include "include/tvboard.h"
 
 #include <benchmark/benchmark.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,53 +39,35 @@ constexpr uint32_t kStationA = 175250000;
 constexpr uint32_t kStationB = 182250000;
 
 // The module as the host reaches it, bound to one host table at a time.
-struct Module {
-    const TVB_BOARD_MODULE_CAPS* caps = nullptr;
-    TVTunerSettings* settings = nullptr;
-    BoardInfo info{};
-    TVB_SENSOR_INIT_RECORD record{0, 0};
-    VideoPropertyDefaults defaults{};
-
-    void Bind(const TVB_HOST_OPS* host) {
-        const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
-        uint32_t count = 0;
-        GetBoardModuleCaps(0, host, &list, &count);
-        caps = list[0];
-    }
-    void Start(const TVB_HOST_OPS* host) {
-        RestoreLoadState();
-        DllInitialize(nullptr);
-        Bind(host);
-        caps->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings, &info);
-        caps->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
-    }
-    int32_t InitializeSensor() {
-        const auto v = [this](int k) { return static_cast<int32_t>(defaults.Value[k]); };
-        return caps->VideoOps->InitializeSensor(&record, 0, -1, -1, v(0), v(1), v(2), v(3), v(4),
-                                                v(5), v(6), v(7), v(8), v(9), v(10), v(11), v(12),
-                                                v(13), v(14), v(15), v(16));
-    }
-    void SetTuner(uint32_t id, uint32_t frequency, uint32_t standard) {
-        TVTunerSettings r = *settings;
-        r.RequestId = id;
-        r.Frequency = frequency;
-        r.VideoStandard = standard;
-        caps->TunerOps->SetTunerProperty(settings, 0, &r);
-    }
-    TVTunerSettings Status() {
-        TVTunerSettings r = *settings;
-        r.RequestId = TVB_REQUEST_STATUS;
-        caps->TunerOps->GetTunerProperty(settings, 0, &r);
-        return r;
-    }
-    void BringUp() {
-        InitializeSensor();
-        SetTuner(TVB_REQUEST_VIDEO_STANDARD, 0, TVB_STANDARD_PAL_B);
-    }
-};
-
-Module g_module;
+std::unique_ptr<host_driver::HostDriver> g_driver;
 const TVB_HOST_OPS* g_host; // the table the cycle binds after a load-state restore
+
+// The module from its load state, loaded and opened with `host`'s table.
+host_driver::HostDriver& Start(const TVB_HOST_OPS* host) {
+    g_driver = std::make_unique<host_driver::HostDriver>(nullptr);
+    g_driver->Load(host);
+    g_driver->Open();
+    return *g_driver;
+}
+
+void BringUp() {
+    g_driver->InitializeSensor(0);
+    g_driver->SetTvStandard(TVB_STANDARD_PAL_B);
+}
+
+// Back to the board just opened: load state, the host's table and handle in
+// place.
+void Rebind() {
+    RestoreLoadState();
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
+    uint32_t count = 0;
+    g_driver->HandIn(g_host, &list, &count);
+    HostContext = emu::Host::kBoardHandle;
+}
+
+const TVB_VIDEO_OPS& Video() {
+    return *g_driver->Caps()->VideoOps;
+}
 
 struct Operation {
     const char* name;
@@ -97,44 +82,38 @@ const std::vector<Operation>& Operations() {
          [] {
              static VideoStandardDescriptor d[8];
              uint32_t count = 0;
-             g_module.caps->VideoOps->GetVideoStandards(0, 0, &count, d);
+             Video().GetVideoStandards(0, 0, &count, d);
          }},
         {"SetVideoProperty brightness", 2,
-         [] { g_module.caps->VideoOps->SetVideoProperty(0, 0, TVB_PROPERTY_BRIGHTNESS, 60, 0); },
+         [] { Video().SetVideoProperty(0, 0, TVB_PROPERTY_BRIGHTNESS, 60, 0); },
          [] {
-             g_module.caps->VideoOps->SetVideoProperty(0, 0, TVB_PROPERTY_BRIGHTNESS, 40, 0);
-             g_module.caps->VideoOps->SetVideoProperty(0, 0, TVB_PROPERTY_BRIGHTNESS, 60, 0);
+             Video().SetVideoProperty(0, 0, TVB_PROPERTY_BRIGHTNESS, 40, 0);
+             Video().SetVideoProperty(0, 0, TVB_PROPERTY_BRIGHTNESS, 60, 0);
          }},
-        {"SelectVideoInput", 2, [] { g_module.caps->InputOps->InputSelect(0, 0, 0); },
+        {"SelectVideoInput", 2, [] { g_driver->Caps()->InputOps->InputSelect(0, 0, 0); },
          [] {
-             g_module.caps->InputOps->InputSelect(0, 0, 1);
-             g_module.caps->InputOps->InputSelect(0, 0, 0);
+             g_driver->Caps()->InputOps->InputSelect(0, 0, 1);
+             g_driver->Caps()->InputOps->InputSelect(0, 0, 0);
          }},
-        {"tune (SetTunerProperty frequency)", 2,
-         [] { g_module.SetTuner(TVB_REQUEST_FREQUENCY, kStationB, TVB_STANDARD_PAL_B); },
+        {"tune (SetTunerProperty frequency)", 2, [] { g_driver->Tune(kStationB); },
          [] {
-             g_module.SetTuner(TVB_REQUEST_FREQUENCY, kStationA, TVB_STANDARD_PAL_B);
-             g_module.SetTuner(TVB_REQUEST_FREQUENCY, kStationB, TVB_STANDARD_PAL_B);
+             g_driver->Tune(kStationA);
+             g_driver->Tune(kStationB);
          }},
-        {"status when locked (GetTunerProperty)", 1,
-         [] { g_module.SetTuner(TVB_REQUEST_FREQUENCY, kStationA, TVB_STANDARD_PAL_B); },
-         [] { g_module.Status(); }},
+        {"status when locked (GetTunerProperty)", 1, [] { g_driver->Tune(kStationA); },
+         [] { g_driver->Status(); }},
         {"InitializeSensor, first", 1, [] {},
          [] {
-             // Back to the board just opened: load state, the host's table
-             // and handle in place.
-             RestoreLoadState();
-             g_module.Bind(g_host);
-             HostContext = emu::Host::kBoardHandle;
-             g_module.InitializeSensor();
+             Rebind();
+             g_driver->InitializeSensor(0);
          }},
         {"InitializeSensor, sixth and later", 1,
          [] {
              for (int i = 0; i < 5; ++i) {
-                 g_module.InitializeSensor();
+                 g_driver->InitializeSensor(0);
              }
          },
-         [] { g_module.InitializeSensor(); }},
+         [] { g_driver->InitializeSensor(0); }},
     };
     return kOperations;
 }
@@ -157,18 +136,18 @@ Cost Prepare(const Operation& op) {
     board.antenna.Add({kStationA, TVB_STANDARD_PAL_B, emu::kStereoSound, 230});
     board.antenna.Add({kStationB, TVB_STANDARD_PAL_B, emu::kMonoSound, 200});
     g_host = host.Ops();
-    g_module.Start(host.Ops());
-    g_module.BringUp();
+    Start(host.Ops());
+    BringUp();
     op.before();
     host.Trace().Clear();
-    kernel_counting::Reset();
+    const uint64_t waitedBefore = vt::NowUs(); // the waits asked for, added up
     op.cycle();
     Cost c;
     const std::vector<emu::Event>& events = host.Trace().Events();
     replay::Load(events);
     const double n = op.ops;
     c.hostCalls = static_cast<double>(replay::Calls()) / n;
-    c.waitsUs = static_cast<double>(kernel_counting::WaitedUs()) / n;
+    c.waitsUs = static_cast<double>(vt::NowUs() - waitedBefore) / n;
     const bench::BusLoad at100k = bench::MeasureBusLoad(events, 100000);
     const bench::BusLoad at400k = bench::MeasureBusLoad(events, 400000);
     c.busBytes = static_cast<double>(at100k.bytes) / n;
@@ -176,9 +155,9 @@ Cost Prepare(const Operation& op) {
     c.busUs400k = static_cast<double>(at400k.busNs) / 1e3 / n;
     // The same state again, now on the replaying host.
     g_host = replay::Ops();
-    g_module.Start(replay::Ops());
+    Start(replay::Ops());
     replay::Load(events); // (the bring-up below is not checked against it)
-    g_module.BringUp();
+    BringUp();
     op.before();
     replay::Rewind();
     return c;
@@ -210,9 +189,7 @@ void Report(benchmark::State& state, const Operation& op, const Cost& c) {
 [[maybe_unused]] void CycleSetUp(benchmark::State& state) {
     Prepare(Operations()[5]);
     for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
-        RestoreLoadState();
-        g_module.Bind(g_host);
-        HostContext = emu::Host::kBoardHandle;
+        Rebind();
     }
 }
 

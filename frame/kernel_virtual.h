@@ -1,6 +1,9 @@
-// Control of the virtual-time kernel services that the tests link in: waits
-// advance a clock instead of passing real time, and every wait and debug
-// print is handed to a listener (the emulated board records them).
+// Control of the virtual-time kernel services that the tests, the fuzz
+// harness, the bench's reference and the benchmark link in: waits advance a
+// clock instead of passing real time, and every wait and debug print is
+// handed to a listener (the emulated board records them). Without a
+// listener they only count: the clock is the sum of the waits asked for,
+// and a print is not even formatted.
 //
 // The services also hold every call to the rules the Windows kernel sets for
 // it, as a checked kernel would, and record each call that breaks one instead

@@ -68,7 +68,7 @@ void Session::After() {
         Find("took " + std::to_string(took) + " us of virtual time, bound " +
              std::to_string(boundUs_) + " us");
     }
-    for (const std::string& rule : kernel_.Take()) {
+    for (const std::string& rule : vt::TakeViolations()) {
         Find("kernel rule: " + rule);
     }
     for (const emu::Problem& p : host_.Problems()) {

@@ -5,8 +5,6 @@
 namespace fuzz {
 
 Outcome RunInput(const uint8_t* data, size_t size, bool keepTimeline) {
-    RestoreLoadState();
-    vt::Reset();
     Outcome out;
     {
         Session session(data, size);

@@ -1,7 +1,8 @@
 // The fuzz harness: turns one input (fuzz/input.h) into a host session with
 // the module linked on virtual time, against the emulated board with the
 // faults the input asks for, and checks every call:
-//   - no kernel rule broken (fuzz/kernel_rules.h);
+//   - no kernel rule broken (the virtual-time kernel services check every
+//     kernel call, frame/kernel_virtual.h);
 //   - no device protocol violation the module caused: one a fault injected
 //     into the device explains, or one that follows a wait the module made in
 //     full (ten polls) before giving up on a DSP that never answered, is not

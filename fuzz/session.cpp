@@ -128,8 +128,8 @@ void Session::HandIn(uint8_t how) {
     const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     Before("GetBoardModuleCaps(table " + std::to_string(how % 4) + TableMask(table) + ")", 0);
-    GetBoardModuleCaps(0, table, (places & 1) != 0 ? &list : nullptr,
-                       (places & 2) != 0 ? &count : nullptr);
+    driver_.HandIn(table, (places & 1) != 0 ? &list : nullptr,
+                   (places & 2) != 0 ? &count : nullptr);
     After();
     busWriteMissing_ = table == nullptr || table->BusWrite == nullptr;
     if ((places & 1) != 0) {
@@ -152,7 +152,7 @@ Outcome Session::Run() {
         const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
         uint32_t count = 0;
         Before("GetBoardModuleCaps(header)", 0);
-        GetBoardModuleCaps(0, table, &list, &count);
+        driver_.HandIn(table, &list, &count);
         After();
         busWriteMissing_ = table == nullptr || table->BusWrite == nullptr;
         caps_ = list != nullptr ? list[0] : nullptr;
@@ -180,13 +180,12 @@ void Session::Operation(Op op) {
     }
     case Op::Initialize:
         Before("DllInitialize", 0);
-        Expect(DllInitialize(nullptr) == TVB_STATUS_SUCCESS,
-               "DllInitialize did not return success");
+        Expect(driver_.Initialize() == TVB_STATUS_SUCCESS, "DllInitialize did not return success");
         After();
         return;
     case Op::Unload:
         Before("DllUnload", 0);
-        Expect(DllUnload() == TVB_STATUS_SUCCESS, "DllUnload did not return success");
+        Expect(driver_.Unload() == TVB_STATUS_SUCCESS, "DllUnload did not return success");
         After();
         return;
     case Op::Caps:
@@ -196,7 +195,7 @@ void Session::Operation(Op op) {
         static constexpr uint8_t kLevels[] = {0, 1, 2, 3, 15, 31, 0, 2};
         const uint8_t level = kLevels[in_.U8() % sizeof(kLevels)];
         if (!in_.Ended()) {
-            kernel_.SetIrql(level);
+            vt::SetIrql(level);
             out_.steps.push_back("interrupt level " + std::to_string(level));
         }
         return;

@@ -9,7 +9,7 @@
 #include "fuzz/bounds.h"
 #include "fuzz/harness.h"
 #include "fuzz/input.h"
-#include "fuzz/kernel_rules.h"
+#include "host_driver/host_driver.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
 
@@ -138,7 +138,10 @@ class Session {
     Reader in_;
     emu::Host host_;
     emu::Board board_{host_};
-    KernelRuleWatch kernel_;
+    // The module from its load state, on virtual time. The session hands in
+    // host_'s table (or a damaged one) itself and notes each call; the
+    // module's waits and prints stay off the timeline.
+    host_driver::HostDriver driver_{nullptr};
     Outcome out_;
 
     const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;

@@ -1,10 +1,15 @@
 #include "host_driver/host_driver.h"
 
+#include "frame/kernel_virtual.h"
+#include "frame/module_state.h"
+
+#include <chrono>
+
 #include "include/tvboard.h"
 
 #include <cstdio>
 
-namespace emu {
+namespace host_driver {
 
 namespace {
 
@@ -31,6 +36,12 @@ constexpr Named kAudioModeNames[] = {
     {TVB_AUDIO_MODE_LANG_A, "lang-a"}, {TVB_AUDIO_MODE_LANG_B, "lang-b"},
     {TVB_AUDIO_MODE_LANG_C, "lang-c"},
 };
+
+uint64_t RealClockUs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
 
 } // namespace
 
@@ -64,59 +75,126 @@ std::string AudioModeNames(uint32_t modes) {
     return s.empty() ? "none" : s;
 }
 
-ModuleExports LinkedModule() {
-    return ModuleExports{DllInitialize, DllUnload, GetBoardModuleCaps};
+HostDriver::HostDriver(emu::Host* host)
+    : host_(host), module_{DllInitialize, DllUnload, GetBoardModuleCaps} {
+    RestoreLoadState();
+    vt::Reset();
+    if (host_ != nullptr) {
+        link_ = std::make_unique<VirtualTimeLink>(*host_);
+    }
+}
+
+HostDriver::HostDriver(emu::Host& host, const std::string& image, bool echoPrints)
+    : HostDriver(&host) {
+    if (image.empty()) {
+        return;
+    }
+    link_.reset(); // the image waits for real and prints on its own
+    image_ = std::make_unique<ModuleImage>();
+    if (!image_->Load(image)) {
+        error_ = image_->Error();
+        return;
+    }
+    module_ = image_->Bound();
+    host.SetClock(RealClockUs);
+    prints_ = std::make_unique<PrintCapture>(host, echoPrints);
 }
 
 HostDriver::~HostDriver() {
-    if (settings_ != nullptr) {
+    if (settings_ != nullptr && caps_ != nullptr) {
         Close();
+    }
+    DrainPrints();
+    prints_.reset();
+    if (image_ != nullptr && host_ != nullptr) {
+        host_->SetClock(nullptr);
+    }
+}
+
+void HostDriver::DrainPrints() {
+    if (prints_ != nullptr) {
+        prints_->Drain();
     }
 }
 
 void HostDriver::Calling(const std::string& what) {
-    host_.Note("host: " + what);
-}
-
-void HostDriver::Returned() {
-    if (markReturns_) {
-        host_.Note("returned");
+    if (Noting()) {
+        host_->Note("host: " + what);
     }
 }
 
-bool HostDriver::Load() {
+void HostDriver::Returned() {
+    if (host_ != nullptr && notes_ == Notes::CallsAndReturns) {
+        host_->Note("returned");
+    }
+}
+
+TVB_STATUS HostDriver::Initialize() {
     Calling("DllInitialize");
-    module_.Initialize(nullptr);
+    const TVB_STATUS status = module_.Initialize(nullptr);
     Returned();
+    return status;
+}
+
+TVB_STATUS HostDriver::Unload() {
+    Calling("DllUnload");
+    const TVB_STATUS status = module_.Unload();
+    Returned();
+    return status;
+}
+
+void HostDriver::HandIn(const TVB_HOST_OPS* table, const TVB_BOARD_MODULE_CAPS* const** listOut,
+                        uint32_t* countOut) {
     Calling("GetBoardModuleCaps");
+    module_.GetCaps(0, table, listOut, countOut);
+    Returned();
+    if (listOut != nullptr) {
+        caps_ = (*listOut != nullptr && (countOut == nullptr || *countOut >= 1)) ? (*listOut)[0]
+                                                                                 : nullptr;
+    }
+}
+
+bool HostDriver::Load(const TVB_HOST_OPS* table) {
+    haveDefaults_ = false;
+    Initialize();
     const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
-    module_.GetCaps(0, host_.Ops(), &list, &count);
-    Returned();
-    caps_ = (list != nullptr && count >= 1) ? list[0] : nullptr;
+    HandIn(table != nullptr ? table : (host_ != nullptr ? host_->Ops() : nullptr), &list, &count);
     return caps_ != nullptr;
 }
 
 bool HostDriver::Open() {
     Calling("OpenBoard");
-    const TVB_STATUS status = caps_->BoardOps->OpenBoard(Host::kBoardHandle, &settings_, &info_);
+    const TVB_STATUS status =
+        caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);
     Returned();
     return status == 0 && settings_ != nullptr;
 }
 
 int32_t HostDriver::InitializeSensor(uint32_t input) {
-    VideoPropertyDefaults d{};
-    Calling("GetVideoPropertyDefaults");
-    caps_->VideoOps->GetVideoPropertyDefaults(0, 0, &d);
-    Returned();
+    if (!haveDefaults_) { // read once per load, as a host does
+        defaults_ = PropertyDefaults();
+        haveDefaults_ = true;
+    }
+    const VideoPropertyDefaults& d = defaults_;
     record_ = TVB_SENSOR_INIT_RECORD{input, 0};
-    Calling("InitializeSensor, input " + std::to_string(input) + " from the record");
+    if (Noting()) {
+        Calling("InitializeSensor, input " + std::to_string(input) + " from the record");
+    }
     const auto v = [&d](int k) { return static_cast<int32_t>(d.Value[k]); };
     const int32_t r = caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3),
                                                         v(4), v(5), v(6), v(7), v(8), v(9), v(10),
                                                         v(11), v(12), v(13), v(14), v(15), v(16));
     Returned();
     return r;
+}
+
+VideoPropertyDefaults HostDriver::PropertyDefaults() {
+    VideoPropertyDefaults d{};
+    Calling("GetVideoPropertyDefaults");
+    caps_->VideoOps->GetVideoPropertyDefaults(0, 0, &d);
+    Returned();
+    return d;
 }
 
 std::vector<VideoStandardDescriptor> HostDriver::Standards() {
@@ -136,7 +214,9 @@ TVTunerSettings HostDriver::Request(uint32_t id) const {
 }
 
 TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings request) {
-    Calling("SetTunerProperty " + what);
+    if (Noting()) {
+        Calling("SetTunerProperty " + what);
+    }
     caps_->TunerOps->SetTunerProperty(settings_, 0, &request);
     Returned();
     return request;
@@ -144,7 +224,9 @@ TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings re
 
 TVTunerSettings HostDriver::GetTuner(const std::string& what, uint32_t requestId) {
     TVTunerSettings r = Request(requestId);
-    Calling("GetTunerProperty " + what);
+    if (Noting()) {
+        Calling("GetTunerProperty " + what);
+    }
     caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
     Returned();
     return r;
@@ -153,13 +235,13 @@ TVTunerSettings HostDriver::GetTuner(const std::string& what, uint32_t requestId
 void HostDriver::SetTvStandard(uint32_t standard) {
     TVTunerSettings r = Request(TVB_REQUEST_VIDEO_STANDARD);
     r.VideoStandard = standard;
-    SetTuner("VideoStandard " + StandardName(standard), r);
+    SetTuner(Noting() ? "VideoStandard " + StandardName(standard) : "", r);
 }
 
 void HostDriver::Tune(uint32_t frequencyHz) {
     TVTunerSettings r = Request(TVB_REQUEST_FREQUENCY);
     r.Frequency = frequencyHz;
-    SetTuner("Frequency " + std::to_string(frequencyHz) + " Hz", r);
+    SetTuner(Noting() ? "Frequency " + std::to_string(frequencyHz) + " Hz" : "", r);
 }
 
 TVTunerSettings HostDriver::Status() {
@@ -187,18 +269,22 @@ bool HostDriver::SetAudioMode(uint32_t mode) {
     TVTunerSettings r = Request(TVB_REQUEST_AUDIO_MODE);
     r.AudioMode = mode;
     r.Result = 0;
-    return SetTuner("AudioMode " + AudioModeNames(mode), r).Result != 0;
+    return SetTuner(Noting() ? "AudioMode " + AudioModeNames(mode) : "", r).Result != 0;
 }
 
 uint32_t HostDriver::SetVideoProperty(uint32_t property, int32_t value) {
-    Calling("SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value));
+    if (Noting()) {
+        Calling("SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value));
+    }
     const uint32_t r = caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
     Returned();
     return r;
 }
 
 uint32_t HostDriver::GetVideoProperty(uint32_t property) {
-    Calling("GetVideoProperty " + std::to_string(property));
+    if (Noting()) {
+        Calling("GetVideoProperty " + std::to_string(property));
+    }
     uint32_t value = 0;
     caps_->VideoOps->GetVideoProperty(0, 0, property, &value, 0);
     Returned();
@@ -206,9 +292,11 @@ uint32_t HostDriver::GetVideoProperty(uint32_t property) {
 }
 
 void HostDriver::SetSampleRate(uint32_t rate) {
-    Calling("SetAudioSampleRate " + std::to_string(rate) + " Hz");
+    if (Noting()) {
+        Calling("SetAudioSampleRate " + std::to_string(rate) + " Hz");
+    }
     AudioFormat f{0, rate, 1, 0};
-    caps_->AudioOps->SetAudioSampleRate(0, Host::kBoardHandle, &f);
+    caps_->AudioOps->SetAudioSampleRate(0, emu::Host::kBoardHandle, &f);
     Returned();
 }
 
@@ -219,10 +307,4 @@ void HostDriver::Close() {
     settings_ = nullptr;
 }
 
-void HostDriver::Unload() {
-    Calling("DllUnload");
-    module_.Unload();
-    Returned();
-}
-
-} // namespace emu
+} // namespace host_driver

@@ -1,44 +1,80 @@
-// The host's side of the conversation: what a streaming driver does with the
-// module, one call at a time, through the exports and the operation tables
-// only. Every step first adds a note to the timeline naming the host call, so
-// a trace reads like the board's bring-up log.
+// The host's side of the conversation: the one code path that loads a module
+// and drives it as a streaming driver does, one call at a time, through the
+// exports and the operation tables only. The bench, the conformance
+// scenarios, the fuzz sessions, the benchmark and the module tests all drive
+// the module through it.
+//
+// The module is either the one linked into this program, on virtual time
+// (the kernel services of frame/kernel_virtual.h), or a built image loaded
+// from a file with real waits. With a substitute host (emu/host.h) the
+// driver puts the module's waits and debug prints on the host's timeline
+// and, unless told otherwise, a note naming each host call before it, so a
+// trace reads like the board's bring-up log.
 #pragma once
 
 #include "emu/host.h"
+#include "host_driver/module_image.h"
+#include "host_driver/print_capture.h"
+#include "host_driver/virtual_time_link.h"
 #include "include/tvboard.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace emu {
+namespace host_driver {
 
-// The module's three exports as the host reaches them: linked in, or looked
-// up in a loaded library.
-struct ModuleExports {
-    TVB_STATUS(TVB_API* Initialize)(void* registryPath);
-    TVB_STATUS(TVB_API* Unload)(void);
-    void(TVB_API* GetCaps)(TVB_ARG, const TVB_HOST_OPS*, const TVB_BOARD_MODULE_CAPS* const**,
-                           uint32_t*);
+// What the driver writes on the timeline about its own calls.
+enum class Notes {
+    Off,            // nothing: the timeline holds only what the module did
+    Calls,          // "host: <call>" before each call
+    CallsAndReturns // and "returned" after it, so each call's end and length show
 };
-// The module linked into this program (on virtual time).
-ModuleExports LinkedModule();
 
 class HostDriver {
   public:
-    explicit HostDriver(Host& host, ModuleExports module = LinkedModule())
-        : host_(host), module_(module) {}
+    // The module linked into this program, put back to its load state as a
+    // fresh load of the image would be. With a host, its waits and prints go
+    // onto the host's timeline, stamped with virtual time; without one (a
+    // host table of one's own, handed in with HandIn) nobody hears them.
+    explicit HostDriver(emu::Host* host);
+    // The module image at `image` (empty: the linked module, as above),
+    // loaded afresh as its host would load it; waits are real and its debug
+    // text is captured onto the host's timeline (and echoed to stderr with
+    // `echoPrints`). Ready() tells whether the image could be loaded.
+    HostDriver(emu::Host& host, const std::string& image, bool echoPrints = false);
+    // Closes a board it opened; the image, if any, is unloaded.
     ~HostDriver();
     HostDriver(const HostDriver&) = delete;
     HostDriver& operator=(const HostDriver&) = delete;
 
-    // DllInitialize, then GetBoardModuleCaps with the host's table.
-    bool Load();
+    bool Ready() const { return error_.empty(); }
+    const std::string& Error() const { return error_; }
+    bool OnVirtualTime() const { return image_ == nullptr; }
+    void SetNotes(Notes notes) { notes_ = notes; }
+
+    // --- the exports ------------------------------------------------------
+    TVB_STATUS Initialize(); // DllInitialize
+    TVB_STATUS Unload();     // DllUnload
+    // GetBoardModuleCaps with a table of the caller's (null allowed), and
+    // the outputs it asks for (null: not given to the module). The record
+    // handed out becomes Caps().
+    void HandIn(const TVB_HOST_OPS* table, const TVB_BOARD_MODULE_CAPS* const** listOut,
+                uint32_t* countOut);
+    // DllInitialize, then GetBoardModuleCaps with the host's table (or
+    // `table`); false when no capability record came back.
+    bool Load(const TVB_HOST_OPS* table = nullptr);
+
+    // --- the operation tables -----------------------------------------------
     // OpenBoard; false when the module refused.
     bool Open();
-    // InitializeSensor with the property defaults the module reports and
-    // arguments 3 and 4 at -1, so the record supplies input and restart value.
+    void Close();
+    // InitializeSensor with the property defaults the module reports (read
+    // at the first call after Load) and arguments 3 and 4 at -1, so the
+    // record supplies input and restart value.
     int32_t InitializeSensor(uint32_t input);
     std::vector<VideoStandardDescriptor> Standards();
+    VideoPropertyDefaults PropertyDefaults();
 
     // Tuner requests through SetTunerProperty / GetTunerProperty.
     void SetTvStandard(uint32_t standard);
@@ -53,31 +89,38 @@ class HostDriver {
     uint32_t GetVideoProperty(uint32_t property);
     void SetSampleRate(uint32_t rate);
 
-    void Close();
-    void Unload();
-
-    // Any other call: a note naming it before, and (with MarkReturns) a
-    // "returned" note after, so the timeline shows where each call ends and
-    // how long it took.
-    void Calling(const std::string& what);
-    void Returned();
-    void MarkReturns(bool on) { markReturns_ = on; }
     // A tuner request built on the host's record, and its answer.
     TVTunerSettings Request(uint32_t id) const;
     TVTunerSettings SetTuner(const std::string& what, TVTunerSettings request);
     TVTunerSettings GetTuner(const std::string& what, uint32_t requestId);
 
+    // Any other call the caller makes through Caps(): notes around it as
+    // around the driver's own.
+    void Calling(const std::string& what);
+    void Returned();
+    // Whether the driver writes notes at all (callers need not build them).
+    bool Noting() const { return host_ != nullptr && notes_ != Notes::Off; }
+
     const TVB_BOARD_MODULE_CAPS* Caps() const { return caps_; }
     TVTunerSettings* Settings() const { return settings_; }
+    // Brings onto the timeline the prints a loaded image made so far (they
+    // arrive on their own before every event the host records).
+    void DrainPrints();
 
   private:
-    Host& host_;
-    ModuleExports module_;
+    emu::Host* host_;
+    std::unique_ptr<ModuleImage> image_;
+    std::unique_ptr<PrintCapture> prints_;
+    std::unique_ptr<VirtualTimeLink> link_;
+    Exports module_{};
+    std::string error_;
+    Notes notes_ = Notes::Calls;
     const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};
     TVB_SENSOR_INIT_RECORD record_{};
-    bool markReturns_ = false;
+    VideoPropertyDefaults defaults_{};
+    bool haveDefaults_ = false;
 };
 
 // Names for the host's values in notes and reports.
@@ -85,4 +128,4 @@ std::string StandardName(uint32_t standard);
 uint32_t StandardFromName(const std::string& name); // 0 when unknown
 std::string AudioModeNames(uint32_t modes);
 
-} // namespace emu
+} // namespace host_driver

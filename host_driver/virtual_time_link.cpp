@@ -1,33 +1,33 @@
 #include "host_driver/virtual_time_link.h"
 
-namespace emu {
+namespace host_driver {
 
 namespace {
 
-WaitKind KindOf(vt::WaitKind kind) {
+emu::WaitKind KindOf(vt::WaitKind kind) {
     switch (kind) {
     case vt::WaitKind::Sleep:
-        return WaitKind::Sleep;
+        return emu::WaitKind::Sleep;
     case vt::WaitKind::Delay:
-        return WaitKind::Delay;
+        return emu::WaitKind::Delay;
     case vt::WaitKind::Stall:
-        return WaitKind::Stall;
+        return emu::WaitKind::Stall;
     }
-    return WaitKind::Sleep;
+    return emu::WaitKind::Sleep;
 }
 
 // The services call these after the clock has moved on by the wait.
 void OnWait(void* self, vt::WaitKind kind, uint64_t microseconds) {
-    static_cast<Host*>(self)->Wait(KindOf(kind), microseconds);
+    static_cast<emu::Host*>(self)->Wait(KindOf(kind), microseconds);
 }
 
 void OnPrint(void* self, const char* text) {
-    static_cast<Host*>(self)->Print(text);
+    static_cast<emu::Host*>(self)->Print(text);
 }
 
 } // namespace
 
-VirtualTimeLink::VirtualTimeLink(Host& host) : host_(host) {
+VirtualTimeLink::VirtualTimeLink(emu::Host& host) : host_(host) {
     listener_ = vt::Listener{OnWait, OnPrint, &host_};
     vt::SetListener(&listener_);
     host_.SetClock(vt::NowUs);
@@ -38,4 +38,4 @@ VirtualTimeLink::~VirtualTimeLink() {
     host_.SetClock(nullptr);
 }
 
-} // namespace emu
+} // namespace host_driver

@@ -7,20 +7,20 @@
 #include "emu/host.h"
 #include "frame/kernel_virtual.h"
 
-namespace emu {
+namespace host_driver {
 
 class VirtualTimeLink {
   public:
     // Becomes the services' one listener and the host's clock.
-    explicit VirtualTimeLink(Host& host);
+    explicit VirtualTimeLink(emu::Host& host);
     // Leaves the services without a listener and the host on its own time.
     ~VirtualTimeLink();
     VirtualTimeLink(const VirtualTimeLink&) = delete;
     VirtualTimeLink& operator=(const VirtualTimeLink&) = delete;
 
   private:
-    Host& host_;
+    emu::Host& host_;
     vt::Listener listener_{};
 };
 
-} // namespace emu
+} // namespace host_driver

@@ -2,7 +2,6 @@
 // measured between stamped events, and the recording format that carries a
 // reference from one build of the bench to another.
 #include "bench/conform.h"
-#include "bench/module_loader.h"
 #include "frame/kernel_virtual.h"
 
 #include <gtest/gtest.h>
@@ -130,9 +129,12 @@ TEST(ConformTest, EveryScenarioGivesTheSameReferenceTwice) {
     // reference break a kernel rule that the kernel build would meet.
     for (const bench::Scenario& s : bench::Scenarios()) {
         SCOPED_TRACE(s.name);
-        const Recording a = bench::RecordReference(s);
+        std::string error;
+        Recording a;
+        Recording b;
+        ASSERT_TRUE(bench::Record(s, "", &a, &error));
         EXPECT_EQ(vt::Violations(), std::vector<std::string>{}) << "a kernel rule broken";
-        const Recording b = bench::RecordReference(s);
+        ASSERT_TRUE(bench::Record(s, "", &b, &error));
         const bench::Verdict v = bench::Compare(a, b);
         EXPECT_TRUE(v.same) << v.difference;
         EXPECT_GT(a.lines.size(), 10u);
@@ -140,9 +142,10 @@ TEST(ConformTest, EveryScenarioGivesTheSameReferenceTwice) {
 }
 
 TEST(ConformTest, AModuleThatCannotBeLoadedSaysWhy) {
-    bench::LoadedModule m;
-    EXPECT_FALSE(m.Load("/nonexistent/libtvboard.so"));
-    EXPECT_NE(m.Error().find("cannot load module /nonexistent/libtvboard.so"), std::string::npos);
+    Recording r;
+    std::string error;
+    EXPECT_FALSE(bench::Record(bench::Scenarios()[0], "/nonexistent/libtvboard.so", &r, &error));
+    EXPECT_NE(error.find("cannot load module /nonexistent/libtvboard.so"), std::string::npos);
 }
 
 } // namespace

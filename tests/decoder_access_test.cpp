@@ -174,7 +174,7 @@ TEST_F(DecoderAccessTest, LostFetchYieldsZero) {
     g_device = host_->Ops();
     g_lossyReg = 0x454;
     g_lossyCall = 2; // the request, then the fetch
-    GetBoardModuleCaps(0, &lossy, nullptr, nullptr);
+    HandIn(&lossy);
     const size_t mark = Mark();
     uint8_t byte = 0x77;
     EXPECT_EQ(ReadDecoderByte(0x454, &byte), 1);

@@ -19,7 +19,8 @@ TEST_F(HostSessionTest, BringUpTuneListenClose) {
     const uint32_t stereo = TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_STEREO;
     board.antenna.Add({175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230});
     board.demod.LockAfterReads(2); // the picture carrier takes a moment to lock
-    emu::HostDriver driver(*host_);
+    host_driver::HostDriver& driver = *driver_;
+    driver.SetNotes(host_driver::Notes::Calls);
 
     ASSERT_TRUE(driver.Load());
     ASSERT_TRUE(driver.Open());

@@ -161,7 +161,8 @@ TEST_F(KernelRulesTest, AWholeSessionAtDispatchLevelBreaksNoRule) {
         emu::Board board(*host_);
         board.antenna.Add({175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230});
         board.demod.LockAfterReads(2);
-        emu::HostDriver driver(*host_);
+        host_driver::HostDriver& driver = *driver_;
+        driver.SetNotes(host_driver::Notes::Calls);
         const size_t mark = Mark();
         const uint64_t start = vt::NowUs();
         vt::SetIrql(irql);

@@ -7,10 +7,9 @@
 #include <sstream>
 
 void ModuleTest::SetUp() {
-    RestoreLoadState();
-    vt::Reset();
     host_ = std::make_unique<emu::Host>();
-    link_ = std::make_unique<emu::VirtualTimeLink>(*host_);
+    driver_ = std::make_unique<host_driver::HostDriver>(host_.get());
+    driver_->SetNotes(host_driver::Notes::Off);
 }
 
 void ModuleTest::TearDown() {
@@ -24,7 +23,7 @@ void ModuleTest::TearDown() {
                       << (p.event < events.size() ? emu::Timeline::Line(events[p.event])
                                                   : std::string("(not on the timeline)"));
     }
-    link_.reset();
+    driver_.reset();
     host_.reset();
     for (const std::string& violation : vt::Violations()) {
         ADD_FAILURE() << "kernel rule broken: " << violation;
@@ -32,11 +31,16 @@ void ModuleTest::TearDown() {
 }
 
 const TVB_BOARD_MODULE_CAPS* ModuleTest::Load() {
-    DllInitialize(nullptr);
+    driver_->Load();
+    caps_ = driver_->Caps();
+    return caps_;
+}
+
+const TVB_BOARD_MODULE_CAPS* ModuleTest::HandIn(const TVB_HOST_OPS* table) {
     const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
-    GetBoardModuleCaps(0, host_->Ops(), &list, &count);
-    caps_ = (list != nullptr && count == 1) ? list[0] : nullptr;
+    driver_->HandIn(table, &list, &count);
+    caps_ = driver_->Caps();
     return caps_;
 }
 

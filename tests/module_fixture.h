@@ -4,7 +4,7 @@
 
 #include "emu/host.h"
 #include "frame/module_state.h"
-#include "host_driver/virtual_time_link.h"
+#include "host_driver/host_driver.h"
 #include "include/tvboard.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +20,8 @@ class ModuleTest : public ::testing::Test {
 
     // What a host does first: load notice, capabilities with its table.
     const TVB_BOARD_MODULE_CAPS* Load();
+    // GetBoardModuleCaps with another table (null allowed) in place of the host's.
+    const TVB_BOARD_MODULE_CAPS* HandIn(const TVB_HOST_OPS* table);
     // Load, then open the board; returns the host's settings record.
     TVTunerSettings* Open();
     void Close();
@@ -39,7 +41,9 @@ class ModuleTest : public ::testing::Test {
     size_t ConsumeProblems(const std::string& text) { return host_->ConsumeProblems(text); }
 
     std::unique_ptr<emu::Host> host_;
-    std::unique_ptr<emu::VirtualTimeLink> link_; // the module's waits and prints to host_
+    // The module, from its load state, its waits and prints on host_'s
+    // timeline; the driver adds no notes of its own.
+    std::unique_ptr<host_driver::HostDriver> driver_;
     const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;
     TVTunerSettings* settings_ = nullptr;
     BoardInfo info_{};

@@ -35,10 +35,7 @@ class OneTimeSetUpTest : public TunerTest {
     // The first call, made where the board cannot be reached or does not
     // answer.
     void CallFirst(FirstCall call, Reach reach) {
-        const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
-        uint32_t count = 0;
-        GetBoardModuleCaps(0, reach == Reach::NoHostTable ? nullptr : host_->Ops(), &list, &count);
-        caps_ = list[0];
+        HandIn(reach == Reach::NoHostTable ? nullptr : host_->Ops());
         if (reach != Reach::NoBoardOpen) {
             Open();
         }
@@ -55,7 +52,7 @@ class OneTimeSetUpTest : public TunerTest {
     // Then the host has a board: table, open, a tuner request and
     // InitializeSensor.
     void ThenWithABoard() {
-        GetBoardModuleCaps(0, host_->Ops(), nullptr, nullptr);
+        HandIn(host_->Ops());
         if (settings_ == nullptr) {
             Open();
         }

@@ -419,17 +419,14 @@ TEST_F(TunerPropertiesTest, FrequencyAboveTheBandTableIsNotStored) {
 // initialises the tuner and tunes, instead of being skipped as set.
 TEST_F(TunerPropertiesTest, FrequencyStoredWithoutReachingTheBoardIsTunedLater) {
     AddStation(175250000, TVB_STANDARD_NTSC_M);
-    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
-    uint32_t count = 0;
-    GetBoardModuleCaps(0, nullptr, &list, &count);
-    caps_ = list[0];
+    HandIn(nullptr);
     Open();
     const size_t mark = Mark();
     Tune(175250000);
     EXPECT_EQ(TraceFrom(mark), "");
     EXPECT_EQ(settings_->Frequency, 175250000u);
 
-    GetBoardModuleCaps(0, host_->Ops(), &list, &count);
+    HandIn(host_->Ops());
     Tune(175250000);
     EXPECT_NE(TraceFrom(mark).find("C2 {00 2D 40 40 52 91 8F 8F}"), std::string::npos);
     EXPECT_EQ(Get(6).Busy, 0u);

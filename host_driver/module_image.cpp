@@ -1,4 +1,4 @@
-#include "bench/module_loader.h"
+#include "host_driver/module_image.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include <dlfcn.h>
 #endif
 
-namespace bench {
+namespace host_driver {
 
 namespace {
 
@@ -53,7 +53,7 @@ template <typename F> void Bind(F& slot, void* handle, const char* name) {
 
 } // namespace
 
-bool LoadedModule::Load(const std::string& path) {
+bool ModuleImage::Load(const std::string& path) {
     Unload();
     handle_ = Open(path);
     if (handle_ == nullptr) {
@@ -74,12 +74,12 @@ bool LoadedModule::Load(const std::string& path) {
     return true;
 }
 
-void LoadedModule::Unload() {
+void ModuleImage::Unload() {
     if (handle_ != nullptr) {
         Close(handle_);
         handle_ = nullptr;
     }
-    exports_ = emu::ModuleExports{};
+    exports_ = Exports{};
 }
 
-} // namespace bench
+} // namespace host_driver

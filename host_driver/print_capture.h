@@ -14,7 +14,7 @@
 
 #include <memory>
 
-namespace bench {
+namespace host_driver {
 
 class PrintCapture {
   public:
@@ -33,4 +33,4 @@ class PrintCapture {
     std::unique_ptr<Impl> impl_;
 };
 
-} // namespace bench
+} // namespace host_driver

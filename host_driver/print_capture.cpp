@@ -1,4 +1,4 @@
-#include "bench/print_capture.h"
+#include "host_driver/print_capture.h"
 
 #include <cstdio>
 #include <string>
@@ -18,7 +18,7 @@
 #include <vector>
 #endif
 
-namespace bench {
+namespace host_driver {
 
 #if defined(_WIN32)
 
@@ -168,4 +168,4 @@ void PrintCapture::Drain() {
 
 #endif
 
-} // namespace bench
+} // namespace host_driver
