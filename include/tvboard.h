@@ -69,7 +69,9 @@ typedef uintptr_t TVB_ARG;
 typedef uintptr_t TVB_HOST_HANDLE;
 typedef int32_t TVB_STATUS;
 
-#define TVB_STATUS_SUCCESS 0
+/* Results of the exports and of OpenBoard (NTSTATUS values). */
+#define TVB_STATUS_SUCCESS 0 /* STATUS_SUCCESS */
+/* STATUS_INSUFFICIENT_RESOURCES: OpenBoard got no pool for the record. */
 #define TVB_STATUS_INSUFFICIENT_RESOURCES ((TVB_STATUS)0xC000009AL)
 
 /* ------------------------------------------------------------------------
@@ -80,6 +82,20 @@ typedef int32_t TVB_STATUS;
 #define TVB_CAPS_WORD8 0xDE00u
 #define TVB_CAPS_WORD12 1u
 
+/* What the slots the board does not support return, whatever their
+ * arguments; their meaning is the host's. */
+#define TVB_VIDEO_SLOT0_RESULT 0x155u    /* VideoOps slot 0; slots 1, 5, 6, 7, 10, 11: 0 */
+#define TVB_AUDIO_SLOT0_RESULT 0x131001u /* AudioOps slot 0; slot 3: 0 */
+#define TVB_INPUT_SLOT0_RESULT 7u        /* InputOps slot 0 */
+#define TVB_INPUT_SLOT2_RESULT 3u        /* InputOps slot 2; slot 4: 0 */
+
+/* TVB_BOARD_INFO as OpenBoard fills it: the name with its terminating zero
+ * (the rest of the name area is left alone) and three words. */
+#define TVB_BOARD_NAME "TV Tuner Board"
+#define TVB_BOARD_INFO_WORD64 0x208u
+#define TVB_BOARD_INFO_WORD68 0u
+#define TVB_BOARD_INFO_WORD72 15u
+
 /* Bus devices the module addresses through the host's operations. */
 #define TVB_DECODER_ADDRESS 0x42u  /* audio/video decoder, 16-bit registers */
 #define TVB_IF_DEMOD_ADDRESS 0x96u /* IF demodulator, 8-bit sub-addresses */
@@ -89,28 +105,75 @@ typedef int32_t TVB_STATUS;
 #define TVB_BUS_READ_MODE 8u
 #define TVB_BUS_TRANSFER_FLAGS 0x8000u
 
-/* Tuner modes (TVB_TUNER_SETTINGS.Mode, GetTunerModeCaps). */
-#define TVB_TUNER_MODE_TV 1u
-#define TVB_TUNER_MODE_FM_RADIO 2u
+/* Tuner modes (TVB_TUNER_SETTINGS.Mode, GetTunerModeCaps). The board tunes
+ * TV only; an FM radio mode is stored and reported, nothing more. */
+#define TVB_TUNER_MODE_TV 1u       /* KSPROPERTY_TUNER_MODE_TV */
+#define TVB_TUNER_MODE_FM_RADIO 2u /* KSPROPERTY_TUNER_MODE_FM_RADIO */
 
-/* TVB_TUNER_SETTINGS.RequestId of the tuner property operations. */
-#define TVB_REQUEST_AUDIO_MODE 1u     /* set/get the TV audio mode */
-#define TVB_REQUEST_MODE 2u           /* set the tuner mode; get: TV audio modes available */
-#define TVB_REQUEST_VIDEO_STANDARD 3u /* set the analog video standard */
-#define TVB_REQUEST_FREQUENCY 4u      /* tune; get: frequency and the board's pin byte */
-#define TVB_REQUEST_TUNER_INPUT 5u    /* set the tuner input */
-#define TVB_REQUEST_STATUS 6u         /* get: lock, AFC step, signal */
+/* TVB_TUNER_SETTINGS.RequestId of the tuner property operations: the
+ * property numbers of ksmedia.h's tuner and TV audio property sets. */
+#define TVB_REQUEST_AUDIO_MODE 1u /* set/get the TV audio mode: KSPROPERTY_TVAUDIO_MODE */
+/* set: the tuner mode (KSPROPERTY_TUNER_MODE); get: the TV audio modes the
+ * broadcast offers now (KSPROPERTY_TVAUDIO_CURRENTLY_AVAILABLE_MODES) */
+#define TVB_REQUEST_MODE 2u
+#define TVB_REQUEST_VIDEO_STANDARD 3u /* set the video standard: KSPROPERTY_TUNER_STANDARD */
+/* set: tune; get: frequency and the board's pin byte (KSPROPERTY_TUNER_FREQUENCY) */
+#define TVB_REQUEST_FREQUENCY 4u
+#define TVB_REQUEST_TUNER_INPUT 5u /* set the tuner input: KSPROPERTY_TUNER_INPUT */
+#define TVB_REQUEST_STATUS 6u      /* get: lock, AFC step, signal: KSPROPERTY_TUNER_STATUS */
 
-/* Video property numbers of SetVideoProperty and GetVideoProperty. */
-#define TVB_PROPERTY_VIDEO_INPUT 0u      /* set: 0, 1 or 2 */
-#define TVB_PROPERTY_BRIGHTNESS 1u       /* set: 0..100 */
-#define TVB_PROPERTY_CONTRAST 3u         /* set: 0..100 */
-#define TVB_PROPERTY_HUE 5u              /* set: -50..50 */
-#define TVB_PROPERTY_SATURATION 7u       /* set: 0..100 */
-#define TVB_PROPERTY_STATUS_BIT1 0x1000u /* get: decoder status bit 1 */
-#define TVB_PROPERTY_STATUS_BIT0 0x1001u /* get: decoder status bit 0 */
-#define TVB_PROPERTY_AUDIO_RESTART 0x1002u
-#define TVB_PROPERTY_OUTPUT_CONTROL 0x1003u
+/* TVB_TUNER_SETTINGS.Result of an audio-mode set request. */
+#define TVB_AUDIO_MODE_REFUSED 0u /* not every mode asked for is on the air now */
+#define TVB_AUDIO_MODE_APPLIED 1u
+/* TVB_TUNER_SETTINGS.SignalStrength of a status request that found the tuner
+ * locked right on the carrier (AFC step 0); 0 otherwise. */
+#define TVB_SIGNAL_FULL 100u
+
+/* Video property numbers of SetVideoProperty and GetVideoProperty; every
+ * other number is accepted and does nothing. */
+#define TVB_PROPERTY_VIDEO_INPUT 0u         /* set: a TVB_VIDEO_INPUT_* */
+#define TVB_PROPERTY_BRIGHTNESS 1u          /* set: TVB_BRIGHTNESS_MIN..MAX */
+#define TVB_PROPERTY_CONTRAST 3u            /* set: TVB_CONTRAST_MIN..MAX */
+#define TVB_PROPERTY_HUE 5u                 /* set: TVB_HUE_MIN..MAX */
+#define TVB_PROPERTY_SATURATION 7u          /* set: TVB_SATURATION_MIN..MAX */
+#define TVB_PROPERTY_STATUS_BIT1 0x1000u    /* get: decoder status bit 1, 0 or 1 */
+#define TVB_PROPERTY_STATUS_BIT0 0x1001u    /* get: decoder status bit 0, 0 or 1 */
+#define TVB_PROPERTY_AUDIO_RESTART 0x1002u  /* set: restart the audio demodulator */
+#define TVB_PROPERTY_OUTPUT_CONTROL 0x1003u /* set: decoder output on (nonzero) or off */
+/* The video properties 1 to 17 InitializeSensor takes (arguments 5 to 21)
+ * and GetVideoPropertyDefaults reports, in property order. */
+#define TVB_VIDEO_PROPERTY_COUNT 17u
+
+/* The picture controls' ranges, both ends included; a value outside its
+ * range leaves the control as it was (and the call still returns 0). */
+#define TVB_BRIGHTNESS_MIN 0
+#define TVB_BRIGHTNESS_MAX 100
+#define TVB_CONTRAST_MIN 0
+#define TVB_CONTRAST_MAX 100
+#define TVB_SATURATION_MIN 0
+#define TVB_SATURATION_MAX 100
+#define TVB_HUE_MIN (-50)
+#define TVB_HUE_MAX 50
+
+/* Video inputs (TVB_PROPERTY_VIDEO_INPUT, InputOps slots 1 and 3,
+ * InitializeSensor argument 4, TVB_SENSOR_INIT_RECORD.VideoInput). Any other
+ * number is set up as the tuner input and reported back as passed. */
+#define TVB_VIDEO_INPUT_TUNER 0u     /* the tuner: picture and TV sound */
+#define TVB_VIDEO_INPUT_COMPOSITE 1u /* external composite video, line-in sound */
+#define TVB_VIDEO_INPUT_SVIDEO 2u    /* external S-video (Y/C), line-in sound */
+
+/* InitializeSensor: argument 3 (audio restart value) or 4 (video input) at
+ * this value takes the value from the record of argument 1; the result
+ * without a record. */
+#define TVB_SENSOR_USE_RECORD (-1)
+#define TVB_SENSOR_NO_RECORD (-1)
+
+/* Audio sample rates: SetAudioSampleRate drives the board's rate pin for
+ * these two; GetAudioFormat always reports the 32 kHz the audio path
+ * delivers. */
+#define TVB_SAMPLE_RATE_48000 48000u
+#define TVB_SAMPLE_RATE_44100 44100u
+#define TVB_SAMPLE_RATE_32000 32000u
 
 /* The number of video standard descriptors GetVideoStandards writes. */
 #define TVB_VIDEO_STANDARD_COUNT 3u

@@ -1,6 +1,7 @@
-// The public header's video standard and TV audio mode values, held against
-// Windows' ksmedia.h, whose names the header gives in its comments. Compiled
-// only in the Windows build, where that header exists; it produces no code.
+// The public header's video standard, TV audio mode, tuner mode and request
+// values, held against Windows' ksmedia.h, whose names the header gives in
+// its comments. Compiled only in the Windows build, where that header
+// exists; it produces no code.
 #include <windows.h>
 
 #include <ks.h>
@@ -36,3 +37,13 @@ TVB_SAME_AS_KSMEDIA(TVB_AUDIO_MODE_STEREO, KS_TVAUDIO_MODE_STEREO);
 TVB_SAME_AS_KSMEDIA(TVB_AUDIO_MODE_LANG_A, KS_TVAUDIO_MODE_LANG_A);
 TVB_SAME_AS_KSMEDIA(TVB_AUDIO_MODE_LANG_B, KS_TVAUDIO_MODE_LANG_B);
 TVB_SAME_AS_KSMEDIA(TVB_AUDIO_MODE_LANG_C, KS_TVAUDIO_MODE_LANG_C);
+
+TVB_SAME_AS_KSMEDIA(TVB_TUNER_MODE_TV, KSPROPERTY_TUNER_MODE_TV);
+TVB_SAME_AS_KSMEDIA(TVB_TUNER_MODE_FM_RADIO, KSPROPERTY_TUNER_MODE_FM_RADIO);
+TVB_SAME_AS_KSMEDIA(TVB_REQUEST_AUDIO_MODE, KSPROPERTY_TVAUDIO_MODE);
+TVB_SAME_AS_KSMEDIA(TVB_REQUEST_MODE, KSPROPERTY_TUNER_MODE);
+TVB_SAME_AS_KSMEDIA(TVB_REQUEST_MODE, KSPROPERTY_TVAUDIO_CURRENTLY_AVAILABLE_MODES);
+TVB_SAME_AS_KSMEDIA(TVB_REQUEST_VIDEO_STANDARD, KSPROPERTY_TUNER_STANDARD);
+TVB_SAME_AS_KSMEDIA(TVB_REQUEST_FREQUENCY, KSPROPERTY_TUNER_FREQUENCY);
+TVB_SAME_AS_KSMEDIA(TVB_REQUEST_TUNER_INPUT, KSPROPERTY_TUNER_INPUT);
+TVB_SAME_AS_KSMEDIA(TVB_REQUEST_STATUS, KSPROPERTY_TUNER_STATUS);
