@@ -169,6 +169,23 @@ std::vector<std::string> Violations() {
     return all;
 }
 
+// The text is made only for a listener: without one (the benchmark, which
+// measures the module's own work, not the kernel's formatting) a print costs
+// the call alone.
+unsigned long DebugPrintV(const char* format, va_list args) {
+    if (g_listener == nullptr || g_listener->onPrint == nullptr) {
+        return 0;
+    }
+    char text[512];
+    const int n = std::vsnprintf(text, sizeof(text), format, args);
+    g_listener->onPrint(g_listener->self, text);
+    return n < 0 ? 0 : static_cast<unsigned long>(n);
+}
+
+void ReportViolation(const char* call, const std::string& rule) {
+    Violate(call, rule);
+}
+
 std::vector<std::string> TakeViolations() {
     std::vector<std::string> taken = Texts(Recorded());
     Recorded().clear();
@@ -245,20 +262,12 @@ void KernelStallProcessor(uint32_t microseconds) {
     Advance(vt::WaitKind::Stall, microseconds);
 }
 
-// The text is made only for a listener: without one (the benchmark, which
-// measures the module's own work, not the kernel's formatting) a print costs
-// the call alone.
 unsigned long KernelDebugPrint(const char* format, ...) {
-    if (g_listener == nullptr || g_listener->onPrint == nullptr) {
-        return 0;
-    }
-    char text[512];
     va_list args;
     va_start(args, format);
-    const int n = std::vsnprintf(text, sizeof(text), format, args);
+    const unsigned long n = vt::DebugPrintV(format, args);
     va_end(args);
-    g_listener->onPrint(g_listener->self, text);
-    return n < 0 ? 0 : static_cast<unsigned long>(n);
+    return n;
 }
 
 } // extern "C"

@@ -16,6 +16,7 @@
 // " (N times)" added when the same call broke the rule again right after.
 #pragma once
 
+#include <stdarg.h>
 #include <stdint.h>
 
 #include <string>
@@ -43,6 +44,14 @@ void FailNextAllocations(int count);
 // non-zero byte, as a checked kernel's special pool does.
 int LiveAllocations();
 uint32_t LastAllocationTag();
+
+// A debug print with its arguments as a list: what the kernel's DbgPrint
+// does for a Windows image mapped onto these services.
+unsigned long DebugPrintV(const char* format, va_list args);
+
+// A kernel call that breaks a rule the services here cannot see themselves
+// (e.g. a wait without a time-out, from a Windows image's own glue).
+void ReportViolation(const char* call, const std::string& rule);
 
 // What a test must leave behind: nothing. The kernel rules broken since
 // Reset, in the order the calls were made, then one text for each pool block

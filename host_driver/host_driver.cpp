@@ -89,6 +89,19 @@ HostDriver::HostDriver(emu::Host& host, const std::string& image, bool echoPrint
     if (image.empty()) {
         return;
     }
+#if !defined(_WIN32)
+    // A Windows kernel image runs here on the virtual-time services, like
+    // the linked module: the machine code that ships, deterministically.
+    if (LooksLikePeImage(image)) {
+        pe_ = std::make_unique<PeImage>();
+        if (!pe_->Load(image)) {
+            error_ = pe_->Error();
+            return;
+        }
+        module_ = pe_->Bound();
+        return;
+    }
+#endif
     link_.reset(); // the image waits for real and prints on its own
     image_ = std::make_unique<ModuleImage>();
     if (!image_->Load(image)) {
@@ -106,6 +119,7 @@ HostDriver::~HostDriver() {
     }
     DrainPrints();
     prints_.reset();
+    pe_.reset();
     if (image_ != nullptr && host_ != nullptr) {
         host_->SetClock(nullptr);
     }

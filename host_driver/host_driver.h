@@ -14,6 +14,7 @@
 
 #include "emu/host.h"
 #include "host_driver/module_image.h"
+#include "host_driver/pe_image.h"
 #include "host_driver/print_capture.h"
 #include "host_driver/virtual_time_link.h"
 #include "include/tvboard.h"
@@ -41,7 +42,9 @@ class HostDriver {
     // The module image at `image` (empty: the linked module, as above),
     // loaded afresh as its host would load it; waits are real and its debug
     // text is captured onto the host's timeline (and echoed to stderr with
-    // `echoPrints`). Ready() tells whether the image could be loaded.
+    // `echoPrints`). A Windows kernel image outside Windows is mapped into
+    // this process instead (pe_image.h) and runs on virtual time like the
+    // linked module. Ready() tells whether the image could be loaded.
     HostDriver(emu::Host& host, const std::string& image, bool echoPrints = false);
     // Closes a board it opened; the image, if any, is unloaded.
     ~HostDriver();
@@ -51,6 +54,8 @@ class HostDriver {
     bool Ready() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
     bool OnVirtualTime() const { return image_ == nullptr; }
+    // The machine code run is a Windows image's.
+    bool RunsWindowsImage() const { return pe_ != nullptr; }
     void SetNotes(Notes notes) { notes_ = notes; }
 
     // --- the exports ------------------------------------------------------
@@ -110,6 +115,7 @@ class HostDriver {
   private:
     emu::Host* host_;
     std::unique_ptr<ModuleImage> image_;
+    std::unique_ptr<PeImage> pe_;
     std::unique_ptr<PrintCapture> prints_;
     std::unique_ptr<VirtualTimeLink> link_;
     Exports module_{};
