@@ -2,7 +2,7 @@
 
 #include "bench/caps_report.h"
 #include "bench/channel_plan.h"
-#include "bench/json.h"
+#include "bench/json_document.h"
 #include "bench/progress.h"
 #include "bench/vcd.h"
 #include "emu/annotate.h"
@@ -44,21 +44,21 @@ template <size_t N> std::string Field(const char (&text)[N]) {
 }
 
 // The names of the bits set, as a JSON array.
-json::Value AudioModeList(uint32_t modes) {
-    json::Value list = json::Value::Array();
+Json AudioModeList(uint32_t modes) {
+    Json list = Json::array();
     for (uint32_t bit = 1; bit != 0; bit <<= 1) {
         if ((modes & bit) != 0) {
-            list.Push(host_driver::AudioModeNames(bit));
+            list.push_back(host_driver::AudioModeNames(bit));
         }
     }
     return list;
 }
 
-json::Value StandardList(uint32_t standards) {
-    json::Value list = json::Value::Array();
+Json StandardList(uint32_t standards) {
+    Json list = Json::array();
     for (uint32_t bit = 1; bit != 0; bit <<= 1) {
         if ((standards & bit) != 0) {
-            list.Push(host_driver::StandardName(bit));
+            list.push_back(host_driver::StandardName(bit));
         }
     }
     return list;
@@ -96,8 +96,7 @@ class Bench {
 
     int Run() {
         const std::string& c = options_.command;
-        result_ = json::Value::Object();
-        result_.Set("command", c);
+        result_ = {{"command", c}};
         int rc = 0;
         if (c == "stations") {
             rc = Stations();
@@ -122,7 +121,7 @@ class Bench {
         }
         Timeline();
         if (options_.json) {
-            std::fputs(result_.Dump().c_str(), stdout);
+            std::fputs(JsonText(result_).c_str(), stdout);
         }
         if (!options_.vcd.empty()) {
             WriteDump();
@@ -160,13 +159,11 @@ class Bench {
                 found.push_back("kernel rule broken: " + v);
             }
         }
-        json::Value list = json::Value::Array();
         for (const std::string& f : found) {
             std::fprintf(stderr, "tvboard: %s\n", f.c_str());
-            list.Push(f);
         }
         if (!found.empty()) {
-            result_.Set("violations", std::move(list));
+            result_["violations"] = found;
         }
         return !found.empty();
     }
@@ -178,12 +175,12 @@ class Bench {
         const std::string lines = options_.raw ? host_.Trace().Render(options_.timestamps)
                                                : decoder_trace::Summary(host_.Trace(), 0);
         if (options_.json) {
-            json::Value list = json::Value::Array();
+            Json list = Json::array();
             std::istringstream in(lines);
             for (std::string line; std::getline(in, line);) {
-                list.Push(line);
+                list.push_back(line);
             }
-            result_.Set("timeline", std::move(list));
+            result_["timeline"] = std::move(list);
             return;
         }
         std::printf("\n-- bus timeline (%zu events, %s of %s)\n", host_.Trace().Size(),
@@ -210,7 +207,7 @@ class Bench {
             if (Text()) {
                 std::printf("the module did not open the board\n");
             }
-            result_.Set("error", "the module did not open the board");
+            result_["error"] = "the module did not open the board";
             return false;
         }
         Step("InitializeSensor");
@@ -220,7 +217,7 @@ class Bench {
     }
 
     int Stations() {
-        json::Value list = json::Value::Array();
+        Json list = Json::array();
         for (const AntennaStation& a : lineup_) {
             const emu::Station& s = a.station;
             if (Text()) {
@@ -233,22 +230,21 @@ class Bench {
                 }
                 std::printf("\n");
             }
-            list.Push(json::Value::Object()
-                          .Set("frequency_hz", s.frequencyHz)
-                          .Set("nominal_hz", a.NominalHz())
-                          .Set("offset_hz", a.offsetHz)
-                          .Set("standard", host_driver::StandardName(s.standard))
-                          .Set("sound", SoundKeyword(s.sound))
-                          .Set("strength", s.strength));
+            list.push_back({{"frequency_hz", s.frequencyHz},
+                            {"nominal_hz", a.NominalHz()},
+                            {"offset_hz", a.offsetHz},
+                            {"standard", host_driver::StandardName(s.standard)},
+                            {"sound", SoundKeyword(s.sound)},
+                            {"strength", s.strength}});
         }
-        result_.Set("stations", std::move(list));
+        result_["stations"] = std::move(list);
         return 0;
     }
 
     int Caps() {
         Step("loading");
         if (!driver_.Load()) {
-            result_.Set("error", "the module gave no capability record");
+            result_["error"] = "the module gave no capability record";
             if (Text()) {
                 std::printf("the module gave no capability record\n");
             }
@@ -288,86 +284,66 @@ class Bench {
             }
             std::printf("\n");
         }
-        json::Value tables = json::Value::Array();
+        Json tables = Json::array();
         for (const TableInfo& t : r.tables) {
-            json::Value slots = json::Value::Array();
+            Json slots = Json::array();
             for (size_t i = 0; i < t.slots.size(); ++i) {
                 const SlotInfo& s = t.slots[i];
-                json::Value slot = json::Value::Object()
-                                       .Set("slot", i)
-                                       .Set("name", s.name)
-                                       .Set("args", s.args)
-                                       .Set("stub", s.stub);
+                slots.push_back(
+                    {{"slot", i}, {"name", s.name}, {"args", s.args}, {"stub", s.stub}});
                 if (s.stub) {
-                    slot.Set("returns", s.returns);
+                    slots.back()["returns"] = s.returns;
                 }
-                slots.Push(std::move(slot));
             }
-            tables.Push(json::Value::Object().Set("name", t.name).Set("slots", std::move(slots)));
+            tables.push_back({{"name", t.name}, {"slots", std::move(slots)}});
         }
-        json::Value modes = json::Value::Array();
+        Json modes = Json::array();
         for (const TunerModeInfo& m : r.tunerModes) {
-            modes.Push(json::Value::Object()
-                           .Set("mode", m.mode)
-                           .Set("name", m.name)
-                           .Set("min_hz", m.caps.MinFrequency)
-                           .Set("max_hz", m.caps.MaxFrequency)
-                           .Set("granularity_hz", m.caps.TuningGranularity)
-                           .Set("inputs", m.caps.NumberOfInputs)
-                           .Set("settling_ms", m.caps.SettlingTime));
+            modes.push_back({{"mode", m.mode},
+                             {"name", m.name},
+                             {"min_hz", m.caps.MinFrequency},
+                             {"max_hz", m.caps.MaxFrequency},
+                             {"granularity_hz", m.caps.TuningGranularity},
+                             {"inputs", m.caps.NumberOfInputs},
+                             {"settling_ms", m.caps.SettlingTime}});
         }
-        json::Value words = json::Value::Array();
-        for (uint16_t w : r.audioConfig.Word) {
-            words.Push(w);
-        }
-        result_.Set("record", json::Value::Object()
-                                  .Set("size", r.size)
-                                  .Set("word4", r.word4)
-                                  .Set("word8", r.word8)
-                                  .Set("word12", r.word12));
-        result_.Set("tables", std::move(tables));
-        result_.Set("tuner_modes", std::move(modes));
-        result_.Set("audio_format", json::Value::Object()
-                                        .Set("sample_rate", r.audioFormat.SampleRate)
-                                        .Set("format_mode", r.audioFormat.FormatMode)
-                                        .Set("format_word", r.audioFormat.FormatWord)
-                                        .Set("interface_words", std::move(words)));
+        result_["record"] = {
+            {"size", r.size}, {"word4", r.word4}, {"word8", r.word8}, {"word12", r.word12}};
+        result_["tables"] = std::move(tables);
+        result_["tuner_modes"] = std::move(modes);
+        result_["audio_format"] = {{"sample_rate", r.audioFormat.SampleRate},
+                                   {"format_mode", r.audioFormat.FormatMode},
+                                   {"format_word", r.audioFormat.FormatWord},
+                                   {"interface_words", r.audioConfig.Word}};
         return 0;
     }
 
     int StandardsReport() {
-        json::Value list = json::Value::Array();
+        Json list = Json::array();
         for (const VideoStandardDescriptor& d : driver_.Standards()) {
             if (Text()) {
                 std::printf("%-22s %3ux%u  %6.3f frames/s  standards 0x%05X  \"%s\"\n", d.Name,
                             d.Width, d.Height, d.FrameRate / 1001.0, d.Standards, d.Description);
             }
-            list.Push(json::Value::Object()
-                          .Set("name", Field(d.Name))
-                          .Set("description", Field(d.Description))
-                          .Set("width", d.Width)
-                          .Set("height", d.Height)
-                          .Set("frame_rate", d.FrameRate / 1001.0)
-                          .Set("standards", d.Standards)
-                          .Set("standard_names", StandardList(d.Standards)));
+            list.push_back({{"name", Field(d.Name)},
+                            {"description", Field(d.Description)},
+                            {"width", d.Width},
+                            {"height", d.Height},
+                            {"frame_rate", Decimal(d.FrameRate / 1001.0)},
+                            {"standards", d.Standards},
+                            {"standard_names", StandardList(d.Standards)}});
         }
         VideoPropertyDefaults defaults{};
         driver_.Caps()->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
-        json::Value values = json::Value::Array();
         if (Text()) {
             std::printf("property defaults:");
-        }
-        for (uint32_t v : defaults.Value) {
-            if (Text()) {
+            for (uint32_t v : defaults.Value) {
                 std::printf(" %u", v);
             }
-            values.Push(v);
-        }
-        if (Text()) {
             std::printf("\n");
         }
-        result_.Set("standards", std::move(list));
-        result_.Set("property_defaults", std::move(values));
+        result_["standards"] = std::move(list);
+        result_["property_defaults"] = defaults.Value;
         return 0;
     }
 
@@ -397,21 +373,21 @@ class Bench {
             }
             std::printf(" (%s)\n", Seconds(took).c_str());
         }
-        result_.Set("frequency_hz", hz);
-        result_.Set("standard", host_driver::StandardName(options_.standard));
-        result_.Set("locked", locked);
+        result_["frequency_hz"] = hz;
+        result_["standard"] = host_driver::StandardName(options_.standard);
+        result_["locked"] = locked;
         if (locked) {
             Step("reading the TV sound modes");
             const uint32_t modes = driver_.AvailableAudioModes();
             if (Text()) {
                 std::printf("TV sound available: %s\n", host_driver::AudioModeNames(modes).c_str());
             }
-            result_.Set("afc_step", st.PllOffset);
-            result_.Set("signal", st.SignalStrength);
-            result_.Set("audio_modes", AudioModeList(modes));
+            result_["afc_step"] = st.PllOffset;
+            result_["signal"] = st.SignalStrength;
+            result_["audio_modes"] = AudioModeList(modes);
         }
-        result_.Set("took_us", took);
-        result_.Set("clock", Clock());
+        result_["took_us"] = took;
+        result_["clock"] = Clock();
         return locked ? 0 : 1;
     }
 
@@ -426,7 +402,7 @@ class Bench {
         }
         const uint64_t start = NowUs();
         int found = 0;
-        json::Value list = json::Value::Array();
+        Json list = Json::array();
         for (size_t i = 0; i < channels.size(); ++i) {
             const Channel& ch = channels[i];
             progress_.Show("scan: channel " + ch.name + " at " + MHz(ch.frequencyHz) + " (" +
@@ -443,12 +419,11 @@ class Bench {
                             MHz(ch.frequencyHz).c_str(), st.PllOffset, st.SignalStrength,
                             host_driver::AudioModeNames(modes).c_str());
             }
-            list.Push(json::Value::Object()
-                          .Set("channel", ch.name)
-                          .Set("frequency_hz", ch.frequencyHz)
-                          .Set("afc_step", st.PllOffset)
-                          .Set("signal", st.SignalStrength)
-                          .Set("audio_modes", AudioModeList(modes)));
+            list.push_back({{"channel", ch.name},
+                            {"frequency_hz", ch.frequencyHz},
+                            {"afc_step", st.PllOffset},
+                            {"signal", st.SignalStrength},
+                            {"audio_modes", AudioModeList(modes)}});
         }
         progress_.Clear();
         const uint64_t took = NowUs() - start;
@@ -456,11 +431,11 @@ class Bench {
             std::printf("%d station%s in %zu channels, %s of %s\n", found, found == 1 ? "" : "s",
                         channels.size(), Seconds(took).c_str(), Clock());
         }
-        result_.Set("standard", host_driver::StandardName(options_.standard));
-        result_.Set("channels", channels.size());
-        result_.Set("found", std::move(list));
-        result_.Set("took_us", took);
-        result_.Set("clock", Clock());
+        result_["standard"] = host_driver::StandardName(options_.standard);
+        result_["channels"] = channels.size();
+        result_["found"] = std::move(list);
+        result_["took_us"] = took;
+        result_["clock"] = Clock();
         return found > 0 ? 0 : 1;
     }
 
@@ -522,7 +497,7 @@ class Bench {
     std::vector<AntennaStation> lineup_;
     uint64_t started_ = 0;
     Progress progress_;
-    json::Value result_;
+    Json result_;
 };
 
 } // namespace

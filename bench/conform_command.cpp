@@ -1,7 +1,7 @@
 #include "bench/conform_command.h"
 
 #include "bench/conform.h"
-#include "bench/json.h"
+#include "bench/json_document.h"
 #include "bench/progress.h"
 
 #include <cstdio>
@@ -102,7 +102,7 @@ int RunConform(const Options& o) {
                     "ratio");
     }
     Progress progress;
-    json::Value list = json::Value::Array();
+    Json list = Json::array();
     int failed = 0;
     uint64_t tookAll = 0;
     uint64_t requiredAll = 0;
@@ -142,32 +142,29 @@ int RunConform(const Options& o) {
             }
             std::fflush(stdout);
         }
-        json::Value one = json::Value::Object()
-                              .Set("name", s.name)
-                              .Set("what", s.what)
-                              .Set("conforms", ok)
-                              .Set("took_us", v.tookUs)
-                              .Set("required_us", v.requiredUs)
-                              .Set("ratio", Ratio(v.tookUs, v.requiredUs));
+        list.push_back({{"name", s.name},
+                        {"what", s.what},
+                        {"conforms", ok},
+                        {"took_us", v.tookUs},
+                        {"required_us", v.requiredUs},
+                        {"ratio", Decimal(Ratio(v.tookUs, v.requiredUs))}});
         if (!ok) {
-            one.Set("problem", problem);
-            one.Set("difference", v.difference);
+            list.back()["problem"] = problem;
+            list.back()["difference"] = v.difference;
         }
-        list.Push(std::move(one));
     }
     progress.Clear();
     if (o.json) {
-        json::Value doc = json::Value::Object()
-                              .Set("command", "conform")
-                              .Set("module", o.module)
-                              .Set("against", against)
-                              .Set("conforms", failed == 0)
-                              .Set("failed", failed)
-                              .Set("took_us", tookAll)
-                              .Set("required_us", requiredAll)
-                              .Set("ratio", Ratio(tookAll, requiredAll))
-                              .Set("scenarios", std::move(list));
-        std::fputs(doc.Dump().c_str(), stdout);
+        const Json doc = {{"command", "conform"},
+                          {"module", o.module},
+                          {"against", against},
+                          {"conforms", failed == 0},
+                          {"failed", failed},
+                          {"took_us", tookAll},
+                          {"required_us", requiredAll},
+                          {"ratio", Decimal(Ratio(tookAll, requiredAll))},
+                          {"scenarios", std::move(list)}};
+        std::fputs(JsonText(doc).c_str(), stdout);
     } else {
         std::printf("%s: %d scenario%s failed; calls took %s for %s of required waits\n",
                     failed == 0 ? "conform" : "DOES NOT CONFORM", failed, failed == 1 ? "" : "s",

@@ -6,15 +6,16 @@
 set -eu
 # python3-pefile reads tvboard.sys for its checks; clang-tidy and
 # clang-format are what scripts/tidy.sh and the formatting rule use; the
-# bench's command line is CLI11 (libcli11-dev, header-only), sigrok-cli's I2C
+# bench's command line is CLI11 (libcli11-dev, header-only) and its JSON
+# documents nlohmann's JSON (nlohmann-json3-dev, header-only); sigrok-cli's I2C
 # decoder reads its logic-analyzer captures back in the tests, and Google
 # Benchmark (libbenchmark-dev) measures the module for docs/performance.md;
 # clang with libFuzzer (libclang-rt-14-dev) builds the fuzz target, and llvm's
 # llvm-cov and llvm-profdata measure coverage.
 packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
 g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 python3-pefile \
-clang-tidy clang-format wine wine32:i386 libcli11-dev sigrok-cli libbenchmark-dev \
-clang libclang-rt-14-dev llvm"
+clang-tidy clang-format wine wine32:i386 libcli11-dev nlohmann-json3-dev sigrok-cli \
+libbenchmark-dev clang libclang-rt-14-dev llvm"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -102,6 +102,7 @@ bad "471.25   # no standard" "a station needs at least a frequency (MHz) and a T
 usage "cannot read antenna file $work/none.txt" -- scan --antenna "$work/none.txt"
 # Machine-readable results.
 json '"standard_names"' -- standards --json
+json '"frame_rate": 29.97002997003,' -- standards --json
 json '"InitializeSensor"' -- caps --json
 json '"locked": true' -- tune 175.25 --json
 json '"afc_step": -2' -- scan --json
