@@ -103,7 +103,7 @@ void Session::After() {
 // request the frequency fields; a standard request, an input request and an
 // audio mode that was applied put their field in step.
 void Session::CheckSettings() {
-    if (live_ == nullptr) {
+    if (live_ == nullptr || !linked_) {
         return;
     }
     const TVTunerSettings host = *live_;

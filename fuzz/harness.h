@@ -41,7 +41,26 @@ struct Outcome {
     std::map<std::string, uint64_t> longestByKind;
 };
 
+// How an input is run.
+struct Run {
+    bool keepTimeline = false; // Outcome.timeline
+    // The module's waits and debug prints on the timeline too (what a
+    // differential run compares); without them a run is faster.
+    bool kernelEvents = false;
+    // A Windows image to run instead of the linked module (host_driver's
+    // in-process loader; the 32-bit x86 build). The checks that read the
+    // linked module's own state are left out: the image's is its own.
+    std::string image;
+};
+
 // Runs one input from the module's load state on a freshly made board.
-Outcome RunInput(const uint8_t* data, size_t size, bool keepTimeline = false);
+Outcome RunInput(const uint8_t* data, size_t size, const Run& how = Run{});
+
+// Runs one input on the linked module and on `image`, both with every wait
+// and print on the timeline. Findings of either run, and the first event in
+// which the image's timeline differs from the reference's, are findings.
+// `events` receives the number of events compared.
+Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image,
+                        size_t* events);
 
 } // namespace fuzz

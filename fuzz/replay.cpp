@@ -7,6 +7,10 @@
 //          count and its longest call; --show: the steps each input decodes
 //          to; --timeline: its bus timeline; --longest: the longest virtual
 //          duration of each kind of call over all inputs
+//        tvboard_fuzz_replay --image IMAGE... PATH...
+//          every input on the linked module and on each Windows image (the
+//          32-bit x86 build), every wait and print on the timeline: a
+//          timeline that differs in any event is a finding
 //        tvboard_fuzz_replay --check-seeds DIR DICT LISTING
 //          every seed of DIR and every entry of DICT decodes to the steps
 //          LISTING holds, and every seed to its last byte;
@@ -179,12 +183,50 @@ int CheckSeeds(const fs::path& dir, const fs::path& dict, const fs::path& listin
     return stale == 0 ? 0 : 1;
 }
 
+// Every input on the reference and on each image; the images' timelines must
+// agree with the reference's in every event.
+int Differential(const std::vector<fs::path>& inputs, const std::vector<std::string>& images) {
+    int failed = 0;
+    size_t events = 0;
+    for (const std::string& image : images) {
+        for (const fs::path& path : inputs) {
+            std::vector<uint8_t> bytes;
+            if (!ReadFile(path, &bytes)) {
+                std::fprintf(stderr, "replay: cannot read %s\n", path.c_str());
+                return 2;
+            }
+            size_t compared = 0;
+            const fuzz::Outcome out =
+                fuzz::RunDifferential(bytes.data(), bytes.size(), image, &compared);
+            events += compared;
+            if (!out.findings.empty()) {
+                ++failed;
+                std::printf("FINDING %s on %s\n%s", path.c_str(), image.c_str(),
+                            out.report.c_str());
+                if (failed >= 5) {
+                    std::printf("replay: stopped after 5 findings\n");
+                    return 1;
+                }
+            }
+        }
+    }
+    std::printf("replay: %zu input(s) on %zu image(s) and the reference, %zu events compared, "
+                "%d with findings or differences\n",
+                inputs.size(), images.size(), events, failed);
+    return failed == 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 4 && args[0] == "--check-seeds") {
         return CheckSeeds(args[1], args[2], args[3]);
+    }
+    std::vector<std::string> images;
+    while (args.size() >= 2 && args[0] == "--image") {
+        images.push_back(args[1]);
+        args.erase(args.begin(), args.begin() + 2);
     }
     bool stats = false;
     bool show = false;
@@ -201,8 +243,8 @@ int main(int argc, char** argv) {
     std::map<std::string, uint64_t> longestByKind;
     if (args.empty()) {
         std::fprintf(stderr,
-                     "usage: tvboard_fuzz_replay [--stats | --show | --timeline | --longest] "
-                     "PATH... | --check-seeds DIR DICT LISTING\n");
+                     "usage: tvboard_fuzz_replay [--stats | --show | --timeline | --longest | "
+                     "--image IMAGE...] PATH... | --check-seeds DIR DICT LISTING\n");
         return 2;
     }
     std::vector<fs::path> inputs;
@@ -218,6 +260,9 @@ int main(int argc, char** argv) {
         }
     }
     std::sort(inputs.begin(), inputs.end());
+    if (!images.empty()) {
+        return Differential(inputs, images);
+    }
     int failed = 0;
     for (const fs::path& path : inputs) {
         std::vector<uint8_t> bytes;
@@ -225,7 +270,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "replay: cannot read %s\n", path.c_str());
             return 2;
         }
-        const fuzz::Outcome out = fuzz::RunInput(bytes.data(), bytes.size(), timeline);
+        fuzz::Run how;
+        how.keepTimeline = timeline;
+        const fuzz::Outcome out = fuzz::RunInput(bytes.data(), bytes.size(), how);
         if (timeline) {
             std::printf("%s", out.timeline.c_str());
         }

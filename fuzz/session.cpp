@@ -17,6 +17,16 @@ const char* OpName(Op op) {
 
 } // namespace
 
+Session::Session(const uint8_t* data, size_t size, const fuzz::Run& how) : in_(data, size) {
+    if (how.image.empty() && !how.kernelEvents) {
+        driver_ = std::make_unique<host_driver::HostDriver>(nullptr);
+    } else {
+        driver_ = std::make_unique<host_driver::HostDriver>(host_, how.image);
+        driver_->SetNotes(host_driver::Notes::Off);
+        linked_ = !driver_->RunsWindowsImage();
+    }
+}
+
 uint8_t* Session::NewBlock(size_t size, uint8_t fill) {
     blocks_.emplace_back(new uint8_t[size]);
     uint8_t* p = blocks_.back().get();
@@ -128,7 +138,7 @@ void Session::HandIn(uint8_t how) {
     const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
     Before("GetBoardModuleCaps(table " + std::to_string(how % 4) + TableMask(table) + ")", 0);
-    driver_.HandIn(table, (places & 1) != 0 ? &list : nullptr,
+    driver_->HandIn(table, (places & 1) != 0 ? &list : nullptr,
                    (places & 2) != 0 ? &count : nullptr);
     After();
     busWriteMissing_ = table == nullptr || table->BusWrite == nullptr;
@@ -144,6 +154,10 @@ void Session::HandIn(uint8_t how) {
 }
 
 Outcome Session::Run() {
+    if (!driver_->Ready()) {
+        Find(driver_->Error());
+        return out_;
+    }
     // The header: the table the host hands in first; the host learns the
     // capability record from it, as every host must.
     const uint8_t header = in_.U8();
@@ -152,7 +166,7 @@ Outcome Session::Run() {
         const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
         uint32_t count = 0;
         Before("GetBoardModuleCaps(header)", 0);
-        driver_.HandIn(table, &list, &count);
+        driver_->HandIn(table, &list, &count);
         After();
         busWriteMissing_ = table == nullptr || table->BusWrite == nullptr;
         caps_ = list != nullptr ? list[0] : nullptr;
@@ -180,12 +194,12 @@ void Session::Operation(Op op) {
     }
     case Op::Initialize:
         Before("DllInitialize", 0);
-        Expect(driver_.Initialize() == TVB_STATUS_SUCCESS, "DllInitialize did not return success");
+        Expect(driver_->Initialize() == TVB_STATUS_SUCCESS, "DllInitialize did not return success");
         After();
         return;
     case Op::Unload:
         Before("DllUnload", 0);
-        Expect(driver_.Unload() == TVB_STATUS_SUCCESS, "DllUnload did not return success");
+        Expect(driver_->Unload() == TVB_STATUS_SUCCESS, "DllUnload did not return success");
         After();
         return;
     case Op::Caps:

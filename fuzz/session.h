@@ -95,7 +95,7 @@ struct RecordArg {
 
 class Session {
   public:
-    Session(const uint8_t* data, size_t size) : in_(data, size) {}
+    Session(const uint8_t* data, size_t size, const fuzz::Run& how);
     Outcome Run();
     std::string Timeline() const { return host_.Trace().Render(); }
 
@@ -140,8 +140,10 @@ class Session {
     emu::Board board_{host_};
     // The module from its load state, on virtual time. The session hands in
     // host_'s table (or a damaged one) itself and notes each call; the
-    // module's waits and prints stay off the timeline.
-    host_driver::HostDriver driver_{nullptr};
+    // module's waits and prints reach the timeline only when asked for.
+    std::unique_ptr<host_driver::HostDriver> driver_;
+    // The linked module runs, whose state the white-box checks may read.
+    bool linked_ = true;
     Outcome out_;
 
     const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;
