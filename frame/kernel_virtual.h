@@ -47,7 +47,7 @@ uint32_t LastAllocationTag();
 
 // A debug print with its arguments as a list: what the kernel's DbgPrint
 // does for a Windows image mapped onto these services.
-unsigned long DebugPrintV(const char* format, va_list args);
+unsigned long DebugPrintV(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 
 // A kernel call that breaks a rule the services here cannot see themselves
 // (e.g. a wait without a time-out, from a Windows image's own glue).

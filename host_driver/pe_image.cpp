@@ -117,7 +117,8 @@ void* TVB_KERNEL_IMPORT ImportExAllocatePoolWithTag(uint32_t type, uint32_t byte
 void TVB_KERNEL_IMPORT ImportExFreePool(void* block) {
     KernelFreePool(block);
 }
-__attribute__((cdecl, force_align_arg_pointer)) uint32_t ImportDbgPrint(const char* format, ...) {
+__attribute__((cdecl, force_align_arg_pointer, format(printf, 1, 2))) uint32_t
+ImportDbgPrint(const char* format, ...) {
     va_list args;
     va_start(args, format);
     vt::DebugPrintV(format, args);
