@@ -15,6 +15,7 @@
 
 namespace {
 
+namespace ifd = regmap::if_demod;
 namespace sy = regmap::synth;
 
 // One row covers the oscillator frequencies up to LoMaxHz. The oscillator
@@ -103,12 +104,6 @@ constexpr StartUpStep kStartUp[] = {
     {sy::kControl8, 0xFF, 0x08, 0, 0},   //
 };
 
-namespace ifd = regmap::if_demod;
-
-// What the settle check accepts: a level of 115 and below with lock; a
-// counter of 20 and more means corrections cannot help.
-constexpr uint8_t kSettledLevelMax = 115;
-constexpr uint8_t kCorrectionsUselessCount = 20;
 constexpr uint32_t kCorrectionDelayMs = 100;
 
 uint8_t* Shadow() {
@@ -141,19 +136,20 @@ const RfCodeRow& FindRfCodes(uint32_t frequencyHz) {
 bool Settled() {
     const uint8_t level = ReadIfRegister(ifd::kLevel);
     const uint8_t status = ReadIfRegister(ifd::kStatus);
-    return level <= kSettledLevelMax && (status & ifd::kLockBit) != 0;
+    return level <= ifd::kLevelSettledMax && (status & ifd::kLockBit) != 0;
 }
 
 // Up to three corrections, each tried only if the one before did not settle
-// the tuner; the last one is not checked.
+// the tuner; the last one is not checked. A counter at its limit means they
+// cannot help.
 void SettleTuner() {
     const bool settled = Settled();
     const uint8_t count = ReadIfRegister(ifd::kCounter);
-    if (settled || count >= kCorrectionsUselessCount) {
+    if (settled || count >= ifd::kCounterLimit) {
         return;
     }
 
-    WriteIfRegister(ifd::kAgc, 0x64);
+    WriteIfRegister(ifd::kAgc, ifd::kAgcCorrection);
     DelayMs(kCorrectionDelayMs);
     if (Settled()) {
         return;
@@ -166,8 +162,8 @@ void SettleTuner() {
         return;
     }
 
-    WriteIfRegister(ifd::kDetector, 0x01);
-    WriteIfRegister(ifd::kLoop, 0x27);
+    WriteIfRegister(ifd::kDetector, ifd::kDetectorCorrection);
+    WriteIfRegister(ifd::kLoop, ifd::kLoopCorrection);
     DelayMs(kCorrectionDelayMs);
 }
 

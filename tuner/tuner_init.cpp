@@ -9,6 +9,8 @@
 
 namespace {
 
+namespace ifd = regmap::if_demod;
+
 // The synthesizer's register block in one transfer: sub-address 0, then
 // R0 to R12.
 constexpr uint8_t kSynthInitialBlock[14] = {
@@ -23,9 +25,9 @@ struct IfRegisterValue {
     uint8_t Value;
 };
 constexpr IfRegisterValue kIfInitial[] = {
-    {regmap::if_demod::kHold, 0x00},
-    {regmap::if_demod::kStartup30, 0x6F},
-    {regmap::if_demod::kStartup20, 0x0B},
+    {ifd::kHold, ifd::kHoldOn},
+    {ifd::kStartup30, ifd::kStartup30Value},
+    {ifd::kStartup20, ifd::kStartup20Value},
 };
 
 } // namespace
