@@ -53,16 +53,23 @@ uint32_t ModesFromFlagRegisters() {
 
 struct ChannelChoice {
     uint32_t mode;
-    uint8_t channel;    // bits 5..7 of 0x464
+    uint8_t channel;
     bool thirdLanguage; // with status bit 12 set, the third language's source
 };
 
-// Any mode value not listed selects channel 0.
+// Any mode value not listed selects the stereo channel.
 constexpr ChannelChoice kChannels[] = {
-    {kMono, 2, false},          {kStereo, 0, false},          {kLangA, 2, false},
-    {kLangA | kMono, 2, false}, {kLangA | kStereo, 0, false}, {kLangB, 3, false},
-    {kLangB | kMono, 3, false}, {kLangB | kStereo, 3, false}, {kLangC, 2, true},
-    {kLangC | kMono, 2, true},  {kLangC | kStereo, 2, true},
+    {kMono, dec::kChannelLanguageA, false},
+    {kStereo, dec::kChannelStereo, false},
+    {kLangA, dec::kChannelLanguageA, false},
+    {kLangA | kMono, dec::kChannelLanguageA, false},
+    {kLangA | kStereo, dec::kChannelStereo, false},
+    {kLangB, dec::kChannelLanguageB, false},
+    {kLangB | kMono, dec::kChannelLanguageB, false},
+    {kLangB | kStereo, dec::kChannelLanguageB, false},
+    {kLangC, dec::kChannelLanguageA, true},
+    {kLangC | kMono, dec::kChannelLanguageA, true},
+    {kLangC | kStereo, dec::kChannelLanguageA, true},
 };
 
 const ChannelChoice* FindChannel(uint32_t mode) {
@@ -108,7 +115,8 @@ uint8_t SetTvAudioMode(uint32_t mode) {
     if (choice != nullptr && choice->thirdLanguage && thirdLanguage) {
         WriteDecoderField(dec::kSoundSource, dec::kSourceThirdLanguage);
     } else {
-        WriteDecoderField(dec::kSoundChannel, choice != nullptr ? choice->channel : 0);
+        WriteDecoderField(dec::kSoundChannel,
+                          choice != nullptr ? choice->channel : dec::kChannelStereo);
     }
     return 1;
 }

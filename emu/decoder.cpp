@@ -8,12 +8,6 @@ namespace {
 
 namespace dmap = regmap::decoder;
 
-// The DSP's sound modes that report stereo and two languages in the flag
-// registers rather than in the status word.
-bool ReportsInFlagRegisters(uint8_t code) {
-    return code == 5 || code == 9 || code == 10 || code == 11;
-}
-
 uint32_t Bit(uint8_t bit) {
     return 1u << bit;
 }
@@ -87,7 +81,7 @@ void Decoder::UpdateSoundStatus() {
     uint32_t status = statusCode_;
     bool stereoFlag = false;
     bool twoLanguageFlag = false;
-    if (ReportsInFlagRegisters(statusCode_)) {
+    if (dmap::ReportsInFlagRegisters(statusCode_)) {
         stereoFlag = sound_.stereo;
         twoLanguageFlag = sound_.twoLanguages;
     } else if (bit11_) {

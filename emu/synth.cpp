@@ -12,11 +12,11 @@ namespace sm = regmap::synth;
 namespace {
 
 constexpr uint64_t kStepHz = 250000;
-constexpr uint8_t kVcoSelectShift = 3;
-constexpr uint8_t kVcoSelectMask = 0x7;
 
+// The five oscillators, by the sub-band that selects them, and the range
+// each can run in; sub-bands 0, 4 and 5 select none.
 struct Vco {
-    uint8_t select; // R4 bits 5..3
+    uint8_t subBand;
     uint64_t minHz;
     uint64_t maxHz;
 };
@@ -82,12 +82,12 @@ bool Synth::Read(uint8_t* /*buffer*/, size_t /*count*/) {
 }
 
 uint32_t Synth::Divider() const {
-    return static_cast<uint32_t>(regs_[sm::kDivider]) << sm::kDividerHighShift |
-           regs_[sm::kDivider + 1] >> sm::kDividerLowShift;
+    return static_cast<uint32_t>(regs_[sm::kDividerHigh]) << sm::kDividerHighShift |
+           regs_[sm::kDividerLow] >> sm::kDividerLowShift;
 }
 
 uint32_t Synth::DivExp() const {
-    return regs_[sm::kBand] >> sm::kDividerExpShift;
+    return (regs_[sm::kBand] & sm::kDividerExpMask) >> sm::kDividerExpShift;
 }
 
 uint64_t Synth::OscillatorHz() const {
@@ -99,10 +99,10 @@ uint64_t Synth::VcoHz() const {
 }
 
 bool Synth::Locked() const {
-    const uint8_t select = (regs_[sm::kBand] >> kVcoSelectShift) & kVcoSelectMask;
+    const uint8_t subBand = (regs_[sm::kBand] & sm::kSubBandMask) >> sm::kSubBandShift;
     const uint64_t hz = VcoHz();
     for (const Vco& v : kVcos) {
-        if (v.select == select) {
+        if (v.subBand == subBand) {
             return hz >= v.minHz && hz <= v.maxHz;
         }
     }

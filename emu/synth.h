@@ -8,19 +8,13 @@
 // multiple of 16, a first register past R12 or more bytes than registers are
 // left is not acknowledged either. Reads are never acknowledged.
 //
-// The oscillator runs at N x 250 kHz / 2^k, with the divider
-// N = R0 << 6 | R1 >> 2 (14 bits) and k = R4 bits 7..6 (DivExp): the
+// The oscillator runs at N x 250 kHz / 2^k, with the 14-bit divider N of R0
+// and R1 and the exponent k of R4 (regmap/synth_map.h): the
 // voltage-controlled oscillator itself runs at N x 250 kHz and is divided
-// down by 2^k. R4 bits 5..3 choose one of five oscillators, each of which
-// can only run within its own range; asked for a frequency outside it, the
-// loop never locks and the synthesizer gives no usable frequency:
-//   bits 5..3   range of the oscillator
-//   6           300 .. 500 MHz
-//   7           480 .. 540 MHz
-//   1           520 .. 610 MHz
-//   2           590 .. 750 MHz
-//   3           730 .. 910 MHz
-//   0, 4, 5     no oscillator
+// down by 2^k. R4's sub-band chooses one of five oscillators (300 to 910 MHz
+// between them, see synth.cpp), each of which can only run within its own
+// range; asked for a frequency outside it, the loop never locks and the
+// synthesizer gives no usable frequency.
 //
 // Protocol checks (emu/device.h): every transfer the part does not take is
 // recorded, as "addressed while the gate is closed" when the gate is closed,

@@ -5,7 +5,9 @@
 // many bytes (the register and those after it). Register 0x21 is the gate
 // through which the tuner synthesizer reaches the bus.
 //
-// Shared by the module and the emulated demodulator. Plain constexpr data.
+// Each register is followed by the values the board writes to it and the
+// bits and limits it reads from it. Shared by the module and the emulated
+// demodulator. Plain constexpr data.
 #pragma once
 
 #include <stdint.h>
@@ -15,41 +17,54 @@
 namespace regmap {
 namespace if_demod {
 
-//  sub  name               use
-//  0x01 kStandard          standard code; bit 7 set while tuning
-//  0x05 kDetector          0x04 (0x02 for SECAM L, L'); 0x01 as third correction
-//  0x07 kHold              0x00 before a standard change and at start-up
-//  0x0D kLoop              0x47 while tuning; 0x27 as third correction
-//  0x0E kNudge             bit 1 pulsed after tuning SECAM L and L'
-//  0x0F kTuningControl     0x88 while tuning, 0x81 when done
-//  0x1A kCounter           read back: 20 and more means corrections cannot help
-//  0x1B kStatus            read back: bit 7 lock, bits 6..0 AFC (7-bit two's complement)
-//  0x1D kLevel             read back: 115 and below is a settled level
-//  0x20 kStartup20         0x0B at start-up
-//  0x21 kGate              0xC0 connects the synthesizer, 0x80 cuts it off
-//  0x28 kAgc               0x14 while tuning, 0x64 as first correction
-//  0x30 kStartup30         0x6F at start-up
-constexpr uint8_t kStandard = 0x01;
-constexpr uint8_t kDetector = 0x05;
-constexpr uint8_t kHold = 0x07;
-constexpr uint8_t kLoop = 0x0D;
-constexpr uint8_t kNudge = 0x0E;
-constexpr uint8_t kTuningControl = 0x0F;
-constexpr uint8_t kCounter = 0x1A;
-constexpr uint8_t kStatus = 0x1B;
-constexpr uint8_t kLevel = 0x1D;
-constexpr uint8_t kStartup20 = 0x20;
-constexpr uint8_t kGate = 0x21;
-constexpr uint8_t kAgc = 0x28;
-constexpr uint8_t kStartup30 = 0x30;
+constexpr uint8_t kStandard = 0x01;   // the standard code (below)
+constexpr uint8_t kTuningFlag = 0x80; // bit 7, set with the code while tuning
 
-constexpr uint8_t kTuningFlag = 0x80;  // kStandard bit 7
-constexpr uint8_t kNudgeBit = 0x02;    // kNudge bit 1
-constexpr uint8_t kLockBit = 0x80;     // kStatus bit 7
-constexpr uint8_t kAfcMask = 0x7F;     // kStatus bits 6..0
-constexpr uint8_t kGateConnect = 0x40; // kGate bit 6
+constexpr uint8_t kDetector = 0x05;
+constexpr uint8_t kDetectorTuning = 0x04;
+constexpr uint8_t kDetectorTuningSecamL = 0x02; // for SECAM L and L'
+constexpr uint8_t kDetectorCorrection = 0x01;   // the third correction
+
+constexpr uint8_t kHold = 0x07;
+constexpr uint8_t kHoldOn = 0x00; // before a standard change and at start-up
+
+constexpr uint8_t kLoop = 0x0D;
+constexpr uint8_t kLoopTuning = 0x47;
+constexpr uint8_t kLoopCorrection = 0x27; // the third correction
+
+constexpr uint8_t kNudge = 0x0E;
+constexpr uint8_t kNudgeBit = 0x02; // bit 1, pulsed after tuning SECAM L and L'
+
+constexpr uint8_t kTuningControl = 0x0F;
+constexpr uint8_t kTuningStart = 0x88;
+constexpr uint8_t kTuningDone = 0x81;
+
+constexpr uint8_t kCounter = 0x1A; // read back; kStatus follows it
+// Up to this count the demodulator has come to rest; from it on, corrections
+// to the synthesizer cannot help.
+constexpr uint8_t kCounterLimit = 20;
+
+constexpr uint8_t kStatus = 0x1B;  // read back
+constexpr uint8_t kLockBit = 0x80; // bit 7
+constexpr uint8_t kAfcMask = 0x7F; // bits 6..0: AFC, a 7-bit two's-complement number
+
+constexpr uint8_t kLevel = 0x1D;          // read back
+constexpr uint8_t kLevelSettledMax = 115; // a settled tuner reads this or less
+
+constexpr uint8_t kStartup20 = 0x20;
+constexpr uint8_t kStartup20Value = 0x0B;
+
+constexpr uint8_t kGate = 0x21;
+constexpr uint8_t kGateConnect = 0x40; // bit 6: the synthesizer is on the bus
 constexpr uint8_t kGateOpen = 0xC0;
 constexpr uint8_t kGateClosed = 0x80;
+
+constexpr uint8_t kAgc = 0x28;
+constexpr uint8_t kAgcTuning = 0x14;
+constexpr uint8_t kAgcCorrection = 0x64; // the first correction
+
+constexpr uint8_t kStartup30 = 0x30;
+constexpr uint8_t kStartup30Value = 0x6F;
 
 // Standard codes (kStandard without the tuning flag).
 constexpr uint8_t kCodeMN = 0x01;

@@ -62,7 +62,7 @@ class EmuReceptionTest : public ::testing::Test {
                     continue;
                 }
                 const uint32_t n = static_cast<uint32_t>(vco / 250000);
-                const uint8_t divider[] = {sm::SubAddress(sm::kDivider),
+                const uint8_t divider[] = {sm::SubAddress(sm::kDividerHigh),
                                            static_cast<uint8_t>(n >> 6),
                                            static_cast<uint8_t>(n << 2)};
                 const uint8_t band[] = {

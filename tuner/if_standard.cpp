@@ -53,13 +53,13 @@ bool IfStandardChanges(uint32_t standard) {
 }
 
 void LoadIfStandard(uint32_t standard) {
-    WriteIfRegister(ifd::kHold, 0x00);
+    WriteIfRegister(ifd::kHold, ifd::kHoldOn);
     CurrentTvStandard = standard;
     NtscSelected = 0;
 
     const IfStandardRow* row = FindRow(standard);
     if (row != nullptr) {
-        WriteIfRegister(ifd::kHold, 0x00);
+        WriteIfRegister(ifd::kHold, ifd::kHoldOn);
     } else {
         row = &kFallback;
         CurrentTvStandard = TVB_STANDARD_PAL_B;

@@ -13,21 +13,20 @@ namespace {
 
 namespace ifd = regmap::if_demod;
 
-constexpr uint8_t kRestingCountMax = 20;
-
 bool SecamL() {
     return IfStandardCode == ifd::kCodeL || IfStandardCode == ifd::kCodeL1;
 }
 
-// SECAM L and L': if the demodulator's counter is past 20 or it has no lock,
-// bit 1 of register 0x0E is pulsed.
+// SECAM L and L': if the demodulator's counter is past its limit or it has
+// no lock, the nudge bit is pulsed.
 void NudgeIfUnsettled() {
-    const uint8_t counterReg = ifd::kCounter; // read together with the status after it
+    static_assert(ifd::kStatus == ifd::kCounter + 1, "one read takes the counter and status");
+    const uint8_t counterReg = ifd::kCounter;
     HostBusWrite(TVB_IF_DEMOD_ADDRESS, &counterReg, 1);
     // Cleared first: a read that fails then counts as "no lock" and nudges.
     uint8_t counterAndStatus[2] = {0, 0};
     HostBusRead(TVB_IF_DEMOD_ADDRESS, counterAndStatus, 2);
-    if (counterAndStatus[0] <= kRestingCountMax && (counterAndStatus[1] & ifd::kLockBit) != 0) {
+    if (counterAndStatus[0] <= ifd::kCounterLimit && (counterAndStatus[1] & ifd::kLockBit) != 0) {
         return;
     }
     const uint8_t nudge = ReadIfRegister(ifd::kNudge);
@@ -42,14 +41,14 @@ uint32_t TuneFrequency(uint32_t frequencyHz) {
         return 0;
     }
     WriteIfRegister(ifd::kStandard, static_cast<uint8_t>(IfStandardCode | ifd::kTuningFlag));
-    WriteIfRegister(ifd::kTuningControl, 0x88);
-    WriteIfRegister(ifd::kAgc, 0x14);
-    WriteIfRegister(ifd::kDetector, SecamL() ? 0x02 : 0x04);
-    WriteIfRegister(ifd::kLoop, 0x47);
+    WriteIfRegister(ifd::kTuningControl, ifd::kTuningStart);
+    WriteIfRegister(ifd::kAgc, ifd::kAgcTuning);
+    WriteIfRegister(ifd::kDetector, SecamL() ? ifd::kDetectorTuningSecamL : ifd::kDetectorTuning);
+    WriteIfRegister(ifd::kLoop, ifd::kLoopTuning);
     ProgramSynthesizer(frequencyHz);
     if (SecamL()) {
         NudgeIfUnsettled();
     }
-    WriteIfRegister(ifd::kTuningControl, 0x81);
+    WriteIfRegister(ifd::kTuningControl, ifd::kTuningDone);
     return 1;
 }

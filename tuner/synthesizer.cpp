@@ -15,6 +15,7 @@
 
 namespace {
 
+namespace ifd = regmap::if_demod;
 namespace sy = regmap::synth;
 
 // One row covers the oscillator frequencies up to LoMaxHz. The oscillator
@@ -22,10 +23,10 @@ namespace sy = regmap::synth;
 // VCO within the row's group.
 struct SynthBandRow {
     uint32_t LoMaxHz;
-    uint8_t SubBandLow;  // R4 bits 4..3
-    uint8_t SubBandHigh; // R4 bit 5
-    uint8_t DivExp;      // R4 bits 7..6
-    uint8_t FinalR3Bits; // R3 bits 1..0 once the loop has settled
+    uint8_t SubBandLow;  // the sub-band's low two bits
+    uint8_t SubBandHigh; // and its top bit
+    uint8_t DivExp;
+    uint8_t FinalR3Bits; // the loop bits of R3 once the loop has settled
 };
 static_assert(sizeof(SynthBandRow) == 8, "a band row is eight bytes");
 
@@ -66,8 +67,8 @@ constexpr size_t kBandRows = sizeof(SynthBandTable) / sizeof(SynthBandTable[0]);
 // oscillator frequency: each row covers frequencies below BelowHz.
 struct RfCodeRow {
     uint32_t BelowHz;
-    uint8_t RfBandCode; // R4 bits 2..0
-    uint8_t RfAuxCode;  // R5 bits 5..4
+    uint8_t RfBandCode;
+    uint8_t RfAuxCode;
 };
 constexpr RfCodeRow kRfCodes[] = {
     {84000000, 0, 3},  //
@@ -85,30 +86,25 @@ constexpr uint64_t kReferenceHz = 16000000;
 constexpr uint64_t kPrescale = 64;
 
 // Start-up of the loop once the divider and band are in: each step rewrites
-// one register as (R & Keep) | Set and then waits. The charge pump is kicked
-// (R3 bit 7), switched (bit 2), released, and left at the row's final bits.
+// one register as (R & ~Clear) | Set and then waits. The charge pump is
+// kicked, switched to its step, released, and the loop bits take the row's
+// final bits.
 struct StartUpStep {
     uint8_t Register;
-    uint8_t Keep;
+    uint8_t Clear;
     uint8_t Set;
     uint8_t WithFinalBits; // also OR in the row's FinalR3Bits
     uint32_t DelayMs;
 };
 constexpr StartUpStep kStartUp[] = {
-    {sy::kControl3, 0xFF, 0x80, 0, 1},   //
-    {sy::kControl3, 0x73, 0x04, 0, 1},   //
-    {sy::kControl3, 0xF3, 0x00, 0, 150}, //
-    {sy::kControl3, 0xF0, 0x00, 1, 0},   //
-    {sy::kControl6, 0x3F, 0x40, 0, 0},   //
-    {sy::kControl8, 0xFF, 0x08, 0, 0},   //
+    {sy::kControl3, 0, sy::kControl3Kick, 0, 1},
+    {sy::kControl3, sy::kControl3Kick | sy::kControl3StepMask, sy::kControl3Step, 0, 1},
+    {sy::kControl3, sy::kControl3StepMask, 0, 0, 150},
+    {sy::kControl3, sy::kControl3StepMask | sy::kControl3LoopMask, 0, 1, 0},
+    {sy::kControl6, sy::kControl6EndMask, sy::kControl6End, 0, 0},
+    {sy::kControl8, 0, sy::kControl8Loop, 0, 0},
 };
 
-namespace ifd = regmap::if_demod;
-
-// What the settle check accepts: a level of 115 and below with lock; a
-// counter of 20 and more means corrections cannot help.
-constexpr uint8_t kSettledLevelMax = 115;
-constexpr uint8_t kCorrectionsUselessCount = 20;
 constexpr uint32_t kCorrectionDelayMs = 100;
 
 uint8_t* Shadow() {
@@ -141,33 +137,34 @@ const RfCodeRow& FindRfCodes(uint32_t frequencyHz) {
 bool Settled() {
     const uint8_t level = ReadIfRegister(ifd::kLevel);
     const uint8_t status = ReadIfRegister(ifd::kStatus);
-    return level <= kSettledLevelMax && (status & ifd::kLockBit) != 0;
+    return level <= ifd::kLevelSettledMax && (status & ifd::kLockBit) != 0;
 }
 
 // Up to three corrections, each tried only if the one before did not settle
-// the tuner; the last one is not checked.
+// the tuner; the last one is not checked. A counter at its limit means they
+// cannot help.
 void SettleTuner() {
     const bool settled = Settled();
     const uint8_t count = ReadIfRegister(ifd::kCounter);
-    if (settled || count >= kCorrectionsUselessCount) {
+    if (settled || count >= ifd::kCounterLimit) {
         return;
     }
 
-    WriteIfRegister(ifd::kAgc, 0x64);
+    WriteIfRegister(ifd::kAgc, ifd::kAgcCorrection);
     DelayMs(kCorrectionDelayMs);
     if (Settled()) {
         return;
     }
 
-    Shadow()[sy::kControl8] |= 0x04;
+    Shadow()[sy::kControl8] |= sy::kControl8Correction;
     WriteShadowRegister(sy::kControl8);
     DelayMs(kCorrectionDelayMs);
     if (Settled()) {
         return;
     }
 
-    WriteIfRegister(ifd::kDetector, 0x01);
-    WriteIfRegister(ifd::kLoop, 0x27);
+    WriteIfRegister(ifd::kDetector, ifd::kDetectorCorrection);
+    WriteIfRegister(ifd::kLoop, ifd::kLoopCorrection);
     DelayMs(kCorrectionDelayMs);
 }
 
@@ -207,44 +204,46 @@ uint32_t ProgramSynthesizer(uint32_t frequencyHz) {
     const uint32_t divider =
         static_cast<uint32_t>((loHz << row->DivExp) * kPrescale / kReferenceHz);
     const RfCodeRow& rf = FindRfCodes(frequencyHz);
-    const uint8_t ntscBit = (NtscSelected & 1) != 0 ? sy::kNtscBit : 0;
+    const uint8_t ntscBit = (NtscSelected & 1) != 0 ? sy::kControl3Ntsc : 0;
+    const uint32_t subBand = ((row->SubBandHigh & 1u) << 2) | (row->SubBandLow & 3u);
 
     uint8_t* r = Shadow();
-    r[0] = static_cast<uint8_t>(divider >> 6);
-    r[1] = static_cast<uint8_t>(divider << 2);
-    r[2] = 0x40;
-    r[3] = static_cast<uint8_t>((r[3] & 0xD2) | ntscBit | 0x02);
-    r[sy::kBand] =
-        static_cast<uint8_t>((row->DivExp & 3) << sy::kDividerExpShift |
-                             (row->SubBandHigh & 1) << (sy::kSubBandShift + 2) |
-                             (row->SubBandLow & 3) << sy::kSubBandShift | (rf.RfBandCode & 7));
-    r[sy::kRfAux] = static_cast<uint8_t>(0x8F | (rf.RfAuxCode & 3) << sy::kRfAuxShift);
-    r[6] = 0x8F;
-    // R3 goes out with its fixed start value whatever the shadow holds.
-    const uint8_t block[8] = {sy::SubAddress(0),
-                              r[0],
-                              r[1],
-                              r[2],
-                              static_cast<uint8_t>(0x52 | ntscBit),
-                              r[4],
-                              r[5],
-                              r[6]};
+    r[sy::kDividerHigh] = static_cast<uint8_t>(divider >> sy::kDividerHighShift);
+    r[sy::kDividerLow] = static_cast<uint8_t>(divider << sy::kDividerLowShift);
+    r[sy::kControl2] = sy::kControl2Tuning;
+    r[sy::kControl3] = static_cast<uint8_t>(
+        (r[sy::kControl3] & ~(sy::kControl3Ntsc | sy::kControl3StepMask | sy::kControl3LoopMask)) |
+        ntscBit | sy::kControl3LoopStarting);
+    r[sy::kBand] = static_cast<uint8_t>(
+        ((row->DivExp << sy::kDividerExpShift) & sy::kDividerExpMask) |
+        ((subBand << sy::kSubBandShift) & sy::kSubBandMask) | (rf.RfBandCode & sy::kRfBandMask));
+    r[sy::kRfAux] = static_cast<uint8_t>(sy::kRfAuxFixed |
+                                         ((rf.RfAuxCode << sy::kRfAuxShift) & sy::kRfAuxMask));
+    r[sy::kControl6] = sy::kControl6Tuning;
+    const uint8_t block[] = {sy::SubAddress(sy::kDividerHigh),
+                             r[sy::kDividerHigh],
+                             r[sy::kDividerLow],
+                             r[sy::kControl2],
+                             static_cast<uint8_t>(sy::kControl3Block | ntscBit),
+                             r[sy::kBand],
+                             r[sy::kRfAux],
+                             r[sy::kControl6]};
     HostBusWrite(TVB_SYNTH_ADDRESS, block, sizeof(block));
 
-    r[sy::kControl8] = 0x00;
+    r[sy::kControl8] = sy::kControl8Tuning;
     WriteShadowRegister(sy::kControl8);
 
-    if (g_TVTuner_Settings.VideoStandard == TVB_STANDARD_NTSC_M_J) {
-        r[6] = static_cast<uint8_t>((r[6] & 0xEF) | 0x20);
-    } else {
-        r[6] = static_cast<uint8_t>(r[6] | 0x30);
-    }
+    const uint8_t standardBits = g_TVTuner_Settings.VideoStandard == TVB_STANDARD_NTSC_M_J
+                                     ? sy::kControl6NtscMJ
+                                     : sy::kControl6OtherStandards;
+    r[sy::kControl6] =
+        static_cast<uint8_t>((r[sy::kControl6] & ~sy::kControl6StandardMask) | standardBits);
     WriteShadowRegister(sy::kControl6);
 
     for (const StartUpStep& step : kStartUp) {
-        uint8_t value = static_cast<uint8_t>((r[step.Register] & step.Keep) | step.Set);
+        uint8_t value = static_cast<uint8_t>((r[step.Register] & ~step.Clear) | step.Set);
         if (step.WithFinalBits) {
-            value = static_cast<uint8_t>(value | (row->FinalR3Bits & 0x03));
+            value = static_cast<uint8_t>(value | (row->FinalR3Bits & sy::kControl3LoopMask));
         }
         r[step.Register] = value;
         WriteShadowRegister(step.Register);

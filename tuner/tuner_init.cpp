@@ -4,17 +4,25 @@
 #include "frame/host_ops.h"
 #include "frame/module_state.h"
 #include "regmap/if_demod_map.h"
+#include "regmap/synth_map.h"
 #include "tuner/synthesizer.h"
 #include "tuner/tuner_bus.h"
 
 namespace {
 
-// The synthesizer's register block in one transfer: sub-address 0, then
-// R0 to R12.
-constexpr uint8_t kSynthInitialBlock[14] = {
-    0x00,                                                 // sub-address of R0
-    0x00, 0x00, 0x00, 0x7C, 0x04, 0xA3, 0x3F, 0x2A, 0x04, // R0..R8
-    0xFF, 0x00, 0x00, 0x40,                               // R9..R12
+namespace ifd = regmap::if_demod;
+namespace sy = regmap::synth;
+
+// The synthesizer's register block, sent in one transfer as it lies: the
+// sub-address of R0, then R0 to R12.
+struct SynthBlock {
+    uint8_t subAddress;
+    uint8_t r[sy::kRegisters];
+};
+static_assert(sizeof(SynthBlock) == 1 + sy::kRegisters, "sent byte for byte");
+constexpr SynthBlock kSynthInitialBlock = {
+    sy::SubAddress(0),
+    {0x00, 0x00, 0x00, 0x7C, 0x04, 0xA3, 0x3F, 0x2A, 0x04, 0xFF, 0x00, 0x00, 0x40},
 };
 constexpr size_t kShadowedRegisters = sizeof(SynthShadow.R);
 
@@ -23,9 +31,9 @@ struct IfRegisterValue {
     uint8_t Value;
 };
 constexpr IfRegisterValue kIfInitial[] = {
-    {regmap::if_demod::kHold, 0x00},
-    {regmap::if_demod::kStartup30, 0x6F},
-    {regmap::if_demod::kStartup20, 0x0B},
+    {ifd::kHold, ifd::kHoldOn},
+    {ifd::kStartup30, ifd::kStartup30Value},
+    {ifd::kStartup20, ifd::kStartup20Value},
 };
 
 } // namespace
@@ -35,10 +43,11 @@ void InitTuner() {
         return;
     }
     for (size_t i = 0; i < kShadowedRegisters; ++i) {
-        SynthShadow.R[i] = kSynthInitialBlock[1 + i];
+        SynthShadow.R[i] = kSynthInitialBlock.r[i];
     }
     SetTunerGate(1);
-    HostBusWrite(TVB_SYNTH_ADDRESS, kSynthInitialBlock, sizeof(kSynthInitialBlock));
+    HostBusWrite(TVB_SYNTH_ADDRESS, reinterpret_cast<const uint8_t*>(&kSynthInitialBlock),
+                 sizeof(kSynthInitialBlock));
     SetTunerGate(0);
     for (const IfRegisterValue& w : kIfInitial) {
         WriteIfRegister(w.Register, w.Value);

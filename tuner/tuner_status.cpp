@@ -9,9 +9,7 @@
 
 namespace {
 
-using regmap::if_demod::kAfcMask;
-using regmap::if_demod::kLockBit;
-constexpr uint8_t kIfStatus = regmap::if_demod::kStatus;
+namespace ifd = regmap::if_demod;
 
 constexpr uint32_t kRequestLock = 4;
 constexpr uint32_t kRequestAfcStep = 16;
@@ -45,7 +43,7 @@ int32_t AfcStep(uint8_t value) {
 }
 
 bool Locked(uint8_t status) {
-    return (status & kLockBit) != 0;
+    return (status & ifd::kLockBit) != 0;
 }
 
 } // namespace
@@ -54,7 +52,7 @@ uint32_t ReadTunerLock(uint32_t request, int32_t* out) {
     if (!BoardReachable()) {
         return 0;
     }
-    const uint8_t status = ReadIfRegister(kIfStatus);
+    const uint8_t status = ReadIfRegister(ifd::kStatus);
     if (request == kRequestLock) {
         if (Locked(status)) {
             *out = 1;
@@ -62,7 +60,7 @@ uint32_t ReadTunerLock(uint32_t request, int32_t* out) {
         }
         for (uint32_t poll = 0; poll < kLockPolls; ++poll) {
             DelayMs(kLockPollMs);
-            if (Locked(ReadIfRegister(kIfStatus))) {
+            if (Locked(ReadIfRegister(ifd::kStatus))) {
                 *out = 1;
                 return 1;
             }
@@ -71,7 +69,7 @@ uint32_t ReadTunerLock(uint32_t request, int32_t* out) {
         return 1;
     }
     if (request == kRequestAfcStep) {
-        *out = Locked(status) ? AfcStep(status & kAfcMask) : kNoAfcValue;
+        *out = Locked(status) ? AfcStep(status & ifd::kAfcMask) : kNoAfcValue;
         return 1;
     }
     return 0;

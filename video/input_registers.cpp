@@ -16,12 +16,10 @@ struct InputRouting {
 };
 
 constexpr InputRouting kInputs[] = {
-    {0xC1, 0x40}, // input 0, also for any other number
-    {0xC0, 0x00},
-    {0xC8, 0x80},
+    {dec::kInputSelectInput0, dec::kInputControlInput0}, // also for any other number
+    {dec::kInputSelectInput1, dec::kInputControlInput1},
+    {dec::kInputSelectInput2, dec::kInputControlInput2},
 };
-static_assert((kInputs[0].select & 0x0F) == dec::kInputSourceInput0,
-              "TV sound tells input 0 by these bits");
 
 } // namespace
 
@@ -45,5 +43,5 @@ void RouteVideoInput(uint32_t input, uint8_t control) {
         }
         HostWriteReg16(write.reg, write.value);
     }
-    WriteDecoderField(dec::kInputModeField, 1);
+    WriteDecoderField(dec::kInputModeField, dec::kInputModeRouted);
 }

@@ -13,9 +13,8 @@ struct StandardValues {
     uint8_t standard1;
     uint8_t standard2;
 };
-constexpr StandardValues kNtsc = {0x04, 0x14};
-constexpr StandardValues kOthers = {0x35, 0x15};
-constexpr uint8_t kStandard3 = 0x19;
+constexpr StandardValues kNtsc = {dec::kStandard1Ntsc, dec::kStandard2Ntsc};
+constexpr StandardValues kOthers = {dec::kStandard1Other, dec::kStandard2Other};
 
 } // namespace
 
@@ -23,5 +22,5 @@ void WriteStandardRegisters(bool ntsc) {
     const StandardValues& v = ntsc ? kNtsc : kOthers;
     WriteDecoderField(dec::kStandard1Byte, v.standard1);
     WriteDecoderField(dec::kStandard2Byte, v.standard2);
-    WriteDecoderField(dec::kStandard3Byte, kStandard3);
+    WriteDecoderField(dec::kStandard3Byte, dec::kStandard3Any);
 }
