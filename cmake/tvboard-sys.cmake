@@ -64,7 +64,7 @@ tvb_add_sys_image(tvboard_sys_symbols tvboard-symbols)
 
 # The public header's standard and audio-mode values against Windows'
 # ksmedia.h; builds with the driver, links into nothing.
-add_library(tvb_ksmedia_values OBJECT tests/windows/ksmedia_values.cpp)
+add_library(tvb_ksmedia_values OBJECT tests/platforms/windows/ksmedia_values.cpp)
 target_link_libraries(tvb_ksmedia_values PRIVATE tvb_warnings)
 target_include_directories(tvb_ksmedia_values PRIVATE ${PROJECT_SOURCE_DIR})
 add_dependencies(tvboard_sys tvb_ksmedia_values)
@@ -75,6 +75,6 @@ add_dependencies(tvboard_sys tvb_ksmedia_values)
 find_program(TVB_PYTHON3 python3 HINTS /usr/bin REQUIRED)
 enable_testing()
 add_test(NAME sys_image
-         COMMAND ${TVB_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/check_sys.py
+         COMMAND ${TVB_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/platforms/check_sys.py
                  $<TARGET_FILE:tvboard_sys> $<TARGET_FILE:tvboard_sys_symbols>)
 set_tests_properties(sys_image PROPERTIES ENVIRONMENT "OBJDUMP=${CMAKE_OBJDUMP}")

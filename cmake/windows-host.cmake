@@ -27,7 +27,7 @@ add_custom_target(tvboard_import_library ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}
 
 # A host in C, linked against the import library, beside tvboard.sys so the
 # loader finds the image it imports from.
-add_executable(tvboard_c_host tests/host_c/tune_host.c)
+add_executable(tvboard_c_host tests/platforms/host_c/tune_host.c)
 set_target_properties(tvboard_c_host PROPERTIES OUTPUT_NAME tune_host C_STANDARD 99
                       RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 target_include_directories(tvboard_c_host PRIVATE ${PROJECT_SOURCE_DIR}/include)

@@ -34,7 +34,7 @@ done
 cmake --preset coverage >/dev/null
 cmake --build --preset coverage
 
-tests=build/coverage/tests/tvboard_tests
+tests=build/coverage/tests/module/tvboard_tests
 out=build/coverage/profile
 rm -rf "$out"
 mkdir -p "$out"

@@ -72,8 +72,8 @@ report "fuzz inputs ($*)" "$profiles/corpus.profdata" "$build/fuzz/tvboard_fuzz_
 
 if [ "$tests" -eq 1 ]; then
     mkdir -p "$profiles/tests"
-    LLVM_PROFILE_FILE="$profiles/tests/%p.profraw" "$build/tests/tvboard_tests" \
+    LLVM_PROFILE_FILE="$profiles/tests/%p.profraw" "$build/tests/module/tvboard_tests" \
         --gtest_brief=1 | tail -n 2
     llvm-profdata merge -sparse "$profiles"/tests/*.profraw -o "$profiles/tests.profdata"
-    report "tests (tvboard_tests)" "$profiles/tests.profdata" "$build/tests/tvboard_tests"
+    report "tests (tvboard_tests)" "$profiles/tests.profdata" "$build/tests/module/tvboard_tests"
 fi

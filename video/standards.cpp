@@ -44,9 +44,6 @@ constexpr VideoStandardDescriptor kStandards[3] = {
      {}},
 };
 static_assert(sizeof(kStandards) == 1080, "three descriptors back to back");
-static_assert(kStandards[0].Standards == 0x807 && kStandards[1].Standards == 0x7F0 &&
-                  kStandards[2].Standards == 0xFF000,
-              "standard sets of the three descriptors");
 
 // Property k at index k - 1: brightness, contrast, hue and saturation sit at
 // 1, 3, 5 and 7.

@@ -8,8 +8,15 @@ namespace {
 
 class VideoPropertiesTest : public DecoderTest {
   protected:
+    // With the 17 property values `p`, or else, as a host does, with the
+    // defaults the module reports.
     int32_t Initialize(const TVB_SENSOR_INIT_RECORD* record, int32_t restart, int32_t input,
-                       const int32_t (&p)[17]) {
+                       const int32_t* p = nullptr) {
+        VideoPropertyDefaults defaults;
+        if (p == nullptr) {
+            caps_->VideoOps->GetVideoPropertyDefaults(0, 0, &defaults);
+            p = reinterpret_cast<const int32_t*>(defaults.Value);
+        }
         return caps_->VideoOps->InitializeSensor(record, 0x99, restart, input, p[0], p[1], p[2],
                                                  p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10],
                                                  p[11], p[12], p[13], p[14], p[15], p[16]);
@@ -20,9 +27,6 @@ class VideoPropertiesTest : public DecoderTest {
         caps_->VideoOps->GetVideoProperty(0, 0, property, &value, 0);
         return value;
     }
-
-    static constexpr int32_t kDefaults[17] = {50, 0,  50, 0,  0, 0,  50, 0, 50,
-                                              0,  50, 0,  50, 0, 50, 0,  0};
 };
 
 std::string SensorMessage(int count, int tv, int scaler) {
@@ -63,7 +67,7 @@ TEST_F(VideoPropertiesTest, InitializeSensorTakesInputAndRestartValueFromRecordO
 
     // Explicit arguments win over the record.
     const size_t again = Mark();
-    Initialize(&record, 5, 1, kDefaults);
+    Initialize(&record, 5, 1);
     const std::vector<std::string> got = Messages(again);
     ASSERT_GE(got.size(), 4u);
     EXPECT_EQ(got[1], "SetVideoProperty 0 1");
@@ -75,7 +79,7 @@ TEST_F(VideoPropertiesTest, AudioSetUpRunsOnTheFirstFiveCallsOnly) {
     const TVB_SENSOR_INIT_RECORD record{0, 0};
     for (int call = 1; call <= 7; ++call) {
         const size_t mark = Mark();
-        Initialize(&record, -1, -1, kDefaults);
+        Initialize(&record, -1, -1);
         const int count = call <= 5 ? call - 1 : 5;
         EXPECT_EQ(Messages(mark).at(0), SensorMessage(count, 1 - (call == 1), 1 - (call == 1)))
             << "call " << call;
@@ -86,7 +90,7 @@ TEST_F(VideoPropertiesTest, AudioSetUpRunsOnTheFirstFiveCallsOnly) {
 
 TEST_F(VideoPropertiesTest, NullRecordReturnsMinusOneAfterItsMessage) {
     const size_t mark = Mark();
-    EXPECT_EQ(Initialize(nullptr, 0, 0, kDefaults), -1);
+    EXPECT_EQ(Initialize(nullptr, 0, 0), -1);
     EXPECT_EQ(TraceFrom(mark), "dbg \"<ORVELSTRM.SYS> \"\n"
                                "dbg \"" +
                                    SensorMessage(0, 0, 0) +
@@ -100,14 +104,14 @@ TEST_F(VideoPropertiesTest, DebugBitZeroGuardsOnlyTheSensorMessage) {
     DbgFlags = 0xFFFFFFFEu;
     const TVB_SENSOR_INIT_RECORD record{0, 0};
     const size_t mark = Mark();
-    Initialize(&record, -1, -1, kDefaults);
+    Initialize(&record, -1, -1);
     const std::vector<std::string> got = Messages(mark);
     ASSERT_EQ(got.size(), 20u);
     EXPECT_EQ(got.front(), "SetVideoProperty 0 0");
 
     DbgFlags = 1; // bit 0 alone: both kinds print
     const size_t again = Mark();
-    Initialize(&record, -1, -1, kDefaults);
+    Initialize(&record, -1, -1);
     EXPECT_EQ(Messages(again).size(), 21u);
 }
 

@@ -110,5 +110,5 @@ void ExpectMatchesFile(const std::string& actual, const std::string& name) {
         std::ofstream(path) << comments << actual; // comments stay at the top
         return;
     }
-    EXPECT_EQ(actual, expected) << "timeline differs from tests/expected/" << name;
+    EXPECT_EQ(actual, expected) << "timeline differs from tests/module/expected/" << name;
 }

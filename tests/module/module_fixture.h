@@ -53,7 +53,7 @@ class ModuleTest : public ::testing::Test {
 std::string Repeat(const std::string& lines, int times);
 std::vector<std::string> Lines(const std::string& text);
 
-// Reads a checked-in expected text below tests/expected.
+// Reads a checked-in expected text below tests/module/expected.
 std::string ReadExpected(const std::string& name);
 // Compares with a checked-in expected text, ignoring its lines that start
 // with "##" (comments). With TVB_UPDATE_EXPECTED=1 in the environment the

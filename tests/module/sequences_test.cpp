@@ -1,4 +1,4 @@
-// The condenser of tests/sequences.h: what the shape of a line keeps, and
+// The condenser of sequences.h: what the shape of a line keeps, and
 // that a sequence is found in a longer timeline whatever values it carries,
 // but not when a register, a sub-address, a direction or a wait differs.
 #include "sequences.h"

@@ -53,7 +53,8 @@ std::vector<std::string> Body(const Known& k) {
         }
     }
     if (body.empty()) {
-        ADD_FAILURE() << "tests/expected/" << k.file << " holds no sequence; run its test with "
+        ADD_FAILURE() << "tests/module/expected/" << k.file
+                      << " holds no sequence; run its test with "
                       << "TVB_UPDATE_EXPECTED=1";
     }
     return body;

@@ -1,8 +1,8 @@
 // The board's fixed register sequences, each checked in once under
-// tests/expected/sequences/ by its own test, and a condenser that shows every
-// occurrence of one in a longer condensed timeline (emu/decoder_trace.h) as a
-// single named line, so that a changed value inside a sequence fails only the
-// sequence's own test.
+// tests/module/expected/sequences/ by its own test, and a condenser that
+// shows every occurrence of one in a longer condensed timeline
+// (emu/decoder_trace.h) as a single named line, so that a changed value
+// inside a sequence fails only the sequence's own test.
 //
 // Notation. In a condensed timeline the line
 //   == audio set-up (sequences/audio_setup.txt)
@@ -34,7 +34,7 @@
 
 namespace sequences {
 
-// The file name below tests/expected of each sequence, also the key the
+// The file name below tests/module/expected of each sequence, also the key the
 // functions below take.
 constexpr char kAudioSetUp[] = "sequences/audio_setup.txt";
 constexpr char kDecoderRegisters[] = "sequences/decoder_registers.txt";
