@@ -51,6 +51,7 @@ class BusDevice {
     // The violations seen since the last call, oldest first; the device
     // forgets them.
     std::vector<Violation> TakeViolations() { return std::exchange(violations_, {}); }
+    bool HasViolations() const { return !violations_.empty(); }
     // All violations seen since the device was made (taken or not).
     unsigned ViolationCount() const { return violationCount_; }
 

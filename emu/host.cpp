@@ -128,12 +128,12 @@ size_t Host::ConsumeProblems(const std::string& text) {
         [&text](const Problem& p) { return p.text.find(text) != std::string::npos; });
 }
 
-void Host::Record(Event e, BusDevice* device) {
+void Host::Record(Event&& e, BusDevice* device) {
     const size_t index = timeline_.Size();
     if (!e.text.empty()) {
         problems_.push_back(Problem{index, e.text, false, {}});
     }
-    if (device != nullptr) {
+    if (device != nullptr && device->HasViolations()) {
         for (Violation& v : device->TakeViolations()) {
             e.text += (e.text.empty() ? "" : "; ") + v.text;
             problems_.push_back(Problem{index, v.text, true, v});

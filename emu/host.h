@@ -113,7 +113,7 @@ class Host {
     BusDevice* At(uint32_t address);
     // Adds the event, after taking the device's violations onto it, and
     // lists its problems.
-    void Record(Event e, BusDevice* device);
+    void Record(Event&& e, BusDevice* device);
 
     Timeline timeline_;
     std::map<uint32_t, BusDevice*> devices_;

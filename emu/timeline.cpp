@@ -22,7 +22,7 @@ std::string HexReg(uint32_t v) {
     return b;
 }
 
-std::string ByteList(const std::vector<uint8_t>& bytes) {
+std::string ByteList(const SmallVector<uint8_t, 16>& bytes) {
     std::string s = "{";
     for (size_t i = 0; i < bytes.size(); ++i) {
         s += (i ? " " : "") + Hex2(bytes[i]);
@@ -30,7 +30,7 @@ std::string ByteList(const std::vector<uint8_t>& bytes) {
     return s + "}";
 }
 
-std::string PinList(const std::vector<uint32_t>& pins, const std::vector<uint32_t>& values) {
+std::string PinList(const SmallVector<uint32_t, 8>& pins, const SmallVector<uint32_t, 8>& values) {
     std::string s;
     for (size_t i = 0; i < pins.size(); ++i) {
         s += (i ? " " : "") + std::to_string(pins[i]) + "=" +
@@ -129,13 +129,29 @@ std::string Timeline::RenderIf(const std::function<bool(const Event&)>& keep,
     return out;
 }
 
+void Timeline::Add(Event&& event) {
+    // Kept in two parts that trade places: no event is moved to drop others.
+    if (keep_ != 0 && events_.size() >= keep_) {
+        first_ += events_.size();
+        older_.swap(events_);
+        events_.clear();
+    }
+    events_.push_back(std::move(event));
+}
+
+void Timeline::Clear() {
+    events_.clear();
+    older_.clear();
+    first_ = 0;
+}
+
 std::string Timeline::Render(bool timestamps) const {
     return RenderIf([](const Event&) { return true; }, timestamps);
 }
 
 std::string Timeline::RenderFrom(size_t first, bool timestamps) const {
     std::string out;
-    for (size_t i = first; i < events_.size(); ++i) {
+    for (size_t i = first > first_ ? first - first_ : 0; i < events_.size(); ++i) {
         out += (timestamps ? Stamp(events_[i].timeUs) : std::string()) + Line(events_[i]) + "\n";
     }
     return out;

@@ -24,19 +24,21 @@ void Session::Find(const std::string& what) {
     }
     out_.findings.push_back(call_ + ": " + what);
     out_.report += "call " + std::to_string(out_.calls) + ", " + call_ + ":\n  " + what + "\n";
-    const auto& events = host_.Trace().Events();
-    const size_t from = events.size() > firstEvent_ + 40 ? events.size() - 40 : firstEvent_;
-    for (size_t i = from; i < events.size(); ++i) {
-        out_.report += "    " + emu::Timeline::Line(events[i]) + "\n";
+    const emu::Timeline& t = host_.Trace();
+    const size_t from =
+        t.Size() > firstEvent_ + kReportedEvents ? t.Size() - kReportedEvents : firstEvent_;
+    for (size_t i = from; i < t.Size(); ++i) {
+        if (const emu::Event* e = t.At(i)) {
+            out_.report += "    " + emu::Timeline::Line(*e) + "\n";
+        }
     }
 }
 
 bool Session::Excused(const emu::Problem& p) const {
     if (!p.isViolation) {
         // The sample-rate pin goes out with the handle the host passed.
-        const auto& events = host_.Trace().Events();
-        return sampleRateCall_ && p.event < events.size() &&
-               events[p.event].kind == emu::EventKind::WritePins &&
+        const emu::Event* e = host_.Trace().At(p.event);
+        return sampleRateCall_ && e != nullptr && e->kind == emu::EventKind::WritePins &&
                p.text == "handle " + Hex(sampleRateHandle_);
     }
     const emu::Violation& v = p.violation;

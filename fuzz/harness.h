@@ -60,7 +60,6 @@ Outcome RunInput(const uint8_t* data, size_t size, const Run& how = Run{});
 // and print on the timeline. Findings of either run, and the first event in
 // which the image's timeline differs from the reference's, are findings.
 // `events` receives the number of events compared.
-Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image,
-                        size_t* events);
+Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image, size_t* events);
 
 } // namespace fuzz

@@ -18,6 +18,9 @@ const char* OpName(Op op) {
 } // namespace
 
 Session::Session(const uint8_t* data, size_t size, const fuzz::Run& how) : in_(data, size) {
+    if (!how.keepTimeline) {
+        host_.Trace().Keep(kReportedEvents);
+    }
     if (how.image.empty() && !how.kernelEvents) {
         driver_ = std::make_unique<host_driver::HostDriver>(nullptr);
     } else {
@@ -139,7 +142,7 @@ void Session::HandIn(uint8_t how) {
     uint32_t count = 0;
     Before("GetBoardModuleCaps(table " + std::to_string(how % 4) + TableMask(table) + ")", 0);
     driver_->HandIn(table, (places & 1) != 0 ? &list : nullptr,
-                   (places & 2) != 0 ? &count : nullptr);
+                    (places & 2) != 0 ? &count : nullptr);
     After();
     busWriteMissing_ = table == nullptr || table->BusWrite == nullptr;
     if ((places & 1) != 0) {

@@ -29,6 +29,9 @@ constexpr uint64_t kUsPerMs = 1000;
 constexpr unsigned kFullWaitPolls = 10;
 // Calls made per input at most, so that one input cannot run for long.
 constexpr size_t kMaxCalls = 200;
+// The bus events a finding's report shows before it; only about twice as
+// many are kept unless the whole timeline is asked for.
+constexpr size_t kReportedEvents = 40;
 
 // The fields the module keeps in step between the host's settings record and
 // its own copy.
