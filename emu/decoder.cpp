@@ -124,6 +124,9 @@ void Decoder::Tick() {
 }
 
 bool Decoder::ReadFails(uint16_t reg) {
+    if (readFaults_.empty()) { // the rule: no fault asked for
+        return false;
+    }
     auto it = readFaults_.find(reg);
     if (it == readFaults_.end()) {
         return false;

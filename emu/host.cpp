@@ -143,8 +143,7 @@ void Host::Record(Event&& e, BusDevice* device) {
 }
 
 BusDevice* Host::At(uint32_t address) {
-    auto it = devices_.find(address);
-    return it == devices_.end() ? nullptr : it->second;
+    return address < devices_.size() ? devices_[address] : nullptr;
 }
 
 uint32_t Host::DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,

@@ -47,8 +47,8 @@ class Host {
     Timeline& Trace() { return timeline_; }
     const Timeline& Trace() const { return timeline_; }
 
-    void Attach(uint8_t address, BusDevice* device) { devices_[address] = device; }
-    void Detach(uint8_t address) { devices_.erase(address); }
+    void Attach(uint8_t address, BusDevice* device) { devices_.at(address) = device; }
+    void Detach(uint8_t address) { devices_.at(address) = nullptr; }
 
     // Pins the board drives toward the host (what ReadPins delivers).
     void SetPinInput(uint32_t pin, uint32_t value) { pinInputs_.at(pin) = value; }
@@ -116,7 +116,7 @@ class Host {
     void Record(Event&& e, BusDevice* device);
 
     Timeline timeline_;
-    std::map<uint32_t, BusDevice*> devices_;
+    std::array<BusDevice*, 256> devices_{}; // by bus address
     std::array<uint32_t, 8> pinInputs_{};
     std::array<uint32_t, 8> pinOutputs_{};
     int forbidden_ = 0;

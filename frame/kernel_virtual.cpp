@@ -109,7 +109,8 @@ std::string TagText(uint32_t tag) {
     return text;
 }
 
-void Advance(vt::WaitKind kind, uint64_t us) {
+// Called for every stall of a busy-wait (20 a millisecond), so kept inline.
+inline __attribute__((always_inline)) void Advance(vt::WaitKind kind, uint64_t us) {
     g_now += us;
     if (g_listener != nullptr && g_listener->onWait != nullptr) {
         g_listener->onWait(g_listener->self, kind, us);

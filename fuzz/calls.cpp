@@ -40,9 +40,12 @@ void Session::BoardCall(uint8_t slot) {
         TVTunerSettings unwritten{};
         TVTunerSettings* record = &unwritten;
         TVTunerSettings** out = place % 3 != 0 ? &record : nullptr;
-        Before("OpenBoard(" + Hex(ctx) + ", " + (out != nullptr ? "place" : "null") + ", " +
-                   info.Describe() + ")",
-               0);
+        Before(
+            [&] {
+                return "OpenBoard(" + Hex(ctx) + ", " + (out != nullptr ? "place" : "null") + ", " +
+                       info.Describe() + ")";
+            },
+            0);
         const TVB_STATUS status = ops->OpenBoard(ctx, out, reinterpret_cast<BoardInfo*>(info.ptr));
         if (status == TVB_STATUS_SUCCESS) {
             if (out != nullptr) {
@@ -54,7 +57,7 @@ void Session::BoardCall(uint8_t slot) {
             Expect(!linked_ || HostContext == ctx, "OpenBoard did not keep the host's handle");
         } else {
             Expect(status == TVB_STATUS_INSUFFICIENT_RESOURCES,
-                   "OpenBoard returned " + Hex(static_cast<uint32_t>(status)));
+                   [&] { return "OpenBoard returned " + Hex(static_cast<uint32_t>(status)); });
             Expect(out != nullptr && record == nullptr,
                    "OpenBoard failed, yet it handed out a record, left the place unwritten or "
                    "was given none");
@@ -67,8 +70,10 @@ void Session::BoardCall(uint8_t slot) {
             handed_.push_back({record, true});
             live_ = record;
             for (size_t f = 0; f < kKeptCount; ++f) {
-                Expect(!linked_ || record->*kKept[f].field == g_TVTuner_Settings.*kKept[f].field,
-                       std::string("new record and module copy differ in ") + kKept[f].name);
+                Expect(
+                    !linked_ || record->*kKept[f].field == g_TVTuner_Settings.*kKept[f].field, [&] {
+                        return std::string("new record and module copy differ in ") + kKept[f].name;
+                    });
                 inStep_[f] = true;
             }
         } else if (status == TVB_STATUS_SUCCESS) {
@@ -111,7 +116,7 @@ void Session::BoardCall(uint8_t slot) {
         break;
     }
     const int liveBlocks = vt::LiveAllocations();
-    Before("CloseBoard(" + what + ")", 0);
+    Before([&] { return "CloseBoard(" + what + ")"; }, 0);
     Expect(ops->CloseBoard(record, unused) == TVB_STATUS_SUCCESS, "CloseBoard did not return 0");
     Expect(!linked_ || HostContext == 0, "CloseBoard left the board open");
     if (vt::LiveAllocations() < liveBlocks) {
@@ -146,9 +151,10 @@ void Session::VideoCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("VideoOps[" + std::to_string(slot % 12) + "] stub", 0);
+        Before([&] { return "VideoOps[" + std::to_string(slot % 12) + "] stub"; }, 0);
         const TVB_ARG r = fns[slot % 12](a, b);
-        Expect(r == (slot % 12 == 0 ? 0x155u : 0u), "VideoOps stub returned " + Hex(r));
+        Expect(r == (slot % 12 == 0 ? 0x155u : 0u),
+               [&] { return "VideoOps stub returned " + Hex(r); });
         After();
         return;
     }
@@ -160,11 +166,11 @@ void Session::VideoCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("VideoOps[6] stub", 0);
+        Before([&] { return std::string("VideoOps[6] stub"); }, 0);
         const TVB_ARG r =
             ops->Slot6(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
                        a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19]);
-        Expect(r == 0, "VideoOps[6] returned " + Hex(r));
+        Expect(r == 0, [&] { return "VideoOps[6] returned " + Hex(r); });
         After();
         return;
     }
@@ -176,9 +182,9 @@ void Session::VideoCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("VideoOps[" + std::to_string(slot % 12) + "] stub", 0);
+        Before([&] { return "VideoOps[" + std::to_string(slot % 12) + "] stub"; }, 0);
         const TVB_ARG r = (slot % 12 == 10 ? ops->Slot10 : ops->Slot11)(a, b, c);
-        Expect(r == 0, "VideoOps stub returned " + Hex(r));
+        Expect(r == 0, [&] { return "VideoOps stub returned " + Hex(r); });
         After();
         return;
     }
@@ -191,19 +197,23 @@ void Session::VideoCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("GetVideoStandards(count " + count.Describe() + ", buffer " + buffer.Describe() +
-                   ")",
-               0);
+        Before(
+            [&] {
+                return "GetVideoStandards(count " + count.Describe() + ", buffer " +
+                       buffer.Describe() + ")";
+            },
+            0);
         const uint32_t r =
             ops->GetVideoStandards(a, b, reinterpret_cast<uint32_t*>(count.ptr),
                                    reinterpret_cast<VideoStandardDescriptor*>(buffer.ptr));
-        Expect(r == 0, "GetVideoStandards returned " + Hex(r));
+        Expect(r == 0, [&] { return "GetVideoStandards returned " + Hex(r); });
         // With both places given (and apart) the count is 3; without the
         // buffer nothing is written at all.
         if (count.ptr != nullptr && buffer.ptr != nullptr && count.how != Record::Same) {
             uint32_t n = 0;
             std::memcpy(&n, count.ptr, 4);
-            Expect(n == TVB_VIDEO_STANDARD_COUNT, "standard count " + std::to_string(n));
+            Expect(n == TVB_VIDEO_STANDARD_COUNT,
+                   [&] { return "standard count " + std::to_string(n); });
         }
         After();
         return;
@@ -216,7 +226,7 @@ void Session::VideoCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("GetVideoPropertyDefaults(" + defaults.Describe() + ")", 0);
+        Before([&] { return "GetVideoPropertyDefaults(" + defaults.Describe() + ")"; }, 0);
         ops->GetVideoPropertyDefaults(a, b, reinterpret_cast<VideoPropertyDefaults*>(defaults.ptr));
         After();
         return;
@@ -245,15 +255,18 @@ void Session::VideoCall(uint8_t slot) {
             std::memcpy(record.ptr + 4, &word1, 4);
         }
         const uint64_t bound = record.ptr != nullptr ? bounds::kInitializeSensor : 0;
-        Before("InitializeSensor(" + record.Describe() + ", restart " + std::to_string(restart) +
-                   ", input " + std::to_string(input) + ")",
-               bound);
+        Before(
+            [&] {
+                return "InitializeSensor(" + record.Describe() + ", restart " +
+                       std::to_string(restart) + ", input " + std::to_string(input) + ")";
+            },
+            bound);
         const int32_t r = ops->InitializeSensor(
             reinterpret_cast<const TVB_SENSOR_INIT_RECORD*>(record.ptr), hostValue, restart, input,
             p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12], p[13],
             p[14], p[15], p[16]);
         Expect(r == (record.ptr != nullptr ? 0 : -1),
-               "InitializeSensor returned " + std::to_string(r));
+               [&] { return "InitializeSensor returned " + std::to_string(r); });
         if (record.ptr != nullptr) {
             expectedInput_ = input == -1 ? word0 : static_cast<uint32_t>(input);
         }
@@ -272,8 +285,14 @@ void Session::VideoCall(uint8_t slot) {
         const uint64_t bound = property == TVB_PROPERTY_VIDEO_INPUT     ? bounds::kSelectVideoInput
                                : property == TVB_PROPERTY_AUDIO_RESTART ? bounds::kRestartPulse
                                                                         : 0;
-        kind_ = "SetVideoProperty " + Hex(property);
-        Before("SetVideoProperty(" + Hex(property) + ", " + std::to_string(value) + ")", bound);
+        if (how_.describe) {
+            kind_ = "SetVideoProperty " + Hex(property);
+        }
+        Before(
+            [&] {
+                return "SetVideoProperty(" + Hex(property) + ", " + std::to_string(value) + ")";
+            },
+            bound);
         Expect(ops->SetVideoProperty(a1, a2, property, value, a5) == 0,
                "SetVideoProperty did not return 0");
         if (property == TVB_PROPERTY_VIDEO_INPUT) {
@@ -291,7 +310,8 @@ void Session::VideoCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("GetVideoProperty(" + Hex(property) + ", " + value.Describe() + ")", 0);
+        Before([&] { return "GetVideoProperty(" + Hex(property) + ", " + value.Describe() + ")"; },
+               0);
         Expect(ops->GetVideoProperty(a1, a2, property, reinterpret_cast<uint32_t*>(value.ptr),
                                      a5) == 0,
                "GetVideoProperty did not return 0");
@@ -313,9 +333,10 @@ void Session::AudioCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("AudioOps[" + std::to_string(slot % 4) + "] stub", 0);
+        Before([&] { return "AudioOps[" + std::to_string(slot % 4) + "] stub"; }, 0);
         const TVB_ARG r = (slot % 4 == 0 ? ops->Slot0 : ops->Slot3)(a, b);
-        Expect(r == (slot % 4 == 0 ? 0x131001u : 0u), "AudioOps stub returned " + Hex(r));
+        Expect(r == (slot % 4 == 0 ? 0x131001u : 0u),
+               [&] { return "AudioOps stub returned " + Hex(r); });
         After();
         return;
     }
@@ -336,7 +357,9 @@ void Session::AudioCall(uint8_t slot) {
             AudioFormat f{0, rate, mode, word};
             std::memcpy(format.ptr, &f, sizeof f);
         }
-        Before("GetAudioFormat(" + config.Describe() + ", " + format.Describe() + ")", 0);
+        Before(
+            [&] { return "GetAudioFormat(" + config.Describe() + ", " + format.Describe() + ")"; },
+            0);
         ops->GetAudioFormat(a, b, reinterpret_cast<AudioInterfaceConfig*>(config.ptr),
                             reinterpret_cast<AudioFormat*>(format.ptr));
         After();
@@ -353,9 +376,12 @@ void Session::AudioCall(uint8_t slot) {
         if (format.ptr != nullptr) {
             std::memcpy(format.ptr + offsetof(AudioFormat, SampleRate), &rate, 4);
         }
-        Before("SetAudioSampleRate(" + Hex(handle) + ", " + format.Describe() + " rate " +
-                   std::to_string(rate) + ")",
-               0);
+        Before(
+            [&] {
+                return "SetAudioSampleRate(" + Hex(handle) + ", " + format.Describe() + " rate " +
+                       std::to_string(rate) + ")";
+            },
+            0);
         sampleRateCall_ = true;
         sampleRateHandle_ = handle;
         Expect(ops->SetAudioSampleRate(a, handle, reinterpret_cast<AudioFormat*>(format.ptr)) == 0,
@@ -378,8 +404,11 @@ void Session::InputCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        kind_ = "InputOps select";
-        Before("InputOps select " + std::to_string(input), bounds::kSelectVideoInput);
+        if (how_.describe) {
+            kind_ = "InputOps select";
+        }
+        Before([&] { return "InputOps select " + std::to_string(input); },
+               bounds::kSelectVideoInput);
         Expect(ops->InputSelect(a, b, input) == 0, "InputOps select did not return 0");
         expectedInput_ = input;
         After();
@@ -390,7 +419,7 @@ void Session::InputCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("InputOps[4] stub", 0);
+        Before([&] { return std::string("InputOps[4] stub"); }, 0);
         Expect(ops->Slot4(a, b, c) == 0, "InputOps[4] did not return 0");
         After();
         return;
@@ -400,11 +429,13 @@ void Session::InputCall(uint8_t slot) {
             return;
         }
         const uint32_t s = slot % 5;
-        Before("InputOps[" + std::to_string(s) + "]", 0);
+        Before([&] { return "InputOps[" + std::to_string(s) + "]"; }, 0);
         const TVB_ARG r = (s == 0 ? ops->Slot0 : s == 1 ? ops->InputQuery : ops->Slot2)(a, b);
         const TVB_ARG want = s == 0 ? 7 : s == 1 ? expectedInput_ : 3;
-        Expect(r == want, "InputOps[" + std::to_string(s) + "] returned " + Hex(r) + ", expected " +
-                              Hex(want));
+        Expect(r == want, [&] {
+            return "InputOps[" + std::to_string(s) + "] returned " + Hex(r) + ", expected " +
+                   Hex(want);
+        });
         After();
         return;
     }
@@ -424,7 +455,11 @@ void Session::TunerCall(uint8_t slot) {
         if (in_.Ended()) {
             return;
         }
-        Before("GetTunerModeCaps(" + std::to_string(mode) + ", " + caps.Describe() + ")", 0);
+        Before(
+            [&] {
+                return "GetTunerModeCaps(" + std::to_string(mode) + ", " + caps.Describe() + ")";
+            },
+            0);
         Expect(ops->GetTunerModeCaps(a, b, mode, reinterpret_cast<TunerModeCaps*>(caps.ptr)) == 0,
                "GetTunerModeCaps did not return 0");
         if (known && caps.ptr != nullptr) {
@@ -557,19 +592,24 @@ void Session::TunerCall(uint8_t slot) {
     }
     tuner_ = set ? Tuner::Set : Tuner::Get;
     requestId_ = id;
-    kind_ = std::string(set ? "SetTunerProperty" : "GetTunerProperty") + " id " +
-            (request.ptr != nullptr ? std::to_string(id) : std::string("(no request)"));
+    if (how_.describe) {
+        kind_ = std::string(set ? "SetTunerProperty" : "GetTunerProperty") + " id " +
+                (request.ptr != nullptr ? std::to_string(id) : std::string("(no request)"));
+    }
     settingsArg_ = reinterpret_cast<const TVTunerSettings*>(settings.ptr);
     requestArg_ = request.ptr;
     requestSize_ = request.size;
-    Before(std::string(set ? "SetTunerProperty" : "GetTunerProperty") + "(settings " +
-               settings.Describe() + ", request " + request.Describe() + " id " +
-               std::to_string(id) + " value " + Hex(payload) + ")",
-           bound);
+    Before(
+        [&] {
+            return std::string(set ? "SetTunerProperty" : "GetTunerProperty") + "(settings " +
+                   settings.Describe() + ", request " + request.Describe() + " id " +
+                   std::to_string(id) + " value " + Hex(payload) + ")";
+        },
+        bound);
     const uint32_t r = (set ? ops->SetTunerProperty : ops->GetTunerProperty)(
         reinterpret_cast<TVTunerSettings*>(settings.ptr), unused,
         reinterpret_cast<TVTunerSettings*>(request.ptr));
-    Expect(r == 0, "tuner property call returned " + Hex(r));
+    Expect(r == 0, [&] { return "tuner property call returned " + Hex(r); });
     After();
 }
 

@@ -5,14 +5,17 @@ namespace fuzz {
 
 // --- checks -----------------------------------------------------------------
 
-void Session::Before(const std::string& call, uint64_t boundUs) {
+void Session::Described(const std::string& call) {
     call_ = call;
     host_.Note(call);
+    out_.steps.push_back(call);
+}
+
+void Session::Start(uint64_t boundUs) {
     firstEvent_ = host_.Trace().Size();
     startUs_ = vt::NowUs();
     boundUs_ = boundUs * kUsPerMs;
     ++out_.calls;
-    out_.steps.push_back(call);
 }
 
 void Session::Find(const std::string& what) {
@@ -62,10 +65,12 @@ void Session::After() {
         out_.longestCallUs = took;
         out_.longestCall = call_;
     }
-    uint64_t& longest =
-        out_.longestByKind[kind_.empty() ? call_.substr(0, call_.find('(')) : kind_];
-    longest = took > longest ? took : longest;
-    kind_.clear();
+    if (how_.describe) {
+        uint64_t& longest =
+            out_.longestByKind[kind_.empty() ? call_.substr(0, call_.find('(')) : kind_];
+        longest = took > longest ? took : longest;
+        kind_.clear();
+    }
     if (took > boundUs_) {
         Find("took " + std::to_string(took) + " us of virtual time, bound " +
              std::to_string(boundUs_) + " us");

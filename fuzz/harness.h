@@ -43,6 +43,9 @@ struct Outcome {
 
 // How an input is run.
 struct Run {
+    // Each call described (on the timeline, in Outcome.steps, the longest
+    // calls); without, a run is faster and a finding says only what failed.
+    bool describe = true;
     bool keepTimeline = false; // Outcome.timeline
     // The module's waits and debug prints on the timeline too (what a
     // differential run compares); without them a run is faster.

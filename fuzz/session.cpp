@@ -17,7 +17,8 @@ const char* OpName(Op op) {
 
 } // namespace
 
-Session::Session(const uint8_t* data, size_t size, const fuzz::Run& how) : in_(data, size) {
+Session::Session(const uint8_t* data, size_t size, const fuzz::Run& how)
+    : in_(data, size), how_(how) {
     if (!how.keepTimeline) {
         host_.Trace().Keep(kReportedEvents);
     }
@@ -140,7 +141,11 @@ void Session::HandIn(uint8_t how) {
     }
     const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
     uint32_t count = 0;
-    Before("GetBoardModuleCaps(table " + std::to_string(how % 4) + TableMask(table) + ")", 0);
+    Before(
+        [&] {
+            return "GetBoardModuleCaps(table " + std::to_string(how % 4) + TableMask(table) + ")";
+        },
+        0);
     driver_->HandIn(table, (places & 1) != 0 ? &list : nullptr,
                     (places & 2) != 0 ? &count : nullptr);
     After();
@@ -152,7 +157,7 @@ void Session::HandIn(uint8_t how) {
         }
     }
     if ((places & 2) != 0) {
-        Expect(count == 1, "capability count " + std::to_string(count));
+        Expect(count == 1, [&] { return "capability count " + std::to_string(count); });
     }
 }
 
@@ -168,7 +173,7 @@ Outcome Session::Run() {
         const TVB_HOST_OPS* table = TableFor(header);
         const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
         uint32_t count = 0;
-        Before("GetBoardModuleCaps(header)", 0);
+        Before([&] { return std::string("GetBoardModuleCaps(header)"); }, 0);
         driver_->HandIn(table, &list, &count);
         After();
         busWriteMissing_ = table == nullptr || table->BusWrite == nullptr;
@@ -196,12 +201,12 @@ void Session::Operation(Op op) {
         return;
     }
     case Op::Initialize:
-        Before("DllInitialize", 0);
+        Before([&] { return std::string("DllInitialize"); }, 0);
         Expect(driver_->Initialize() == TVB_STATUS_SUCCESS, "DllInitialize did not return success");
         After();
         return;
     case Op::Unload:
-        Before("DllUnload", 0);
+        Before([&] { return std::string("DllUnload"); }, 0);
         Expect(driver_->Unload() == TVB_STATUS_SUCCESS, "DllUnload did not return success");
         After();
         return;
@@ -213,14 +218,16 @@ void Session::Operation(Op op) {
         const uint8_t level = kLevels[in_.U8() % sizeof(kLevels)];
         if (!in_.Ended()) {
             vt::SetIrql(level);
-            out_.steps.push_back("interrupt level " + std::to_string(level));
+            if (how_.describe) {
+                out_.steps.push_back("interrupt level " + std::to_string(level));
+            }
         }
         return;
     }
     default: {
         const size_t from = in_.Offset();
         Device(op);
-        if (!in_.Ended()) {
+        if (!in_.Ended() && how_.describe) {
             std::string step = "board: " + std::string(OpName(op));
             for (size_t i = from; i < in_.Offset(); ++i) {
                 step += " " + std::to_string(in_.ByteAt(i));

@@ -127,18 +127,35 @@ class Session {
     // --- checks -----------------------------------------------------------
     // Brackets every host call: before, the state the checks compare with;
     // after, every check.
-    void Before(const std::string& call, uint64_t boundUs);
+    // `describe` gives the call's description; it is made only when the
+    // session describes its calls (the timeline's notes, the steps, the
+    // longest calls), as every run but libFuzzer's does.
+    template <typename Describe> void Before(const Describe& describe, uint64_t boundUs) {
+        if (how_.describe) {
+            Described(describe());
+        }
+        Start(boundUs);
+    }
+    void Described(const std::string& call);
+    void Start(uint64_t boundUs);
     void After();
     void Find(const std::string& what);
     bool Excused(const emu::Problem& p) const;
     void CheckSettings();
-    void Expect(bool ok, const std::string& what) {
+    // `what` is a text, or something that makes one when the check fails.
+    void Expect(bool ok, const char* what) {
         if (!ok) {
             Find(what);
         }
     }
+    template <typename What> void Expect(bool ok, const What& what) {
+        if (!ok) {
+            Find(what());
+        }
+    }
 
     Reader in_;
+    fuzz::Run how_;
     emu::Host host_;
     emu::Board board_{host_};
     // The module from its load state, on virtual time. The session hands in
