@@ -3,6 +3,9 @@
 # what a host's developers link against, a host in C that binds the driver
 # through it, and the runs of tvboard.sys under Wine.
 
+# tvboard.exe names the commit in its --version, as the Linux bench does.
+target_compile_definitions(tvboard_cli PRIVATE TVB_COMMIT="${TVB_COMMIT}")
+
 # The import library for hosts, made from tvboard.def: its exports that are
 # not PRIVATE, under their stdcall names (what a caller's object refers to),
 # with the decoration stripped from the name imported (what the image
