@@ -1,43 +1,71 @@
 # The Windows side beyond the driver image, included by the top-level
-# CMakeLists.txt for the MinGW build after tvboard-sys.cmake and bench/:
+# CMakeLists.txt for the Windows builds after tvboard-sys.cmake and bench/:
 # what a host's developers link against, a host in C that binds the driver
 # through it, and the runs of tvboard.sys under Wine.
+include(${PROJECT_SOURCE_DIR}/cmake/import-libraries.cmake)
 
 # tvboard.exe names the commit in its --version, as the Linux bench does.
 target_compile_definitions(tvboard_cli PRIVATE TVB_COMMIT="${TVB_COMMIT}")
 
-# The import library for hosts, made from tvboard.def: its exports that are
-# not PRIVATE, under their stdcall names (what a caller's object refers to),
-# with the decoration stripped from the name imported (what the image
-# exports).
-set(TVB_DEF ${PROJECT_SOURCE_DIR}/frame/tvboard.def)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TVB_DEF})
-file(STRINGS ${TVB_DEF} tvb_def_lines)
-set(tvb_import_def "LIBRARY \"tvboard.sys\"\nEXPORTS\n")
-foreach(line IN LISTS tvb_def_lines)
-  if(line MATCHES "^[ \t]*[A-Za-z_][A-Za-z0-9_]*[ \t]*=[ \t]*([A-Za-z_][A-Za-z0-9_]*@[0-9]+)[ \t]*$")
-    string(APPEND tvb_import_def "    ${CMAKE_MATCH_1}\n")
-  endif()
-endforeach()
-file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/tvboard-import.def "${tvb_import_def}")
-find_program(TVB_DLLTOOL ${TVB_MINGW_PREFIX}-dlltool REQUIRED)
-add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/libtvboard.a
-  COMMAND ${TVB_DLLTOOL} --kill-at -d ${CMAKE_CURRENT_BINARY_DIR}/tvboard-import.def
-          -l ${CMAKE_CURRENT_BINARY_DIR}/libtvboard.a
-  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/tvboard-import.def
-  COMMENT "Import library libtvboard.a from tvboard.def")
-add_custom_target(tvboard_import_library ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/libtvboard.a)
-
-# A host in C, linked against the import library, beside tvboard.sys so the
-# loader finds the image it imports from.
-add_executable(tvboard_c_host tests/host_c/tune_host.c)
+# A host in C (tests/host_c), with no C runtime: its own entry point, kernel32
+# and the module's import library only. Built twice from the same sources, as
+# a MinGW program against libtvboard.a and as an MSVC-style program against
+# tvboard.lib, both beside tvboard.sys so the loader finds the image they
+# import from.
+set(TVB_C_HOST_SOURCES tests/host_c/tune_host.c tests/host_c/board.c tests/host_c/console.c
+    tests/host_c/runtime.c)
+# (-ffreestanding keeps clang from turning runtime.c's loops into calls of
+# themselves; GCC needs its loop-distribution rewriting off as well.)
+set(TVB_C_HOST_FLAGS -Wall -Wextra -Wpedantic -Werror -ffreestanding)
+add_executable(tvboard_c_host ${TVB_C_HOST_SOURCES})
 set_target_properties(tvboard_c_host PROPERTIES OUTPUT_NAME tune_host C_STANDARD 99
-                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+                      C_EXTENSIONS OFF RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_include_directories(tvboard_c_host PRIVATE ${PROJECT_SOURCE_DIR}/include)
-target_compile_options(tvboard_c_host PRIVATE -Wall -Wextra -Wpedantic -Werror)
-target_link_libraries(tvboard_c_host PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/libtvboard.a)
-target_link_options(tvboard_c_host PRIVATE -static)
+target_compile_options(tvboard_c_host PRIVATE ${TVB_C_HOST_FLAGS}
+                       $<$<C_COMPILER_ID:GNU>:-fno-tree-loop-distribute-patterns>)
+target_link_options(tvboard_c_host PRIVATE -nostdlib -Wl,--entry,_HostEntry)
+target_link_libraries(tvboard_c_host PRIVATE ${TVB_IMPORT_LIBRARY_GNU} kernel32)
 add_dependencies(tvboard_c_host tvboard_import_library tvboard_sys)
+
+# The same host as the WDK's tools would build it: clang in MSVC mode, no
+# Windows SDK (it declares the few kernel32 functions it calls), lld-link
+# against tvboard.lib and a kernel32.lib made from tests/host_c/kernel32.def.
+find_program(TVB_CLANG NAMES clang clang-14 REQUIRED)
+find_program(TVB_LLD_LINK NAMES lld-link lld-link-14 REQUIRED)
+set(tvb_msvc ${CMAKE_BINARY_DIR}/msvc-host)
+set(tvb_msvc_host ${CMAKE_BINARY_DIR}/tune_host_msvc.exe)
+file(MAKE_DIRECTORY ${tvb_msvc})
+add_custom_command(OUTPUT ${tvb_msvc}/kernel32.lib
+  COMMAND ${TVB_LLVM_DLLTOOL} -m i386 -k -d ${PROJECT_SOURCE_DIR}/tests/host_c/kernel32.def
+          -l ${tvb_msvc}/kernel32.lib
+  DEPENDS ${PROJECT_SOURCE_DIR}/tests/host_c/kernel32.def
+  COMMENT "Import library kernel32.lib for the MSVC-mode host")
+set(tvb_msvc_objects)
+foreach(src IN LISTS TVB_C_HOST_SOURCES)
+  get_filename_component(name ${src} NAME_WE)
+  add_custom_command(OUTPUT ${tvb_msvc}/${name}.obj
+    COMMAND ${TVB_CLANG} --target=i686-pc-windows-msvc -std=c99 -Os ${TVB_C_HOST_FLAGS}
+            -I${PROJECT_SOURCE_DIR}/include -MD -MF ${tvb_msvc}/${name}.obj.d
+            -c ${PROJECT_SOURCE_DIR}/${src} -o ${tvb_msvc}/${name}.obj
+    DEPENDS ${PROJECT_SOURCE_DIR}/${src} DEPFILE ${tvb_msvc}/${name}.obj.d
+    COMMENT "Compiling ${src} in MSVC mode")
+  list(APPEND tvb_msvc_objects ${tvb_msvc}/${name}.obj)
+endforeach()
+add_custom_command(OUTPUT ${tvb_msvc_host}
+  COMMAND ${TVB_LLD_LINK} /nologo /machine:x86 /subsystem:console /entry:HostEntry
+          /nodefaultlib /brepro /out:${tvb_msvc_host} ${tvb_msvc_objects}
+          ${TVB_IMPORT_LIBRARY_MSVC} ${tvb_msvc}/kernel32.lib
+  DEPENDS ${tvb_msvc_objects} ${TVB_IMPORT_LIBRARY_MSVC} ${tvb_msvc}/kernel32.lib
+  COMMENT "Linking tune_host_msvc.exe with lld-link against tvboard.lib")
+add_custom_target(tvboard_c_host_msvc ALL DEPENDS ${tvb_msvc_host})
+add_dependencies(tvboard_c_host_msvc tvboard_sys)
+
+# What the MSVC-mode host imports, and the import library's format.
+find_program(TVB_LLVM_READOBJ NAMES llvm-readobj llvm-readobj-14 REQUIRED)
+add_test(NAME c_host_imports
+         COMMAND ${TVB_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/check_host_imports.py
+                 ${TVB_IMPORT_LIBRARY_MSVC} $<TARGET_FILE:tvboard_c_host> ${tvb_msvc_host})
+set_tests_properties(c_host_imports PROPERTIES ENVIRONMENT "LLVM_READOBJ=${TVB_LLVM_READOBJ}")
 
 # tvboard.sys under Wine, whose loader binds the image to its own
 # ntoskrnl.exe and HAL.dll. Debug channels off; no prompts for Mono or Gecko
@@ -65,10 +93,12 @@ if(TVB_WINE)
                        PASS_REGULAR_EXPRESSION
                        "stereo set.*dbg \"<ORVELSTRM.SYS> \" \"\\*+ Unload Board Module")
   add_test(NAME c_host_imports_sys_under_wine COMMAND ${TVB_WINE} $<TARGET_FILE:tvboard_c_host>
-           WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_test(NAME c_host_msvc_imports_sys_under_wine COMMAND ${TVB_WINE} ${tvb_msvc_host}
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(sys_conformance_under_wine sys_session_under_wine
-                       c_host_imports_sys_under_wine PROPERTIES
-                       ENVIRONMENT "${TVB_WINE_ENV}" TIMEOUT 300)
+                       c_host_imports_sys_under_wine c_host_msvc_imports_sys_under_wine
+                       PROPERTIES ENVIRONMENT "${TVB_WINE_ENV}" TIMEOUT 300)
 else()
   message(WARNING "wine not found: tvboard.sys is built and checked, but not run")
 endif()
