@@ -1,23 +1,25 @@
 #!/bin/sh
 # Builds every variant and runs all tests: 64-bit, 32-bit x86 (real stdcall),
 # address/undefined sanitizers, the fuzz target (one minute of fuzzing and
-# every kept finding), then tvboard.sys cross-built with MinGW-w64,
-# checked, and run under Wine. Both libtvboard.so builds and tvboard.sys are
-# run through the bench's host scenarios and compared with the reference;
-# tvboard.sys with the timelines the Linux build recorded, so a difference
-# that only the MinGW compiler makes shows as well.
+# every kept finding), then tvboard.sys cross-built twice, with MinGW-w64's
+# GCC and with clang and lld (the image that ships, with its PDB), each
+# checked and run under Wine. Both libtvboard.so builds and both tvboard.sys
+# builds are run through the bench's host scenarios and compared with the
+# reference; the images with the timelines the Linux build recorded, so a
+# difference that only a Windows compiler makes shows as well.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 reference=$(pwd)/build/conform-reference.txt
-for preset in default i386 asan fuzz mingw; do
+for preset in default i386 asan fuzz mingw mingw-clang; do
     echo "=== $preset"
     if [ "$preset" = mingw ]; then
         build/default/bench/tvboard record --out "$reference"
-        cmake --preset "$preset" -DTVB_CONFORM_REFERENCE="$reference" >/dev/null
-    else
-        cmake --preset "$preset" >/dev/null
     fi
+    case $preset in
+    mingw*) cmake --preset "$preset" -DTVB_CONFORM_REFERENCE="$reference" >/dev/null ;;
+    *) cmake --preset "$preset" >/dev/null ;;
+    esac
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
