@@ -8,6 +8,8 @@ set(CMAKE_C_EXTENSIONS OFF)
 # No Win32 libraries: a kernel driver imports only from the kernel and the HAL.
 set(CMAKE_C_STANDARD_LIBRARIES "")
 set(CMAKE_CXX_STANDARD_LIBRARIES "")
+# The version resource (cmake/version.cmake).
+enable_language(RC)
 find_program(TVB_PYTHON3 python3 HINTS /usr/bin REQUIRED)
 
 # Two builds of the image, from the same sources and flags: MinGW's GCC with
@@ -106,7 +108,7 @@ else()
 endif()
 
 # tvb_add_sys_image(target output [link options...]): tvboard.sys under the
-# file name output.sys. With lld, output.pdb is
+# file name output.sys, with its version resource. With lld, output.pdb is
 # written beside it and the image's debug directory names it without a
 # folder, as a debugger looks it up (symbol path, or beside the image).
 function(tvb_add_sys_image target output)
@@ -116,6 +118,8 @@ function(tvb_add_sys_image target output)
                         LINKER_LANGUAGE CXX LINK_DEPENDS "${TVB_SYS_DEPENDS}")
   target_link_options(${target} PRIVATE ${TVB_SYS_LINK_OPTIONS} ${ARGN})
   target_link_libraries(${target} PRIVATE ${TVB_SYS_LIBRARIES})
+  tvb_add_version_resource(${target} FILE tvboard.sys DRIVER
+                           DESCRIPTION "TV tuner board module (kernel-mode export driver)")
   if(TVB_SYS_LLD)
     add_dependencies(${target} tvb_libgcc_nounwind)
     target_link_options(${target} PRIVATE "-Wl,--pdb=${CMAKE_CURRENT_BINARY_DIR}/${output}.pdb"

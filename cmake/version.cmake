@@ -1,6 +1,6 @@
-# The build's version: the project version and the commit it was built from,
-# as `tvboard --version` prints them, so a program found on a machine names
-# the sources it came from.
+# The build's version: the project version and the commit it was built from.
+# Both go into `tvboard --version` and into the version resource of every
+# Windows image, so a file found on a machine names the sources it came from.
 #
 # The commit is read when the build is configured (git rev-parse --short
 # HEAD). A tree without git, or a build that wants another name, sets
@@ -43,6 +43,37 @@ if(NOT tvb_commit)
   endif()
 endif()
 set(TVB_COMMIT ${tvb_commit})
-# What --version prints after the program's name.
+# What --version prints after the program's name, and what the resources
+# give as file and product version.
 set(TVB_VERSION_TEXT "${PROJECT_VERSION} (commit ${TVB_COMMIT})")
 message(STATUS "tvboard version ${TVB_VERSION_TEXT}")
+
+# tvb_add_version_resource(target FILE name DESCRIPTION text [DRIVER])
+# Gives a Windows image its version resource: file and product version from
+# the project version, the commit, the description, the file name it is
+# shipped under, the product name. DRIVER marks a kernel-mode driver
+# (file type VFT_DRV, subtype VFT2_DRV_SYSTEM) instead of an application.
+# The resource script is returned in <target>_VERSION_RC for builds that
+# compile it themselves (the MSVC-mode host).
+function(tvb_version_resource_script target)
+  cmake_parse_arguments(arg "DRIVER" "FILE;DESCRIPTION" "" ${ARGN})
+  string(REPLACE "." "," TVB_RC_VERSION_WORDS "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+  set(TVB_RC_FILE ${arg_FILE})
+  get_filename_component(TVB_RC_INTERNAL ${arg_FILE} NAME_WE)
+  set(TVB_RC_DESCRIPTION ${arg_DESCRIPTION})
+  if(arg_DRIVER)
+    set(TVB_RC_FILETYPE "0x3L /* VFT_DRV */")
+    set(TVB_RC_FILESUBTYPE "0x7L /* VFT2_DRV_SYSTEM */")
+  else()
+    set(TVB_RC_FILETYPE "0x1L /* VFT_APP */")
+    set(TVB_RC_FILESUBTYPE "0x0L")
+  endif()
+  set(script ${CMAKE_BINARY_DIR}/version/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${script} @ONLY)
+  set(${target}_VERSION_RC ${script} PARENT_SCOPE)
+endfunction()
+
+function(tvb_add_version_resource target)
+  tvb_version_resource_script(${target} ${ARGN})
+  target_sources(${target} PRIVATE ${${target}_VERSION_RC})
+endfunction()

@@ -8,8 +8,10 @@ include(${PROJECT_SOURCE_DIR}/cmake/import-libraries.cmake)
 # but not its C++ library's, which the bench needs: it runs its image with the
 # bench of the GCC build (preset mingw, built first).
 if(TARGET tvboard_cli)
-  # tvboard.exe names the commit in its --version, as the Linux bench does.
+  # tvboard.exe names the commit in its --version and its version resource.
   target_compile_definitions(tvboard_cli PRIVATE TVB_COMMIT="${TVB_COMMIT}")
+  tvb_add_version_resource(tvboard_cli FILE tvboard.exe
+                           DESCRIPTION "tvboard bench: drives the board module against an emulated board")
   set(TVB_BENCH $<TARGET_FILE:tvboard_cli>)
 else()
   set(TVB_WINDOWS_BENCH ${PROJECT_SOURCE_DIR}/build/mingw/bench/tvboard.exe CACHE FILEPATH
@@ -35,6 +37,8 @@ target_compile_options(tvboard_c_host PRIVATE ${TVB_C_HOST_FLAGS}
                        $<$<C_COMPILER_ID:GNU>:-fno-tree-loop-distribute-patterns>)
 target_link_options(tvboard_c_host PRIVATE -nostdlib -Wl,--entry,_HostEntry)
 target_link_libraries(tvboard_c_host PRIVATE ${TVB_IMPORT_LIBRARY_GNU} kernel32)
+tvb_add_version_resource(tvboard_c_host FILE tune_host.exe
+                         DESCRIPTION "tvboard example host in C (MinGW, libtvboard.a)")
 add_dependencies(tvboard_c_host tvboard_import_library tvboard_sys)
 
 # The same host as the WDK's tools would build it: clang in MSVC mode, no
@@ -42,6 +46,7 @@ add_dependencies(tvboard_c_host tvboard_import_library tvboard_sys)
 # against tvboard.lib and a kernel32.lib made from tests/host_c/kernel32.def.
 find_program(TVB_CLANG NAMES clang clang-14 REQUIRED)
 find_program(TVB_LLD_LINK NAMES lld-link lld-link-14 REQUIRED)
+find_program(TVB_LLVM_RC NAMES llvm-rc llvm-rc-14 REQUIRED)
 set(tvb_msvc ${CMAKE_BINARY_DIR}/msvc-host)
 set(tvb_msvc_host ${CMAKE_BINARY_DIR}/tune_host_msvc.exe)
 file(MAKE_DIRECTORY ${tvb_msvc})
@@ -61,11 +66,17 @@ foreach(src IN LISTS TVB_C_HOST_SOURCES)
     COMMENT "Compiling ${src} in MSVC mode")
   list(APPEND tvb_msvc_objects ${tvb_msvc}/${name}.obj)
 endforeach()
+tvb_version_resource_script(tvboard_c_host_msvc FILE tune_host_msvc.exe
+                            DESCRIPTION "tvboard example host in C (MSVC mode, tvboard.lib)")
+add_custom_command(OUTPUT ${tvb_msvc}/version.res
+  COMMAND ${TVB_LLVM_RC} /FO ${tvb_msvc}/version.res ${tvboard_c_host_msvc_VERSION_RC}
+  DEPENDS ${tvboard_c_host_msvc_VERSION_RC})
 add_custom_command(OUTPUT ${tvb_msvc_host}
   COMMAND ${TVB_LLD_LINK} /nologo /machine:x86 /subsystem:console /entry:HostEntry
-          /nodefaultlib /brepro /out:${tvb_msvc_host} ${tvb_msvc_objects}
+          /nodefaultlib /brepro /out:${tvb_msvc_host} ${tvb_msvc_objects} ${tvb_msvc}/version.res
           ${TVB_IMPORT_LIBRARY_MSVC} ${tvb_msvc}/kernel32.lib
-  DEPENDS ${tvb_msvc_objects} ${TVB_IMPORT_LIBRARY_MSVC} ${tvb_msvc}/kernel32.lib
+  DEPENDS ${tvb_msvc_objects} ${tvb_msvc}/version.res ${TVB_IMPORT_LIBRARY_MSVC}
+          ${tvb_msvc}/kernel32.lib
   COMMENT "Linking tune_host_msvc.exe with lld-link against tvboard.lib")
 add_custom_target(tvboard_c_host_msvc ALL DEPENDS ${tvb_msvc_host})
 add_dependencies(tvboard_c_host_msvc tvboard_sys)
@@ -105,9 +116,15 @@ if(TVB_WINE)
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   add_test(NAME c_host_msvc_imports_sys_under_wine COMMAND ${TVB_WINE} ${tvb_msvc_host}
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  # The version resources against the project version, the commit and
+  # what the bench prints.
+  add_test(NAME version_resources
+           COMMAND ${TVB_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/check_version.py
+                   "${PROJECT_VERSION}" "${TVB_COMMIT}" $<TARGET_FILE:tvboard_sys> ${TVB_BENCH}
+                   $<TARGET_FILE:tvboard_c_host> ${tvb_msvc_host} -- ${TVB_WINE} ${TVB_BENCH})
   set_tests_properties(sys_conformance_under_wine sys_session_under_wine
                        c_host_imports_sys_under_wine c_host_msvc_imports_sys_under_wine
-                       PROPERTIES ENVIRONMENT "${TVB_WINE_ENV}" TIMEOUT 300)
+                       version_resources PROPERTIES ENVIRONMENT "${TVB_WINE_ENV}" TIMEOUT 300)
 else()
   message(WARNING "wine not found: tvboard.sys is built and checked, but not run")
 endif()

@@ -39,13 +39,14 @@ IMAGE_FILE_MACHINE_I386 = 0x14C
 PE32_MAGIC = 0x10B
 IMAGE_FILE_DLL = 0x2000
 SUBSYSTEM_NATIVE = 1
+DIRECTORY_RESOURCE = 2
 DIRECTORY_BASERELOC = 5
 DIRECTORY_DEBUG = 6
 DIRECTORY_TLS = 9
 RELOCATION_HIGHLOW = 3
 SECTION_CODE = 0x20
 
-ALLOWED_SECTIONS = re.compile(r"^\.(text|data|rdata|bss|edata|idata|reloc)$")
+ALLOWED_SECTIONS = re.compile(r"^\.(text|data|rdata|bss|edata|idata|rsrc|reloc)$")
 CONSTRUCTOR_SECTIONS = re.compile(r":\((\.ctors|\.dtors|\.init_array|\.fini_array|\.CRT\$X)")
 FORBIDDEN_SYMBOLS = re.compile(
     r"^_+(chkstk|chkstk_ms|alloca|stack_chk_fail|stack_chk_guard|gxx_personality|cxa_|Unwind_|"
@@ -214,10 +215,12 @@ def main(argv):
               f"image checksum {hexa(stored)}, the image sums to {hexa(computed)}")
 
     directories = opt.DATA_DIRECTORY
-    pe.parse_data_directories(directories=[DIRECTORY_DEBUG])
+    pe.parse_data_directories(directories=[DIRECTORY_RESOURCE, DIRECTORY_DEBUG])
     stamps = [d.struct.TimeDateStamp for d in getattr(pe, "DIRECTORY_ENTRY_DEBUG", [])]
-    check(not any(stamps), "no timestamp in the debug directory",
-          "timestamps in the debug directory: " + " ".join(map(hexa, stamps)))
+    if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        stamps.append(pe.DIRECTORY_ENTRY_RESOURCE.struct.TimeDateStamp)
+    check(not any(stamps), "no timestamp in the debug and resource directories",
+          "timestamps in the debug or resource directory: " + " ".join(map(hexa, stamps)))
     check(directories[DIRECTORY_TLS].Size == 0, "no TLS directory", "image has a TLS directory")
     check(directories[DIRECTORY_BASERELOC].VirtualAddress != 0 and
           directories[DIRECTORY_BASERELOC].Size != 0, "base relocations present",
