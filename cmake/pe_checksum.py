@@ -2,9 +2,10 @@
 
 usage: pe_checksum.py IMAGE
 
-Windows refuses a kernel driver whose checksum does not match; lld writes
-none. The sum covers the whole file. Read and summed with pefile (Debian:
-python3-pefile).
+Windows refuses a kernel driver whose checksum does not match. The sum covers
+the whole file, an Authenticode signature included, and the signature's
+digest leaves the checksum field out: so it is written after linking and again
+after signing. Read and summed with pefile (Debian: python3-pefile).
 """
 import struct
 import sys

@@ -1,7 +1,8 @@
 # The Windows side beyond the driver image, included by the top-level
 # CMakeLists.txt for the Windows builds after tvboard-sys.cmake and bench/:
 # what a host's developers link against, a host in C that binds the driver
-# through it, and the runs of tvboard.sys under Wine.
+# through it, the runs of tvboard.sys under Wine and, in the release build,
+# the test signature.
 include(${PROJECT_SOURCE_DIR}/cmake/import-libraries.cmake)
 
 # The bench for Windows, tvboard.exe. The clang build has MinGW's C headers
@@ -127,4 +128,12 @@ if(TVB_WINE)
                        version_resources PROPERTIES ENVIRONMENT "${TVB_WINE_ENV}" TIMEOUT 300)
 else()
   message(WARNING "wine not found: tvboard.sys is built and checked, but not run")
+endif()
+
+# The image that ships (preset mingw-clang; README.md says why that one):
+# signed with a throw-away test certificate.
+option(TVB_RELEASE "Sign tvboard.sys with a throw-away test certificate" OFF)
+if(TVB_RELEASE)
+  include(${PROJECT_SOURCE_DIR}/cmake/test-signature.cmake)
+  tvb_sign_image(tvboard_sys)
 endif()
