@@ -2,7 +2,7 @@
 # CMakeLists.txt for the Windows builds after tvboard-sys.cmake and bench/:
 # what a host's developers link against, a host in C that binds the driver
 # through it, the runs of tvboard.sys under Wine and, in the release build,
-# the test signature.
+# the test signature and the archive.
 include(${PROJECT_SOURCE_DIR}/cmake/import-libraries.cmake)
 
 # The bench for Windows, tvboard.exe. The clang build has MinGW's C headers
@@ -136,9 +136,10 @@ else()
 endif()
 
 # The image that ships (preset mingw-clang; README.md says why that one):
-# signed with a throw-away test certificate.
-option(TVB_RELEASE "Sign tvboard.sys with a throw-away test certificate" OFF)
+# signed with a throw-away test certificate, and packaged.
+option(TVB_RELEASE "Sign tvboard.sys with a test certificate and make the Windows archive" OFF)
 if(TVB_RELEASE)
   include(${PROJECT_SOURCE_DIR}/cmake/test-signature.cmake)
   tvb_sign_image(tvboard_sys)
+  include(${PROJECT_SOURCE_DIR}/cmake/package.cmake)
 endif()

@@ -2,11 +2,12 @@
 # Builds every variant and runs all tests: 64-bit, 32-bit x86 (real stdcall),
 # address/undefined sanitizers, the fuzz target (one minute of fuzzing and
 # every kept finding), then tvboard.sys cross-built twice, with MinGW-w64's
-# GCC and with clang and lld (the image that ships, with its PDB), each
-# checked and run under Wine. Both libtvboard.so builds and both tvboard.sys
-# builds are run through the bench's host scenarios and compared with the
-# reference; the images with the timelines the Linux build recorded, so a
-# difference that only a Windows compiler makes shows as well.
+# GCC and with clang and lld (the image that ships, with its PDB and a test
+# signature), each checked and run under Wine. Both libtvboard.so builds and
+# both tvboard.sys builds are run through the bench's host scenarios and
+# compared with the reference; the images with the timelines the Linux build
+# recorded, so a difference that only a Windows compiler makes shows as well.
+# Last, the release archives are made and checked against what was tested.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -23,4 +24,10 @@ for preset in default i386 asan fuzz mingw mingw-clang; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+echo "=== release archives"
+version=$(sed -n 's/^project(tvboard VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+cpack --preset windows >/dev/null
+cpack --preset linux >/dev/null
+/usr/bin/python3 tests/check_package.py build/mingw-clang/tvboard-"$version"-windows-x86.zip \
+    build/mingw-clang build/default/tvboard-"$version"-linux.tar.gz build/default build/i386
 echo "=== all variants passed"
