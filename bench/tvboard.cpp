@@ -20,6 +20,11 @@
 #ifndef TVB_VERSION
 #define TVB_VERSION "unknown"
 #endif
+// The commit the build was configured from (cmake/version.cmake); the
+// version resource of the Windows bench names the same.
+#ifndef TVB_COMMIT
+#define TVB_COMMIT "unknown"
+#endif
 
 namespace {
 
@@ -204,7 +209,7 @@ static int Run(int argc, char** argv) {
     CLI::App app{"Drives the TV tuner board module as a host streaming driver would, against the "
                  "emulated board, and shows what went over the bus. Without a command: session.",
                  "tvboard"};
-    app.set_version_flag("--version", std::string("tvboard ") + TVB_VERSION);
+    app.set_version_flag("--version", "tvboard " TVB_VERSION " (commit " TVB_COMMIT ")");
     app.require_subcommand(0, 1);
     app.footer("Exit status: 0 done, 1 the board or module did not do what was asked (no lock, "
                "no station found, a build that does not conform), 2 bad usage.\n"

@@ -11,11 +11,15 @@ set -eu
 # decoder reads its logic-analyzer captures back in the tests, and Google
 # Benchmark (libbenchmark-dev) measures the module for docs/performance.md;
 # clang with libFuzzer (libclang-rt-14-dev) builds the fuzz target, and llvm's
-# llvm-cov and llvm-profdata measure coverage.
+# llvm-cov and llvm-profdata measure coverage. clang in MSVC mode and lld's
+# lld-link build the C host against tvboard.lib, which llvm's llvm-dlltool
+# makes and llvm-readobj reads back; clang and lld also build the shipped
+# tvboard.sys and its PDB, which llvm-pdbutil reads back. openssl makes the
+# throw-away certificate osslsigncode signs the shipped image with.
 packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
 g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 python3-pefile \
 clang-tidy clang-format wine wine32:i386 libcli11-dev nlohmann-json3-dev sigrok-cli \
-libbenchmark-dev clang libclang-rt-14-dev llvm"
+libbenchmark-dev clang libclang-rt-14-dev llvm lld openssl osslsigncode"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

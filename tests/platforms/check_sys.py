@@ -9,10 +9,15 @@ stdcall routine that removes exactly the arguments the host pushes for that
 slot, by its name and by its return instructions.
 
 usage: check_sys.py tvboard.sys tvboard-symbols.sys
+       check_sys.py tvboard.sys --map tvboard.map
 
-The second image is the same link with its symbol table kept; it is only used
-to name addresses, after checking that it loads the same bytes. The image is
-read with pefile (Debian: python3-pefile); the one binutils call, objdump's
+The names of addresses come from the same link: from GNU ld, a second image
+with its symbol table kept, used after checking that it loads the same bytes;
+from lld, which keeps no symbol table beside a PDB, its link map (written with
+--no-demangle, so names keep their stdcall decoration). With a map, "no static
+constructors" means no constructor section was linked in, and the link itself
+refuses pseudo-relocations (--disable-runtime-pseudo-reloc). The image is read
+with pefile (Debian: python3-pefile); the one binutils call, objdump's
 disassembly (OBJDUMP, default i686-w64-mingw32-objdump), runs in the C locale,
 so nothing here depends on the language of the machine.
 """
@@ -34,12 +39,15 @@ IMAGE_FILE_MACHINE_I386 = 0x14C
 PE32_MAGIC = 0x10B
 IMAGE_FILE_DLL = 0x2000
 SUBSYSTEM_NATIVE = 1
+DIRECTORY_RESOURCE = 2
 DIRECTORY_BASERELOC = 5
+DIRECTORY_DEBUG = 6
 DIRECTORY_TLS = 9
 RELOCATION_HIGHLOW = 3
 SECTION_CODE = 0x20
 
-ALLOWED_SECTIONS = re.compile(r"^\.(text|data|rdata|bss|edata|idata|reloc)$")
+ALLOWED_SECTIONS = re.compile(r"^\.(text|data|rdata|bss|edata|idata|rsrc|reloc)$")
+CONSTRUCTOR_SECTIONS = re.compile(r":\((\.ctors|\.dtors|\.init_array|\.fini_array|\.CRT\$X)")
 FORBIDDEN_SYMBOLS = re.compile(
     r"^_+(chkstk|chkstk_ms|alloca|stack_chk_fail|stack_chk_guard|gxx_personality|cxa_|Unwind_|"
     r"register_frame_info|deregister_frame_info|tls_used|_tls_index|DllMain|DllMainCRTStartup|"
@@ -115,6 +123,28 @@ def read_symbols(pe, data):
     return symbols
 
 
+def read_map(pe, path):
+    """The symbols of lld's link map, with load addresses, and its input sections."""
+    base = pe.OPTIONAL_HEADER.ImageBase
+    symbols, inputs = [], []
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for line in f:
+            # address, size, alignment, then the output section (column 24),
+            # an input section (32) or a symbol (40)
+            m = re.match(r"^([0-9a-f]{8}) [0-9a-f]{8} +\d+ ( *)(\S+)$", line.rstrip("\n"))
+            if not m:
+                continue
+            depth, name = len(m.group(2)), m.group(3)
+            if depth == 8:
+                inputs.append(name)
+            elif depth == 16:
+                rva = int(m.group(1), 16)
+                code = any(s.VirtualAddress <= rva < s.VirtualAddress + s.Misc_VirtualSize
+                           and s.Characteristics & SECTION_CODE for s in pe.sections)
+                symbols.append(Symbol(name, base + rva, code))
+    return symbols, inputs
+
+
 def section_key(s):
     return (s.Name, s.VirtualAddress, s.Misc_VirtualSize, s.SizeOfRawData, s.PointerToRawData,
             s.Characteristics)
@@ -136,25 +166,29 @@ def returns_by_address(objdump, path):
 
 
 def main(argv):
-    if len(argv) != 3:
+    if len(argv) == 4 and argv[2] == "--map":
+        sys_path, symbols_path, map_path = argv[1], None, argv[3]
+    elif len(argv) == 3:
+        sys_path, symbols_path, map_path = argv[1], argv[2], None
+    else:
         print(__doc__.split("\n\n")[1])
         return 2
-    sys_path, symbols_path = argv[1], argv[2]
     objdump = os.environ.get("OBJDUMP", "i686-w64-mingw32-objdump")
     checks = Checks()
     check = checks.check
 
-    for path in (sys_path, symbols_path):
+    for path in (sys_path, symbols_path or map_path):
         if not os.path.isfile(path):
             print(f"FAIL: {path} not found")
             return 1
     with open(sys_path, "rb") as f:
         data = f.read()
-    with open(symbols_path, "rb") as f:
-        symbols_data = f.read()
     try:
         pe = pefile.PE(data=data)
-        symbols_pe = pefile.PE(data=symbols_data)
+        if symbols_path:
+            with open(symbols_path, "rb") as f:
+                symbols_data = f.read()
+            symbols_pe = pefile.PE(data=symbols_data)
     except pefile.PEFormatError as e:
         print(f"FAIL: not a PE image: {e}")
         return 1
@@ -181,6 +215,12 @@ def main(argv):
               f"image checksum {hexa(stored)}, the image sums to {hexa(computed)}")
 
     directories = opt.DATA_DIRECTORY
+    pe.parse_data_directories(directories=[DIRECTORY_RESOURCE, DIRECTORY_DEBUG])
+    stamps = [d.struct.TimeDateStamp for d in getattr(pe, "DIRECTORY_ENTRY_DEBUG", [])]
+    if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
+        stamps.append(pe.DIRECTORY_ENTRY_RESOURCE.struct.TimeDateStamp)
+    check(not any(stamps), "no timestamp in the debug and resource directories",
+          "timestamps in the debug or resource directory: " + " ".join(map(hexa, stamps)))
     check(directories[DIRECTORY_TLS].Size == 0, "no TLS directory", "image has a TLS directory")
     check(directories[DIRECTORY_BASERELOC].VirtualAddress != 0 and
           directories[DIRECTORY_BASERELOC].Size != 0, "base relocations present",
@@ -192,18 +232,26 @@ def main(argv):
     check(not unexpected, "sections: " + "".join(n + " " for n in names),
           "unexpected sections (runtime or unwind data?): " + " ".join(unexpected))
 
-    # The symbols image must load exactly what tvboard.sys loads.
-    same = ([section_key(s) for s in pe.sections] == [section_key(s) for s in symbols_pe.sections]
-            and all(a.get_data() == b.get_data() for a, b in zip(pe.sections, symbols_pe.sections))
-            and symbols_pe.OPTIONAL_HEADER.AddressOfEntryPoint == opt.AddressOfEntryPoint
-            and symbols_pe.OPTIONAL_HEADER.ImageBase == base)
-    if not check(same, "symbols image has the same sections and contents",
-                 f"{symbols_path} does not match {sys_path}; "
-                 "the checks below cannot name addresses"):
-        return 1
+    if symbols_path:
+        # The symbols image must load exactly what tvboard.sys loads.
+        same = ([section_key(s) for s in pe.sections] ==
+                [section_key(s) for s in symbols_pe.sections]
+                and all(a.get_data() == b.get_data()
+                        for a, b in zip(pe.sections, symbols_pe.sections))
+                and symbols_pe.OPTIONAL_HEADER.AddressOfEntryPoint == opt.AddressOfEntryPoint
+                and symbols_pe.OPTIONAL_HEADER.ImageBase == base)
+        if not check(same, "symbols image has the same sections and contents",
+                     f"{symbols_path} does not match {sys_path}; "
+                     "the checks below cannot name addresses"):
+            return 1
+        symbols, inputs = read_symbols(symbols_pe, symbols_data), None
+    else:
+        symbols, inputs = read_map(pe, map_path)
+        if not check(symbols, f"{len(symbols)} symbols in the link map",
+                     f"no symbols in {map_path}"):
+            return 1
 
     # --- symbols ------------------------------------------------------------
-    symbols = read_symbols(symbols_pe, symbols_data)
 
     def address_of(name):
         return next((s.address for s in symbols if s.name == name), -1)
@@ -220,16 +268,21 @@ def main(argv):
     check(not forbidden, "no runtime, stack-probe, exception, RTTI or library symbols",
           "linked in: " + " ".join(forbidden))
 
-    # The image's constructor list holds only its -1 and 0 ends: no code runs
-    # before DllInitialize.
-    ctors = address_of("___CTOR_LIST__")
-    dtors = address_of("___DTOR_LIST__")
-    check(ctors >= 0 and dtors - ctors == 8, "no static constructors",
-          f"static constructors present ({(dtors - ctors) // 4 - 2} entries)")
-    check(address_of("___RUNTIME_PSEUDO_RELOC_LIST__") ==
-          address_of("___RUNTIME_PSEUDO_RELOC_LIST_END__"),
-          "no pseudo-relocations (data imported through code)",
-          "pseudo-relocations need a runtime")
+    # No code runs before DllInitialize: GNU ld's constructor list holds only
+    # its -1 and 0 ends; lld linked no constructor section at all.
+    if inputs is None:
+        ctors = address_of("___CTOR_LIST__")
+        dtors = address_of("___DTOR_LIST__")
+        check(ctors >= 0 and dtors - ctors == 8, "no static constructors",
+              f"static constructors present ({(dtors - ctors) // 4 - 2} entries)")
+        check(address_of("___RUNTIME_PSEUDO_RELOC_LIST__") ==
+              address_of("___RUNTIME_PSEUDO_RELOC_LIST_END__"),
+              "no pseudo-relocations (data imported through code)",
+              "pseudo-relocations need a runtime")
+    else:
+        found = [i for i in inputs if CONSTRUCTOR_SECTIONS.search(i)]
+        check(not found, "no static constructors (no constructor sections linked)",
+              "constructor sections linked in: " + " ".join(found))
     check(entry == address_of("_DriverEntry@8"),
           "entry point is DriverEntry (stdcall, 2 arguments)",
           f"entry point {hexa(entry)} is not _DriverEntry@8")

@@ -1,0 +1,24 @@
+# tvboard.sys built a second way, with clang and lld for 32-bit x86 Windows,
+# which write the CodeView debug information and the PDB a Windows debugger
+# reads (MinGW's GCC writes DWARF only). It uses the same MinGW-w64 headers,
+# DDK headers and kernel import libraries (ntoskrnl, hal) as
+# cmake/mingw-i686.cmake, from Debian's mingw-w64-i686-dev; clang finds them
+# beside i686-w64-mingw32-gcc.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(TVB_MINGW_PREFIX i686-w64-mingw32)
+set(CMAKE_C_COMPILER clang)
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_C_COMPILER_TARGET ${TVB_MINGW_PREFIX})
+set(CMAKE_CXX_COMPILER_TARGET ${TVB_MINGW_PREFIX})
+set(CMAKE_RC_COMPILER ${TVB_MINGW_PREFIX}-windres)
+foreach(kind EXE SHARED MODULE)
+  set(CMAKE_${kind}_LINKER_FLAGS_INIT -fuse-ld=lld)
+endforeach()
+# Nothing here links against a C runtime (the driver and the C hosts bring
+# their own entry points), so the compiler checks stop at a library.
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+set(CMAKE_FIND_ROOT_PATH /usr/${TVB_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
