@@ -130,6 +130,9 @@ std::string Timeline::RenderIf(const std::function<bool(const Event&)>& keep,
 }
 
 void Timeline::Add(Event&& event) {
+    if (observer_ != nullptr) {
+        observer_(observerSelf_, event);
+    }
     // Kept in two parts that trade places: no event is moved to drop others.
     if (keep_ != 0 && events_.size() >= keep_) {
         first_ += events_.size();

@@ -54,6 +54,13 @@ class Timeline {
     // stay those of the whole run; At() reaches every event kept, Events()
     // the latest up to n of them.
     void Keep(size_t n) { keep_ = n; }
+    // Something that sees every event as it is added, kept or not (e.g. a
+    // digest of a run too long to keep).
+    using Observer = void (*)(void* self, const Event& event);
+    void Observe(Observer observer, void* self) {
+        observer_ = observer;
+        observerSelf_ = self;
+    }
 
     // The events kept (with Keep, the latest part of them), oldest first;
     // the first is event number First().
@@ -85,6 +92,8 @@ class Timeline {
     std::vector<Event> older_; // with Keep: the part before events_
     size_t first_ = 0;
     size_t keep_ = 0;
+    Observer observer_ = nullptr;
+    void* observerSelf_ = nullptr;
 };
 
 // Filters for RenderIf.

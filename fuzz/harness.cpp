@@ -14,69 +14,122 @@ Outcome RunInput(const uint8_t* data, size_t size, const Run& how) {
         if (how.keepTimeline) {
             out.timeline = session.Timeline();
         }
+        if (how.keepEvents) {
+            out.events = session.Events();
+        }
+        out.digest = session.Digest();
+        out.eventCount = session.EventCount();
+        out.eventDigests = session.EventDigests();
+        if (how.windowFrom <= how.windowTo) {
+            out.events = session.Window();
+        }
     }
     vt::Reset(); // the pool blocks the host never gave back
     return out;
 }
 
+std::string Masked(std::string text) {
+    for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2)) {
+        size_t end = at + 2;
+        while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end])) != 0) {
+            ++end;
+        }
+        if (end - at > 6) {
+            text.replace(at, end - at, "0x(address)");
+        }
+    }
+    return text;
+}
+
+uint64_t DigestOf(uint64_t digest, const emu::Event& e) {
+    // FNV-1a a word at a time, with a final mix so that a word's high bits
+    // reach the low ones.
+    uint64_t h = digest == 0 ? 14695981039346656037ull : digest;
+    const auto mix = [&h](uint64_t v) {
+        h = (h ^ v) * 1099511628211ull;
+        h ^= h >> 29;
+    };
+    mix(e.timeUs);
+    mix(static_cast<uint64_t>(e.kind) << 32 | e.device);
+    mix(static_cast<uint64_t>(e.reg) << 32 | static_cast<uint64_t>(e.acknowledged) << 8 |
+        static_cast<uint64_t>(e.wait));
+    mix(e.waitUs);
+    mix(e.bytes.size() << 16 | e.pins.size() << 8 | e.values.size());
+    for (uint8_t b : e.bytes) {
+        mix(b);
+    }
+    for (size_t i = 0; i < e.pins.size(); ++i) {
+        mix(static_cast<uint64_t>(e.pins[i]) << 32 | (i < e.values.size() ? e.values[i] : 0));
+    }
+    for (uint32_t v : e.values) {
+        mix(v);
+    }
+    if (!e.text.empty()) {
+        for (char c : e.kind == emu::EventKind::Print ? Masked(e.text) : e.text) {
+            mix(static_cast<unsigned char>(c));
+        }
+    }
+    return h;
+}
+
 namespace {
 
-// The timeline's lines, each debug print's pointers (the addresses of pool
-// blocks, which differ from run to run) masked.
-std::vector<std::string> LinesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t from = 0;
-    for (size_t nl = text.find('\n'); nl != std::string::npos; nl = text.find('\n', from)) {
-        std::string line = text.substr(from, nl - from);
-        for (size_t at = line.rfind("dbg ", 0) == 0 ? line.find("0x") : std::string::npos;
-             at != std::string::npos; at = line.find("0x", at + 2)) {
-            size_t end = at + 2;
-            while (end < line.size() && std::isxdigit(static_cast<unsigned char>(line[end])) != 0) {
-                ++end;
-            }
-            if (end - at > 6) {
-                line.replace(at, end - at, "0x(address)");
-            }
-        }
-        lines.push_back(std::move(line));
-        from = nl + 1;
-    }
-    return lines;
+std::string Line(const std::vector<emu::Event>& events, size_t i, const char* end) {
+    return i < events.size()
+               ? std::to_string(events[i].timeUs) + " us  " + emu::Timeline::Line(events[i])
+               : std::string(end);
 }
 
 } // namespace
 
-Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image,
+Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image, bool describe,
                         size_t* events) {
+    // First only the digests of both timelines, which a run of any length
+    // keeps in a few bytes.
     Run how;
-    how.keepTimeline = true;
+    how.describe = describe;
     how.kernelEvents = true;
+    how.digest = true;
     Outcome reference = RunInput(data, size, how);
     how.image = image;
-    const Outcome built = RunInput(data, size, how);
+    Outcome built = RunInput(data, size, how);
+    *events = reference.eventCount;
     for (const std::string& f : built.findings) {
         reference.findings.push_back("image: " + f);
     }
     reference.report += built.report;
-    const std::vector<std::string> a = LinesOf(reference.timeline);
-    const std::vector<std::string> b = LinesOf(built.timeline);
-    *events = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
-        if (i < a.size() && i < b.size() && a[i] == b[i]) {
-            continue;
-        }
-        reference.findings.push_back("the image's timeline differs at event " +
-                                     std::to_string(i + 1));
-        reference.report += "the image's timeline differs from the reference's at event " +
-                            std::to_string(i + 1) + ":\n";
-        for (size_t k = i >= 4 ? i - 4 : 0; k < i; ++k) {
-            reference.report += "    " + a[k] + "\n";
-        }
-        reference.report += "  - " + (i < a.size() ? a[i] : "(end of the reference)") + "\n";
-        reference.report += "  + " + (i < b.size() ? b[i] : "(end of the image's)") + "\n";
-        *events = i;
-        break;
+    if (reference.digest == built.digest && reference.eventCount == built.eventCount) {
+        return reference;
     }
+    // They differ: the digest of each event finds the first that differs,
+    // and both runs again give the events around it.
+    how.digest = false;
+    how.eventDigests = true;
+    how.image.clear();
+    const std::vector<uint64_t> a = RunInput(data, size, how).eventDigests;
+    how.image = image;
+    const std::vector<uint64_t> b = RunInput(data, size, how).eventDigests;
+    size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at]) {
+        ++at;
+    }
+    how.eventDigests = false;
+    how.windowFrom = at >= 4 ? at - 4 : 0;
+    how.windowTo = at;
+    how.image.clear();
+    const std::vector<emu::Event> before = RunInput(data, size, how).events;
+    how.image = image;
+    const std::vector<emu::Event> after = RunInput(data, size, how).events;
+    const size_t first = how.windowFrom;
+    reference.findings.push_back("the image's timeline differs at event " + std::to_string(at + 1));
+    reference.report += "the image's timeline differs from the reference's at event " +
+                        std::to_string(at + 1) + ":\n";
+    for (size_t k = first; k < at; ++k) {
+        reference.report += "    " + Line(before, k - first, "") + "\n";
+    }
+    reference.report += "  - " + Line(before, at - first, "(end of the reference)") + "\n";
+    reference.report += "  + " + Line(after, at - first, "(end of the image's)") + "\n";
+    *events = at;
     return reference;
 }
 

@@ -20,7 +20,9 @@
 // the end of their allocation.
 #pragma once
 
+#include "emu/timeline.h"
 #include <cstddef>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -36,6 +38,13 @@ struct Outcome {
     std::string longestCall;
     std::vector<std::string> steps; // every call and board change made, in order
     std::string timeline;           // the whole bus timeline, when asked for
+    std::vector<emu::Event> events; // its events, when asked for
+    // A digest of every event (pool addresses in debug prints left out) and
+    // how many there were, when asked for; the digest of each event alone,
+    // when asked for.
+    uint64_t digest = 0;
+    size_t eventCount = 0;
+    std::vector<uint64_t> eventDigests;
     // The longest virtual duration of each kind of call (the operation, with
     // the request id or property number where that decides what it does), us.
     std::map<std::string, uint64_t> longestByKind;
@@ -47,6 +56,13 @@ struct Run {
     // calls); without, a run is faster and a finding says only what failed.
     bool describe = true;
     bool keepTimeline = false; // Outcome.timeline
+    bool keepEvents = false;   // Outcome.events
+    bool digest = false;       // Outcome.digest and eventCount
+    bool eventDigests = false; // Outcome.eventDigests
+    // Outcome.events receives the events numbered windowFrom to windowTo
+    // (however long the run).
+    size_t windowFrom = 1;
+    size_t windowTo = 0;
     // The module's waits and debug prints on the timeline too (what a
     // differential run compares); without them a run is faster.
     bool kernelEvents = false;
@@ -61,8 +77,9 @@ Outcome RunInput(const uint8_t* data, size_t size, const Run& how = Run{});
 
 // Runs one input on the linked module and on `image`, both with every wait
 // and print on the timeline. Findings of either run, and the first event in
-// which the image's timeline differs from the reference's, are findings.
-// `events` receives the number of events compared.
-Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image, size_t* events);
+// which the image's timeline differs from the reference's (time stamps
+// included), are findings. `events` receives the number of events compared.
+Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image, bool describe,
+                        size_t* events);
 
 } // namespace fuzz

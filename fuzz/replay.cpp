@@ -197,7 +197,7 @@ int Differential(const std::vector<fs::path>& inputs, const std::vector<std::str
             }
             size_t compared = 0;
             const fuzz::Outcome out =
-                fuzz::RunDifferential(bytes.data(), bytes.size(), image, &compared);
+                fuzz::RunDifferential(bytes.data(), bytes.size(), image, true, &compared);
             events += compared;
             if (!out.findings.empty()) {
                 ++failed;

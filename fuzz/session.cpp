@@ -19,8 +19,13 @@ const char* OpName(Op op) {
 
 Session::Session(const uint8_t* data, size_t size, const fuzz::Run& how)
     : in_(data, size), how_(how) {
-    if (!how.keepTimeline) {
+    if (!how.keepTimeline && !how.keepEvents) {
         host_.Trace().Keep(kReportedEvents);
+    }
+    if (how.digest || how.eventDigests || how.windowFrom <= how.windowTo) {
+        host_.Trace().Observe(
+            [](void* self, const emu::Event& e) { static_cast<Session*>(self)->Observed(e); },
+            this);
     }
     if (how.image.empty() && !how.kernelEvents) {
         driver_ = std::make_unique<host_driver::HostDriver>(nullptr);
@@ -28,6 +33,19 @@ Session::Session(const uint8_t* data, size_t size, const fuzz::Run& how)
         driver_ = std::make_unique<host_driver::HostDriver>(host_, how.image);
         driver_->SetNotes(host_driver::Notes::Off);
         linked_ = !driver_->RunsWindowsImage();
+    }
+}
+
+void Session::Observed(const emu::Event& e) {
+    const size_t index = host_.Trace().Size(); // the number this event gets
+    if (how_.digest) {
+        digest_ = DigestOf(digest_, e);
+    }
+    if (how_.eventDigests) {
+        digests_.push_back(DigestOf(0, e));
+    }
+    if (index >= how_.windowFrom && index <= how_.windowTo) {
+        window_.push_back(e);
     }
 }
 

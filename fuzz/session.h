@@ -96,11 +96,22 @@ struct RecordArg {
     }
 };
 
+// Adds an event to a digest (FNV-1a over every field; a debug print's
+// pointers, the pool's addresses that differ from run to run, left out).
+uint64_t DigestOf(uint64_t digest, const emu::Event& e);
+// A debug print's text with its pointers masked.
+std::string Masked(std::string text);
+
 class Session {
   public:
     Session(const uint8_t* data, size_t size, const fuzz::Run& how);
     Outcome Run();
     std::string Timeline() const { return host_.Trace().Render(); }
+    std::vector<emu::Event> Events() const { return host_.Trace().Events(); }
+    uint64_t Digest() const { return digest_; }
+    std::vector<uint64_t> EventDigests() const { return digests_; }
+    std::vector<emu::Event> Window() const { return window_; }
+    size_t EventCount() const { return host_.Trace().Size(); }
 
   private:
     // --- decoding ---------------------------------------------------------
@@ -164,6 +175,10 @@ class Session {
     std::unique_ptr<host_driver::HostDriver> driver_;
     // The linked module runs, whose state the white-box checks may read.
     bool linked_ = true;
+    uint64_t digest_ = 0;            // of every event so far, when asked for
+    std::vector<uint64_t> digests_;  // of each event, when asked for
+    std::vector<emu::Event> window_; // the events asked for by number
+    void Observed(const emu::Event& e);
     Outcome out_;
 
     const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;

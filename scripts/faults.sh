@@ -72,15 +72,19 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
 # --- the list -----------------------------------------------------------
-# Entries: id TAB file[:line] TAB from TAB to TAB description; '#' comments
-# and blank lines are skipped. Checked whole before anything is mutated.
+# Entries: id TAB file[:line] TAB from TAB to TAB description [TAB check];
+# '#' comments and blank lines are skipped. Checked whole before anything is
+# mutated. The check is "tests" (the default preset's tests; the default) or
+# "image" (the shipped tvboard.sys rebuilt with the fault and every kept fuzz
+# input replayed on it against the reference, in the 32-bit build).
 awk -F'\t' '
     function complain(text) { printf "faults: %s line %d: %s\n", FILENAME, FNR, text > "/dev/stderr"; bad = 1 }
     /^#/ || /^[ \t]*$/ { next }
-    NF != 5 || $1 == "" || $2 == "" || $3 == "" || $5 == "" {
-        complain("want 5 tab-separated fields (id, file, from, to, description), found " NF)
+    (NF != 5 && NF != 6) || $1 == "" || $2 == "" || $3 == "" || $5 == "" {
+        complain("want 5 or 6 tab-separated fields (id, file, from, to, description[, check]), found " NF)
         next
     }
+    NF == 6 && $6 != "tests" && $6 != "image" { complain($1 ": check is tests or image, not " $6) }
     $3 == $4 { complain($1 " changes nothing") }
     $1 in seen { complain("id " $1 " used twice") }
     { seen[$1] = 1; print $1 }
@@ -137,6 +141,13 @@ run_tests() {
     in_background "$1" ctest --preset default --timeout "$timeout" --stop-on-failure \
         ${exclude:+--exclude-regex "$exclude"}
 }
+# An image fault: the shipped image built with it, every kept input on it.
+image=build/mingw-clang/tvboard.sys
+build_image() { in_background "$1" cmake --build --preset mingw-clang --target tvboard_sys; }
+replay_image() {
+    in_background "$1" build/i386/fuzz/tvboard_fuzz_replay --image "$image" fuzz/corpus \
+        fuzz/campaign fuzz/regressions
+}
 first_failure() { # the name of the first failed test in a log
     awk '/The following tests FAILED:/ { on = 1; next }
          on && NF { sub(/^[ \t]*[0-9]+ - /, ""); print; exit }' "$1"
@@ -151,6 +162,18 @@ if [ $check -eq 0 ]; then
         echo "faults: the unchanged tree does not build or pass its tests; see $logs/baseline.log" >&2
         exit 2
     fi
+    while read -r id; do
+        [ "$(field "$id" 6)" = image ] || continue
+        echo "faults: building the unchanged image and replaying every kept input on it"
+        cmake --preset i386 >/dev/null && cmake --preset mingw-clang >/dev/null
+        if ! in_background "$logs/baseline.log" cmake --build --preset i386 \
+            --target tvboard_fuzz_replay || ! build_image "$logs/baseline.log" ||
+            ! replay_image "$logs/baseline.log"; then
+            echo "faults: the unchanged image does not build or replay clean; see $logs/baseline.log" >&2
+            exit 2
+        fi
+        break
+    done <"$work/chosen"
 fi
 
 total=0
@@ -189,7 +212,22 @@ while read -r id; do
     cp "$file" "$work/original"
     current=$file
     cat "$work/mutated" >"$file"
-    if ! build "$log"; then
+    if [ "$(field "$id" 6)" = image ]; then
+        if ! build_image "$log"; then
+            verdict=BUILD
+            builds=$((builds + 1))
+            caught=$((caught + 1))
+            detail="does not compile"
+        elif ! replay_image "$log"; then
+            verdict=CAUGHT
+            caught=$((caught + 1))
+            detail="by the replay on the image: $(grep -m1 '^FINDING' "$log")"
+        else
+            verdict=MISSED
+            missed="$missed $id"
+            detail="every input replays the same: $description"
+        fi
+    elif ! build "$log"; then
         verdict=BUILD
         builds=$((builds + 1))
         caught=$((caught + 1))
@@ -215,9 +253,13 @@ done <"$work/chosen"
 if [ $check -eq 1 ]; then
     echo "$((total - stale)) of $total apply ($stale stale)"
 else
-    # Leave the build as the sources are.
+    # Leave the builds as the sources are.
     build "$logs/after.log" ||
         { echo "faults: the restored tree does not build; see $logs/after.log" >&2; exit 2; }
+    if [ -f "$image" ]; then
+        build_image "$logs/after.log" ||
+            { echo "faults: the restored image does not build; see $logs/after.log" >&2; exit 2; }
+    fi
     echo "caught $caught of $total ($stale stale, $builds build failures)"
 fi
 [ -z "$missed" ] || echo "missed:$missed"

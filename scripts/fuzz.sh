@@ -3,13 +3,17 @@
 # seed corpus and what earlier campaigns found, in parallel jobs sharing one
 # corpus, then prints each job's figures and any finding.
 #
-# usage: scripts/fuzz.sh [--time SECONDS] [--workers N] [--dir DIR]
+# usage: scripts/fuzz.sh [--time SECONDS] [--workers N] [--dir DIR] [--image SYS]
 #   --time     how long (default 3600)
 #   --workers  jobs fuzzing at once (default 2; the machine's cores are
 #              shared, so keep it at 1 or 2); a job that makes a finding stops
 #              there, the others go on
 #   --dir      where the campaign keeps its corpus, findings and log
 #              (default build/fuzz-campaign); the corpus grows across runs
+#   --image    differential fuzzing: every input runs on the module built into
+#              the target and on this Windows image (tvboard.sys), mapped
+#              into the 32-bit fuzz build (preset fuzz-i386); a difference in
+#              their timelines is a finding
 # Findings are written to DIR/artifacts/ (crash-*, timeout-*, oom-*): each
 # is a finding until it is fixed; keep its input, minimised with
 # scripts/fuzz-minimize.sh, in fuzz/regressions/. Exit 1 when the campaign
@@ -20,8 +24,10 @@ cd "$(dirname "$0")/.."
 time=3600
 workers=2
 dir=build/fuzz-campaign
+image=""
 while [ $# -gt 0 ]; do
     case $1 in
+    --image) image=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
     --time) time=$2; shift ;;
     --workers) workers=$2; shift ;;
     --dir) dir=$2; shift ;;
@@ -32,15 +38,21 @@ while [ $# -gt 0 ]; do
 done
 
 scripts/setup.sh
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target tvboard_fuzz >/dev/null
+preset=fuzz
+if [ -n "$image" ]; then
+    [ -f "$image" ] || { echo "fuzz: no image $image" >&2; exit 2; }
+    preset=fuzz-i386
+    export TVB_FUZZ_IMAGE="$image"
+fi
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target tvboard_fuzz >/dev/null
 mkdir -p "$dir/corpus" "$dir/artifacts"
 root=$(pwd)
 dir=$(cd "$dir" && pwd)
 rm -f "$dir"/fuzz-*.log
-echo "fuzz: $workers job(s) for $time s; logs $dir/fuzz-N.log"
+echo "fuzz: $workers job(s) for $time s${image:+ on $image and the reference}; logs $dir/fuzz-N.log"
 # libFuzzer writes each job's log (fuzz-N.log) to the working directory.
-(cd "$dir" && "$root/build/fuzz/fuzz/tvboard_fuzz" -jobs="$workers" -workers="$workers" \
+(cd "$dir" && "$root/build/$preset/fuzz/tvboard_fuzz" -jobs="$workers" -workers="$workers" \
     -max_total_time="$time" -timeout=25 -max_len=4096 -dict="$root/fuzz/tvboard.dict" \
     -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "$dir/corpus" \
     "$root/fuzz/corpus" >"$dir/fuzz.log" 2>&1) || true
