@@ -6,16 +6,13 @@
 
 namespace {
 
-constexpr uint32_t kRate48k = 48000;
-constexpr uint32_t kRate44k1 = 44100;
-constexpr uint32_t kRate32k = 32000; // the rate the board's audio path delivers
 constexpr uint32_t kSampleRatePin = 0;
 
 uint16_t SampleRateCode(uint32_t rate) {
     switch (rate) {
-    case kRate48k:
+    case TVB_SAMPLE_RATE_48000:
         return 8;
-    case kRate44k1:
+    case TVB_SAMPLE_RATE_44100:
         return 4;
     default:
         return 12; // 32 000 Hz
@@ -29,7 +26,7 @@ uint32_t TVB_API GetAudioFormat(TVB_ARG, TVB_ARG, AudioInterfaceConfig* config,
     if (config == nullptr || format == nullptr) {
         return 0;
     }
-    format->SampleRate = kRate32k;
+    format->SampleRate = TVB_SAMPLE_RATE_32000;
     uint16_t* w = config->Word;
     for (uint16_t& word : config->Word) {
         word = 0;
@@ -56,9 +53,9 @@ uint32_t TVB_API SetAudioSampleRate(TVB_ARG, TVB_HOST_HANDLE handle, AudioFormat
     }
     const uint32_t pins[1] = {kSampleRatePin};
     uint32_t values[1] = {0};
-    if (format->SampleRate == kRate48k) {
+    if (format->SampleRate == TVB_SAMPLE_RATE_48000) {
         values[0] = 1;
-    } else if (format->SampleRate != kRate44k1) {
+    } else if (format->SampleRate != TVB_SAMPLE_RATE_44100) {
         return 0;
     }
     HostWritePins(handle, 1, pins, values);

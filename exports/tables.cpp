@@ -25,16 +25,16 @@ TVB_ARG TVB_API Return0With20(TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_A
     return 0;
 }
 TVB_ARG TVB_API Return341With2(TVB_ARG, TVB_ARG) {
-    return 0x155;
+    return TVB_VIDEO_SLOT0_RESULT;
 }
 TVB_ARG TVB_API Return131001With2(TVB_ARG, TVB_ARG) {
-    return 0x131001;
+    return TVB_AUDIO_SLOT0_RESULT;
 }
 TVB_ARG TVB_API Return7With2(TVB_ARG, TVB_ARG) {
-    return 7;
+    return TVB_INPUT_SLOT0_RESULT;
 }
 TVB_ARG TVB_API Return3With2(TVB_ARG, TVB_ARG) {
-    return 3;
+    return TVB_INPUT_SLOT2_RESULT;
 }
 
 } // namespace

@@ -9,15 +9,15 @@
 
 namespace {
 
-constexpr char kBoardName[] = "TV Tuner Board";
+constexpr char kBoardName[] = TVB_BOARD_NAME;
 
 void FillBoardInfo(BoardInfo* info) {
     for (size_t i = 0; i < sizeof(kBoardName); ++i) { // the name with its terminating zero
         info->Name[i] = kBoardName[i];
     }
-    info->Word64 = 0x208;
-    info->Word68 = 0;
-    info->Word72 = 15;
+    info->Word64 = TVB_BOARD_INFO_WORD64;
+    info->Word68 = TVB_BOARD_INFO_WORD68;
+    info->Word72 = TVB_BOARD_INFO_WORD72;
 }
 
 // The pool hands out a block as its memory was; what the module does not

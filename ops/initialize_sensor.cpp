@@ -13,7 +13,6 @@
 namespace {
 
 constexpr uint8_t kMaxAudioInitializations = 5;
-constexpr int32_t kUseRecord = -1;
 
 } // namespace
 
@@ -29,12 +28,12 @@ int32_t TVB_API InitializeSensor(const TVB_SENSOR_INIT_RECORD* record, TVB_ARG h
                  static_cast<int>(saa7135AudioInitializeCount),
                  static_cast<int>(g_bIsTvInitialized), static_cast<int>(g_bIsScalerInitialized));
     if (record == nullptr) {
-        return -1;
+        return TVB_SENSOR_NO_RECORD;
     }
-    if (restartValue == kUseRecord) {
+    if (restartValue == TVB_SENSOR_USE_RECORD) {
         restartValue = static_cast<int32_t>(record->RestartValue);
     }
-    if (videoInput == kUseRecord) {
+    if (videoInput == TVB_SENSOR_USE_RECORD) {
         videoInput = static_cast<int32_t>(record->VideoInput);
     }
     const TVB_ARG recordArg = reinterpret_cast<TVB_ARG>(record);

@@ -24,8 +24,6 @@ constexpr TunerModeCaps kFmRadioCaps = {88100000, 107900000, 200000, 1, 100};
 // SECAM L below this frequency is broadcast as L'.
 constexpr uint32_t kSecamL1BelowHz = 66000000;
 
-constexpr uint32_t kFullSignal = 100;
-
 // The board's eight general-purpose pins; pin 7 reads 1 when the others
 // carry a valid byte. Bits 6 and 5 are not reported.
 constexpr uint32_t kPinCount = 8;
@@ -86,7 +84,7 @@ void ReportStatus(TVTunerSettings* request, TVTunerSettings* settings) {
     }
     PutFromModule(request, settings, &TVTunerSettings::Frequency);
     if (afc == 0) {
-        request->SignalStrength = kFullSignal;
+        request->SignalStrength = TVB_SIGNAL_FULL;
     }
 }
 

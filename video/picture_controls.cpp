@@ -17,10 +17,13 @@ struct PictureControl {
 };
 
 //                                    range      register  byte = value * scale / divisor
-constexpr PictureControl kBrightness = {0, 100, regmap::decoder::kBrightness, 255, 100};
-constexpr PictureControl kContrast = {0, 100, regmap::decoder::kContrast, 127, 100};
-constexpr PictureControl kSaturation = {0, 100, regmap::decoder::kSaturation, 127, 100};
-constexpr PictureControl kHue = {-50, 50, regmap::decoder::kHue, 127, 50};
+constexpr PictureControl kBrightness = {TVB_BRIGHTNESS_MIN, TVB_BRIGHTNESS_MAX,
+                                        regmap::decoder::kBrightness, 255, 100};
+constexpr PictureControl kContrast = {TVB_CONTRAST_MIN, TVB_CONTRAST_MAX,
+                                      regmap::decoder::kContrast, 127, 100};
+constexpr PictureControl kSaturation = {TVB_SATURATION_MIN, TVB_SATURATION_MAX,
+                                        regmap::decoder::kSaturation, 127, 100};
+constexpr PictureControl kHue = {TVB_HUE_MIN, TVB_HUE_MAX, regmap::decoder::kHue, 127, 50};
 
 uint8_t Apply(const PictureControl& control, int32_t value) {
     if (value < control.min || value > control.max) {
