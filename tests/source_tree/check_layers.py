@@ -3,7 +3,12 @@
 module source names a folder of a lower layer (or its own), and the three
 leaves video/, audio/ and tuner/ never include one another. The emulator
 (emu/) stands on its own: it includes no module code, only the shared
-register maps, the public header and header-only constants.
+register maps and the public header. Above them the harness: the host
+driver reaches the module only through its exports and the kernel services
+it runs on; the bench, the fuzz harness and the benchmark go through the
+host driver, and of the module's own headers see only the virtual-time
+kernel services and the load-state list. Outside the host driver, only the
+tests of the exports themselves call the exports.
 
 usage: check_layers.py SOURCE_DIR"""
 import os
@@ -27,6 +32,20 @@ LEAVES = {"video", "audio", "tuner"}
 # What the emulator may take from the module's tree: data and declarations
 # that need no module code.
 EMU_ALLOWED = re.compile(r"^(regmap/|include/|emu/)")
+# What each part of the harness may include, and the folders it may not.
+HARNESS = {
+    "host_driver": ["include", "emu", "host_driver", "frame/kernel_services.h",
+                    "frame/kernel_virtual.h", "frame/module_state.h"],
+    "bench": ["include", "regmap", "emu", "host_driver", "bench", "frame/kernel_virtual.h"],
+    "fuzz": ["include", "regmap", "emu", "host_driver", "fuzz", "frame/kernel_virtual.h",
+             "frame/module_state.h"],
+    "benchmark": ["include", "emu", "host_driver", "bench", "benchmark",
+                  "frame/kernel_virtual.h", "frame/module_state.h"],
+}
+# A call of an export, and where one may stand.
+EXPORT_CALL = re.compile(r"(?<![\w.>:])(DllInitialize|DllUnload|GetBoardModuleCaps)\s*\(")
+EXPORT_CALLERS = ("exports/", "include/", "host_driver/", "tests/module/frame/",
+                  "tests/platforms/")
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
@@ -37,6 +56,15 @@ def includes(path):
             m = INCLUDE.match(line)
             if m:
                 yield number, m.group(1)
+
+
+def sources(base):
+    """The C and C++ sources below a folder."""
+    for folder, dirs, files in os.walk(base):
+        dirs[:] = [d for d in dirs if d != "build" and not d.startswith(".")]
+        for name in sorted(files):
+            if name.endswith((".h", ".cpp", ".c")):
+                yield os.path.join(folder, name)
 
 
 def main():
@@ -70,10 +98,31 @@ def main():
                 elif RANK[to] >= RANK[folder]:
                     print(f"FAIL: {where}: {to}/ is not below {folder}/")
                     failures += 1
+    for folder, allowed in HARNESS.items():
+        for path in sources(os.path.join(root, folder)):
+            for number, target in includes(path):
+                checked += 1
+                if "/" in target and not any(
+                        target == a or target.startswith(a + "/") for a in allowed):
+                    print(f"FAIL: {os.path.relpath(path, root)}:{number}: includes {target}, "
+                          f"which {folder}/ may not")
+                    failures += 1
+    for path in sources(root):
+        rel = os.path.relpath(path, root)
+        if rel.startswith(EXPORT_CALLERS) or rel.startswith("build"):
+            continue
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for number, line in enumerate(f, 1):
+                code = line.split("//")[0]
+                m = EXPORT_CALL.search(code)
+                if m and '"' not in code[:m.start()]:
+                    print(f"FAIL: {rel}:{number}: calls {m.group(1)}; only the host driver "
+                          "does, and the tests of the exports")
+                    failures += 1
     if failures:
-        print(f"{failures} include(s) against the layers")
+        print(f"{failures} include(s) or call(s) against the layers")
         return 1
-    print(f"ok: {checked} includes follow the layers")
+    print(f"ok: {checked} includes follow the layers; only the host driver calls the exports")
     return 0
 
 
