@@ -20,13 +20,17 @@ scripts/faults.sh --check >build/faults-check.txt ||
     { grep -v '^APPLIES' build/faults-check.txt >&2; exit 1; }
 tail -n 1 build/faults-check.txt
 reference=$(pwd)/build/conform-reference.txt
-for preset in default i386 asan fuzz mingw mingw-clang; do
+# The images before the 32-bit build, which runs them on virtual time and
+# replays every kept fuzz input on them.
+images="$(pwd)/build/mingw-clang/tvboard.sys;$(pwd)/build/mingw/tvboard.sys"
+for preset in default mingw mingw-clang i386 asan fuzz; do
     echo "=== $preset"
     if [ "$preset" = mingw ]; then
         build/default/bench/tvboard record --out "$reference"
     fi
     case $preset in
     mingw*) cmake --preset "$preset" -DTVB_CONFORM_REFERENCE="$reference" >/dev/null ;;
+    i386) cmake --preset "$preset" -DTVB_SYS_IMAGES="$images" >/dev/null ;;
     *) cmake --preset "$preset" >/dev/null ;;
     esac
     cmake --build --preset "$preset"
