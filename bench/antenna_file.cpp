@@ -1,13 +1,10 @@
 #include "bench/antenna_file.h"
 
-#include "host_driver/host_driver.h"
+#include "bench/files.h"
+#include "bench/values.h"
 #include "include/tvboard.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -15,7 +12,6 @@ namespace bench {
 
 namespace {
 
-constexpr double kHighestMHz = 4000.0;
 constexpr double kLargestOffsetKHz = 5000.0;
 constexpr uint8_t kDefaultStrength = 200;
 constexpr emu::Sound kTripleSound{false, true, true};
@@ -36,20 +32,10 @@ bool SameSound(const emu::Sound& a, const emu::Sound& b) {
            a.thirdLanguage == b.thirdLanguage;
 }
 
-bool ParseNumber(const std::string& text, double* value) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) != 0) {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    *value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end != text.c_str() && *end == '\0' && std::isfinite(*value);
-}
-
 bool ParseStrength(const std::string& text, uint8_t* strength, std::string* error) {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || end == text.c_str() || *end != '\0' || v < 1 || v > 255) {
+    long v = 0;
+    std::string ignored;
+    if (!ParseWhole(text, 1, 255, "station strength", &v, &ignored)) {
         *error = "station strength must be 1..255: '" + text + "'";
         return false;
     }
@@ -59,7 +45,7 @@ bool ParseStrength(const std::string& text, uint8_t* strength, std::string* erro
 
 bool ParseOffset(const std::string& text, int32_t* offsetHz, std::string* error) {
     double khz = 0.0;
-    if (!ParseNumber(text, &khz) || std::fabs(khz) > kLargestOffsetKHz) {
+    if (!ParseDecimal(text, &khz) || std::fabs(khz) > kLargestOffsetKHz) {
         *error = "carrier offset must be -5000..5000 kHz: '" + text + "'";
         return false;
     }
@@ -67,7 +53,7 @@ bool ParseOffset(const std::string& text, int32_t* offsetHz, std::string* error)
     return true;
 }
 
-std::vector<std::string> Split(const std::string& text, char sep) {
+std::vector<std::string> SplitAt(const std::string& text, char sep) {
     std::vector<std::string> parts;
     size_t start = 0;
     for (;;) {
@@ -107,8 +93,8 @@ bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string
         return false;
     }
     const int64_t carrier = static_cast<int64_t>(nominal) + s->offsetHz;
-    if (carrier <= 0 || carrier > static_cast<int64_t>(kHighestMHz * 1e6)) {
-        *error = "the carrier lies outside 0..4000 MHz";
+    if (carrier <= 0 || carrier > static_cast<int64_t>(kHighestHz)) {
+        *error = "the carrier lies outside 0.." + MHzText(kHighestHz);
         return false;
     }
     s->station.frequencyHz = static_cast<uint32_t>(carrier);
@@ -116,26 +102,6 @@ bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string
 }
 
 } // namespace
-
-bool ParseMHz(const std::string& text, uint32_t* hz, std::string* error) {
-    double mhz = 0.0;
-    if (!ParseNumber(text, &mhz) || !(mhz > 0.0) || mhz > kHighestMHz) {
-        *error = "not a frequency in MHz: '" + text + "'";
-        return false;
-    }
-    *hz = static_cast<uint32_t>(std::llround(mhz * 1e6));
-    return true;
-}
-
-bool ParseStandard(const std::string& text, uint32_t* standard, std::string* error) {
-    *standard = host_driver::StandardFromName(text);
-    if (*standard == 0) {
-        *error = "unknown TV standard '" + text + "' (PAL_B, PAL_G, PAL_I, PAL_D, NTSC_M, " +
-                 "SECAM_L, SECAM_L1, ...)";
-        return false;
-    }
-    return true;
-}
 
 bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) {
     for (const SoundWord& s : kSounds) {
@@ -149,7 +115,7 @@ bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) 
 }
 
 bool ParseStationOption(const std::string& text, AntennaStation* out, std::string* error) {
-    const std::vector<std::string> p = Split(text, ':');
+    const std::vector<std::string> p = SplitAt(text, ':');
     AntennaStation s;
     if (p.size() > 4) {
         *error = "too many fields in station '" + text + "' (MHZ[:STANDARD[:SOUND[:STRENGTH]]])";
@@ -168,6 +134,7 @@ bool ParseStationOption(const std::string& text, AntennaStation* out, std::strin
 bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaStation>* out,
                  std::string* error) {
     int number = 0;
+    int stations = 0;
     for (std::string line; std::getline(in, line);) {
         ++number;
         if (!line.empty() && line.back() == '\r') {
@@ -186,18 +153,19 @@ bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaS
             return false;
         }
         out->push_back(s);
+        ++stations;
+    }
+    if (stations == 0) {
+        *error = name + ": no stations (one a line: MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
+        return false;
     }
     return true;
 }
 
 bool LoadAntennaFile(const std::string& path, std::vector<AntennaStation>* out,
                      std::string* error) {
-    std::ifstream in(path);
-    if (!in) {
-        *error = "cannot read antenna file " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return ReadAntenna(in, path, out, error);
+    std::ifstream in;
+    return OpenToRead(path, "antenna file", &in, error) && ReadAntenna(in, path, out, error);
 }
 
 std::string SoundKeyword(const emu::Sound& sound) {
