@@ -36,7 +36,7 @@ bool ParseStrength(const std::string& text, uint8_t* strength, std::string* erro
     long v = 0;
     std::string ignored;
     if (!ParseWhole(text, 1, 255, "station strength", &v, &ignored)) {
-        *error = "station strength must be 1..255: '" + text + "'";
+        *error = "station strength must be 1..255: " + Quoted(text);
         return false;
     }
     *strength = static_cast<uint8_t>(v);
@@ -46,7 +46,7 @@ bool ParseStrength(const std::string& text, uint8_t* strength, std::string* erro
 bool ParseOffset(const std::string& text, int32_t* offsetHz, std::string* error) {
     double khz = 0.0;
     if (!ParseDecimal(text, &khz) || std::fabs(khz) > kLargestOffsetKHz) {
-        *error = "carrier offset must be -5000..5000 kHz: '" + text + "'";
+        *error = "carrier offset must be -5000..5000 kHz: " + Quoted(text);
         return false;
     }
     *offsetHz = static_cast<int32_t>(std::llround(khz * 1e3));
@@ -82,7 +82,8 @@ bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string
         return false;
     }
     if (f.size() > 5) {
-        *error = "too many fields: '" + f[5] + "' (MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
+        *error =
+            "too many fields: " + Quoted(f[5]) + " (MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
         return false;
     }
     uint32_t nominal = 0;
@@ -110,7 +111,7 @@ bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) 
             return true;
         }
     }
-    *error = "unknown sound '" + text + "' (mono, stereo, dual, triple)";
+    *error = "unknown sound " + Quoted(text) + " (mono, stereo, dual, triple)";
     return false;
 }
 
@@ -118,7 +119,8 @@ bool ParseStationOption(const std::string& text, AntennaStation* out, std::strin
     const std::vector<std::string> p = SplitAt(text, ':');
     AntennaStation s;
     if (p.size() > 4) {
-        *error = "too many fields in station '" + text + "' (MHZ[:STANDARD[:SOUND[:STRENGTH]]])";
+        *error =
+            "too many fields in station " + Quoted(text) + " (MHZ[:STANDARD[:SOUND[:STRENGTH]]])";
         return false;
     }
     if (!ParseMHz(p[0], &s.station.frequencyHz, error) ||

@@ -179,10 +179,12 @@ class Bench {
             Report(line + "\n");
         }
     }
+    // The report goes to stdout, unless a file option took it ('-').
     void Report(const std::string& text) {
+        std::FILE* to = vcdFile_.IsStdout() || saveFile_.IsStdout() ? stderr : stdout;
         std::cout.flush();
-        std::fputs(text.c_str(), vcdFile_.IsStdout() ? stderr : stdout);
-        std::fflush(vcdFile_.IsStdout() ? stderr : stdout);
+        std::fputs(text.c_str(), to);
+        std::fflush(to);
     }
 
     // Everything that writes is opened before the run, so that a path that

@@ -40,6 +40,12 @@ bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Chan
         }
         Channel c;
         c.name = f[0];
+        for (char ch : c.name) {
+            if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) {
+                *error = at + "a channel's name is printable: " + Quoted(c.name);
+                return false;
+            }
+        }
         std::string what;
         if (!ParseMHz(f[1], &c.frequencyHz, &what) || !ParseStandard(f[2], &c.standard, &what)) {
             *error = at + what;
@@ -47,7 +53,7 @@ bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Chan
         }
         const auto earlier = seen.find(c.name);
         if (earlier != seen.end()) {
-            *error = at + "channel '" + c.name + "' is already on line " +
+            *error = at + "channel " + Quoted(c.name) + " is already on line " +
                      std::to_string(earlier->second);
             return false;
         }
@@ -74,10 +80,11 @@ void WriteChannelListHead(std::ostream& out) {
 void WriteChannel(std::ostream& out, const Channel& c, const std::string& comment) {
     std::string mhz = MHzText(c.frequencyHz);
     mhz.erase(mhz.find(' '));
-    char b[160];
-    std::snprintf(b, sizeof b, "%-8s %-10s %-9s", c.name.c_str(), mhz.c_str(),
-                  host_driver::StandardName(c.standard).c_str());
-    std::string line = b;
+    const auto column = [](std::string text, size_t width) {
+        return text.append(text.size() < width ? width - text.size() : 0, ' ');
+    };
+    std::string line = column(c.name, 8) + " " + column(mhz, 10) + " " +
+                       column(host_driver::StandardName(c.standard), 9);
     if (!comment.empty()) {
         line += " # " + comment;
     }

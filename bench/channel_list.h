@@ -5,7 +5,7 @@
 //   E5      175.25    PAL_B   # stereo, AFC step +0, signal 100
 //   E8      196.3125  PAL_B
 //
-// its name (no blanks, no '#'; unique in the list), its fine-tuned picture
+// its name (printable, no blanks, no '#'; unique in the list), its fine-tuned picture
 // carrier in MHz and its TV standard, separated by blanks; '#' starts a
 // comment.
 #pragma once

@@ -85,7 +85,7 @@ bool ParseBand(const std::string& text, unsigned* band, std::string* error) {
             return true;
         }
     }
-    *error = "unknown band '" + text + "' (" + BandNames(kAllBands) + ")";
+    *error = "unknown band " + Quoted(text) + " (" + BandNames(kAllBands) + ")";
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "bench/conform.h"
 
+#include "bench/values.h"
 #include "emu/board.h"
 #include "emu/host.h"
 #include "host_driver/host_driver.h"
@@ -103,8 +104,8 @@ bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* 
     };
     while (std::getline(in, line)) {
         ++number;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
+        while (!line.empty() && line.back() == '\r') {
+            line.pop_back(); // a file that went through Windows
         }
         if (line.empty() || line[0] == '#') {
             continue;
@@ -116,11 +117,11 @@ bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* 
             }
             const std::string name = line.substr(9);
             if (name.empty() || name.find(' ') != std::string::npos) {
-                return fail("a scenario's name is one word: '" + line + "'");
+                return fail("a scenario's name is one word: " + Quoted(line));
             }
             for (size_t i = 0; i < read.size(); ++i) {
                 if (read[i].scenario == name) {
-                    return fail("scenario " + name + " is already on line " +
+                    return fail("scenario " + Quoted(name) + " is already on line " +
                                 std::to_string(lines[i]));
                 }
             }
@@ -130,7 +131,7 @@ bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* 
             continue;
         }
         if (opened == 0) {
-            return fail("expected 'scenario NAME', not '" + line.substr(0, 40) + "'");
+            return fail("expected 'scenario NAME', not " + Quoted(line.substr(0, 40)));
         }
         if (line == "end") {
             opened = 0;
@@ -139,18 +140,18 @@ bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* 
         const size_t a = line.find(' ');
         const size_t b = a == std::string::npos ? a : line.find(' ', a + 1);
         if (b == std::string::npos) {
-            return fail("expected 'TIME WAIT LINE' or 'end', not '" + line.substr(0, 40) + "'");
+            return fail("expected 'TIME WAIT LINE' or 'end', not " + Quoted(line.substr(0, 40)));
         }
         TimedLine t;
         const std::string wait = line.substr(a + 1, b - a - 1);
         if (!Microseconds(line.substr(0, a), &t.timeUs)) {
-            return fail("the time is not a whole number of microseconds: '" + line.substr(0, a) +
-                        "'");
+            return fail("the time is not a whole number of microseconds: " +
+                        Quoted(line.substr(0, a)));
         }
         t.wait = wait != "-";
         if (t.wait && !Microseconds(wait, &t.waitUs)) {
-            return fail("the wait is neither '-' nor a whole number of microseconds: '" + wait +
-                        "'");
+            return fail("the wait is neither '-' nor a whole number of microseconds: " +
+                        Quoted(wait));
         }
         t.line = line.substr(b + 1);
         read.back().lines.push_back(std::move(t));

@@ -27,7 +27,7 @@ std::vector<Scenario> ChosenScenarios(const Options& o) {
             for (const Scenario& sc : Scenarios()) {
                 names.push_back(sc.name);
             }
-            throw UsageError("unknown scenario '" + name + "' (" + Listed(names) + ")");
+            throw UsageError("unknown scenario " + Quoted(name) + " (" + Listed(names) + ")");
         }
     }
     std::vector<Scenario> chosen;
@@ -158,7 +158,7 @@ int RunConform(const Options& o) {
                 }
             }
             if (!found) {
-                throw UsageError(o.against + " has no scenario '" + s.name + "'");
+                throw UsageError(o.against + " has no scenario " + Quoted(s.name));
             }
         }
         const Recording built = RecordOne(s, o.module);

@@ -49,7 +49,7 @@ bool ParsePictureSetting(const std::string& text, const PictureControl** control
         }
         long v = 0;
         if (eq == std::string::npos) {
-            *error = "picture control '" + text + "' wants a value: " + c.name + "=VALUE";
+            *error = "picture control " + Quoted(text) + " wants a value: " + c.name + "=VALUE";
             return false;
         }
         if (!ParseWhole(text.substr(eq + 1), c.min, c.max, c.name, &v, error)) {
@@ -59,7 +59,7 @@ bool ParsePictureSetting(const std::string& text, const PictureControl** control
         *value = static_cast<int32_t>(v);
         return true;
     }
-    *error = "unknown picture control '" + name + "' (" + Listed(names) + ")";
+    *error = "unknown picture control " + Quoted(name) + " (" + Listed(names) + ")";
     return false;
 }
 

@@ -233,8 +233,9 @@ void CheckGiven(const Given& g, const std::string& command) {
         const auto it = g.values.find(spec.name);
         if (!spec.list && it != g.values.end() && it->second.size() > 1) {
             throw UsageError(std::string(spec.name) + " given " +
-                             std::to_string(it->second.size()) + " times ('" + it->second[0] +
-                             "', '" + it->second[1] + "'): give it once");
+                             std::to_string(it->second.size()) + " times (" +
+                             bench::Quoted(it->second[0]) + ", " + bench::Quoted(it->second[1]) +
+                             "): give it once");
         }
     }
     const auto conflict = [&g](const char* a, const char* b, const std::string& why) {
@@ -256,9 +257,21 @@ void CheckGiven(const Given& g, const std::string& command) {
     if (g.Has("--bus-rate") && !g.Has("--vcd")) {
         throw UsageError("--bus-rate is the clock of --vcd: give --vcd FILE too");
     }
-    if (g.One("--vcd") == "-" && (g.Flag("--json") || g.Flag("--trace") || g.Flag("--raw"))) {
-        throw UsageError("--vcd - writes the capture to stdout, where --json, --trace and --raw "
-                         "write too: give --vcd a file");
+    // A file option given '-' takes stdout; the report then goes to stderr.
+    std::vector<std::string> toStdout;
+    for (const char* name : {"--vcd", "--save"}) {
+        if (g.One(name) == "-") {
+            toStdout.push_back(name);
+        }
+    }
+    if (toStdout.size() > 1) {
+        throw UsageError("--vcd - and --save - cannot both write to stdout: give one a file");
+    }
+    if (!toStdout.empty() && (g.Flag("--json") || g.Flag("--trace") || g.Flag("--raw"))) {
+        throw UsageError(toStdout[0] +
+                         " - writes to stdout, where --json, --trace and --raw "
+                         "write too: give " +
+                         toStdout[0] + " a file");
     }
     if (command == "conform" && !g.Has("--module")) {
         throw UsageError("conform needs --module PATH, the build to check");
@@ -315,8 +328,8 @@ void Convert(const Given& g, Options& o) {
                 for (const bench::Channel& ch : o.channels) {
                     names.push_back(ch.name);
                 }
-                throw UsageError("no channel '" + g.target + "' in " + o.channelsPath + " (" +
-                                 bench::Listed(names) + ")");
+                throw UsageError("no channel " + bench::Quoted(g.target) + " in " + o.channelsPath +
+                                 " (" + bench::Listed(names) + ")");
             }
             o.tuneChannel = c->name;
             o.tuneHz = c->frequencyHz;
@@ -383,8 +396,16 @@ void Convert(const Given& g, Options& o) {
 }
 
 // One line on stderr: what is wrong and where the help is.
+// (Control characters a value brought, which the command-line parser quotes
+// as they are, are written as \xNN: the message stays one line.)
 int BadUsage(const std::string& command, const std::string& what) {
-    std::fprintf(stderr, "tvboard: %s (see 'tvboard%s --help')\n", what.c_str(),
+    std::string line;
+    for (char c : what) {
+        const auto byte = static_cast<unsigned char>(c);
+        line += byte < 0x20 || byte == 0x7F ? bench::Quoted(std::string(1, c)).substr(1, 4)
+                                            : std::string(1, c);
+    }
+    std::fprintf(stderr, "tvboard: %s (see 'tvboard%s --help')\n", line.c_str(),
                  command.empty() ? "" : (" " + command).c_str());
     return 2;
 }

@@ -67,19 +67,19 @@ bool ParseDecimal(const std::string& text, double* value) {
 bool ParseMHz(const std::string& text, uint32_t* hz, std::string* error) {
     double mhz = 0.0;
     if (!ParseDecimal(text, &mhz)) {
-        *error = "not a frequency in MHz: '" + text + "' (e.g. 175.25)";
+        *error = "not a frequency in MHz: " + Quoted(text) + " (e.g. 175.25)";
         return false;
     }
     const double maxMHz = kHighestHz / 1e6;
     if (!(mhz > 0.0) || mhz > maxMHz) {
         char b[64];
         std::snprintf(b, sizeof b, "above 0 and at most %.0f MHz", maxMHz);
-        *error = "frequency out of range: '" + text + "' MHz (" + b + ")";
+        *error = "frequency out of range: " + Quoted(text) + " MHz (" + b + ")";
         return false;
     }
     const long long rounded = std::llround(mhz * 1e6);
     if (rounded <= 0) {
-        *error = "frequency out of range: '" + text + "' MHz (less than 1 Hz)";
+        *error = "frequency out of range: " + Quoted(text) + " MHz (less than 1 Hz)";
         return false;
     }
     *hz = static_cast<uint32_t>(rounded);
@@ -94,12 +94,12 @@ bool ParseWhole(const std::string& text, long min, long max, const std::string& 
     }
     const std::string range = std::to_string(min) + ".." + std::to_string(max);
     if (digits.empty() || !AllDigits(digits) || digits.size() > 9) {
-        *error = what + " wants a whole number " + range + ": '" + text + "'";
+        *error = what + " wants a whole number " + range + ": " + Quoted(text);
         return false;
     }
     const long v = std::strtol(text.c_str(), nullptr, 10);
     if (v < min || v > max) {
-        *error = what + " out of range: '" + text + "' (" + range + ")";
+        *error = what + " out of range: " + Quoted(text) + " (" + range + ")";
         return false;
     }
     *value = v;
@@ -120,7 +120,7 @@ std::vector<std::string> StandardNames() {
 bool ParseStandard(const std::string& text, uint32_t* standard, std::string* error) {
     *standard = host_driver::StandardFromName(text);
     if (*standard == 0) {
-        *error = "unknown TV standard '" + text + "' (" + Listed(StandardNames()) + ")";
+        *error = "unknown TV standard " + Quoted(text) + " (" + Listed(StandardNames()) + ")";
         return false;
     }
     return true;
@@ -147,7 +147,7 @@ bool ParseAudioModes(const std::string& text, uint32_t* modes, std::string* erro
             }
         }
         if (found == 0) {
-            *error = "unknown TV sound mode '" + word + "' (" + Listed(AudioModeNameList()) +
+            *error = "unknown TV sound mode " + Quoted(word) + " (" + Listed(AudioModeNameList()) +
                      ", or several joined by '+')";
             return false;
         }
@@ -166,7 +166,7 @@ bool ParseInput(const std::string& text, uint32_t* input, std::string* error) {
         }
         names.push_back(std::string(n.name) + " (" + std::to_string(n.input) + ")");
     }
-    *error = "unknown video input '" + text + "' (" + Listed(names) + ")";
+    *error = "unknown video input " + Quoted(text) + " (" + Listed(names) + ")";
     return false;
 }
 
@@ -180,7 +180,7 @@ std::string InputName(uint32_t input) {
 }
 
 bool ParseBusRate(const std::string& text, uint32_t* hz, std::string* error) {
-    const std::string usage = "--bus-rate wants a clock rate of 1k..3.4M (Hz): '" + text + "'";
+    const std::string usage = "--bus-rate wants a clock rate of 1k..3.4M (Hz): " + Quoted(text);
     size_t unitAt = 0;
     while (unitAt < text.size() &&
            (std::isdigit(static_cast<unsigned char>(text[unitAt])) != 0 || text[unitAt] == '.')) {
@@ -211,22 +211,37 @@ bool ParseBusRate(const std::string& text, uint32_t* hz, std::string* error) {
 bool ParseSweep(const std::string& text, Sweep* sweep, std::string* error) {
     const std::vector<std::string> parts = Split(text, ':');
     if (parts.size() != 3) {
-        *error = "--sweep wants FROM:TO:STEP in MHz: '" + text + "'";
+        *error = "--sweep wants FROM:TO:STEP in MHz: " + Quoted(text);
         return false;
     }
     Sweep s;
     std::string what;
     if (!ParseMHz(parts[0], &s.fromHz, &what) || !ParseMHz(parts[1], &s.toHz, &what) ||
         !ParseMHz(parts[2], &s.stepHz, &what)) {
-        *error = "--sweep " + text + ": " + what;
+        *error = "--sweep " + Quoted(text) + ": " + what;
         return false;
     }
     if (s.toHz < s.fromHz) {
-        *error = "--sweep " + text + ": FROM above TO";
+        *error = "--sweep " + Quoted(text) + ": FROM above TO";
         return false;
     }
     *sweep = s;
     return true;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string s = "'";
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char b[8];
+            std::snprintf(b, sizeof b, "\\x%02X", byte);
+            s += b;
+        } else {
+            s += c;
+        }
+    }
+    return s + "'";
 }
 
 std::string Listed(const std::vector<std::string>& names) {
