@@ -122,7 +122,9 @@ usage|2|--timestamps stamps the lines of --trace or --raw|--timestamps tune 175.
 usage|2|--timestamps and --json do not go together|tune 175.25 --raw --timestamps --json
 usage|2|--bus-rate is the clock of --vcd|tune 175.25 --bus-rate 400k
 usage|2|--no-lock and --lock-late contradict each other|--no-lock --lock-late 3 tune 175.25
-usage|2|--vcd - writes the capture to stdout, where --json|tune 175.25 --vcd - --json
+usage|2|--vcd - writes to stdout, where --json, --trace and --raw write too: give --vcd a file|tune 175.25 --vcd - --json
+usage|2|--vcd - and --save - cannot both write to stdout|scan --vcd - --save -
+out|0|^E5       175.250    PAL_B     # sound mono+stereo|scan --save - --band vhf-high
 usage|2|--sweep and --band do not go together|scan --sweep 1:2:1 --band uhf
 usage|2|--channels and --standard do not go together|tune E5 --channels "$work/list.txt" --standard PAL_G
 # Bad usage: values.
@@ -137,7 +139,7 @@ usage|2|unknown sound 'loud' (mono, stereo, dual, triple)|--station 100:PAL_B:lo
 usage|2|--lock-late out of range: '5000' (0..1000)|--lock-late 5000 tune 175.25
 usage|2|--lock-late wants a whole number 0..1000: 'x'|--lock-late x tune 175.25
 usage|2|--sweep wants FROM:TO:STEP in MHz: '1:2'|scan --sweep 1:2
-usage|2|--sweep 5:1:1: FROM above TO|scan --sweep 5:1:1
+usage|2|--sweep '5:1:1': FROM above TO|scan --sweep 5:1:1
 usage|2|--sweep step 0.0001 MHz is finer than the tuner's granularity 0.0625 MHz|scan --sweep 1:2000:0.0001
 usage|2|--sweep 900.000 MHz..1000.000 MHz lies outside the tuner's range 40.000..847.000 MHz|scan --sweep 900:1000:1
 usage|2|--bus-rate wants a clock rate of 1k..3.4M (Hz): 'fast'|tune 175.25 --vcd "$work/x.vcd" --bus-rate fast

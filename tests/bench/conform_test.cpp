@@ -121,7 +121,7 @@ TEST(ConformTest, BrokenRecordingsAreRefusedWithTheLine) {
         {"scenario a\n12 - x\n", "scenario a (line 1) has no 'end'"},
         {"scenario a\nscenario b\nend\n",
          "line 2: 'scenario' before the 'end' of scenario a (line 1)"},
-        {"scenario a\nend\n\nscenario a\nend\n", "line 4: scenario a is already on line 1"},
+        {"scenario a\nend\n\nscenario a\nend\n", "line 4: scenario 'a' is already on line 1"},
         {"scenario \nend\n", "line 1: a scenario's name is one word: 'scenario '"},
         {"# only a comment\n", "no scenarios in it"},
     };
