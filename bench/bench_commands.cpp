@@ -36,8 +36,14 @@ constexpr uint64_t kMostSweepPoints = 100000;
 constexpr int kSessionPolls = 3;
 
 // printf's formatting, with the compiler checking each format against its
-// arguments (which a parameter pack would lose).
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// arguments (which a parameter pack would lose). MinGW's C++ library formats
+// as GNU does (%zu, %llu), not as the Windows runtime would.
+#if defined(__MINGW32__)
+#define TVB_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
+#else
+#define TVB_PRINTF_FORMAT printf
+#endif
+std::string Format(const char* format, ...) __attribute__((format(TVB_PRINTF_FORMAT, 1, 2)));
 std::string Format(const char* format, ...) { // NOLINT(cert-dcl50-cpp): see above
     char b[512];
     va_list args;
