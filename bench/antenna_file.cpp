@@ -154,6 +154,11 @@ bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaS
             *error += ":" + std::to_string(number) + ": " + what;
             return false;
         }
+        if (out->size() >= kMostEntries) {
+            *error = name + ":" + std::to_string(number) + ": more than " +
+                     std::to_string(kMostEntries) + " stations on the antenna";
+            return false;
+        }
         out->push_back(s);
         ++stations;
     }

@@ -57,6 +57,10 @@ bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Chan
                      std::to_string(earlier->second);
             return false;
         }
+        if (out->size() + channels.size() >= kMostEntries) {
+            *error = at + "more than " + std::to_string(kMostEntries) + " channels";
+            return false;
+        }
         seen[c.name] = number;
         channels.push_back(c);
     }

@@ -54,10 +54,11 @@ bool ParseDecimal(const std::string& text, double* value) {
     const size_t dot = body.find('.');
     const std::string whole = body.substr(0, dot);
     const std::string fraction = dot == std::string::npos ? "" : body.substr(dot + 1);
-    // Digits on at least one side of the point; at most 12 before it, so the
-    // number is finite and exact enough for a frequency in Hz.
+    // Digits on at least one side of the point; not so many that the number
+    // would not be exact enough for a frequency in Hz (a larger one is out of
+    // every range anyway).
     if (!AllDigits(whole) || !AllDigits(fraction) || (whole.empty() && fraction.empty()) ||
-        whole.size() > 12 || fraction.size() > 12) {
+        whole.size() > 18 || fraction.size() > 12) {
         return false;
     }
     *value = std::strtod(text.c_str(), nullptr);

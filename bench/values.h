@@ -5,6 +5,7 @@
 // about a name lists the names there are.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace bench {
 
 // The highest frequency the bench takes anywhere (a station, a tuning).
 constexpr uint32_t kHighestHz = 4000000000u;
+// The most stations an antenna, and channels a list, may hold: more than
+// any band has, few enough that every tuning can look at each.
+constexpr size_t kMostEntries = 10000;
 
 // A plain decimal number: an optional sign, digits, an optional fraction
 // ("175.25", "-62.5", ".5"); no blanks, exponent or hexadecimal.

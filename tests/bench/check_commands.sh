@@ -28,6 +28,7 @@ head -c 20000 "$library" >"$work/truncated.so"
 cp "$library" "$work/arm.so" && printf '\267' | dd of="$work/arm.so" bs=1 seek=18 conv=notrunc 2>/dev/null
 echo "not a module" >"$work/text.so"
 mkdir "$work/folder.so"
+awk 'BEGIN { for (i = 0; i < 10001; i++) printf "%.4f PAL_B\n", 100 + i / 1000 }' >"$work/crowd.txt"
 
 # KIND|RC|PATTERN|ARGUMENTS: KIND out (PATTERN in stdout and stderr), usage
 # (exit 2, nothing on stdout, one line on stderr with PATTERN and the help),
@@ -133,6 +134,7 @@ usage|2|not a frequency in MHz: ''|tune ''
 usage|2|not a frequency in MHz: '1e3'|tune 1e3
 usage|2|frequency out of range: '5000' MHz (above 0 and at most 4000 MHz)|tune 5000
 usage|2|frequency out of range: '0' MHz|tune 0
+usage|2|frequency out of range: '99999999999999999' MHz|tune 99999999999999999
 usage|2|unknown TV standard 'PAL_X' (NTSC_M, NTSC_M_J, NTSC_433, PAL_B, |--standard PAL_X
 usage|2|station strength must be 1..255: '300'|--station 100:PAL_B:stereo:300
 usage|2|unknown sound 'loud' (mono, stereo, dual, triple)|--station 100:PAL_B:loud
@@ -157,6 +159,7 @@ usage|2|$work/std.txt:3: unknown TV standard 'PAL_X'|stations --antenna "$work/s
 usage|2|$work/mhz.txt:2: not a frequency in MHz: 'abc'|stations --antenna "$work/mhz.txt"
 usage|2|$work/comments.txt: no stations|stations --antenna "$work/comments.txt"
 usage|2|$work/empty.txt: no stations|scan --antenna "$work/empty.txt"
+usage|2|$work/crowd.txt:10001: more than 10000 stations on the antenna|stations --antenna "$work/crowd.txt"
 usage|2|cannot read antenna file $work: Is a directory|scan --antenna "$work"
 usage|2|cannot read antenna file $work/none.txt: No such file or directory|scan --antenna "$work/none.txt"
 usage|2|cannot read channel list $work/none.txt: No such file or directory|scan --channels "$work/none.txt"
