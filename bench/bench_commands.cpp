@@ -161,8 +161,12 @@ class Bench {
         } else {
             rc = Session();
         }
+        // As a host ends: the board closed, the module unloaded.
         if (driver_.Settings() != nullptr && driver_.Caps() != nullptr) {
             driver_.Close();
+        }
+        if (loaded_) {
+            Unload();
         }
         driver_.DrainPrints();
         Flush();
@@ -308,11 +312,17 @@ class Bench {
     void Load() {
         Waiting("loading");
         const bool ok = driver_.Load();
+        loaded_ = ok;
         Flush();
         if (!ok) {
             throw UsageError(driver_.Error().empty() ? "the module gave no capability record"
                                                      : driver_.Error());
         }
+    }
+
+    void Unload() {
+        driver_.Unload();
+        loaded_ = false;
     }
 
     bool BringUp() {
@@ -479,7 +489,7 @@ class Bench {
     int Caps() {
         Load();
         const CapsReport r = ReadCaps(*driver_.Caps());
-        driver_.Unload();
+        Unload();
         Flush();
         Say(Format("capability record: %u bytes, words 0x%X 0x%X 0x%X", r.size, r.word4, r.word8,
                    r.word12));
@@ -539,7 +549,7 @@ class Bench {
         Load();
         const std::vector<VideoStandardDescriptor> standards = driver_.Standards();
         const VideoPropertyDefaults defaults = driver_.PropertyDefaults();
-        driver_.Unload();
+        Unload();
         Flush();
         Json list = Json::array();
         for (const VideoStandardDescriptor& d : standards) {
@@ -940,7 +950,7 @@ class Bench {
         result_["rate_pin"] = host_.PinOutput(0);
         Waiting("closing");
         driver_.Close();
-        driver_.Unload();
+        Unload();
         Flush();
         progress_.Clear();
         Say("closed and unloaded after " + Seconds(NowUs()) + " of " + Clock());
@@ -967,6 +977,7 @@ class Bench {
     uint32_t standard_ = 0;
     int32_t initialized_ = 0;
     uint32_t lastTunedHz_ = 0;
+    bool loaded_ = false;
     Json found_ = Json::array();
     std::vector<std::pair<Channel, std::string>> kept_;
 };
