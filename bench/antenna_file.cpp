@@ -1,13 +1,10 @@
 #include "bench/antenna_file.h"
 
-#include "host_driver/host_driver.h"
+#include "bench/files.h"
+#include "bench/values.h"
 #include "include/tvboard.h"
 
-#include <cctype>
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -15,7 +12,6 @@ namespace bench {
 
 namespace {
 
-constexpr double kHighestMHz = 4000.0;
 constexpr double kLargestOffsetKHz = 5000.0;
 constexpr uint8_t kDefaultStrength = 200;
 constexpr emu::Sound kTripleSound{false, true, true};
@@ -36,21 +32,11 @@ bool SameSound(const emu::Sound& a, const emu::Sound& b) {
            a.thirdLanguage == b.thirdLanguage;
 }
 
-bool ParseNumber(const std::string& text, double* value) {
-    if (text.empty() || std::isspace(static_cast<unsigned char>(text[0])) != 0) {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    *value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end != text.c_str() && *end == '\0' && std::isfinite(*value);
-}
-
 bool ParseStrength(const std::string& text, uint8_t* strength, std::string* error) {
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || end == text.c_str() || *end != '\0' || v < 1 || v > 255) {
-        *error = "station strength must be 1..255: '" + text + "'";
+    long v = 0;
+    std::string ignored;
+    if (!ParseWhole(text, 1, 255, "station strength", &v, &ignored)) {
+        *error = "station strength must be 1..255: " + Quoted(text);
         return false;
     }
     *strength = static_cast<uint8_t>(v);
@@ -59,15 +45,15 @@ bool ParseStrength(const std::string& text, uint8_t* strength, std::string* erro
 
 bool ParseOffset(const std::string& text, int32_t* offsetHz, std::string* error) {
     double khz = 0.0;
-    if (!ParseNumber(text, &khz) || std::fabs(khz) > kLargestOffsetKHz) {
-        *error = "carrier offset must be -5000..5000 kHz: '" + text + "'";
+    if (!ParseDecimal(text, &khz) || std::fabs(khz) > kLargestOffsetKHz) {
+        *error = "carrier offset must be -5000..5000 kHz: " + Quoted(text);
         return false;
     }
     *offsetHz = static_cast<int32_t>(std::llround(khz * 1e3));
     return true;
 }
 
-std::vector<std::string> Split(const std::string& text, char sep) {
+std::vector<std::string> SplitAt(const std::string& text, char sep) {
     std::vector<std::string> parts;
     size_t start = 0;
     for (;;) {
@@ -96,7 +82,8 @@ bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string
         return false;
     }
     if (f.size() > 5) {
-        *error = "too many fields: '" + f[5] + "' (MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
+        *error =
+            "too many fields: " + Quoted(f[5]) + " (MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
         return false;
     }
     uint32_t nominal = 0;
@@ -107,8 +94,8 @@ bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string
         return false;
     }
     const int64_t carrier = static_cast<int64_t>(nominal) + s->offsetHz;
-    if (carrier <= 0 || carrier > static_cast<int64_t>(kHighestMHz * 1e6)) {
-        *error = "the carrier lies outside 0..4000 MHz";
+    if (carrier <= 0 || carrier > static_cast<int64_t>(kHighestHz)) {
+        *error = "the carrier lies outside 0.." + MHzText(kHighestHz);
         return false;
     }
     s->station.frequencyHz = static_cast<uint32_t>(carrier);
@@ -117,26 +104,6 @@ bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string
 
 } // namespace
 
-bool ParseMHz(const std::string& text, uint32_t* hz, std::string* error) {
-    double mhz = 0.0;
-    if (!ParseNumber(text, &mhz) || !(mhz > 0.0) || mhz > kHighestMHz) {
-        *error = "not a frequency in MHz: '" + text + "'";
-        return false;
-    }
-    *hz = static_cast<uint32_t>(std::llround(mhz * 1e6));
-    return true;
-}
-
-bool ParseStandard(const std::string& text, uint32_t* standard, std::string* error) {
-    *standard = host_driver::StandardFromName(text);
-    if (*standard == 0) {
-        *error = "unknown TV standard '" + text + "' (PAL_B, PAL_G, PAL_I, PAL_D, NTSC_M, " +
-                 "SECAM_L, SECAM_L1, ...)";
-        return false;
-    }
-    return true;
-}
-
 bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) {
     for (const SoundWord& s : kSounds) {
         if (text == s.word) {
@@ -144,15 +111,16 @@ bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) 
             return true;
         }
     }
-    *error = "unknown sound '" + text + "' (mono, stereo, dual, triple)";
+    *error = "unknown sound " + Quoted(text) + " (mono, stereo, dual, triple)";
     return false;
 }
 
 bool ParseStationOption(const std::string& text, AntennaStation* out, std::string* error) {
-    const std::vector<std::string> p = Split(text, ':');
+    const std::vector<std::string> p = SplitAt(text, ':');
     AntennaStation s;
     if (p.size() > 4) {
-        *error = "too many fields in station '" + text + "' (MHZ[:STANDARD[:SOUND[:STRENGTH]]])";
+        *error =
+            "too many fields in station " + Quoted(text) + " (MHZ[:STANDARD[:SOUND[:STRENGTH]]])";
         return false;
     }
     if (!ParseMHz(p[0], &s.station.frequencyHz, error) ||
@@ -168,6 +136,7 @@ bool ParseStationOption(const std::string& text, AntennaStation* out, std::strin
 bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaStation>* out,
                  std::string* error) {
     int number = 0;
+    int stations = 0;
     for (std::string line; std::getline(in, line);) {
         ++number;
         if (!line.empty() && line.back() == '\r') {
@@ -185,19 +154,25 @@ bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaS
             *error += ":" + std::to_string(number) + ": " + what;
             return false;
         }
+        if (out->size() >= kMostEntries) {
+            *error = name + ":" + std::to_string(number) + ": more than " +
+                     std::to_string(kMostEntries) + " stations on the antenna";
+            return false;
+        }
         out->push_back(s);
+        ++stations;
+    }
+    if (stations == 0) {
+        *error = name + ": no stations (one a line: MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
+        return false;
     }
     return true;
 }
 
 bool LoadAntennaFile(const std::string& path, std::vector<AntennaStation>* out,
                      std::string* error) {
-    std::ifstream in(path);
-    if (!in) {
-        *error = "cannot read antenna file " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    return ReadAntenna(in, path, out, error);
+    std::ifstream in;
+    return OpenToRead(path, "antenna file", &in, error) && ReadAntenna(in, path, out, error);
 }
 
 std::string SoundKeyword(const emu::Sound& sound) {

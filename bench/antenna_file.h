@@ -27,15 +27,16 @@ struct AntennaStation {
     uint32_t NominalHz() const { return station.frequencyHz - static_cast<uint32_t>(offsetHz); }
 };
 
-// Each parser returns false with what is wrong in *error.
-bool ParseMHz(const std::string& text, uint32_t* hz, std::string* error);
-bool ParseStandard(const std::string& text, uint32_t* standard, std::string* error);
+// Each parser returns false with what is wrong in *error (numbers and
+// standards as bench/values.h reads them).
 bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error);
 // MHZ[:STANDARD[:SOUND[:STRENGTH]]]; a station without a standard gets 0
 // (the caller fills in the session's standard).
 bool ParseStationOption(const std::string& text, AntennaStation* out, std::string* error);
 
-// The lines of an antenna file; errors read "NAME:LINE: what is wrong".
+// The lines of an antenna file; errors read "NAME:LINE: what is wrong". A
+// file without a single station is refused as well: it would leave the
+// antenna empty, which no user means.
 bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaStation>* out,
                  std::string* error);
 bool LoadAntennaFile(const std::string& path, std::vector<AntennaStation>* out, std::string* error);

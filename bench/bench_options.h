@@ -2,34 +2,55 @@
 #pragma once
 
 #include "bench/antenna_file.h"
+#include "bench/channel_plan.h"
+#include "bench/picture_controls.h"
+#include "bench/values.h"
 #include "include/tvboard.h"
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
 
 struct Options {
     std::string command = "session";
-    uint32_t tuneHz = 0; // tune
+    // The board: the TV standard, the antenna and how the lock comes.
     uint32_t standard = TVB_STANDARD_PAL_B;
+    bool standardGiven = false;
     std::vector<AntennaStation> stations; // empty: the built-in line-up
-    bool sweep = false;
-    uint32_t sweepFrom = 0, sweepTo = 0, sweepStep = 0;
     int lockLate = 0;
     bool noLock = false;
+    // What is tuned and scanned.
+    uint32_t tuneHz = 0;           // tune
+    std::string tuneChannel;       // tune, with --channels: the channel's name
+    std::vector<Channel> channels; // --channels
+    std::string channelsPath;
+    bool sweeping = false;
+    Sweep sweep;
+    unsigned bands = kAllBands;
+    std::string save; // scan --save
+    // The host interface from the command line.
+    bool inputGiven = false;
+    uint32_t input = TVB_VIDEO_INPUT_TUNER;
+    std::vector<std::pair<const PictureControl*, int32_t>> picture;
+    bool soundGiven = false;
+    uint32_t sound = 0;
+    // Output.
     bool trace = false;
     bool raw = false;
     bool timestamps = false;
     bool json = false;
-    std::string vcd; // write the bus traffic here
+    bool registers = false;
+    std::string vcd; // write the bus traffic here ("-": stdout)
     uint32_t busHz = 100000;
+    // The build driven, conformance and recordings.
     std::string module; // a built module to load instead of the linked one
     std::string against;
     std::vector<std::string> scenarios;
-    std::string out;
+    std::string out;     // record: "" or "-" stdout
     std::string version; // of the bench, for reports
 };
 

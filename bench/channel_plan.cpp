@@ -1,5 +1,6 @@
 #include "bench/channel_plan.h"
 
+#include "bench/values.h"
 #include "include/tvboard.h"
 
 #include <cstdio>
@@ -8,80 +9,119 @@ namespace bench {
 
 namespace {
 
-struct Band {
+struct Segment {
     const char* prefix;
     int firstNumber;
     int count;
     uint32_t firstHz;
     uint32_t stepHz;
+    Band band;
 };
+
+struct BandName {
+    Band band;
+    const char* name;
+};
+constexpr BandName kBandNames[] = {{kVhfLow, "vhf-low"}, {kVhfHigh, "vhf-high"}, {kUhf, "uhf"}};
 
 // Picture carriers of the broadcast bands.
-constexpr Band kEuropeBG[] = {
-    {"E", 2, 3, 48250000, 7000000},    // E2..E4
-    {"E", 5, 8, 175250000, 7000000},   // E5..E12
-    {"E", 21, 49, 471250000, 8000000}, // E21..E69
+constexpr Segment kEuropeBG[] = {
+    {"E", 2, 3, 48250000, 7000000, kVhfLow},   // E2..E4
+    {"E", 5, 8, 175250000, 7000000, kVhfHigh}, // E5..E12
+    {"E", 21, 49, 471250000, 8000000, kUhf},   // E21..E69
 };
-constexpr Band kNorthAmerica[] = {
-    {"", 2, 3, 55250000, 6000000},    // 2..4
-    {"", 5, 2, 77250000, 6000000},    // 5..6
-    {"", 7, 7, 175250000, 6000000},   // 7..13
-    {"", 14, 56, 471250000, 6000000}, // 14..69
+constexpr Segment kNorthAmerica[] = {
+    {"", 2, 3, 55250000, 6000000, kVhfLow},   // 2..4
+    {"", 5, 2, 77250000, 6000000, kVhfLow},   // 5..6
+    {"", 7, 7, 175250000, 6000000, kVhfHigh}, // 7..13
+    {"", 14, 56, 471250000, 6000000, kUhf},   // 14..69
 };
-constexpr Band kUhf8MHz[] = {
-    {"", 21, 49, 471250000, 8000000}, // 21..69
+constexpr Segment kUhf8MHz[] = {
+    {"", 21, 49, 471250000, 8000000, kUhf}, // 21..69
 };
-constexpr Band kEastern[] = {
-    {"R", 6, 7, 175250000, 8000000},  // R6..R12
-    {"", 21, 49, 471250000, 8000000}, // 21..69
+constexpr Segment kEastern[] = {
+    {"R", 1, 2, 49750000, 9500000, kVhfLow},   // R1..R2
+    {"R", 3, 3, 77250000, 8000000, kVhfLow},   // R3..R5
+    {"R", 6, 7, 175250000, 8000000, kVhfHigh}, // R6..R12
+    {"", 21, 49, 471250000, 8000000, kUhf},    // 21..69
 };
 
-template <size_t N> std::vector<Channel> Expand(const Band (&bands)[N]) {
-    std::vector<Channel> out;
-    for (const Band& b : bands) {
-        for (int i = 0; i < b.count; ++i) {
-            out.push_back({std::string(b.prefix) + std::to_string(b.firstNumber + i),
-                           b.firstHz + static_cast<uint32_t>(i) * b.stepHz});
-        }
-    }
-    return out;
+struct Plan {
+    const Segment* segments;
+    size_t count;
+};
+
+template <size_t N> constexpr Plan PlanOf(const Segment (&segments)[N]) {
+    return {segments, N};
 }
 
-} // namespace
-
-std::vector<Channel> ChannelPlan(uint32_t standard) {
+Plan PlanFor(uint32_t standard) {
     switch (standard) {
     case TVB_STANDARD_NTSC_M:
     case TVB_STANDARD_NTSC_M_J:
     case TVB_STANDARD_PAL_M:
     case TVB_STANDARD_PAL_N:
-        return Expand(kNorthAmerica);
+        return PlanOf(kNorthAmerica);
     case TVB_STANDARD_PAL_I:
     case TVB_STANDARD_SECAM_L:
     case TVB_STANDARD_SECAM_L1:
-        return Expand(kUhf8MHz);
+        return PlanOf(kUhf8MHz);
     case TVB_STANDARD_PAL_D:
     case TVB_STANDARD_SECAM_D:
     case TVB_STANDARD_SECAM_K:
     case TVB_STANDARD_SECAM_K1:
-        return Expand(kEastern);
+        return PlanOf(kEastern);
     default:
-        return Expand(kEuropeBG);
+        return PlanOf(kEuropeBG);
     }
 }
 
-std::vector<Channel> FrequencySweep(uint32_t fromHz, uint32_t toHz, uint32_t stepHz) {
-    std::vector<Channel> out;
-    if (stepHz == 0) {
-        return out;
+} // namespace
+
+bool ParseBand(const std::string& text, unsigned* band, std::string* error) {
+    for (const BandName& b : kBandNames) {
+        if (text == b.name) {
+            *band = b.band;
+            return true;
+        }
     }
-    for (uint64_t f = fromHz; f <= toHz; f += stepHz) {
-        const double mhz = static_cast<double>(f) / 1e6;
-        char name[32];
-        std::snprintf(name, sizeof name, "%.2f", mhz);
-        out.push_back({name, static_cast<uint32_t>(f)});
+    *error = "unknown band " + Quoted(text) + " (" + BandNames(kAllBands) + ")";
+    return false;
+}
+
+std::string BandNames(unsigned bands) {
+    std::vector<std::string> names;
+    for (const BandName& b : kBandNames) {
+        if ((bands & b.band) != 0) {
+            names.push_back(b.name);
+        }
+    }
+    return Listed(names);
+}
+
+std::vector<Channel> ChannelPlan(uint32_t standard, unsigned bands) {
+    std::vector<Channel> out;
+    const Plan plan = PlanFor(standard);
+    for (size_t s = 0; s < plan.count; ++s) {
+        const Segment& b = plan.segments[s];
+        if ((bands & b.band) == 0) {
+            continue;
+        }
+        for (int i = 0; i < b.count; ++i) {
+            out.push_back({std::string(b.prefix) + std::to_string(b.firstNumber + i),
+                           b.firstHz + static_cast<uint32_t>(i) * b.stepHz, 0});
+        }
     }
     return out;
+}
+
+unsigned PlanBands(uint32_t standard) {
+    unsigned bands = 0;
+    const Plan plan = PlanFor(standard);
+    for (size_t s = 0; s < plan.count; ++s) {
+        bands |= plan.segments[s].band;
+    }
+    return bands;
 }
 
 } // namespace bench

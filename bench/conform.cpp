@@ -1,5 +1,6 @@
 #include "bench/conform.h"
 
+#include "bench/values.h"
 #include "emu/board.h"
 #include "emu/host.h"
 #include "host_driver/host_driver.h"
@@ -43,8 +44,8 @@ std::string Ms(uint64_t us) {
 
 } // namespace
 
-bool Record(const Scenario& scenario, const std::string& image, Recording* out,
-            std::string* error) {
+bool Record(const Scenario& scenario, const std::string& image, Recording* out, std::string* error,
+            std::vector<emu::Event>* events) {
     emu::Host host;
     {
         emu::Board board(host);
@@ -57,6 +58,9 @@ bool Record(const Scenario& scenario, const std::string& image, Recording* out,
         scenario.run(board, driver);
     }
     *out = FromTimeline(scenario.name, host.Trace());
+    if (events != nullptr) {
+        *events = host.Trace().Events();
+    }
     return true;
 }
 
@@ -74,44 +78,94 @@ void WriteRecordings(std::ostream& out, const std::vector<Recording>& recordings
     }
 }
 
+namespace {
+
+// A whole number of microseconds as WriteRecordings writes it.
+bool Microseconds(const std::string& text, uint64_t* value) {
+    if (text.empty() || text.size() > 18 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    *value = std::stoull(text);
+    return true;
+}
+
+} // namespace
+
 bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* error) {
     std::string line;
     int number = 0;
-    Recording* current = nullptr;
+    int opened = 0; // the line of the current scenario
+    std::vector<Recording> read;
+    std::vector<int> lines;
+    const auto fail = [&](const std::string& what) {
+        *error = "line " + std::to_string(number) + ": " + what;
+        return false;
+    };
     while (std::getline(in, line)) {
         ++number;
+        while (!line.empty() && line.back() == '\r') {
+            line.pop_back(); // a file that went through Windows
+        }
         if (line.empty() || line[0] == '#') {
             continue;
         }
-        if (current == nullptr) {
-            if (!StartsWith(line, "scenario ")) {
-                *error = "line " + std::to_string(number) + ": expected 'scenario NAME'";
-                return false;
+        if (StartsWith(line, "scenario ")) {
+            if (opened != 0) {
+                return fail("'scenario' before the 'end' of scenario " + read.back().scenario +
+                            " (line " + std::to_string(opened) + ")");
             }
-            out->push_back(Recording{line.substr(9), {}});
-            current = &out->back();
+            const std::string name = line.substr(9);
+            if (name.empty() || name.find(' ') != std::string::npos) {
+                return fail("a scenario's name is one word: " + Quoted(line));
+            }
+            for (size_t i = 0; i < read.size(); ++i) {
+                if (read[i].scenario == name) {
+                    return fail("scenario " + Quoted(name) + " is already on line " +
+                                std::to_string(lines[i]));
+                }
+            }
+            read.push_back(Recording{name, {}});
+            lines.push_back(number);
+            opened = number;
             continue;
+        }
+        if (opened == 0) {
+            return fail("expected 'scenario NAME', not " + Quoted(line.substr(0, 40)));
         }
         if (line == "end") {
-            current = nullptr;
+            opened = 0;
             continue;
         }
-        std::istringstream fields(line);
+        const size_t a = line.find(' ');
+        const size_t b = a == std::string::npos ? a : line.find(' ', a + 1);
+        if (b == std::string::npos) {
+            return fail("expected 'TIME WAIT LINE' or 'end', not " + Quoted(line.substr(0, 40)));
+        }
         TimedLine t;
-        std::string wait;
-        if (!(fields >> t.timeUs >> wait) || fields.get() != ' ') {
-            *error = "line " + std::to_string(number) + ": expected 'TIME WAIT LINE'";
-            return false;
+        const std::string wait = line.substr(a + 1, b - a - 1);
+        if (!Microseconds(line.substr(0, a), &t.timeUs)) {
+            return fail("the time is not a whole number of microseconds: " +
+                        Quoted(line.substr(0, a)));
         }
         t.wait = wait != "-";
-        t.waitUs = t.wait ? std::stoull(wait) : 0;
-        std::getline(fields, t.line);
-        current->lines.push_back(std::move(t));
+        if (t.wait && !Microseconds(wait, &t.waitUs)) {
+            return fail("the wait is neither '-' nor a whole number of microseconds: " +
+                        Quoted(wait));
+        }
+        t.line = line.substr(b + 1);
+        read.back().lines.push_back(std::move(t));
     }
-    if (current != nullptr) {
-        *error = "scenario " + current->scenario + " has no 'end'";
+    if (opened != 0) {
+        *error = "scenario " + read.back().scenario + " (line " + std::to_string(opened) +
+                 ") has no 'end'";
         return false;
     }
+    if (read.empty()) {
+        *error = "no scenarios in it";
+        return false;
+    }
+    out->insert(out->end(), read.begin(), read.end());
     return true;
 }
 

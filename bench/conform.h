@@ -7,6 +7,7 @@
 #pragma once
 
 #include "bench/scenarios.h"
+#include "emu/timeline.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -30,13 +31,16 @@ struct Recording {
 // The scenario on the module image at `image`, loaded afresh for it, with
 // real waits and time stamps; with no image, on the linked module (virtual
 // time, from its load state), which is the reference. False with the reason
-// in *error when the image cannot be loaded.
-bool Record(const Scenario& scenario, const std::string& image, Recording* out, std::string* error);
+// in *error when the image cannot be loaded. With `events`, the timeline's
+// events as well.
+bool Record(const Scenario& scenario, const std::string& image, Recording* out, std::string* error,
+            std::vector<emu::Event>* events = nullptr);
 
 // Recordings as text, so a reference made by one build of the bench can be
 // compared with a module loaded by another (e.g. the Windows bench under Wine
 // against the reference of the Linux compilers).
 void WriteRecordings(std::ostream& out, const std::vector<Recording>& recordings);
+// False with "line N: what is wrong" (or what is missing) in *error.
 bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* error);
 
 struct Verdict {

@@ -1,12 +1,16 @@
 #include "bench/conform_command.h"
 
 #include "bench/conform.h"
+#include "bench/files.h"
 #include "bench/json_document.h"
 #include "bench/progress.h"
+#include "bench/timeline_stream.h"
+#include "bench/values.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 
 namespace bench {
 
@@ -19,7 +23,11 @@ std::vector<Scenario> ChosenScenarios(const Options& o) {
             known = known || name == s.name;
         }
         if (!known) {
-            throw UsageError("unknown scenario '" + name + "'");
+            std::vector<std::string> names;
+            for (const Scenario& sc : Scenarios()) {
+                names.push_back(sc.name);
+            }
+            throw UsageError("unknown scenario " + Quoted(name) + " (" + Listed(names) + ")");
         }
     }
     std::vector<Scenario> chosen;
@@ -35,10 +43,11 @@ std::vector<Scenario> ChosenScenarios(const Options& o) {
     return chosen;
 }
 
-Recording RecordOne(const Scenario& s, const std::string& module) {
+Recording RecordOne(const Scenario& s, const std::string& module,
+                    std::vector<emu::Event>* events = nullptr) {
     Recording r;
     std::string error;
-    if (!Record(s, module, &r, &error)) {
+    if (!Record(s, module, &r, &error, events)) {
         throw UsageError(error);
     }
     return r;
@@ -61,25 +70,48 @@ std::string Counted(size_t i, size_t n, const char* name) {
 } // namespace
 
 int RunRecord(const Options& o) {
-    Progress progress;
+    // Where it goes is opened first: a path that cannot be written stops the
+    // bench before the scenarios run.
+    Output out;
+    std::string error;
+    if (!out.Open(o.out.empty() ? "-" : o.out, "recording", &error)) {
+        throw UsageError(error);
+    }
+    bench::Progress progress;
     std::vector<Recording> recordings;
+    std::unique_ptr<JsonStream> json;
+    if (o.json) {
+        json = std::make_unique<JsonStream>(out.Stream());
+        json->Begin("record");
+        json->BeginList("scenarios");
+    }
     const std::vector<Scenario> chosen = ChosenScenarios(o);
     for (size_t i = 0; i < chosen.size(); ++i) {
         if (!o.module.empty()) {
             progress.Show("record: scenario " + Counted(i, chosen.size(), chosen[i].name));
         }
-        recordings.push_back(RecordOne(chosen[i], o.module));
+        std::vector<emu::Event> events;
+        recordings.push_back(RecordOne(chosen[i], o.module, o.json ? &events : nullptr));
+        if (json != nullptr) {
+            Json timeline = Json::array();
+            for (const emu::Event& e : events) {
+                timeline.push_back(EventJson(e));
+            }
+            json->Item({{"name", chosen[i].name},
+                        {"what", chosen[i].what},
+                        {"timeline", std::move(timeline)}});
+        }
     }
     progress.Clear();
-    if (o.out.empty()) {
-        WriteRecordings(std::cout, recordings);
-        return 0;
+    if (json != nullptr) {
+        json->EndList();
+        json->End({{"module", o.module.empty() ? "the reference built into this bench" : o.module},
+                   {"clock", o.module.empty() ? "virtual time" : "real time"}});
+    } else {
+        WriteRecordings(out.Stream(), recordings);
     }
-    std::ofstream file(o.out);
-    WriteRecordings(file, recordings);
-    file.close();
-    if (!file) {
-        throw UsageError("cannot write " + o.out);
+    if (!out.Close(&error)) {
+        throw UsageError(error);
     }
     return 0;
 }
@@ -87,10 +119,14 @@ int RunRecord(const Options& o) {
 int RunConform(const Options& o) {
     std::vector<Recording> references;
     if (!o.against.empty()) {
-        std::ifstream file(o.against);
+        std::ifstream file;
         std::string error;
-        if (!file || !ReadRecordings(file, &references, &error)) {
-            throw UsageError("cannot read " + o.against + (error.empty() ? "" : ": " + error));
+        if (!OpenToRead(o.against, "recorded timelines", &file, &error)) {
+            throw UsageError(error);
+        }
+        if (!ReadRecordings(file, &references, &error)) {
+            throw UsageError("not timelines recorded by tvboard record: " + o.against + ": " +
+                             error);
         }
     }
     const std::vector<Scenario> chosen = ChosenScenarios(o);
@@ -122,7 +158,7 @@ int RunConform(const Options& o) {
                 }
             }
             if (!found) {
-                throw UsageError(o.against + " has no scenario '" + s.name + "'");
+                throw UsageError(o.against + " has no scenario " + Quoted(s.name));
             }
         }
         const Recording built = RecordOne(s, o.module);
@@ -155,7 +191,8 @@ int RunConform(const Options& o) {
     }
     progress.Clear();
     if (o.json) {
-        const Json doc = {{"command", "conform"},
+        const Json doc = {{"schema_version", kSchemaVersion},
+                          {"command", "conform"},
                           {"module", o.module},
                           {"against", against},
                           {"conforms", failed == 0},

@@ -2,18 +2,20 @@
 // would, against the emulated board, and shows what went over the bus.
 //
 // Exit status: 0 done; 1 the board or the module did not do what was asked
-// (no lock, no station found, a build that does not conform); 2 bad usage
-// (an unknown option, a value that does not parse, a module or file that
-// cannot be read), reported in one line on stderr.
+// (no lock, no station found, a build that does not conform, a claim of the
+// module the board contradicts); 2 bad usage (an unknown option, a value
+// that does not parse, an option the command does not take, a module or
+// file that cannot be read), reported in one line on stderr.
 #include "bench/bench_commands.h"
 #include "bench/bench_options.h"
+#include "bench/channel_list.h"
 #include "bench/conform_command.h"
 
 #include <CLI/CLI.hpp>
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,86 +33,249 @@ namespace {
 using bench::Options;
 using bench::UsageError;
 
-// The command line as given, before it is checked and converted.
-struct Given {
-    std::string standard;
-    std::vector<std::string> stations;
-    std::vector<std::string> antennas;
-    std::string sweep;
-    std::string tune;
-    std::string busRate;
+// The commands, as bits of the set each option applies to.
+enum Command : unsigned {
+    kSession = 1u << 0,
+    kStandards = 1u << 1,
+    kTune = 1u << 2,
+    kScan = 1u << 3,
+    kStations = 1u << 4,
+    kCaps = 1u << 5,
+    kInput = 1u << 6,
+    kPicture = 1u << 7,
+    kConform = 1u << 8,
+    kRecord = 1u << 9,
 };
 
-// Options that apply to several commands are accepted before the command
-// (for all of them) and after it (for those they apply to); a list given in
-// both places is joined.
-void AddList(CLI::App* app, const char* name, const char* type, std::vector<std::string>& to,
-             const char* what) {
+struct CommandSpec {
+    Command bit;
+    const char* name;
+    const char* help;
+};
+
+const CommandSpec kCommands[] = {
+    {kSession, "session",
+     "a whole host session (the default): bring-up, standards, tuning, lock, TV sound, sample "
+     "rate, close"},
+    {kStandards, "standards", "the video standards and property defaults the module reports"},
+    {kTune, "tune",
+     "tune to MHZ (or a channel of --channels) and report lock, AFC step, signal and TV sound "
+     "modes (exit 1 without lock)"},
+    {kScan, "scan",
+     "tune every channel of the standard's plan (E2..E69 for PAL B/G, 2..69 for NTSC M, ...) "
+     "within the tuner's range, fine-tune each station found and list them (exit 1 when none)"},
+    {kStations, "stations", "the emulated antenna's stations"},
+    {kCaps, "caps",
+     "the capability record, each table's slots with their argument counts, the tuner mode caps "
+     "and the audio format"},
+    {kInput, "input", "select the video input INPUT (tuner, composite, svideo) and report it"},
+    {kPicture, "picture",
+     "set picture controls (CONTROL=VALUE: brightness, contrast, saturation, hue) and read all "
+     "four back from the decoder"},
+    {kConform, "conform",
+     "run the host scenarios on the build given with --module and on the reference (the module "
+     "built into this bench, on virtual time) and compare the timelines"},
+    {kRecord, "record",
+     "write the scenarios' timelines of the reference (or of --module) for a later conform "
+     "--against"},
+};
+
+constexpr unsigned kBoard = kSession | kTune | kScan;
+constexpr unsigned kDrives = kSession | kStandards | kTune | kScan | kCaps | kInput | kPicture;
+constexpr unsigned kBus = kSession | kTune | kScan | kInput | kPicture;
+constexpr unsigned kAll = kDrives | kStations | kConform | kRecord;
+
+struct OptionSpec {
+    const char* name;
+    const char* type; // null: a flag
+    bool list;        // may be given more than once
+    unsigned commands;
+    const char* help;
+};
+
+const OptionSpec kOptions[] = {
+    {"--standard", "NAME", false, kBoard | kStandards | kStations,
+     "the TV standard: PAL_B (default), PAL_G, PAL_I, PAL_D, NTSC_M, SECAM_L, ...; standards "
+     "and stations show only what goes with it"},
+    {"--station", "STATION", true, kBoard | kStations,
+     "put a station on the antenna: MHZ[:STANDARD[:SOUND[:STRENGTH]]], SOUND mono, stereo, dual "
+     "or triple; replaces the built-in line-up"},
+    {"--antenna", "FILE", true, kBoard | kStations,
+     "put the stations of FILE on the antenna, one a line: MHZ STANDARD [SOUND [STRENGTH "
+     "[OFFSET_KHZ]]], # comments; replaces the built-in line-up"},
+    {"--lock-late", "N", false, kBoard,
+     "the demodulator reports lock only after N status polls (0..1000)"},
+    {"--no-lock", nullptr, false, kBoard, "the demodulator never locks"},
+    {"--channels", "FILE", false, kTune | kScan,
+     "a channel list (written by scan --save): scan its channels, or tune one by name"},
+    {"--sweep", "FROM:TO:STEP", false, kScan, "scan these frequencies (MHz) instead of the plan"},
+    {"--band", "BAND", true, kScan, "only this band of the plan: vhf-low, vhf-high or uhf"},
+    {"--save", "FILE", false, kScan, "write the stations found to FILE as a channel list"},
+    {"--input", "INPUT", false, kSession,
+     "select this video input after InitializeSensor: tuner, composite, svideo"},
+    {"--picture", "CONTROL=VALUE", true, kSession,
+     "set a picture control: brightness, contrast, saturation 0..100, hue -50..50"},
+    {"--sound", "MODE", false, kSession | kTune,
+     "choose this TV sound mode once locked: mono, stereo, lang-a, lang-b, lang-c, or several "
+     "joined by '+'"},
+    {"--trace", nullptr, false, kDrives, "print the bus timeline, DSP handshakes condensed"},
+    {"--raw", nullptr, false, kDrives, "print every host call, wait and debug print"},
+    {"--timestamps", nullptr, false, kDrives, "with --trace or --raw: time stamps"},
+    {"--vcd", "FILE", false, kBus,
+     "write the bus traffic to FILE ('-': stdout) as a logic analyzer's capture (Value Change "
+     "Dump of the wires scl and sda)"},
+    {"--bus-rate", "HZ", false, kBus, "the bus clock of --vcd, e.g. 100k (default), 400k, 1M"},
+    {"--registers", nullptr, false, kDrives,
+     "show the emulated devices' registers at the end, decoded by field name"},
+    {"--module", "PATH", false, kAll & ~kStations,
+     "drive this build of the module (libtvboard.so, or tvboard.sys with the Windows bench) as "
+     "its host would load it: real waits, its debug text on the timeline and on stderr"},
+    {"--json", nullptr, false, kAll, "the results as one JSON document on stdout"},
+    {"--against", "FILE", false, kConform,
+     "compare with the timelines in FILE (written by record) instead of the reference built "
+     "into this bench"},
+    {"--scenario", "NAME", true, kConform | kRecord, "only this scenario (repeatable)"},
+    {"--out", "FILE", false, kRecord, "write to FILE instead of stdout ('-': stdout)"},
+};
+
+std::string CommandsOf(unsigned set) {
+    std::string s;
+    for (const CommandSpec& c : kCommands) {
+        if ((set & c.bit) != 0) {
+            s += (s.empty() ? "" : ", ") + std::string(c.name);
+        }
+    }
+    return set == kAll ? "all" : s;
+}
+
+// What the command line gave, option by option, before it is checked.
+struct Given {
+    std::map<std::string, std::vector<std::string>> values; // every value, in order
+    std::map<std::string, int> flags;                       // how often
+    std::set<std::string> beforeCommand;                    // given before the command
+    std::string target;                                     // tune's MHZ or channel
+    std::string input;                                      // input's INPUT
+    std::vector<std::string> settings;                      // picture's settings
+
+    bool Has(const std::string& name) const {
+        return values.count(name) != 0 || flags.count(name) != 0;
+    }
+    bool Flag(const std::string& name) const { return flags.count(name) != 0; }
+    // A single-valued option's value ("" when not given).
+    std::string One(const std::string& name) const {
+        const auto it = values.find(name);
+        return it == values.end() ? "" : it->second.front();
+    }
+    const std::vector<std::string>& All(const std::string& name) const {
+        static const std::vector<std::string> kNone;
+        const auto it = values.find(name);
+        return it == values.end() ? kNone : it->second;
+    }
+};
+
+void AddOption(CLI::App* app, const OptionSpec& spec, Given& g, bool top) {
+    const std::string name = spec.name;
+    std::string help = spec.help;
+    if (top) {
+        help += " [" + CommandsOf(spec.commands) + "]";
+    }
+    if (spec.type == nullptr) {
+        app->add_flag_function(
+            name,
+            [&g, name, top](int64_t count) {
+                g.flags[name] += static_cast<int>(count);
+                if (top) {
+                    g.beforeCommand.insert(name);
+                }
+            },
+            help);
+        return;
+    }
+    // Every occurrence is collected, wherever it stands, so that a repeated
+    // single-valued option is refused alike in every order.
     app->add_option_function<std::vector<std::string>>(
            name,
-           [&to](const std::vector<std::string>& v) { to.insert(to.end(), v.begin(), v.end()); },
-           what)
-        ->type_name(type)
+           [&g, name, top](const std::vector<std::string>& v) {
+               std::vector<std::string>& all = g.values[name];
+               all.insert(all.end(), v.begin(), v.end());
+               if (top) {
+                   g.beforeCommand.insert(name);
+               }
+           },
+           help)
+        ->type_name(spec.type)
         ->type_size(1)
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
-void AddBoardOptions(CLI::App* app, Given& g, Options& o) {
-    app->add_option("--standard", g.standard,
-                    "TV standard: PAL_B (default), PAL_G, PAL_I, PAL_D, NTSC_M, NTSC_M_J, "
-                    "SECAM_L, SECAM_L1, ...")
-        ->type_name("NAME");
-    AddList(app, "--station", "STATION", g.stations,
-            "put a station on the antenna: MHZ[:STANDARD[:SOUND[:STRENGTH]]], SOUND mono, "
-            "stereo, dual or triple; replaces the built-in line-up (repeatable)");
-    AddList(app, "--antenna", "FILE", g.antennas,
-            "put the stations of FILE on the antenna, one a line: MHZ STANDARD [SOUND "
-            "[STRENGTH [OFFSET_KHZ]]], # comments; replaces the built-in line-up");
-    app->add_option("--lock-late", o.lockLate,
-                    "the demodulator reports lock only after N status polls")
-        ->type_name("N")
-        ->check(CLI::Range(0, 1000));
-    app->add_flag("--no-lock", o.noLock, "the demodulator never locks");
+const CommandSpec& SpecOf(const std::string& command) {
+    for (const CommandSpec& c : kCommands) {
+        if (command == c.name) {
+            return c;
+        }
+    }
+    return kCommands[0];
 }
 
-void AddOutputOptions(CLI::App* app, Given& g, Options& o) {
-    app->add_flag("--trace", o.trace, "print the bus timeline, DSP handshakes condensed");
-    app->add_flag("--raw", o.raw, "print every host call, wait and debug print");
-    app->add_flag("--timestamps", o.timestamps, "with --raw: time stamps");
-    app->add_option("--vcd", o.vcd,
-                    "write the bus traffic to FILE as a logic analyzer's capture (Value Change "
-                    "Dump of the wires scl and sda)")
-        ->type_name("FILE");
-    app->add_option("--bus-rate", g.busRate,
-                    "the bus clock of --vcd in Hz, e.g. 100k (default), 400k, 1M")
-        ->type_name("HZ");
-}
-
-void AddModuleOption(CLI::App* app, Options& o) {
-    app->add_option("--module", o.module,
-                    "drive this build of the module (libtvboard.so, or tvboard.sys with the "
-                    "Windows bench) as its host would load it: real waits, its debug text on "
-                    "the timeline and on stderr")
-        ->type_name("PATH");
-}
-
-void AddJsonOption(CLI::App* app, Options& o) {
-    app->add_flag("--json", o.json, "the results as one JSON document on stdout");
-}
-
-// What every command that drives the board takes: the antenna and the lock,
-// the timeline and captures, and the build to drive.
-void AddDrivingOptions(CLI::App* app, Given& g, Options& o) {
-    AddBoardOptions(app, g, o);
-    AddOutputOptions(app, g, o);
-    AddModuleOption(app, o);
-}
-
-void AddScenarioOption(CLI::App* app, Options& o) {
-    app->add_option("--scenario", o.scenarios, "only this scenario (repeatable)")
-        ->type_name("NAME")
-        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+// Every option given applies to the command, is given once unless it is a
+// list, and agrees with the others.
+void CheckGiven(const Given& g, const std::string& command) {
+    const Command bit = SpecOf(command).bit;
+    for (const OptionSpec& spec : kOptions) {
+        if (!g.Has(spec.name)) {
+            continue;
+        }
+        if ((spec.commands & bit) == 0) {
+            throw UsageError(command + " does not take " + spec.name + " (it is for " +
+                             CommandsOf(spec.commands) + ")");
+        }
+        const auto it = g.values.find(spec.name);
+        if (!spec.list && it != g.values.end() && it->second.size() > 1) {
+            throw UsageError(std::string(spec.name) + " given " +
+                             std::to_string(it->second.size()) + " times (" +
+                             bench::Quoted(it->second[0]) + ", " + bench::Quoted(it->second[1]) +
+                             "): give it once");
+        }
+    }
+    const auto conflict = [&g](const char* a, const char* b, const std::string& why) {
+        if (g.Has(a) && g.Has(b)) {
+            throw UsageError(std::string(a) + " and " + b + " " + why);
+        }
+    };
+    conflict("--trace", "--raw", "are two views of one timeline: choose one");
+    conflict("--timestamps", "--json", "do not go together: JSON events always carry their time");
+    conflict("--no-lock", "--lock-late", "contradict each other");
+    conflict("--sweep", "--band", "do not go together: --band chooses channels of the plan");
+    conflict("--sweep", "--channels", "do not go together: scan one or the other");
+    conflict("--band", "--channels", "do not go together: --band chooses channels of the plan");
+    conflict("--channels", "--standard",
+             "do not go together: the list gives each channel's standard");
+    if (g.Flag("--timestamps") && !g.Flag("--trace") && !g.Flag("--raw")) {
+        throw UsageError("--timestamps stamps the lines of --trace or --raw: give one of them");
+    }
+    if (g.Has("--bus-rate") && !g.Has("--vcd")) {
+        throw UsageError("--bus-rate is the clock of --vcd: give --vcd FILE too");
+    }
+    // A file option given '-' takes stdout; the report then goes to stderr.
+    std::vector<std::string> toStdout;
+    for (const char* name : {"--vcd", "--save"}) {
+        if (g.One(name) == "-") {
+            toStdout.push_back(name);
+        }
+    }
+    if (toStdout.size() > 1) {
+        throw UsageError("--vcd - and --save - cannot both write to stdout: give one a file");
+    }
+    if (!toStdout.empty() && (g.Flag("--json") || g.Flag("--trace") || g.Flag("--raw"))) {
+        throw UsageError(toStdout[0] +
+                         " - writes to stdout, where --json, --trace and --raw "
+                         "write too: give " +
+                         toStdout[0] + " a file");
+    }
+    if (command == "conform" && !g.Has("--module")) {
+        throw UsageError("conform needs --module PATH, the build to check");
+    }
 }
 
 uint32_t MHzOf(const std::string& text) {
@@ -122,80 +287,126 @@ uint32_t MHzOf(const std::string& text) {
     return hz;
 }
 
-uint32_t BusRate(const std::string& text) {
-    const std::string usage = "--bus-rate wants a clock rate of 1k..3.4M (Hz): '" + text + "'";
-    char* end = nullptr;
-    double hz = std::strtod(text.c_str(), &end);
-    if (end == text.c_str()) {
-        throw UsageError(usage);
-    }
-    const std::string unit = end;
-    if (unit == "k" || unit == "kHz") {
-        hz *= 1e3;
-    } else if (unit == "M" || unit == "MHz") {
-        hz *= 1e6;
-    } else if (!unit.empty() && unit != "Hz") {
-        throw UsageError(usage);
-    }
-    if (!(hz >= 1e3 && hz <= 3.4e6)) {
-        throw UsageError(usage);
-    }
-    return static_cast<uint32_t>(std::llround(hz));
-}
-
 // Checks and converts what was given; throws UsageError.
 void Convert(const Given& g, Options& o) {
     std::string error;
-    if (!g.standard.empty() && !bench::ParseStandard(g.standard, &o.standard, &error)) {
-        throw UsageError("--standard: " + error);
-    }
-    for (const std::string& text : g.stations) {
-        bench::AntennaStation s;
-        if (!bench::ParseStationOption(text, &s, &error)) {
-            throw UsageError("--station: " + error);
+    const auto need = [&error](bool ok, const std::string& prefix = "") {
+        if (!ok) {
+            throw UsageError(prefix + error);
         }
+    };
+    if (g.Has("--standard")) {
+        need(bench::ParseStandard(g.One("--standard"), &o.standard, &error), "--standard: ");
+        o.standardGiven = true;
+    }
+    for (const std::string& text : g.All("--station")) {
+        bench::AntennaStation s;
+        need(bench::ParseStationOption(text, &s, &error), "--station: ");
         if (s.station.standard == 0) {
             s.station.standard = o.standard; // the one chosen for the session
         }
         o.stations.push_back(s);
     }
-    for (const std::string& path : g.antennas) {
-        if (!bench::LoadAntennaFile(path, &o.stations, &error)) {
-            throw UsageError(error);
+    for (const std::string& path : g.All("--antenna")) {
+        need(bench::LoadAntennaFile(path, &o.stations, &error));
+    }
+    if (g.Has("--lock-late")) {
+        long n = 0;
+        need(bench::ParseWhole(g.One("--lock-late"), 0, 1000, "--lock-late", &n, &error));
+        o.lockLate = static_cast<int>(n);
+    }
+    o.noLock = g.Flag("--no-lock");
+    if (g.Has("--channels")) {
+        o.channelsPath = g.One("--channels");
+        need(bench::LoadChannelList(o.channelsPath, &o.channels, &error));
+    }
+    if (o.command == "tune") {
+        if (!o.channels.empty()) {
+            const bench::Channel* c = bench::FindChannel(o.channels, g.target);
+            if (c == nullptr) {
+                std::vector<std::string> names;
+                for (const bench::Channel& ch : o.channels) {
+                    names.push_back(ch.name);
+                }
+                throw UsageError("no channel " + bench::Quoted(g.target) + " in " + o.channelsPath +
+                                 " (" + bench::Listed(names) + ")");
+            }
+            o.tuneChannel = c->name;
+            o.tuneHz = c->frequencyHz;
+            o.standard = c->standard;
+        } else {
+            o.tuneHz = MHzOf(g.target);
         }
     }
-    if (!g.tune.empty()) {
-        o.tuneHz = MHzOf(g.tune);
+    if (g.Has("--sweep")) {
+        need(bench::ParseSweep(g.One("--sweep"), &o.sweep, &error));
+        o.sweeping = true;
     }
-    if (!g.sweep.empty()) {
-        const size_t a = g.sweep.find(':');
-        const size_t b = a == std::string::npos ? a : g.sweep.find(':', a + 1);
-        if (b == std::string::npos || g.sweep.find(':', b + 1) != std::string::npos) {
-            throw UsageError("--sweep wants FROM:TO:STEP in MHz: '" + g.sweep + "'");
-        }
-        o.sweep = true;
-        o.sweepFrom = MHzOf(g.sweep.substr(0, a));
-        o.sweepTo = MHzOf(g.sweep.substr(a + 1, b - a - 1));
-        o.sweepStep = MHzOf(g.sweep.substr(b + 1));
-        if (o.sweepTo < o.sweepFrom) {
-            throw UsageError("--sweep: FROM above TO");
+    if (g.Has("--band")) {
+        o.bands = 0;
+        for (const std::string& name : g.All("--band")) {
+            unsigned band = 0;
+            need(bench::ParseBand(name, &band, &error), "--band: ");
+            o.bands |= band;
         }
     }
-    if (!g.busRate.empty()) {
-        o.busHz = BusRate(g.busRate);
+    o.save = g.One("--save");
+    if (o.command == "input" && !g.input.empty()) {
+        need(bench::ParseInput(g.input, &o.input, &error));
+        o.inputGiven = true;
     }
-    if (o.command == "conform" && o.module.empty()) {
-        throw UsageError("conform needs --module PATH, the build to check");
+    if (g.Has("--input")) {
+        need(bench::ParseInput(g.One("--input"), &o.input, &error), "--input: ");
+        o.inputGiven = true;
     }
+    std::vector<std::string> settings = g.settings;
+    const std::vector<std::string>& options = g.All("--picture");
+    settings.insert(settings.end(), options.begin(), options.end());
+    for (const std::string& text : settings) {
+        const bench::PictureControl* c = nullptr;
+        int32_t value = 0;
+        need(bench::ParsePictureSetting(text, &c, &value, &error));
+        for (const auto& earlier : o.picture) {
+            if (earlier.first == c) {
+                throw UsageError(std::string(c->name) + " given twice: set it once");
+            }
+        }
+        o.picture.emplace_back(c, value);
+    }
+    if (g.Has("--sound")) {
+        need(bench::ParseAudioModes(g.One("--sound"), &o.sound, &error), "--sound: ");
+        o.soundGiven = true;
+    }
+    o.trace = g.Flag("--trace");
+    o.raw = g.Flag("--raw");
+    o.timestamps = g.Flag("--timestamps");
+    o.json = g.Flag("--json");
+    o.registers = g.Flag("--registers");
+    o.vcd = g.One("--vcd");
+    if (g.Has("--bus-rate")) {
+        need(bench::ParseBusRate(g.One("--bus-rate"), &o.busHz, &error));
+    }
+    o.module = g.One("--module");
+    if (g.Has("--module") && o.module.empty()) {
+        throw UsageError("--module wants the path of a built module, not ''");
+    }
+    o.against = g.One("--against");
+    o.scenarios = g.All("--scenario");
+    o.out = g.One("--out");
 }
 
 // One line on stderr: what is wrong and where the help is.
-int BadUsage(const CLI::App& app, const std::string& what) {
-    std::string command = "tvboard";
-    for (const CLI::App* sub : app.get_subcommands()) {
-        command += " " + sub->get_name();
+// (Control characters a value brought, which the command-line parser quotes
+// as they are, are written as \xNN: the message stays one line.)
+int BadUsage(const std::string& command, const std::string& what) {
+    std::string line;
+    for (char c : what) {
+        const auto byte = static_cast<unsigned char>(c);
+        line += byte < 0x20 || byte == 0x7F ? bench::Quoted(std::string(1, c)).substr(1, 4)
+                                            : std::string(1, c);
     }
-    std::fprintf(stderr, "tvboard: %s (see '%s --help')\n", what.c_str(), command.c_str());
+    std::fprintf(stderr, "tvboard: %s (see 'tvboard%s --help')\n", line.c_str(),
+                 command.empty() ? "" : (" " + command).c_str());
     return 2;
 }
 
@@ -212,65 +423,31 @@ static int Run(int argc, char** argv) {
     app.set_version_flag("--version", "tvboard " TVB_VERSION " (commit " TVB_COMMIT ")");
     app.require_subcommand(0, 1);
     app.footer("Exit status: 0 done, 1 the board or module did not do what was asked (no lock, "
-               "no station found, a build that does not conform), 2 bad usage.\n"
-               "'tvboard COMMAND --help' shows the options of a command.");
-    AddDrivingOptions(&app, g, o);
-
-    CLI::App* session = app.add_subcommand(
-        "session", "a whole host session (the default): bring-up, standards, tuning, lock, TV "
-                   "sound, sample rate, close");
-    AddDrivingOptions(session, g, o);
-
-    CLI::App* standards =
-        app.add_subcommand("standards", "the video standards and property defaults the module "
-                                        "reports");
-    AddDrivingOptions(standards, g, o);
-    AddJsonOption(standards, o);
-
-    CLI::App* tune = app.add_subcommand(
-        "tune", "tune to MHZ and report lock, AFC step, signal and TV sound modes (exit 1 "
-                "without lock)");
-    tune->add_option("MHZ", g.tune, "the frequency in MHz, e.g. 175.25")->required();
-    AddDrivingOptions(tune, g, o);
-    AddJsonOption(tune, o);
-
-    CLI::App* scan = app.add_subcommand(
-        "scan", "tune every channel of the standard's plan (E2..E69 for PAL B/G, 2..69 for "
-                "NTSC M, ...) and list the stations found (exit 1 when none)");
-    scan->add_option("--sweep", g.sweep, "scan these frequencies (MHz) instead of the plan")
-        ->type_name("FROM:TO:STEP");
-    AddDrivingOptions(scan, g, o);
-    AddJsonOption(scan, o);
-
-    CLI::App* stations = app.add_subcommand("stations", "the emulated antenna's stations");
-    AddBoardOptions(stations, g, o);
-    AddJsonOption(stations, o);
-
-    CLI::App* caps = app.add_subcommand(
-        "caps", "the capability record, each table's slots with their argument counts, the "
-                "tuner mode caps and the audio format");
-    AddModuleOption(caps, o);
-    AddJsonOption(caps, o);
-
-    CLI::App* conform = app.add_subcommand(
-        "conform", "run the host scenarios on the build given with --module and on the "
-                   "reference (the module built into this bench, on virtual time) and compare "
-                   "the timelines");
-    AddModuleOption(conform, o);
-    conform
-        ->add_option("--against", o.against,
-                     "compare with the timelines in FILE (written by record) instead of the "
-                     "reference built into this bench")
-        ->type_name("FILE");
-    AddScenarioOption(conform, o);
-    AddJsonOption(conform, o);
-
-    CLI::App* record = app.add_subcommand(
-        "record", "write the scenarios' timelines of the reference (or of --module) for a later "
-                  "conform --against");
-    AddModuleOption(record, o);
-    AddScenarioOption(record, o);
-    record->add_option("--out", o.out, "write to FILE instead of stdout")->type_name("FILE");
+               "no station found, a build that does not conform, a claim of the module the "
+               "board contradicts), 2 bad usage.\n"
+               "An option may stand before the command or after it; [...] lists the commands "
+               "it is for. 'tvboard COMMAND --help' shows the options of a command.");
+    for (const OptionSpec& spec : kOptions) {
+        AddOption(&app, spec, g, true);
+    }
+    for (const CommandSpec& c : kCommands) {
+        CLI::App* sub = app.add_subcommand(c.name, c.help);
+        if (c.bit == kTune) {
+            sub->add_option("MHZ", g.target,
+                            "the frequency in MHz, e.g. 175.25; with --channels a channel's name")
+                ->required();
+        } else if (c.bit == kInput) {
+            sub->add_option("INPUT", g.input, "tuner, composite or svideo (or 0, 1, 2)");
+        } else if (c.bit == kPicture) {
+            sub->add_option("CONTROL=VALUE", g.settings,
+                            "brightness, contrast, saturation 0..100, hue -50..50");
+        }
+        for (const OptionSpec& spec : kOptions) {
+            if ((spec.commands & c.bit) != 0) {
+                AddOption(sub, spec, g, false);
+            }
+        }
+    }
 
     try {
         app.parse(argc, argv);
@@ -278,12 +455,30 @@ static int Run(int argc, char** argv) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
             return app.exit(e); // --help, --version
         }
-        return BadUsage(app, e.what());
+        std::string command;
+        for (const CLI::App* sub : app.get_subcommands()) {
+            command = sub->get_name();
+        }
+        std::string what = e.what();
+        // An option the command does not take: say so, and for which it is.
+        const std::string words = " " + what + " ";
+        for (const OptionSpec& spec : kOptions) {
+            const bool named =
+                words.find(std::string(" ") + spec.name + " ") != std::string::npos ||
+                words.find(std::string(" ") + spec.name + "=") != std::string::npos;
+            if (!command.empty() && named && (spec.commands & SpecOf(command).bit) == 0) {
+                what = command + " does not take " + spec.name + " (it is for " +
+                       CommandsOf(spec.commands) + ")";
+            }
+        }
+        return BadUsage(command, what);
     }
     if (!app.get_subcommands().empty()) {
         o.command = app.get_subcommands().front()->get_name();
     }
+    const std::string help = app.get_subcommands().empty() ? "" : o.command;
     try {
+        CheckGiven(g, o.command);
         Convert(g, o);
         if (o.command == "conform") {
             return bench::RunConform(o);
@@ -293,7 +488,7 @@ static int Run(int argc, char** argv) {
         }
         return bench::RunBoardCommand(o);
     } catch (const UsageError& e) {
-        return BadUsage(app, e.what());
+        return BadUsage(help, e.what());
     }
 }
 

@@ -83,8 +83,17 @@ uint64_t Draw(Wires& w, const I2cTransaction& t, uint64_t at, uint64_t q) {
 
 } // namespace
 
-uint64_t WriteVcd(std::ostream& out, const emu::Timeline& timeline, const VcdOptions& options) {
-    const I2cTiming timing(options.busHz);
+struct VcdWriter::State {
+    State(std::ostream& out, uint32_t busHz) : wires(out), timing(busHz) {}
+    Wires wires;
+    I2cTiming timing;
+    bool haveOrigin = false;
+    uint64_t originUs = 0;
+    uint64_t now = 0;
+};
+
+VcdWriter::VcdWriter(std::ostream& out, const VcdOptions& options)
+    : state_(std::make_unique<State>(out, options.busHz)) {
     out << "$date\n\t" << options.date << "\n$end\n"
         << "$version\n\t" << options.version << "\n$end\n"
         << "$comment\n\tthe board's two-wire control bus at " << options.busHz
@@ -96,28 +105,43 @@ uint64_t WriteVcd(std::ostream& out, const emu::Timeline& timeline, const VcdOpt
         << "$upscope $end\n"
         << "$enddefinitions $end\n"
         << "#0\n$dumpvars\n1" << kScl << "\n1" << kSda << "\n$end\n";
+}
 
-    Wires wires(out);
-    const std::vector<emu::Event>& events = timeline.Events();
-    const uint64_t originUs = events.empty() ? 0 : events.front().timeUs;
-    uint64_t now = 0;
-    for (const emu::Event& e : events) {
-        if (e.kind == emu::EventKind::Wait) {
-            now += e.waitUs * 1000;
-            continue;
-        }
-        const I2cTransaction t = ToTransaction(e);
-        if (t.empty()) {
-            continue;
-        }
-        now += timing.BusFreeNs(); // the bus is free before every start
-        const uint64_t called = e.timeUs >= originUs ? (e.timeUs - originUs) * 1000 : 0;
-        now = std::max(now, called);
-        now = Draw(wires, t, now, timing.quarterNs);
+VcdWriter::~VcdWriter() = default;
+
+void VcdWriter::Add(const emu::Event& e) {
+    State& s = *state_;
+    if (!s.haveOrigin) {
+        s.haveOrigin = true;
+        s.originUs = e.timeUs;
     }
-    now += timing.BusFreeNs();
-    wires.Mark(now); // the idle bus after the last stop
-    return now;
+    if (e.kind == emu::EventKind::Wait) {
+        s.now += e.waitUs * 1000;
+        return;
+    }
+    const I2cTransaction t = ToTransaction(e);
+    if (t.empty()) {
+        return;
+    }
+    s.now += s.timing.BusFreeNs(); // the bus is free before every start
+    const uint64_t called = e.timeUs >= s.originUs ? (e.timeUs - s.originUs) * 1000 : 0;
+    s.now = std::max(s.now, called);
+    s.now = Draw(s.wires, t, s.now, s.timing.quarterNs);
+}
+
+uint64_t VcdWriter::Finish() {
+    State& s = *state_;
+    s.now += s.timing.BusFreeNs();
+    s.wires.Mark(s.now); // the idle bus after the last stop
+    return s.now;
+}
+
+uint64_t WriteVcd(std::ostream& out, const emu::Timeline& timeline, const VcdOptions& options) {
+    VcdWriter writer(out, options);
+    for (const emu::Event& e : timeline.Events()) {
+        writer.Add(e);
+    }
+    return writer.Finish();
 }
 
 } // namespace bench

@@ -15,6 +15,7 @@
 #include "emu/timeline.h"
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 
@@ -26,7 +27,28 @@ struct VcdOptions {
     std::string version; // the $version section
 };
 
-// Writes the dump; time unit 1 ns. Returns the time of its last change.
+// The dump written as the run goes, event by event, so that a long run needs
+// no more memory than a short one; time unit 1 ns.
+class VcdWriter {
+  public:
+    // Writes the header.
+    VcdWriter(std::ostream& out, const VcdOptions& options);
+    ~VcdWriter();
+    VcdWriter(const VcdWriter&) = delete;
+    VcdWriter& operator=(const VcdWriter&) = delete;
+
+    void Add(const emu::Event& event);
+    // The idle bus after the last transaction; returns the time of the
+    // dump's last change.
+    uint64_t Finish();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// The whole timeline (of the events kept) at once. Returns the time of the
+// dump's last change.
 uint64_t WriteVcd(std::ostream& out, const emu::Timeline& timeline, const VcdOptions& options);
 
 } // namespace bench

@@ -137,6 +137,7 @@ class Decoder : public BusDevice {
     // bits 7/8/9 with bit 11 clear. Bit 12 reports a third language in every
     // layout. Default: code 0, bit 11 clear, mono.
     void SetBroadcastSound(Sound sound);
+    const Sound& BroadcastSound() const { return sound_; }
     void SetSoundReport(uint8_t statusCode, bool bit11);
     void SetVideoStatus(uint8_t bits) { videoStatus_ = bits; }
 

@@ -27,7 +27,9 @@ struct ByteOp {
     bool dsp;
     uint32_t reg;
     uint8_t value;
-    std::string line; // for raw events
+    std::string line;     // for raw events
+    size_t event = 0;     // its first event
+    bool message = false; // a raw line that stands for the three prints of one message
 };
 
 namespace dmap = regmap::decoder;
@@ -56,26 +58,26 @@ inline std::vector<ByteOp> ByteOps(const std::vector<emu::Event>& ev, size_t fro
         if (left >= 3 && IsPrintOf(ev[i], "<ORVELSTRM.SYS> ") && IsPrintOf(ev[i + 1]) &&
             IsPrintOf(ev[i + 2], "\n")) {
             const std::string middle = emu::Timeline::Line(ev[i + 1]).substr(4);
-            ops.push_back(
-                {ByteOp::Raw, false, 0, 0, "dbg \"<ORVELSTRM.SYS> \" " + middle + " \"\\n\""});
+            ops.push_back({ByteOp::Raw, false, 0, 0,
+                           "dbg \"<ORVELSTRM.SYS> \" " + middle + " \"\\n\"", i, true});
             i += 3;
         } else if (left >= 5 && IsStatusPoll(ev[i], dmap::kDspReady) &&
                    IsPlain(ev[i + 1], K::RegRead) && IsStatusPoll(ev[i + 2], dmap::kDspDataReady) &&
                    IsPlain(ev[i + 3], K::RegRead) && ev[i + 3].reg == ev[i + 1].reg &&
                    IsStatusPoll(ev[i + 4], dmap::kDspReadDone)) {
-            ops.push_back({ByteOp::Read, true, ev[i + 3].reg, ev[i + 3].bytes[0], {}});
+            ops.push_back({ByteOp::Read, true, ev[i + 3].reg, ev[i + 3].bytes[0], {}, i});
             i += 5;
         } else if (left >= 2 && IsStatusPoll(ev[i], dmap::kDspReady) &&
                    IsPlain(ev[i + 1], K::RegWrite)) {
-            ops.push_back({ByteOp::Write, true, ev[i + 1].reg, ev[i + 1].bytes[0], {}});
+            ops.push_back({ByteOp::Write, true, ev[i + 1].reg, ev[i + 1].bytes[0], {}, i});
             i += 2;
         } else if (IsPlain(ev[i], K::RegRead) || IsPlain(ev[i], K::RegWrite)) {
             const bool read = ev[i].kind == K::RegRead;
             ops.push_back(
-                {read ? ByteOp::Read : ByteOp::Write, false, ev[i].reg, ev[i].bytes[0], {}});
+                {read ? ByteOp::Read : ByteOp::Write, false, ev[i].reg, ev[i].bytes[0], {}, i});
             ++i;
         } else {
-            ops.push_back({ByteOp::Raw, false, 0, 0, emu::Timeline::Line(ev[i])});
+            ops.push_back({ByteOp::Raw, false, 0, 0, emu::Timeline::Line(ev[i]), i});
             ++i;
         }
     }
@@ -115,26 +117,47 @@ inline std::string DwordLine(const std::vector<ByteOp>& ops, size_t i) {
     return b;
 }
 
-// The timeline from event `from` on, condensed as described above.
-inline std::string Summary(const emu::Timeline& timeline, size_t from) {
-    const std::vector<ByteOp> ops = ByteOps(timeline.Events(), from);
-    std::string out;
+// One line of the condensed view: one byte operation, four of them as a
+// dword (`ops` 4), or a raw line; `first` is its first byte operation.
+struct Condensed {
+    size_t first;
+    size_t ops;
+    std::string line;
+};
+
+// The byte operations `ops` condensed as described above.
+inline std::vector<Condensed> Condense(const std::vector<ByteOp>& ops) {
+    std::vector<Condensed> out;
     size_t i = 0;
     while (i < ops.size()) {
         if (IsDword(ops, i, ByteOp::Read)) {
-            out += DwordLine(ops, i) + "\n";
+            out.push_back({i, 4, DwordLine(ops, i)});
             const bool fieldWrite = IsDword(ops, i + 4, ByteOp::Write) &&
                                     ops[i + 4].reg == ops[i].reg && ops[i + 4].dsp == ops[i].dsp;
             if (fieldWrite) {
-                out += DwordLine(ops, i + 4) + "\n";
+                out.push_back({i + 4, 4, DwordLine(ops, i + 4)});
             }
             i += fieldWrite ? 8 : 4;
         } else {
-            out += (ops[i].kind == ByteOp::Raw ? ops[i].line : ByteLine(ops[i])) + "\n";
+            out.push_back({i, 1, ops[i].kind == ByteOp::Raw ? ops[i].line : ByteLine(ops[i])});
             ++i;
         }
     }
     return out;
+}
+
+// The events from `from` on, condensed, one line each.
+inline std::string Summary(const std::vector<emu::Event>& events, size_t from) {
+    std::string out;
+    for (const Condensed& c : Condense(ByteOps(events, from))) {
+        out += c.line + "\n";
+    }
+    return out;
+}
+
+// The timeline from event `from` on (of those kept), condensed.
+inline std::string Summary(const emu::Timeline& timeline, size_t from) {
+    return Summary(timeline.Events(), from);
 }
 
 } // namespace decoder_trace

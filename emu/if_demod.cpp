@@ -143,29 +143,49 @@ bool IfDemod::Read(uint8_t* buffer, size_t count) {
 uint8_t IfDemod::ReadRegister(uint8_t reg) {
     if (reg == ifd::kStatus) {
         ++statusReads_;
+        lastStatus_ = ReadStatus();
+        return lastStatus_;
+    }
+    if (reg == ifd::kLevel) {
+        return Peek(reg);
+    }
+    return regs_[reg];
+}
+
+uint8_t IfDemod::Peek(uint8_t reg) const {
+    if (reg == ifd::kStatus) {
         if (forcedStatus_) {
             return *forcedStatus_;
         }
-        if (lockDelayReads_ > 0) {
-            --lockDelayReads_;
-            return 0;
-        }
-        if (lockNever_ || Receiving() == nullptr) {
-            return 0;
-        }
-        if (lockLossAfter_ == 0) {
-            return 0; // the lock came and went
-        }
-        if (lockLossAfter_ > 0) {
-            --lockLossAfter_;
-        }
-        return static_cast<uint8_t>(ifd::kLockBit | AfcValue());
+        const bool locked =
+            lockDelayReads_ <= 0 && !lockNever_ && lockLossAfter_ != 0 && Receiving() != nullptr;
+        return locked ? static_cast<uint8_t>(ifd::kLockBit | AfcValue()) : 0;
     }
     if (reg == ifd::kLevel) {
         const Station* s = Receiving();
         return static_cast<uint8_t>(s == nullptr ? 255 : 255 - s->strength);
     }
     return regs_[reg];
+}
+
+uint8_t IfDemod::ReadStatus() {
+    if (forcedStatus_) {
+        return *forcedStatus_;
+    }
+    if (lockDelayReads_ > 0) {
+        --lockDelayReads_;
+        return 0;
+    }
+    if (lockNever_ || Receiving() == nullptr) {
+        return 0;
+    }
+    if (lockLossAfter_ == 0) {
+        return 0; // the lock came and went
+    }
+    if (lockLossAfter_ > 0) {
+        --lockLossAfter_;
+    }
+    return static_cast<uint8_t>(ifd::kLockBit | AfcValue());
 }
 
 uint32_t IfDemod::TunedHz() const {

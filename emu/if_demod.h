@@ -78,6 +78,12 @@ class IfDemod : public BusDevice {
     // The station received now, or null.
     const Station* Receiving() const;
     uint8_t AfcValue() const;
+    // What a read of `reg` would deliver now, without counting as one (no
+    // lock delay used up): for the computed registers what the device
+    // computes, for the others what was written.
+    uint8_t Peek(uint8_t reg) const;
+    // The status byte the last read of 0x1B delivered (0 before any).
+    uint8_t LastStatusShown() const { return lastStatus_; }
 
     void LockAfterReads(int n) { lockDelayReads_ = n; }
     void LockNever(bool never = true) { lockNever_ = never; }
@@ -102,6 +108,7 @@ class IfDemod : public BusDevice {
 
   private:
     uint8_t ReadRegister(uint8_t reg);
+    uint8_t ReadStatus();
 
     const Antenna& antenna_;
     const Synth* synth_ = nullptr;
@@ -117,6 +124,7 @@ class IfDemod : public BusDevice {
     bool gateFaulted_ = false;
     std::optional<uint8_t> forcedStatus_;
     int statusReads_ = 0;
+    uint8_t lastStatus_ = 0;
     std::function<void(const Station*)> listener_;
 };
 

@@ -2,6 +2,8 @@
 
 #include "emu/if_demod.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -96,6 +98,26 @@ uint64_t Synth::OscillatorHz() const {
 
 uint64_t Synth::VcoHz() const {
     return static_cast<uint64_t>(Divider()) * kStepHz;
+}
+
+uint64_t Synth::ResolutionHz() const {
+    return kStepHz >> DivExp();
+}
+
+uint64_t Synth::LowestOscillatorHz() {
+    uint64_t lowest = UINT64_MAX;
+    for (const Vco& v : kVcos) {
+        lowest = std::min(lowest, v.minHz >> (sm::kDividerExpMask >> sm::kDividerExpShift));
+    }
+    return lowest;
+}
+
+uint64_t Synth::HighestOscillatorHz() {
+    uint64_t highest = 0;
+    for (const Vco& v : kVcos) {
+        highest = std::max(highest, v.maxHz);
+    }
+    return highest;
 }
 
 bool Synth::Locked() const {

@@ -53,6 +53,12 @@ class Synth : public BusDevice {
     uint64_t VcoHz() const;
     // True when the chosen oscillator can run at VcoHz(), so the loop locks.
     bool Locked() const;
+    // The step between two oscillator frequencies the divider can give now.
+    uint64_t ResolutionHz() const;
+    // The lowest and highest oscillator frequencies any divider, exponent and
+    // sub-band can give with the loop locked.
+    static uint64_t LowestOscillatorHz();
+    static uint64_t HighestOscillatorHz();
     // Transfers the synthesizer acknowledged.
     int Transfers() const { return transfers_; }
 

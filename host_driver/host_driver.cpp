@@ -8,6 +8,7 @@
 #include "include/tvboard.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace host_driver {
 
@@ -36,6 +37,42 @@ constexpr Named kAudioModeNames[] = {
     {TVB_AUDIO_MODE_LANG_A, "lang-a"}, {TVB_AUDIO_MODE_LANG_B, "lang-b"},
     {TVB_AUDIO_MODE_LANG_C, "lang-c"},
 };
+
+// What keeps a capability record from being driven: a table that is not
+// there or a slot without a routine, which a host would call through a null
+// pointer. Empty when every table and slot is there.
+std::string MissingFromCaps(const TVB_BOARD_MODULE_CAPS& caps) {
+    struct Table {
+        const char* name;
+        const void* table;
+        size_t slots;
+    };
+    const Table tables[] = {
+        {"BoardOps", caps.BoardOps, sizeof(TVB_BOARD_OPS) / sizeof(void*)},
+        {"VideoOps", caps.VideoOps, sizeof(TVB_VIDEO_OPS) / sizeof(void*)},
+        {"AudioOps", caps.AudioOps, sizeof(TVB_AUDIO_OPS) / sizeof(void*)},
+        {"InputOps", caps.InputOps, sizeof(TVB_INPUT_OPS) / sizeof(void*)},
+        {"TunerOps", caps.TunerOps, sizeof(TVB_TUNER_OPS) / sizeof(void*)},
+    };
+    std::string missing;
+    const auto add = [&missing](const std::string& what) {
+        missing += (missing.empty() ? "" : ", ") + what;
+    };
+    for (const Table& t : tables) {
+        if (t.table == nullptr) {
+            add(std::string("the ") + t.name + " table is null");
+            continue;
+        }
+        for (size_t i = 0; i < t.slots; ++i) {
+            const void* slot = nullptr;
+            std::memcpy(&slot, static_cast<const char*>(t.table) + i * sizeof(void*), sizeof slot);
+            if (slot == nullptr) {
+                add(std::string(t.name) + " slot " + std::to_string(i) + " is null");
+            }
+        }
+    }
+    return missing;
+}
 
 uint64_t RealClockUs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -165,6 +202,15 @@ void HostDriver::HandIn(const TVB_HOST_OPS* table, const TVB_BOARD_MODULE_CAPS* 
     if (listOut != nullptr) {
         caps_ = (*listOut != nullptr && (countOut == nullptr || *countOut >= 1)) ? (*listOut)[0]
                                                                                  : nullptr;
+        // Checked here, once, so that no caller ever calls through a table
+        // or slot the record does not have.
+        const std::string missing = caps_ != nullptr ? MissingFromCaps(*caps_) : "";
+        if (!missing.empty()) {
+            error_ = "the module's capability record cannot be driven: " + missing;
+            caps_ = nullptr;
+        } else if (caps_ == nullptr) {
+            error_ = "the module's GetBoardModuleCaps gave no capability record";
+        }
     }
 }
 

@@ -67,7 +67,9 @@ class HostDriver {
     void HandIn(const TVB_HOST_OPS* table, const TVB_BOARD_MODULE_CAPS* const** listOut,
                 uint32_t* countOut);
     // DllInitialize, then GetBoardModuleCaps with the host's table (or
-    // `table`); false when no capability record came back.
+    // `table`); false when no capability record came back, or one with a
+    // table or slot missing (null), with the reason in Error(): such a
+    // record is never called through.
     bool Load(const TVB_HOST_OPS* table = nullptr);
 
     // --- the operation tables -----------------------------------------------

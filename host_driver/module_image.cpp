@@ -1,9 +1,18 @@
 #include "host_driver/module_image.h"
 
+#include <cstddef>
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <elf.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
 #endif
 
 namespace host_driver {
@@ -31,7 +40,114 @@ void* Symbol(void* handle, const char* name) {
 void Close(void* handle) {
     FreeLibrary(static_cast<HMODULE>(handle));
 }
+// A path as given: a bare file name names the file in the current folder,
+// not one the loader would search for on its library path.
+std::string AsGiven(const std::string& path) {
+    return path.find_first_of("\\/:") == std::string::npos ? ".\\" + path : path;
+}
 #else
+std::string AsGiven(const std::string& path) {
+    return path.find('/') == std::string::npos ? "./" + path : path;
+}
+
+std::string MachineName(unsigned machine, bool is64) {
+    switch (machine) {
+    case EM_386:
+        return "32-bit x86";
+    case EM_X86_64:
+        return "x86-64";
+    case EM_ARM:
+        return "32-bit ARM";
+    case EM_AARCH64:
+        return "64-bit ARM";
+    default:
+        return std::string(is64 ? "64-bit" : "32-bit") + " machine " + std::to_string(machine);
+    }
+}
+
+#if defined(__x86_64__)
+constexpr unsigned kOwnMachine = EM_X86_64;
+constexpr unsigned char kOwnClass = ELFCLASS64;
+#elif defined(__i386__)
+constexpr unsigned kOwnMachine = EM_386;
+constexpr unsigned char kOwnClass = ELFCLASS32;
+#else
+#error "the bench loads modules on x86 only"
+#endif
+
+// The program headers of an ELF file of class Ehdr/Phdr: every one and every
+// segment the loader maps must lie within the file.
+template <typename Ehdr, typename Phdr>
+std::string CheckSegments(const std::vector<char>& head, std::ifstream& in, uint64_t size) {
+    Ehdr eh{};
+    std::memcpy(&eh, head.data(), sizeof eh);
+    if (eh.e_type != ET_DYN) {
+        return "is an ELF file but not a shared library (type " + std::to_string(eh.e_type) + ")";
+    }
+    const uint64_t tableEnd = uint64_t{eh.e_phoff} + uint64_t{eh.e_phnum} * eh.e_phentsize;
+    if (eh.e_phentsize != sizeof(Phdr) || eh.e_phnum == 0 || tableEnd > size) {
+        return "is truncated or damaged: its program headers do not lie within its " +
+               std::to_string(size) + " bytes";
+    }
+    std::vector<Phdr> headers(eh.e_phnum);
+    in.seekg(static_cast<std::streamoff>(eh.e_phoff));
+    in.read(reinterpret_cast<char*>(headers.data()),
+            static_cast<std::streamsize>(headers.size() * sizeof(Phdr)));
+    if (!in) {
+        return "cannot be read: " + std::string(std::strerror(errno != 0 ? errno : EIO));
+    }
+    for (const Phdr& ph : headers) {
+        const uint64_t end = uint64_t{ph.p_offset} + ph.p_filesz;
+        if ((ph.p_type == PT_LOAD || ph.p_type == PT_DYNAMIC) && end > size) {
+            return "is truncated: a segment it maps ends at byte " + std::to_string(end) +
+                   ", the file has " + std::to_string(size);
+        }
+    }
+    return "";
+}
+
+// The dynamic loader maps a shared library's segments as its program headers
+// say, and a process that touches a page past the end of a truncated file
+// dies of a bus error; one of another machine is refused with a terse text.
+// So the file is looked at first: empty when dlopen may have it, otherwise
+// what is wrong.
+std::string CheckElf(const std::string& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) {
+        return std::strerror(errno);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        return std::strerror(EISDIR);
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return std::strerror(errno != 0 ? errno : EACCES);
+    }
+    const uint64_t size = static_cast<uint64_t>(info.st_size);
+    std::vector<char> head(sizeof(Elf64_Ehdr), 0);
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    const size_t got = static_cast<size_t>(in.gcount());
+    in.clear();
+    if (got < EI_NIDENT || std::memcmp(head.data(), ELFMAG, SELFMAG) != 0) {
+        return "not a module: neither an ELF shared library nor a Windows image";
+    }
+    const unsigned char cls = static_cast<unsigned char>(head[EI_CLASS]);
+    const bool is64 = cls == ELFCLASS64;
+    if ((cls != ELFCLASS32 && !is64) || head[EI_DATA] != ELFDATA2LSB ||
+        got < (is64 ? sizeof(Elf64_Ehdr) : sizeof(Elf32_Ehdr))) {
+        return "is truncated or damaged: no complete little-endian ELF header";
+    }
+    uint16_t machine = 0;
+    std::memcpy(&machine, head.data() + offsetof(Elf32_Ehdr, e_machine), sizeof machine);
+    if (machine != kOwnMachine || cls != kOwnClass) {
+        return "is built for " + MachineName(machine, is64) + ", this bench runs on " +
+               MachineName(kOwnMachine, kOwnClass == ELFCLASS64) +
+               ": load it with the bench of a build for its machine";
+    }
+    return is64 ? CheckSegments<Elf64_Ehdr, Elf64_Phdr>(head, in, size)
+                : CheckSegments<Elf32_Ehdr, Elf32_Phdr>(head, in, size);
+}
+
 std::string LastError() {
     const char* e = dlerror();
     return e != nullptr ? e : "unknown error";
@@ -53,11 +169,19 @@ template <typename F> void Bind(F& slot, void* handle, const char* name) {
 
 } // namespace
 
-bool ModuleImage::Load(const std::string& path) {
+bool ModuleImage::Load(const std::string& given) {
     Unload();
+    const std::string path = AsGiven(given);
+#if !defined(_WIN32)
+    const std::string wrong = CheckElf(path);
+    if (!wrong.empty()) {
+        error_ = "cannot load module " + given + ": " + wrong;
+        return false;
+    }
+#endif
     handle_ = Open(path);
     if (handle_ == nullptr) {
-        error_ = "cannot load module " + path + ": " + LastError();
+        error_ = "cannot load module " + given + ": " + LastError();
         return false;
     }
     // The exports by their undecorated names, as the kernel's loader binds
@@ -67,7 +191,7 @@ bool ModuleImage::Load(const std::string& path) {
     Bind(exports_.GetCaps, handle_, "GetBoardModuleCaps");
     if (exports_.Initialize == nullptr || exports_.Unload == nullptr ||
         exports_.GetCaps == nullptr) {
-        error_ = path + " does not export DllInitialize, DllUnload and GetBoardModuleCaps";
+        error_ = given + " does not export DllInitialize, DllUnload and GetBoardModuleCaps";
         Unload();
         return false;
     }

@@ -25,7 +25,10 @@ class ModuleImage {
     ModuleImage& operator=(const ModuleImage&) = delete;
 
     // False with the reason in Error() when the image cannot be loaded or
-    // lacks one of the three exports.
+    // lacks one of the three exports. The path is taken as given: a bare
+    // file name is the file in the current folder. On Linux the file is
+    // checked before the loader maps it: an ELF shared library for this
+    // process's machine, whole (a truncated one would fault when touched).
     bool Load(const std::string& path);
     void Unload();
     const Exports& Bound() const { return exports_; }

@@ -5,7 +5,10 @@
 // 32-bit little-endian word starts at, its lowest bit and its width; a field
 // write rewrites the whole word.
 //
-// Shared by the module and the emulated decoder. Plain constexpr data.
+// Shared by the module and the emulated decoder. Plain constexpr data. The
+// registers and fields are listed once, in TVB_DECODER_REGISTERS and
+// TVB_DECODER_FIELDS, from which both the names below and any table of them
+// (the bench's register view) are made.
 #pragma once
 
 #include <stdint.h>
@@ -35,24 +38,86 @@ constexpr bool InDspWindow(uint32_t reg) {
     return reg >= kDspFirst && reg <= kDspLast;
 }
 
-// --- Video decoder -----------------------------------------------------
+// --- Registers and fields -----------------------------------------------
+// The registers the board names, by name and address (X(name, address)).
+// Video: kInputSelect and kInputControl route the input, kBrightness to kHue
+// are the picture (kHue signed), kStandard1..3 follow the TV standard.
 // 0x100..0x11F (but 0x112, 0x113), 0x190..0x193 and 0x2A0..0x2AB take the
-// one-time register set.
-constexpr uint16_t kInputSelect = 0x102; // input routing
-constexpr uint16_t kModeControl = 0x108;
-constexpr uint16_t kInputControl = 0x109; // second input register
-constexpr uint16_t kBrightness = 0x10A;
-constexpr uint16_t kContrast = 0x10B;
-constexpr uint16_t kSaturation = 0x10C;
-constexpr uint16_t kHue = 0x10D; // signed
-constexpr uint16_t kControl = 0x10E;
-constexpr uint16_t kModeControl2 = 0x114;
-constexpr uint16_t kStandard1 = 0x115; // these three follow the TV standard
-constexpr uint16_t kStandard2 = 0x116;
-constexpr uint16_t kStandard3 = 0x117;
-constexpr uint16_t kVideoStatus = 0x11F;
-constexpr uint16_t kOutputControl = 0x190;
+// one-time register set. Audio DSP, inside its window: kSoundStatus is the
+// sound status word (a code in bits 0..4, stereo and languages in bits 5..9
+// and 11, laid out by code and bit 11, a third language in bit 12), with the
+// flag registers kStereoFlag and kTwoLanguageFlag; kSoundSelect chooses the
+// sound source and channel.
+#define TVB_DECODER_REGISTERS(X)                                                                   \
+    X(kInputSelect, 0x102)                                                                         \
+    X(kModeControl, 0x108)                                                                         \
+    X(kInputControl, 0x109)                                                                        \
+    X(kBrightness, 0x10A)                                                                          \
+    X(kContrast, 0x10B)                                                                            \
+    X(kSaturation, 0x10C)                                                                          \
+    X(kHue, 0x10D)                                                                                 \
+    X(kControl, 0x10E)                                                                             \
+    X(kModeControl2, 0x114)                                                                        \
+    X(kStandard1, 0x115)                                                                           \
+    X(kStandard2, 0x116)                                                                           \
+    X(kStandard3, 0x117)                                                                           \
+    X(kVideoStatus, 0x11F)                                                                         \
+    X(kOutputControl, 0x190)                                                                       \
+    X(kSoundStatus, 0x404)                                                                         \
+    X(kStereoFlag, 0x409)                                                                          \
+    X(kTwoLanguageFlag, 0x40A)                                                                     \
+    X(kDemodControl, 0x454)                                                                        \
+    X(kSoundSelect, 0x464)
 
+#define TVB_DECODER_REGISTER(name, address) constexpr uint16_t name = address;
+TVB_DECODER_REGISTERS(TVB_DECODER_REGISTER)
+#undef TVB_DECODER_REGISTER
+
+// The bit fields, by name, register (a name above or an address), lowest bit
+// and width (X(name, register, lowBit, width)). kInputSource tells which
+// input is on; kModeBit7..kMode2Bit2 are the mode bits applied after every
+// input or TV standard change; kAudioInputSelect is 1 while the sound is not
+// from input 0. The audio set-up's plain registers are named by address:
+// only their values matter to the board.
+#define TVB_DECODER_FIELDS(X)                                                                      \
+    X(kInputSource, kInputSelect, 0, 4)                                                            \
+    X(kInputModeField, kModeControl, 3, 2)                                                         \
+    X(kModeBit7, kModeControl, 7, 1)                                                               \
+    X(kModeBit2, kModeControl, 2, 1)                                                               \
+    X(kModeBit5, kModeControl, 5, 1)                                                               \
+    X(kControlBit1, kControl, 1, 1)                                                                \
+    X(kMode2Bit2, kModeControl2, 2, 1)                                                             \
+    X(kStandard1Byte, kStandard1, 0, 8)                                                            \
+    X(kStandard2Byte, kStandard2, 0, 8)                                                            \
+    X(kStandard3Byte, kStandard3, 0, 8)                                                            \
+    X(kAudioSetup598, 0x598, 0, 32)                                                                \
+    X(kAudioSetup1C0, 0x1C0, 0, 8)                                                                 \
+    X(kAudioSetup594, 0x594, 0, 5)                                                                 \
+    X(kAudioInputSelect, 0x59B, 6, 2)                                                              \
+    X(kSoundStatusWord, kSoundStatus, 0, 32)                                                       \
+    X(kSoundStatusLow, kSoundStatus, 0, 24)                                                        \
+    X(kSoundStatusCode, kSoundStatus, 0, 5)                                                        \
+    X(kStereoFlagBit, kStereoFlag, 7, 1)                                                           \
+    X(kTwoLanguageFlagBit, kTwoLanguageFlag, 0, 1)                                                 \
+    X(kDemodLowBits, kDemodControl, 0, 2)                                                          \
+    X(kDemodMode, kDemodControl, 2, 5)                                                             \
+    X(kDemodRestart, kDemodControl, 7, 1)                                                          \
+    X(kSoundSourceSelect, kSoundSelect, 0, 16)                                                     \
+    X(kSoundSource, kSoundSelect, 0, 5)                                                            \
+    X(kSoundChannel, kSoundSelect, 5, 3)                                                           \
+    X(kSoundSelect2Word, 0x468, 0, 16)                                                             \
+    X(kAudioSetup46C, 0x46C, 0, 24)                                                                \
+    X(kAudioSetup470, 0x470, 0, 24)                                                                \
+    X(kAudioSetup474, 0x474, 0, 5)                                                                 \
+    X(kAudioSetup480, 0x480, 0, 16)                                                                \
+    X(kAudioSetup484, 0x484, 0, 16)                                                                \
+    X(kAudioSetup488, 0x488, 0, 10)
+
+#define TVB_DECODER_FIELD(name, reg, lowBit, width) constexpr DecoderField name{reg, lowBit, width};
+TVB_DECODER_FIELDS(TVB_DECODER_FIELD)
+#undef TVB_DECODER_FIELD
+
+// --- Values ---------------------------------------------------------------
 // kInputSelect and kInputControl for each of the three inputs.
 constexpr uint8_t kInputSelectInput0 = 0xC1;
 constexpr uint8_t kInputSelectInput1 = 0xC0;
@@ -60,26 +125,14 @@ constexpr uint8_t kInputSelectInput2 = 0xC8;
 constexpr uint8_t kInputControlInput0 = 0x40;
 constexpr uint8_t kInputControlInput1 = 0x00;
 constexpr uint8_t kInputControlInput2 = 0x80;
-constexpr DecoderField kInputSource{kInputSelect, 0, 4}; // tells which input is on
 constexpr uint8_t kInputSourceInput0 = 1;
 static_assert((kInputSelectInput0 & ((1u << kInputSource.width) - 1)) == kInputSourceInput0,
               "input 0's routing carries its source bits");
 
 constexpr uint8_t kControlInputChanged = 0x01; // kControl bit 0, set on every input change
-constexpr DecoderField kInputModeField{kModeControl, 3, 2};
-constexpr uint8_t kInputModeRouted = 1; // after every input change
-
-// Mode bits, applied after every input or TV standard change.
-constexpr DecoderField kModeBit7{kModeControl, 7, 1};
-constexpr DecoderField kModeBit2{kModeControl, 2, 1};
-constexpr DecoderField kModeBit5{kModeControl, 5, 1};
-constexpr DecoderField kControlBit1{kControl, 1, 1};
-constexpr DecoderField kMode2Bit2{kModeControl2, 2, 1};
+constexpr uint8_t kInputModeRouted = 1;        // kInputModeField after every input change
 
 // The low bytes of the standard registers, NTSC and every other standard.
-constexpr DecoderField kStandard1Byte{kStandard1, 0, 8};
-constexpr DecoderField kStandard2Byte{kStandard2, 0, 8};
-constexpr DecoderField kStandard3Byte{kStandard3, 0, 8};
 constexpr uint8_t kStandard1Ntsc = 0x04;
 constexpr uint8_t kStandard1Other = 0x35;
 constexpr uint8_t kStandard2Ntsc = 0x14;
@@ -92,20 +145,7 @@ constexpr uint8_t kVideoStatusBit1 = 1;
 constexpr uint8_t kOutputOn = 0x18;
 constexpr uint8_t kOutputOff = 0x00;
 
-// --- Audio set-up: plain registers (named by address: only their values
-// matter to the board) --------------------------------------------------
-constexpr DecoderField kAudioSetup598{0x598, 0, 32};
-constexpr DecoderField kAudioSetup1C0{0x1C0, 0, 8};
-constexpr DecoderField kAudioSetup594{0x594, 0, 5};
-constexpr DecoderField kAudioInputSelect{0x59B, 6, 2}; // 1 while the sound is not from input 0
-
-// --- Audio DSP (inside the window) --------------------------------------
-// The sound status word: a code in bits 0..4, stereo and languages in bits
-// 5..9 and 11 (layout by code and bit 11), a third language in bit 12.
-constexpr uint16_t kSoundStatus = 0x404;
-constexpr DecoderField kSoundStatusWord{kSoundStatus, 0, 32};
-constexpr DecoderField kSoundStatusLow{kSoundStatus, 0, 24};
-constexpr DecoderField kSoundStatusCode{kSoundStatus, 0, 5};
+// Bits of the sound status word.
 constexpr uint8_t kStatusBitStereo11 = 5;    // with bit 11 set
 constexpr uint8_t kStatusBitLanguages11 = 6; // with bit 11 set, bit 5 clear
 constexpr uint8_t kStatusBitValid = 7;       // with bit 11 clear: bits 8, 9 count
@@ -117,35 +157,14 @@ constexpr uint8_t kStatusBitThirdLanguage = 12;
 constexpr bool ReportsInFlagRegisters(uint32_t code) {
     return code == 5 || code == 9 || code == 10 || code == 11;
 }
-constexpr uint16_t kStereoFlag = 0x409;
-constexpr DecoderField kStereoFlagBit{kStereoFlag, 7, 1};
-constexpr uint16_t kTwoLanguageFlag = 0x40A;
-constexpr DecoderField kTwoLanguageFlagBit{kTwoLanguageFlag, 0, 1};
 
-constexpr uint16_t kDemodControl = 0x454;
-constexpr DecoderField kDemodLowBits{kDemodControl, 0, 2};
-constexpr DecoderField kDemodMode{kDemodControl, 2, 5};
-constexpr DecoderField kDemodRestart{kDemodControl, 7, 1};
-
-constexpr uint16_t kSoundSelect = 0x464;
-constexpr DecoderField kSoundSourceSelect{kSoundSelect, 0, 16};
-constexpr DecoderField kSoundSource{kSoundSelect, 0, 5};
+// kSoundSource and kSoundChannel.
 constexpr uint8_t kSourceInput0 = 0;
 constexpr uint8_t kSourceOtherInputs = 3;
 constexpr uint8_t kSourceThirdLanguage = 2;
-constexpr DecoderField kSoundChannel{kSoundSelect, 5, 3};
 constexpr uint8_t kChannelStereo = 0;
 constexpr uint8_t kChannelLanguageA = 2; // also mono, and language C without its own source
 constexpr uint8_t kChannelLanguageB = 3;
-
-// Further audio set-up (named by address).
-constexpr DecoderField kSoundSelect2Word{0x468, 0, 16};
-constexpr DecoderField kAudioSetup46C{0x46C, 0, 24};
-constexpr DecoderField kAudioSetup470{0x470, 0, 24};
-constexpr DecoderField kAudioSetup474{0x474, 0, 5};
-constexpr DecoderField kAudioSetup480{0x480, 0, 16};
-constexpr DecoderField kAudioSetup484{0x484, 0, 16};
-constexpr DecoderField kAudioSetup488{0x488, 0, 10};
 
 } // namespace decoder
 } // namespace regmap

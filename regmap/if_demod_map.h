@@ -5,9 +5,11 @@
 // many bytes (the register and those after it). Register 0x21 is the gate
 // through which the tuner synthesizer reaches the bus.
 //
-// Each register is followed by the values the board writes to it and the
-// bits and limits it reads from it. Shared by the module and the emulated
-// demodulator. Plain constexpr data.
+// The registers and their bit fields are listed once, in
+// TVB_IF_DEMOD_REGISTERS and TVB_IF_DEMOD_FIELDS, from which both the names
+// below and any table of them (the bench's register view) are made; then
+// come the values the board writes and the limits it reads against. Shared
+// by the module and the emulated demodulator. Plain constexpr data.
 #pragma once
 
 #include <stdint.h>
@@ -17,54 +19,80 @@
 namespace regmap {
 namespace if_demod {
 
-constexpr uint8_t kStandard = 0x01;   // the standard code (below)
-constexpr uint8_t kTuningFlag = 0x80; // bit 7, set with the code while tuning
+// The registers, by name and sub-address (X(name, subAddress)): the
+// standard code, the detector, the hold before a standard change, the loop,
+// the nudge pulsed after tuning SECAM L and L', the tuning control; read
+// back: the counter (kStatus follows it), the status and the level; two
+// start-up registers, the gate, the AGC.
+#define TVB_IF_DEMOD_REGISTERS(X)                                                                  \
+    X(kStandard, 0x01)                                                                             \
+    X(kDetector, 0x05)                                                                             \
+    X(kHold, 0x07)                                                                                 \
+    X(kLoop, 0x0D)                                                                                 \
+    X(kNudge, 0x0E)                                                                                \
+    X(kTuningControl, 0x0F)                                                                        \
+    X(kCounter, 0x1A)                                                                              \
+    X(kStatus, 0x1B)                                                                               \
+    X(kLevel, 0x1D)                                                                                \
+    X(kStartup20, 0x20)                                                                            \
+    X(kGate, 0x21)                                                                                 \
+    X(kAgc, 0x28)                                                                                  \
+    X(kStartup30, 0x30)
 
-constexpr uint8_t kDetector = 0x05;
+#define TVB_IF_DEMOD_REGISTER(name, subAddress) constexpr uint8_t name = subAddress;
+TVB_IF_DEMOD_REGISTERS(TVB_IF_DEMOD_REGISTER)
+#undef TVB_IF_DEMOD_REGISTER
+
+// The bit fields, as masks in place within their register
+// (X(name, register, mask)): the tuning flag set with the standard code
+// while tuning (bit 7), the nudge bit (bit 1), the status's AFC value
+// (bits 6..0, a 7-bit two's-complement number) and lock bit (bit 7), the
+// gate's connect bit (bit 6: the synthesizer is on the bus).
+#define TVB_IF_DEMOD_FIELDS(X)                                                                     \
+    X(kTuningFlag, kStandard, 0x80)                                                                \
+    X(kNudgeBit, kNudge, 0x02)                                                                     \
+    X(kAfcMask, kStatus, 0x7F)                                                                     \
+    X(kLockBit, kStatus, 0x80)                                                                     \
+    X(kGateConnect, kGate, 0x40)
+
+#define TVB_IF_DEMOD_FIELD(name, reg, mask) constexpr uint8_t name = mask;
+TVB_IF_DEMOD_FIELDS(TVB_IF_DEMOD_FIELD)
+#undef TVB_IF_DEMOD_FIELD
+
+// kDetector
 constexpr uint8_t kDetectorTuning = 0x04;
 constexpr uint8_t kDetectorTuningSecamL = 0x02; // for SECAM L and L'
 constexpr uint8_t kDetectorCorrection = 0x01;   // the third correction
 
-constexpr uint8_t kHold = 0x07;
-constexpr uint8_t kHoldOn = 0x00; // before a standard change and at start-up
+// kHold: before a standard change and at start-up
+constexpr uint8_t kHoldOn = 0x00;
 
-constexpr uint8_t kLoop = 0x0D;
+// kLoop
 constexpr uint8_t kLoopTuning = 0x47;
 constexpr uint8_t kLoopCorrection = 0x27; // the third correction
 
-constexpr uint8_t kNudge = 0x0E;
-constexpr uint8_t kNudgeBit = 0x02; // bit 1, pulsed after tuning SECAM L and L'
-
-constexpr uint8_t kTuningControl = 0x0F;
+// kTuningControl
 constexpr uint8_t kTuningStart = 0x88;
 constexpr uint8_t kTuningDone = 0x81;
 
-constexpr uint8_t kCounter = 0x1A; // read back; kStatus follows it
-// Up to this count the demodulator has come to rest; from it on, corrections
-// to the synthesizer cannot help.
+// kCounter: up to this count the demodulator has come to rest; from it on,
+// corrections to the synthesizer cannot help.
 constexpr uint8_t kCounterLimit = 20;
 
-constexpr uint8_t kStatus = 0x1B;  // read back
-constexpr uint8_t kLockBit = 0x80; // bit 7
-constexpr uint8_t kAfcMask = 0x7F; // bits 6..0: AFC, a 7-bit two's-complement number
+// kLevel: a settled tuner reads this or less
+constexpr uint8_t kLevelSettledMax = 115;
 
-constexpr uint8_t kLevel = 0x1D;          // read back
-constexpr uint8_t kLevelSettledMax = 115; // a settled tuner reads this or less
-
-constexpr uint8_t kStartup20 = 0x20;
+// kStartup20, kStartup30
 constexpr uint8_t kStartup20Value = 0x0B;
+constexpr uint8_t kStartup30Value = 0x6F;
 
-constexpr uint8_t kGate = 0x21;
-constexpr uint8_t kGateConnect = 0x40; // bit 6: the synthesizer is on the bus
+// kGate
 constexpr uint8_t kGateOpen = 0xC0;
 constexpr uint8_t kGateClosed = 0x80;
 
-constexpr uint8_t kAgc = 0x28;
+// kAgc
 constexpr uint8_t kAgcTuning = 0x14;
 constexpr uint8_t kAgcCorrection = 0x64; // the first correction
-
-constexpr uint8_t kStartup30 = 0x30;
-constexpr uint8_t kStartup30Value = 0x6F;
 
 // Standard codes (kStandard without the tuning flag).
 constexpr uint8_t kCodeMN = 0x01;

@@ -62,8 +62,10 @@ TEST(AntennaFileTest, ABadLineIsNamedWithWhatIsWrong) {
         {"471.25 PAL_B stereo 200 0 E21",
          "air.txt:2: too many fields: 'E21' (MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])"},
         {"abc PAL_B", "air.txt:2: not a frequency in MHz: 'abc'"},
-        {"0 PAL_B", "air.txt:2: not a frequency in MHz: '0'"},
-        {"4000.001 PAL_B", "air.txt:2: not a frequency in MHz: '4000.001'"},
+        {"0 PAL_B", "air.txt:2: frequency out of range: '0' MHz (above 0 and at most 4000 MHz)"},
+        {"4000.001 PAL_B", "air.txt:2: frequency out of range: '4000.001' MHz"},
+        {"1e3 PAL_B", "air.txt:2: not a frequency in MHz: '1e3'"},
+        {"0x10 PAL_B", "air.txt:2: not a frequency in MHz: '0x10'"},
         {"471.25MHz PAL_B", "air.txt:2: not a frequency in MHz: '471.25MHz'"},
         {"nan PAL_B", "air.txt:2: not a frequency in MHz: 'nan'"},
         {"471.25 pal_b", "air.txt:2: unknown TV standard 'pal_b'"},
@@ -74,7 +76,7 @@ TEST(AntennaFileTest, ABadLineIsNamedWithWhatIsWrong) {
         {"471.25 PAL_B mono 9 5000.5",
          "air.txt:2: carrier offset must be -5000..5000 kHz: '5000.5'"},
         {"471.25 PAL_B mono 9 60k", "air.txt:2: carrier offset must be -5000..5000 kHz: '60k'"},
-        {"0.001 PAL_B mono 9 -2", "air.txt:2: the carrier lies outside 0..4000 MHz"},
+        {"0.001 PAL_B mono 9 -2", "air.txt:2: the carrier lies outside 0..4000.000 MHz"},
     };
     for (const auto& c : cases) {
         std::string error;
@@ -83,11 +85,18 @@ TEST(AntennaFileTest, ABadLineIsNamedWithWhatIsWrong) {
     }
 }
 
-TEST(AntennaFileTest, AFileThatCannotBeReadSaysSo) {
+TEST(AntennaFileTest, AFileThatCannotBeReadOrHasNoStationsSaysSo) {
     std::vector<AntennaStation> out;
     std::string error;
     EXPECT_FALSE(bench::LoadAntennaFile("/nonexistent/air.txt", &out, &error));
-    EXPECT_EQ(error.rfind("cannot read antenna file /nonexistent/air.txt: ", 0), 0u) << error;
+    EXPECT_EQ(error, "cannot read antenna file /nonexistent/air.txt: No such file or directory");
+    EXPECT_FALSE(bench::LoadAntennaFile("/", &out, &error));
+    EXPECT_EQ(error, "cannot read antenna file /: Is a directory");
+    for (const char* text : {"", "# comments only\n\n   # and blanks\n"}) {
+        EXPECT_TRUE(Read(text, &error).empty());
+        EXPECT_EQ(error, "air.txt: no stations (one a line: MHZ STANDARD [SOUND [STRENGTH "
+                         "[OFFSET_KHZ]]])");
+    }
 }
 
 TEST(AntennaFileTest, StationOptionsOfTheCommandLine) {

@@ -110,9 +110,20 @@ TEST(ConformTest, BrokenRecordingsAreRefusedWithTheLine) {
         const char* text;
         const char* error;
     } cases[] = {
-        {"12 - x\n", "line 1: expected 'scenario NAME'"},
-        {"scenario a\nnot a line\nend\n", "line 2: expected 'TIME WAIT LINE'"},
-        {"scenario a\n12 - x\n", "scenario a has no 'end'"},
+        {"12 - x\n", "line 1: expected 'scenario NAME', not '12 - x'"},
+        {"scenario a\nnot a line\nend\n",
+         "line 2: the time is not a whole number of microseconds: 'not'"},
+        {"scenario a\n12\nend\n", "line 2: expected 'TIME WAIT LINE' or 'end', not '12'"},
+        {"scenario a\n12 -5 x\nend\n",
+         "line 2: the wait is neither '-' nor a whole number of microseconds: '-5'"},
+        {"scenario a\n99999999999999999999 - x\nend\n",
+         "line 2: the time is not a whole number of microseconds: '99999999999999999999'"},
+        {"scenario a\n12 - x\n", "scenario a (line 1) has no 'end'"},
+        {"scenario a\nscenario b\nend\n",
+         "line 2: 'scenario' before the 'end' of scenario a (line 1)"},
+        {"scenario a\nend\n\nscenario a\nend\n", "line 4: scenario 'a' is already on line 1"},
+        {"scenario \nend\n", "line 1: a scenario's name is one word: 'scenario '"},
+        {"# only a comment\n", "no scenarios in it"},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.text);
@@ -120,6 +131,7 @@ TEST(ConformTest, BrokenRecordingsAreRefusedWithTheLine) {
         std::string error;
         EXPECT_FALSE(bench::ReadRecordings(in, &read, &error)) << c.text;
         EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(read.empty()) << c.text;
     }
 }
 

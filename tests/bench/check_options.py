@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""Every option of the bench acts or is refused, for every command: an option
+a command lists in its --help changes what the command prints or writes
+(stdout, stderr, the files it makes), and gives the same before the command
+as after it; an option the command does not list is refused in both places
+(exit 2, naming the command).
+
+usage: check_options.py BENCH LIBRARY ANTENNA_FILE"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+# What each command runs with, and each option's value and the options it
+# needs beside it (in the run without it too).
+BASE = {
+    "session": [], "standards": [], "tune": ["175.25"], "scan": [], "stations": [],
+    "caps": [], "input": ["composite"], "picture": ["hue=10"],
+    "conform": ["--module", "LIB", "--scenario", "session"], "record": ["--scenario", "session"],
+}
+SAMPLE = {
+    "--standard": ["PAL_G"], "--station": ["176:PAL_B"], "--antenna": ["ANTENNA"],
+    "--lock-late": ["30"], "--no-lock": [], "--channels": ["LIST"], "--sweep": ["175:176:1"],
+    "--band": ["uhf"], "--save": ["saved.txt"], "--input": ["composite"],
+    "--picture": ["hue=10"], "--sound": ["mono"], "--trace": [], "--raw": [],
+    "--timestamps": [], "--vcd": ["bus.vcd"], "--bus-rate": ["400k"], "--registers": [],
+    "--module": ["LIB"], "--json": [], "--against": ["RECORDED"], "--scenario": ["picture"],
+    "--out": ["out.txt"],
+}
+NEEDS = {"--timestamps": ["--raw"], "--bus-rate": ["--vcd", "bus.vcd"]}
+# Where the command's run must differ from BASE: a quick channel list with a
+# built module (which waits for real), no --module in the run without it.
+OVERRIDE = {
+    ("scan", "--module"): ["--channels", "LIST"],
+    ("conform", "--module"): ["--scenario", "session"],
+    ("tune", "--channels"): ["E5"],
+}
+
+
+def run(bench, work, args, paths):
+    """Exit status, output and the files made, in a fresh folder."""
+    folder = os.path.join(work, "run")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.mkdir(folder)
+    args = [paths.get(a, a) for a in args]
+    p = subprocess.run([bench] + args, cwd=folder, capture_output=True, text=True,
+                       errors="replace", check=False, timeout=300,
+                       env=dict(os.environ, SOURCE_DATE_EPOCH="0"))
+    files = {}
+    for name in sorted(os.listdir(folder)):
+        with open(os.path.join(folder, name), "rb") as f:
+            files[name] = f.read()
+    text = p.stdout + "\0" + p.stderr
+    if "LIB" in args or paths["LIB"] in args:
+        text = re.sub(r"[0-9]", "#", text)  # real time: times differ from run to run
+        files = {k: re.sub(rb"[0-9]", b"#", v) for k, v in files.items()}
+    return p.returncode, text, files
+
+
+def options_of(bench, command):
+    help_text = subprocess.run([bench, command, "--help"], capture_output=True, text=True,
+                               check=True).stdout
+    return set(re.findall(r"^\s+(--[a-z-]+)", help_text, re.M)) - {"--help"}
+
+
+def main():
+    bench, library, antenna = [os.path.abspath(a) for a in sys.argv[1:4]]
+    work = tempfile.mkdtemp()
+    paths = {"LIB": library, "ANTENNA": antenna, "LIST": os.path.join(work, "list.txt"),
+             "RECORDED": os.path.join(work, "recorded.txt")}
+    with open(paths["LIST"], "w", encoding="utf-8") as f:
+        f.write("E5 175.25 PAL_B\nE8 196.3125 PAL_B\n")
+    subprocess.run([bench, "record", "--scenario", "session", "--out", paths["RECORDED"]],
+                   check=True)
+    failed = 0
+    for command, base in BASE.items():
+        listed = options_of(bench, command)
+        for option, value in SAMPLE.items():
+            needs = NEEDS.get(option, []) if option in listed else []
+            before = [option] + value + needs + [command]
+            args = OVERRIDE.get((command, option), base)
+            after = [command] + args + [option] + value + needs
+            got_after = run(bench, work, after, paths)
+            got_before = run(bench, work, before + args, paths)
+            problem = None
+            if option in listed:
+                without = run(bench, work, [command] + args + needs, paths)
+                if got_after == without:
+                    problem = "changes nothing"
+                elif got_before != got_after:
+                    problem = "acts differently before the command"
+            elif got_after[0] != 2 or got_before[0] != 2 or \
+                    "%s does not take %s" % (command, option) not in got_after[1] + got_before[1]:
+                problem = "is not refused (exit %d, %d)" % (got_after[0], got_before[0])
+            if problem:
+                print("FAIL: %s %s %s: %s" % (command, option, " ".join(value), problem))
+                failed += 1
+    print("%d commands and %d options: %d failed" % (len(BASE), len(SAMPLE), failed))
+    shutil.rmtree(work, ignore_errors=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

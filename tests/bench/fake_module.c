@@ -1,0 +1,182 @@
+/* Modules that are wrong in the ways a bench must survive and name, built as
+ * shared libraries the bench loads with --module:
+ *   FAKE_NULL_TABLES  a capability record whose tables are null
+ *   FAKE_NULL_SLOT    a record with a null slot (SetTunerProperty)
+ *   FAKE_LIAR         a module that answers every call but never touches
+ *                     the board: it says "locked" on every frequency, on
+ *                     the carrier, with stereo and every language. */
+#include "include/tvboard.h"
+
+#include <string.h>
+
+static TVB_TUNER_SETTINGS g_settings;
+
+static TVB_ARG TVB_API Stub2(TVB_ARG a, TVB_ARG b) {
+    (void)a;
+    (void)b;
+    return 0;
+}
+static TVB_ARG TVB_API Stub3(TVB_ARG a, TVB_ARG b, TVB_ARG c) {
+    (void)a;
+    (void)b;
+    (void)c;
+    return 0;
+}
+static TVB_ARG TVB_API Stub20(TVB_ARG a1, TVB_ARG a2, TVB_ARG a3, TVB_ARG a4, TVB_ARG a5,
+                              TVB_ARG a6, TVB_ARG a7, TVB_ARG a8, TVB_ARG a9, TVB_ARG a10,
+                              TVB_ARG a11, TVB_ARG a12, TVB_ARG a13, TVB_ARG a14, TVB_ARG a15,
+                              TVB_ARG a16, TVB_ARG a17, TVB_ARG a18, TVB_ARG a19, TVB_ARG a20) {
+    return a1 & a2 & a3 & a4 & a5 & a6 & a7 & a8 & a9 & a10 & a11 & a12 & a13 & a14 & a15 & a16 &
+           a17 & a18 & a19 & a20 & 0;
+}
+
+static TVB_STATUS TVB_API Open(TVB_HOST_HANDLE ctx, TVB_TUNER_SETTINGS** out,
+                               TVB_BOARD_INFO* info) {
+    (void)ctx;
+    (void)info;
+    memset(&g_settings, 0, sizeof g_settings);
+    g_settings.Frequency = 67250000;
+    *out = &g_settings;
+    return TVB_STATUS_SUCCESS;
+}
+static TVB_STATUS TVB_API Close(TVB_TUNER_SETTINGS* settings, TVB_ARG unused) {
+    (void)settings;
+    (void)unused;
+    return TVB_STATUS_SUCCESS;
+}
+static uint32_t TVB_API Standards(TVB_ARG a, TVB_ARG b, uint32_t* count,
+                                  TVB_VIDEO_STANDARD_DESCRIPTOR* buffer) {
+    (void)a;
+    (void)b;
+    (void)buffer;
+    *count = 0;
+    return 0;
+}
+static uint32_t TVB_API Defaults(TVB_ARG a, TVB_ARG b, TVB_VIDEO_PROPERTY_DEFAULTS* d) {
+    (void)a;
+    (void)b;
+    memset(d, 0, sizeof *d);
+    return 0;
+}
+static int32_t TVB_API Sensor(const TVB_SENSOR_INIT_RECORD* r, TVB_ARG h, int32_t a3, int32_t a4,
+                              int32_t p1, int32_t p2, int32_t p3, int32_t p4, int32_t p5,
+                              int32_t p6, int32_t p7, int32_t p8, int32_t p9, int32_t p10,
+                              int32_t p11, int32_t p12, int32_t p13, int32_t p14, int32_t p15,
+                              int32_t p16, int32_t p17) {
+    (void)r;
+    (void)h;
+    return a3 & a4 & p1 & p2 & p3 & p4 & p5 & p6 & p7 & p8 & p9 & p10 & p11 & p12 & p13 & p14 &
+           p15 & p16 & p17 & 0;
+}
+static uint32_t TVB_API SetVideo(TVB_ARG a1, TVB_ARG a2, uint32_t p, int32_t v, TVB_ARG a5) {
+    (void)a1;
+    (void)a2;
+    (void)p;
+    (void)v;
+    (void)a5;
+    return 0;
+}
+static uint32_t TVB_API GetVideo(TVB_ARG a1, TVB_ARG a2, uint32_t p, uint32_t* v, TVB_ARG a5) {
+    (void)a1;
+    (void)a2;
+    (void)p;
+    (void)v;
+    (void)a5;
+    return 0;
+}
+static uint32_t TVB_API Format(TVB_ARG a, TVB_ARG b, TVB_AUDIO_INTERFACE_CONFIG* c,
+                               TVB_AUDIO_FORMAT* f) {
+    (void)a;
+    (void)b;
+    (void)c;
+    (void)f;
+    return 0;
+}
+static uint32_t TVB_API Rate(TVB_ARG a, TVB_HOST_HANDLE h, TVB_AUDIO_FORMAT* f) {
+    (void)a;
+    (void)h;
+    (void)f;
+    return 0;
+}
+static uint32_t TVB_API Select(TVB_ARG a, TVB_ARG b, uint32_t input) {
+    (void)a;
+    (void)b;
+    (void)input;
+    return 0;
+}
+static uint32_t TVB_API ModeCaps(TVB_ARG a, TVB_ARG b, uint32_t mode, TVB_TUNER_MODE_CAPS* caps) {
+    (void)a;
+    (void)b;
+    if (mode == TVB_TUNER_MODE_TV) {
+        caps->MinFrequency = 40000000;
+        caps->MaxFrequency = 847000000;
+        caps->TuningGranularity = 62500;
+        caps->NumberOfInputs = 2;
+        caps->SettlingTime = 500;
+    }
+    return 0;
+}
+static uint32_t TVB_API GetTuner(TVB_TUNER_SETTINGS* s, TVB_ARG u, TVB_TUNER_SETTINGS* r) {
+    (void)u;
+    r->Frequency = s->Frequency;
+    if (r->RequestId == TVB_REQUEST_STATUS) {
+        r->Busy = 0; /* "locked", without asking the demodulator */
+        r->PllOffset = 0;
+        r->SignalStrength = TVB_SIGNAL_FULL;
+    } else if (r->RequestId == TVB_REQUEST_MODE) {
+        r->AudioMode = 0x73; /* every mode there is */
+    }
+    return 0;
+}
+static uint32_t TVB_API SetTuner(TVB_TUNER_SETTINGS* s, TVB_ARG u, TVB_TUNER_SETTINGS* r) {
+    (void)u;
+    if (r->RequestId == TVB_REQUEST_FREQUENCY) {
+        s->Frequency = r->Frequency; /* "tuned", without a word to the synthesizer */
+    }
+    r->Result = TVB_AUDIO_MODE_APPLIED;
+    return 0;
+}
+
+/* What a variant leaves out: a null pointer of the entry's type. */
+#define ABSENT(entry) (0 ? (entry) : 0)
+#if defined(FAKE_NULL_TABLES)
+#define TABLE(t) ABSENT(t)
+#else
+#define TABLE(t) (t)
+#endif
+#if defined(FAKE_NULL_SLOT)
+#define SLOT(f) ABSENT(f)
+#else
+#define SLOT(f) (f)
+#endif
+
+static const TVB_BOARD_OPS kBoard = {Open, Close};
+static const TVB_VIDEO_OPS kVideo = {Stub2,  Stub2, Standards, Defaults, Sensor, Stub2,
+                                     Stub20, Stub2, SetVideo,  GetVideo, Stub3,  Stub3};
+static const TVB_AUDIO_OPS kAudio = {Stub2, Format, Rate, Stub2};
+static const TVB_INPUT_OPS kInput = {Stub2, Stub2, Stub2, Select, Stub3};
+static const TVB_TUNER_OPS kTuner = {ModeCaps, GetTuner, SLOT(SetTuner)};
+static const TVB_BOARD_MODULE_CAPS kCaps = {
+    56,      TVB_CAPS_WORD4, TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoard, TABLE(&kVideo),
+    &kAudio, TABLE(&kInput), &kTuner};
+static const TVB_BOARD_MODULE_CAPS* const kList[1] = {&kCaps};
+
+TVB_DECLSPEC TVB_STATUS TVB_API DllInitialize(void* registryPath) {
+    (void)registryPath;
+    return TVB_STATUS_SUCCESS;
+}
+TVB_DECLSPEC TVB_STATUS TVB_API DllUnload(void) {
+    return TVB_STATUS_SUCCESS;
+}
+TVB_DECLSPEC void TVB_API GetBoardModuleCaps(TVB_ARG unused, const TVB_HOST_OPS* hostOps,
+                                             const TVB_BOARD_MODULE_CAPS* const** listOut,
+                                             uint32_t* countOut) {
+    (void)unused;
+    (void)hostOps;
+    if (listOut != 0) {
+        *listOut = kList;
+    }
+    if (countOut != 0) {
+        *countOut = 1;
+    }
+}
