@@ -21,7 +21,7 @@ import tarfile
 import tempfile
 import zipfile
 
-SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 def sha256(data):
@@ -112,7 +112,7 @@ def main(argv):
               "the archive's tvboard.sys: osslsigncode verify failed:\n" + verify.stdout
               + verify.stderr)
         pdb = subprocess.run(
-            [sys.executable, os.path.join(SOURCE, "tests", "check_pdb.py"), image,
+            [sys.executable, os.path.join(SOURCE, "tests", "platforms", "check_pdb.py"), image,
              os.path.join(tmp, "tvboard.pdb"), os.path.join(release, "tvboard.map")],
             capture_output=True, text=True)
         check(pdb.returncode == 0, "the archive's tvboard.pdb: the image's, with every function",
