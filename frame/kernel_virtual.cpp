@@ -10,8 +10,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <set>
 #include <string>
+
+// The address sanitizer's runtime, when the program has one (weak: null
+// otherwise). This file itself may be built without instrumentation.
+extern "C" {
+void __asan_poison_memory_region(void const volatile* addr, size_t size) __attribute__((weak));
+void __asan_unpoison_memory_region(void const volatile* addr, size_t size) __attribute__((weak));
+}
 
 namespace {
 
@@ -40,10 +46,15 @@ std::map<void*, Block>& LiveBlocks() {
     static std::map<void*, Block> blocks;
     return blocks;
 }
-// Blocks freed and not handed out again: freeing one of them once more is a
-// double free rather than a free of something never allocated.
-std::set<void*>& FreedBlocks() {
-    static std::set<void*> blocks;
+// Blocks freed: kept aside until Reset, as a checked kernel's special pool
+// keeps freed pages, so that no address is handed out twice in a run (a
+// stale pointer of the host's then never becomes a live record by chance,
+// and a run is the same whatever the heap did before it), and freeing one
+// of them once more is a double free rather than a free of something never
+// allocated. With the address sanitizer their bytes are poisoned, so a use
+// after the free is still caught.
+std::map<void*, size_t>& FreedBlocks() {
+    static std::map<void*, size_t> blocks;
     return blocks;
 }
 // The violations in the order they happened; the same one made again right
@@ -133,6 +144,12 @@ void Reset() {
         std::free(live.first); // what a test left behind (its own fault is reported elsewhere)
     }
     LiveBlocks().clear();
+    for (const auto& freed : FreedBlocks()) {
+        if (__asan_unpoison_memory_region != nullptr) {
+            __asan_unpoison_memory_region(freed.first, freed.second);
+        }
+        std::free(freed.first);
+    }
     FreedBlocks().clear();
     Recorded().clear();
     g_lastTag = 0;
@@ -215,7 +232,6 @@ void* KernelAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag) {
     if (block != nullptr) {
         std::memset(block, kFreshPoolByte, bytes);
         LiveBlocks()[block] = Block{++g_allocations, bytes, g_irql};
-        FreedBlocks().erase(block); // the address is in use again
     }
     return block;
 }
@@ -234,9 +250,11 @@ void KernelFreePool(void* block) {
                 FreedBlocks().count(block) != 0 ? "block already freed" : "block never allocated");
         return;
     }
+    if (__asan_poison_memory_region != nullptr) {
+        __asan_poison_memory_region(block, live->second.bytes);
+    }
+    FreedBlocks()[block] = live->second.bytes;
     LiveBlocks().erase(live);
-    FreedBlocks().insert(block);
-    std::free(block);
 }
 
 int32_t KernelWaitNeverSignalled(int64_t timeout100ns) {

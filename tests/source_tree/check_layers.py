@@ -37,8 +37,8 @@ HARNESS = {
     "host_driver": ["include", "emu", "host_driver", "frame/kernel_services.h",
                     "frame/kernel_virtual.h", "frame/module_state.h"],
     "bench": ["include", "regmap", "emu", "host_driver", "bench", "frame/kernel_virtual.h"],
-    "fuzz": ["include", "regmap", "emu", "host_driver", "fuzz", "frame/kernel_virtual.h",
-             "frame/module_state.h"],
+    "fuzz": ["include", "regmap", "emu", "host_driver", "bench", "fuzz",
+             "frame/kernel_virtual.h", "frame/module_state.h"],
     "benchmark": ["include", "emu", "host_driver", "bench", "benchmark",
                   "frame/kernel_virtual.h", "frame/module_state.h"],
 }
@@ -115,7 +115,8 @@ def main():
             for number, line in enumerate(f, 1):
                 code = line.split("//")[0]
                 m = EXPORT_CALL.search(code)
-                if m and '"' not in code[:m.start()]:
+                # (a definition, as a stand-in module has, is no call)
+                if m and '"' not in code[:m.start()] and "TVB_API" not in code[:m.start()]:
                     print(f"FAIL: {rel}:{number}: calls {m.group(1)}; only the host driver "
                           "does, and the tests of the exports")
                     failures += 1
