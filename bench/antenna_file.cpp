@@ -53,19 +53,6 @@ bool ParseOffset(const std::string& text, int32_t* offsetHz, std::string* error)
     return true;
 }
 
-std::vector<std::string> SplitAt(const std::string& text, char sep) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t at = text.find(sep, start);
-        parts.push_back(text.substr(start, at - start));
-        if (at == std::string::npos) {
-            return parts;
-        }
-        start = at + 1;
-    }
-}
-
 // One line's fields, without its comment.
 std::vector<std::string> Fields(const std::string& line) {
     std::istringstream in(line.substr(0, line.find('#')));
@@ -116,7 +103,7 @@ bool ParseSound(const std::string& text, emu::Sound* sound, std::string* error) 
 }
 
 bool ParseStationOption(const std::string& text, AntennaStation* out, std::string* error) {
-    const std::vector<std::string> p = SplitAt(text, ':');
+    const std::vector<std::string> p = Split(text, ':');
     AntennaStation s;
     if (p.size() > 4) {
         *error =

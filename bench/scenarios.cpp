@@ -237,26 +237,17 @@ void Standards(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 479250000, TVB_STANDARD_SECAM_L);
     Station(board, 67250000, TVB_STANDARD_NTSC_M_J);
     Start(d);
-    for (uint32_t s : {TVB_STANDARD_NTSC_M,
-                       TVB_STANDARD_NTSC_M_J,
-                       TVB_STANDARD_NTSC_433,
-                       TVB_STANDARD_PAL_B,
-                       TVB_STANDARD_PAL_D,
-                       TVB_STANDARD_PAL_G,
-                       TVB_STANDARD_PAL_H,
-                       TVB_STANDARD_PAL_I,
-                       TVB_STANDARD_PAL_M,
-                       TVB_STANDARD_PAL_N,
-                       TVB_STANDARD_PAL_60,
-                       TVB_STANDARD_SECAM_B,
-                       TVB_STANDARD_SECAM_D,
-                       TVB_STANDARD_SECAM_G,
-                       TVB_STANDARD_SECAM_H,
-                       TVB_STANDARD_SECAM_K,
-                       TVB_STANDARD_SECAM_K1,
-                       TVB_STANDARD_SECAM_L1,
-                       0u,
-                       TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_G}) {
+    // Every standard but SECAM L, which follows below with its switches to
+    // L', then no bit and two bits at once.
+    std::vector<uint32_t> every;
+    for (uint32_t s : host_driver::StandardBits()) {
+        if (s != TVB_STANDARD_SECAM_L) {
+            every.push_back(s);
+        }
+    }
+    every.push_back(0u);
+    every.push_back(TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_G);
+    for (uint32_t s : every) {
         d.SetTvStandard(s);
     }
     d.SetTvStandard(TVB_STANDARD_NTSC_M_J);

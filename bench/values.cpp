@@ -31,6 +31,8 @@ bool AllDigits(const std::string& s) {
     return true;
 }
 
+} // namespace
+
 std::vector<std::string> Split(const std::string& text, char sep) {
     std::vector<std::string> parts;
     size_t start = 0;
@@ -43,8 +45,6 @@ std::vector<std::string> Split(const std::string& text, char sep) {
         start = at + 1;
     }
 }
-
-} // namespace
 
 bool ParseDecimal(const std::string& text, double* value) {
     std::string body = text;

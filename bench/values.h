@@ -18,6 +18,9 @@ constexpr uint32_t kHighestHz = 4000000000u;
 // any band has, few enough that every tuning can look at each.
 constexpr size_t kMostEntries = 10000;
 
+// The parts of a text between the separators (an empty text: one empty part).
+std::vector<std::string> Split(const std::string& text, char sep);
+
 // A plain decimal number: an optional sign, digits, an optional fraction
 // ("175.25", "-62.5", ".5"); no blanks, exponent or hexadecimal.
 bool ParseDecimal(const std::string& text, double* value);

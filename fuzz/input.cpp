@@ -1,5 +1,7 @@
 #include "fuzz/input.h"
 
+#include "host_driver/host_driver.h"
+
 #include "emu/host.h"
 #include "include/tvboard.h"
 
@@ -35,32 +37,15 @@ const std::vector<uint32_t> kFrequencies = {
     0x80000000, 1,
 };
 
-const std::vector<uint32_t> kStandards = {
-    TVB_STANDARD_NTSC_M,
-    TVB_STANDARD_NTSC_M_J,
-    TVB_STANDARD_NTSC_433,
-    TVB_STANDARD_PAL_B,
-    TVB_STANDARD_PAL_D,
-    TVB_STANDARD_PAL_G,
-    TVB_STANDARD_PAL_H,
-    TVB_STANDARD_PAL_I,
-    TVB_STANDARD_PAL_M,
-    TVB_STANDARD_PAL_N,
-    TVB_STANDARD_PAL_60,
-    TVB_STANDARD_SECAM_B,
-    TVB_STANDARD_SECAM_D,
-    TVB_STANDARD_SECAM_G,
-    TVB_STANDARD_SECAM_H,
-    TVB_STANDARD_SECAM_K,
-    TVB_STANDARD_SECAM_K1,
-    TVB_STANDARD_SECAM_L,
-    TVB_STANDARD_SECAM_L1,
-    0,
-    TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_G,
-    0xFFFFFFFF,
-    0x100000,
-    TVB_STANDARD_SECAM_L,
-};
+// Every standard bit, then no bit, two bits, every bit, a bit past the last
+// standard, and SECAM L once more.
+std::vector<uint32_t> StandardValues() {
+    std::vector<uint32_t> values = host_driver::StandardBits();
+    values.insert(values.end(), {0, TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_G, 0xFFFFFFFF, 0x100000,
+                                 TVB_STANDARD_SECAM_L});
+    return values;
+}
+const std::vector<uint32_t> kStandards = StandardValues();
 
 const std::vector<uint32_t> kProperties = {
     0,  1,  2,  3,  4, 5, 6, 7,      8,      9,      10,     11,     12,     13,     14,

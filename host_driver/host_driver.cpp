@@ -93,6 +93,14 @@ std::string StandardName(uint32_t standard) {
     return b;
 }
 
+std::vector<uint32_t> StandardBits() {
+    std::vector<uint32_t> bits;
+    for (const Named& n : kStandardNames) {
+        bits.push_back(n.bit);
+    }
+    return bits;
+}
+
 uint32_t StandardFromName(const std::string& name) {
     for (const Named& n : kStandardNames) {
         if (name == n.name) {

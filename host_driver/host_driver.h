@@ -133,6 +133,8 @@ class HostDriver {
 
 // Names for the host's values in notes and reports.
 std::string StandardName(uint32_t standard);
+// Every analog video standard bit of the header, lowest first.
+std::vector<uint32_t> StandardBits();
 uint32_t StandardFromName(const std::string& name); // 0 when unknown
 std::string AudioModeNames(uint32_t modes);
 
