@@ -70,7 +70,7 @@ endforeach()
 tvb_version_resource_script(tvboard_c_host_msvc FILE tune_host_msvc.exe
                             DESCRIPTION "tvboard example host in C (MSVC mode, tvboard.lib)")
 add_custom_command(OUTPUT ${tvb_msvc}/version.res
-  COMMAND ${TVB_LLVM_RC} /FO ${tvb_msvc}/version.res ${tvboard_c_host_msvc_VERSION_RC}
+  COMMAND ${TVB_LLVM_RC} /FO ${tvb_msvc}/version.res -- ${tvboard_c_host_msvc_VERSION_RC}
   DEPENDS ${tvboard_c_host_msvc_VERSION_RC})
 add_custom_command(OUTPUT ${tvb_msvc_host}
   COMMAND ${TVB_LLD_LINK} /nologo /machine:x86 /subsystem:console /entry:HostEntry
