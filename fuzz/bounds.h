@@ -13,12 +13,12 @@
 
 namespace fuzz::bounds {
 
-constexpr uint64_t kReadyPass = 9 * 2; // ready seen at the tenth poll
-constexpr uint64_t kReadyFail = 10 * 2;
-constexpr uint64_t kDataPass = 9 * 10;
-constexpr uint64_t kDataFail = 10 * 10;
-constexpr uint64_t kDonePass = 9 * 2;
-constexpr uint64_t kDoneFail = 10 * 2;
+constexpr uint64_t kReadyPass = uint64_t{9} * 2; // ready seen at the tenth poll
+constexpr uint64_t kReadyFail = uint64_t{10} * 2;
+constexpr uint64_t kDataPass = uint64_t{9} * 10;
+constexpr uint64_t kDataFail = uint64_t{10} * 10;
+constexpr uint64_t kDonePass = uint64_t{9} * 2;
+constexpr uint64_t kDoneFail = uint64_t{10} * 2;
 
 // One DSP byte read: ready, the request, up to five data-ready waits with a
 // ready wait and a repeated request after each that fails, the fetch and
@@ -53,7 +53,8 @@ static_assert(kDspDwordRead == 2404 && kDspFieldWrite == 2466, "DSP dword access
 // 0x464, 0x468, 0x46C, 0x470, 0x474, 0x480, 0x484, 0x488; the writes to
 // 0x598, 0x1C0, 0x59B and 0x594 are plain), three pauses of 10 ms and the
 // status read of 0x404.
-constexpr uint64_t kInitAudioStandard = 13 * kDspFieldWrite + 3 * 10 + kDspDwordRead; // 34492
+constexpr uint64_t kInitAudioStandard =
+    13 * kDspFieldWrite + uint64_t{3} * 10 + kDspDwordRead; // 34492
 // The restart bit driven three times, each after 10 ms.
 constexpr uint64_t kRestartPulse = 3 * (10 + kDspFieldWrite); // 7428 ms
 // An input change: the plain register writes, the audio set-up and the
@@ -72,7 +73,7 @@ static_assert(kInitAudioStandard == 34492 && kSelectVideoInput == 41920 &&
 // demodulator writes do not wait.
 constexpr uint64_t kTune = 1 + 1 + 150 + 3 * 100; // 452 ms
 // A status request: the lock polled 25 times, 100 ms apart.
-constexpr uint64_t kStatus = 25 * 100; // 2500 ms
+constexpr uint64_t kStatus = uint64_t{25} * 100; // 2500 ms
 // The TV audio modes: the status word, and the two flag registers for the
 // codes that report there.
 constexpr uint64_t kDetectAudioModes = 3 * kDspDwordRead; // 7212 ms

@@ -1,5 +1,6 @@
 #include "host_driver/pe_image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -61,6 +62,12 @@ struct Section {
     std::string name;
     uint32_t virtualSize, virtualAddress, rawSize, rawOffset, characteristics; // as in the table
 };
+
+// A section's name: eight bytes, padded with NULs when shorter.
+std::string SectionName(const uint8_t* field) {
+    const uint8_t* end = std::find(field, field + 8, uint8_t{0});
+    return std::string(field, end);
+}
 
 // What a section takes in memory: its virtual size (the raw data beyond it
 // is the file's padding), or the raw size where no virtual size is given.
@@ -250,24 +257,20 @@ bool PeImage::Load(const std::string& path) {
             *size = 0;
             return uint32_t{0};
         }
-        *size = f.U32(opt + 96 + 8u * d + 4);
-        return f.U32(opt + 96 + 8u * d);
+        *size = f.U32(opt + 96 + size_t{8} * d + 4);
+        return f.U32(opt + 96 + size_t{8} * d);
     };
 
     std::vector<Section> list;
     const size_t table = opt + optionalSize;
-    if (sections == 0 || !f.Has(table, 40u * sections)) {
+    if (sections == 0 || !f.Has(table, size_t{40} * sections)) {
         return refuse("section table missing or truncated");
     }
     uint32_t end = headerSize;
     for (uint16_t i = 0; i < sections; ++i) {
-        const size_t s = table + 40u * i;
-        Section sec{std::string(reinterpret_cast<const char*>(f.At(s)), 8).c_str(),
-                    f.U32(s + 8),
-                    f.U32(s + 12),
-                    f.U32(s + 16),
-                    f.U32(s + 20),
-                    f.U32(s + 36)};
+        const size_t s = table + size_t{40} * i;
+        Section sec{SectionName(f.At(s)), f.U32(s + 8),  f.U32(s + 12),
+                    f.U32(s + 16),        f.U32(s + 20), f.U32(s + 36)};
         const uint32_t span = Span(sec);
         if (sec.rawSize != 0 && !f.Has(sec.rawOffset, sec.rawSize)) {
             return refuse("truncated: section " + sec.name + " ends at byte " +
