@@ -54,8 +54,10 @@ def run(bench, work, args, paths):
             files[name] = f.read()
     text = p.stdout + "\0" + p.stderr
     if "LIB" in args or paths["LIB"] in args:
-        text = re.sub(r"[0-9]", "#", text)  # real time: times differ from run to run
-        files = {k: re.sub(rb"[0-9]", b"#", v) for k, v in files.items()}
+        # Real time: times and their ratios differ from run to run, in
+        # their digits and in how many there are.
+        text = re.sub(r"[0-9]+(\.[0-9]+)?", "#", text)
+        files = {k: re.sub(rb"[0-9]+(\.[0-9]+)?", b"#", v) for k, v in files.items()}
     return p.returncode, text, files
 
 
