@@ -47,13 +47,13 @@ enum Command : unsigned {
     kRecord = 1u << 9,
 };
 
-struct CommandSpec {
+struct CommandEntry {
     Command bit;
     const char* name;
     const char* help;
 };
 
-const CommandSpec kCommands[] = {
+const CommandEntry kCommands[] = {
     {kSession, "session",
      "a whole host session (the default): bring-up, standards, tuning, lock, TV sound, sample "
      "rate, close"},
@@ -85,7 +85,7 @@ constexpr unsigned kDrives = kSession | kStandards | kTune | kScan | kCaps | kIn
 constexpr unsigned kBus = kSession | kTune | kScan | kInput | kPicture;
 constexpr unsigned kAll = kDrives | kStations | kConform | kRecord;
 
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     const char* type; // null: a flag
     bool list;        // may be given more than once
@@ -93,7 +93,7 @@ struct OptionSpec {
     const char* help;
 };
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {"--standard", "NAME", false, kBoard | kStandards | kStations,
      "the TV standard: PAL_B (default), PAL_G, PAL_I, PAL_D, NTSC_M, SECAM_L, ...; standards "
      "and stations show only what goes with it"},
@@ -140,7 +140,7 @@ const OptionSpec kOptions[] = {
 
 std::string CommandsOf(unsigned set) {
     std::string s;
-    for (const CommandSpec& c : kCommands) {
+    for (const CommandEntry& c : kCommands) {
         if ((set & c.bit) != 0) {
             s += (s.empty() ? "" : ", ") + std::string(c.name);
         }
@@ -173,13 +173,13 @@ struct Given {
     }
 };
 
-void AddOption(CLI::App* app, const OptionSpec& spec, Given& g, bool top) {
-    const std::string name = spec.name;
-    std::string help = spec.help;
+void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
+    const std::string name = entry.name;
+    std::string help = entry.help;
     if (top) {
-        help += " [" + CommandsOf(spec.commands) + "]";
+        help += " [" + CommandsOf(entry.commands) + "]";
     }
-    if (spec.type == nullptr) {
+    if (entry.type == nullptr) {
         app->add_flag_function(
             name,
             [&g, name, top](int64_t count) {
@@ -203,14 +203,14 @@ void AddOption(CLI::App* app, const OptionSpec& spec, Given& g, bool top) {
                }
            },
            help)
-        ->type_name(spec.type)
+        ->type_name(entry.type)
         ->type_size(1)
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
-const CommandSpec& SpecOf(const std::string& command) {
-    for (const CommandSpec& c : kCommands) {
+const CommandEntry& CommandNamed(const std::string& command) {
+    for (const CommandEntry& c : kCommands) {
         if (command == c.name) {
             return c;
         }
@@ -221,18 +221,18 @@ const CommandSpec& SpecOf(const std::string& command) {
 // Every option given applies to the command, is given once unless it is a
 // list, and agrees with the others.
 void CheckGiven(const Given& g, const std::string& command) {
-    const Command bit = SpecOf(command).bit;
-    for (const OptionSpec& spec : kOptions) {
-        if (!g.Has(spec.name)) {
+    const Command bit = CommandNamed(command).bit;
+    for (const OptionEntry& entry : kOptions) {
+        if (!g.Has(entry.name)) {
             continue;
         }
-        if ((spec.commands & bit) == 0) {
-            throw UsageError(command + " does not take " + spec.name + " (it is for " +
-                             CommandsOf(spec.commands) + ")");
+        if ((entry.commands & bit) == 0) {
+            throw UsageError(command + " does not take " + entry.name + " (it is for " +
+                             CommandsOf(entry.commands) + ")");
         }
-        const auto it = g.values.find(spec.name);
-        if (!spec.list && it != g.values.end() && it->second.size() > 1) {
-            throw UsageError(std::string(spec.name) + " given " +
+        const auto it = g.values.find(entry.name);
+        if (!entry.list && it != g.values.end() && it->second.size() > 1) {
+            throw UsageError(std::string(entry.name) + " given " +
                              std::to_string(it->second.size()) + " times (" +
                              bench::Quoted(it->second[0]) + ", " + bench::Quoted(it->second[1]) +
                              "): give it once");
@@ -427,10 +427,10 @@ static int Run(int argc, char** argv) {
                "board contradicts), 2 bad usage.\n"
                "An option may stand before the command or after it; [...] lists the commands "
                "it is for. 'tvboard COMMAND --help' shows the options of a command.");
-    for (const OptionSpec& spec : kOptions) {
-        AddOption(&app, spec, g, true);
+    for (const OptionEntry& entry : kOptions) {
+        AddOption(&app, entry, g, true);
     }
-    for (const CommandSpec& c : kCommands) {
+    for (const CommandEntry& c : kCommands) {
         CLI::App* sub = app.add_subcommand(c.name, c.help);
         if (c.bit == kTune) {
             sub->add_option("MHZ", g.target,
@@ -442,9 +442,9 @@ static int Run(int argc, char** argv) {
             sub->add_option("CONTROL=VALUE", g.settings,
                             "brightness, contrast, saturation 0..100, hue -50..50");
         }
-        for (const OptionSpec& spec : kOptions) {
-            if ((spec.commands & c.bit) != 0) {
-                AddOption(sub, spec, g, false);
+        for (const OptionEntry& entry : kOptions) {
+            if ((entry.commands & c.bit) != 0) {
+                AddOption(sub, entry, g, false);
             }
         }
     }
@@ -462,13 +462,13 @@ static int Run(int argc, char** argv) {
         std::string what = e.what();
         // An option the command does not take: say so, and for which it is.
         const std::string words = " " + what + " ";
-        for (const OptionSpec& spec : kOptions) {
+        for (const OptionEntry& entry : kOptions) {
             const bool named =
-                words.find(std::string(" ") + spec.name + " ") != std::string::npos ||
-                words.find(std::string(" ") + spec.name + "=") != std::string::npos;
-            if (!command.empty() && named && (spec.commands & SpecOf(command).bit) == 0) {
-                what = command + " does not take " + spec.name + " (it is for " +
-                       CommandsOf(spec.commands) + ")";
+                words.find(std::string(" ") + entry.name + " ") != std::string::npos ||
+                words.find(std::string(" ") + entry.name + "=") != std::string::npos;
+            if (!command.empty() && named && (entry.commands & CommandNamed(command).bit) == 0) {
+                what = command + " does not take " + entry.name + " (it is for " +
+                       CommandsOf(entry.commands) + ")";
             }
         }
         return BadUsage(command, what);
