@@ -41,7 +41,7 @@ struct SettingsRecordList {
     /* one-time initialisation markers, kept for the life of the module */                         \
     X(uint8_t, g_bIsScalerInitialized, 0)                                                          \
     X(uint8_t, g_bIsTvInitialized, 0)                                                              \
-    X(uint8_t, saa7135AudioInitializeCount, 0)                                                     \
+    X(uint8_t, audioInitializeCount, 0)                                                            \
     /* tuner and IF demodulator */                                                                 \
     /* the synthesizer's R0 to R8 as last written */                                               \
     X(RegisterCopy<9>, SynthShadow, {})                                                            \

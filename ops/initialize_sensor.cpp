@@ -23,10 +23,10 @@ int32_t TVB_API InitializeSensor(const TVB_SENSOR_INIT_RECORD* record, TVB_ARG h
                                  int32_t p13, int32_t p14, int32_t p15, int32_t p16, int32_t p17) {
     // This one message has its own switch: bit 0 of the debug flags.
     DebugPrintIf((DbgFlags & 1u) != 0,
-                 "InitializeSensor--saa7135AudioInitializeCount= %d g_bIsTvInitialized=%d "
+                 "InitializeSensor--audioInitializeCount= %d g_bIsTvInitialized=%d "
                  "g_bIsScalerInitialized=%d ",
-                 static_cast<int>(saa7135AudioInitializeCount),
-                 static_cast<int>(g_bIsTvInitialized), static_cast<int>(g_bIsScalerInitialized));
+                 static_cast<int>(audioInitializeCount), static_cast<int>(g_bIsTvInitialized),
+                 static_cast<int>(g_bIsScalerInitialized));
     if (record == nullptr) {
         return TVB_SENSOR_NO_RECORD;
     }
@@ -58,9 +58,9 @@ int32_t TVB_API InitializeSensor(const TVB_SENSOR_INIT_RECORD* record, TVB_ARG h
     EnsureTunerAndDecoderSetUp();
     // Counted only when the set-up reaches a board; without one it still
     // runs, with its waits.
-    if (saa7135AudioInitializeCount < kMaxAudioInitializations) {
+    if (audioInitializeCount < kMaxAudioInitializations) {
         if (BoardReachable()) {
-            ++saa7135AudioInitializeCount;
+            ++audioInitializeCount;
         }
         InitAudioStandard(0);
     }

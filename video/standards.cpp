@@ -9,8 +9,8 @@ namespace {
 constexpr uint32_t kDescriptorSize = sizeof(VideoStandardDescriptor);
 
 constexpr VideoStandardDescriptor kStandards[3] = {
-    {"SAA7113 NTSC | PAL60",
-     "SAA7113",
+    {"Decoder NTSC | PAL60",
+     "Decoder",
      0,
      kDescriptorSize,
      TVB_STANDARD_NTSC_M | TVB_STANDARD_NTSC_M_J | TVB_STANDARD_NTSC_433 | TVB_STANDARD_PAL_60,
@@ -19,8 +19,8 @@ constexpr VideoStandardDescriptor kStandards[3] = {
      480,
      0x00010001,
      {}},
-    {"SAA7113 PAL",
-     "SAA7113",
+    {"Decoder PAL",
+     "Decoder",
      0,
      kDescriptorSize,
      TVB_STANDARD_PAL_B | TVB_STANDARD_PAL_D | TVB_STANDARD_PAL_G | TVB_STANDARD_PAL_H |
@@ -30,8 +30,8 @@ constexpr VideoStandardDescriptor kStandards[3] = {
      576,
      0x00010001,
      {}},
-    {"SAA7113 SECAM",
-     "SAA7113 SECAM",
+    {"Decoder SECAM",
+     "Decoder SECAM",
      0,
      kDescriptorSize,
      TVB_STANDARD_SECAM_B | TVB_STANDARD_SECAM_D | TVB_STANDARD_SECAM_G | TVB_STANDARD_SECAM_H |

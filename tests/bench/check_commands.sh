@@ -78,8 +78,8 @@ out|0|^  brightness   60  (range 0..100, default 50; decoder register 0x10A = 0x
 out|0|^  hue         -50|picture hue=-50
 out|0|# host: InputSelect svideo|session --input svideo --picture contrast=0 --sound mono --trace
 out|0|^video input svideo: the module reports svideo|session --input svideo
-out|0|SAA7113 SECAM|standards
-out|0|^SAA7113 SECAM  *720x576|standards --standard SECAM_L
+out|0|Decoder SECAM|standards
+out|0|^Decoder SECAM  *720x576|standards --standard SECAM_L
 out|0|C2 {30 D2}|tune 175.25 --trace
 out|0|96 {21 C0} *; gate open|tune 175.25 --trace
 out|0|\[150 ms\]|tune 175.25 --raw --timestamps

@@ -93,7 +93,7 @@ TEST_F(FrameTest, OpenBoardWritesDefaultsAndDescribesTheBoard) {
     ModeSet = VideoStandardSet = FrequencySet = TunerInputSet = AudioModeSet = 1;
     CurrentVideoInput = 2;
     g_bIsScalerInitialized = g_bIsTvInitialized = 1;
-    saa7135AudioInitializeCount = 3;
+    audioInitializeCount = 3;
     g_TVTuner_Settings.Frequency = 1;
     const size_t mark = Mark();
     EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_), 0);
@@ -126,7 +126,7 @@ TEST_F(FrameTest, OpenBoardWritesDefaultsAndDescribesTheBoard) {
     // One-time initialisations survive any number of open/close cycles.
     Close();
     EXPECT_EQ(g_bIsScalerInitialized + g_bIsTvInitialized, 2);
-    EXPECT_EQ(saa7135AudioInitializeCount, 3);
+    EXPECT_EQ(audioInitializeCount, 3);
 }
 
 TEST_F(FrameTest, CloseBoardClosesTheBoardAndFreesEachRecord) {

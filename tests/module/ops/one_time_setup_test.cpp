@@ -106,7 +106,7 @@ TEST_F(OneTimeSetUpTest, DoneOnlyWhenTheBoardWasReachable) {
         EXPECT_EQ(Count(later, registerSet), reached ? 0 : 1);
         EXPECT_EQ(g_bIsTvInitialized, 1);
         EXPECT_EQ(g_bIsScalerInitialized, 1);
-        EXPECT_EQ(saa7135AudioInitializeCount, c.sensorCount);
+        EXPECT_EQ(audioInitializeCount, c.sensorCount);
         // With the demodulator silent the gate does not open for the
         // start-up block.
         EXPECT_EQ(ConsumeProblems("synthesizer: addressed while the gate is closed"),

@@ -30,7 +30,7 @@ class VideoPropertiesTest : public DecoderTest {
 };
 
 std::string SensorMessage(int count, int tv, int scaler) {
-    return "InitializeSensor--saa7135AudioInitializeCount= " + std::to_string(count) +
+    return "InitializeSensor--audioInitializeCount= " + std::to_string(count) +
            " g_bIsTvInitialized=" + std::to_string(tv) +
            " g_bIsScalerInitialized=" + std::to_string(scaler) + " ";
 }
@@ -63,7 +63,7 @@ TEST_F(VideoPropertiesTest, InitializeSensorTakesInputAndRestartValueFromRecordO
     EXPECT_EQ(Writes(mark, 0x598), 3);
     EXPECT_EQ(g_bIsTvInitialized, 1);
     EXPECT_EQ(g_bIsScalerInitialized, 1);
-    EXPECT_EQ(saa7135AudioInitializeCount, 1);
+    EXPECT_EQ(audioInitializeCount, 1);
 
     // Explicit arguments win over the record.
     const size_t again = Mark();
@@ -85,7 +85,7 @@ TEST_F(VideoPropertiesTest, AudioSetUpRunsOnTheFirstFiveCallsOnly) {
             << "call " << call;
         EXPECT_EQ(Writes(mark, 0x598), call <= 5 ? 3 : 2) << "call " << call;
     }
-    EXPECT_EQ(saa7135AudioInitializeCount, 5);
+    EXPECT_EQ(audioInitializeCount, 5);
 }
 
 TEST_F(VideoPropertiesTest, NullRecordReturnsMinusOneAfterItsMessage) {
@@ -97,7 +97,7 @@ TEST_F(VideoPropertiesTest, NullRecordReturnsMinusOneAfterItsMessage) {
                                    "\"\n"
                                    "dbg \"\\n\"\n");
     EXPECT_EQ(g_bIsTvInitialized, 0);
-    EXPECT_EQ(saa7135AudioInitializeCount, 0);
+    EXPECT_EQ(audioInitializeCount, 0);
 }
 
 TEST_F(VideoPropertiesTest, DebugBitZeroGuardsOnlyTheSensorMessage) {

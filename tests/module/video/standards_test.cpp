@@ -28,9 +28,9 @@ TEST_F(StandardsTest, ThreeDescriptorsOf360BytesEach) {
         const char* description;
         uint32_t height, frameRate;
     };
-    const Picture k525 = {"SAA7113 NTSC | PAL60", "SAA7113", 480, 30000};
-    const Picture k625 = {"SAA7113 PAL", "SAA7113", 576, 25025};
-    const Picture kSecam = {"SAA7113 SECAM", "SAA7113 SECAM", 576, 25025};
+    const Picture k525 = {"Decoder NTSC | PAL60", "Decoder", 480, 30000};
+    const Picture k625 = {"Decoder PAL", "Decoder", 576, 25025};
+    const Picture kSecam = {"Decoder SECAM", "Decoder SECAM", 576, 25025};
     const std::pair<uint32_t, const Picture*> byStandard[] = {
         {TVB_STANDARD_NTSC_M, &k525},     {TVB_STANDARD_NTSC_M_J, &k525},
         {TVB_STANDARD_NTSC_433, &k525},   {TVB_STANDARD_PAL_60, &k525},
