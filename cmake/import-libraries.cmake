@@ -1,11 +1,11 @@
 # The import libraries for hosts, both made from the exports of
-# frame/tvboard.def that are not PRIVATE, under their stdcall names (what a
+# module/frame/tvboard.def that are not PRIVATE, under their stdcall names (what a
 # caller's object refers to, _GetBoardModuleCaps@16), importing the
 # undecorated name the image exports (GetBoardModuleCaps):
 # - libtvboard.a, for MinGW's linkers (binutils' dlltool);
 # - tvboard.lib, a COFF short import library as the WDK's linker and lld-link
 #   read it (llvm-dlltool), the equivalent of `lib /def:`.
-set(TVB_DEF ${PROJECT_SOURCE_DIR}/frame/tvboard.def)
+set(TVB_DEF ${PROJECT_SOURCE_DIR}/module/frame/tvboard.def)
 set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TVB_DEF})
 file(STRINGS ${TVB_DEF} tvb_def_lines)
 set(tvb_import_def "LIBRARY \"tvboard.sys\"\nEXPORTS\n")

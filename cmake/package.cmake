@@ -15,7 +15,7 @@ set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/sha256sums.cmake)
 set(CPACK_SOURCE_GENERATOR "")
 
-install(FILES include/tvboard.h DESTINATION include COMPONENT headers)
+install(FILES module/include/tvboard.h DESTINATION include COMPONENT headers)
 install(FILES docs/host-interface.md DESTINATION docs COMPONENT headers)
 
 if(WIN32)

@@ -54,7 +54,7 @@ find_path(TVB_DDK_INCLUDE_DIR ntddk.h PATH_SUFFIXES ddk REQUIRED)
 add_library(tvb_module_windows OBJECT ${TVB_MODULE_SOURCES})
 target_link_libraries(tvb_module_windows PRIVATE tvb_kernel_windows)
 # The kernel services and the entry point: the only sources that see the DDK.
-add_library(tvb_kernel_windows_services OBJECT frame/kernel_windows.c frame/kernel_windows_entry.c)
+add_library(tvb_kernel_windows_services OBJECT module/frame/kernel_windows.c module/frame/kernel_windows_entry.c)
 target_link_libraries(tvb_kernel_windows_services PRIVATE tvb_kernel_windows)
 target_include_directories(tvb_kernel_windows_services SYSTEM PRIVATE ${TVB_DDK_INCLUDE_DIR})
 if(TVB_SYS_LLD)
@@ -85,7 +85,7 @@ set(TVB_SYS_LINK_OPTIONS
 # a copy of libgcc (Debian has no compiler-rt builtins for MinGW).
 set(TVB_SYS_DEPENDS)
 if(NOT TVB_SYS_LLD)
-  set(TVB_SYS_SECTIONS ${PROJECT_SOURCE_DIR}/frame/tvboard-sections.ld)
+  set(TVB_SYS_SECTIONS ${PROJECT_SOURCE_DIR}/module/frame/tvboard-sections.ld)
   list(APPEND TVB_SYS_LINK_OPTIONS "-Wl,-T,${TVB_SYS_SECTIONS}")
   list(APPEND TVB_SYS_DEPENDS ${TVB_SYS_SECTIONS})
   set(TVB_SYS_LIBRARIES ntoskrnl hal gcc)
@@ -113,7 +113,7 @@ endif()
 # folder, as a debugger looks it up (symbol path, or beside the image).
 function(tvb_add_sys_image target output)
   add_library(${target} MODULE $<TARGET_OBJECTS:tvb_module_windows>
-              $<TARGET_OBJECTS:tvb_kernel_windows_services> frame/tvboard.def)
+              $<TARGET_OBJECTS:tvb_kernel_windows_services> module/frame/tvboard.def)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${output} SUFFIX ".sys"
                         LINKER_LANGUAGE CXX LINK_DEPENDS "${TVB_SYS_DEPENDS}")
   target_link_options(${target} PRIVATE ${TVB_SYS_LINK_OPTIONS} ${ARGN})
@@ -147,7 +147,7 @@ endif()
 # ksmedia.h; builds with the driver, links into nothing.
 add_library(tvb_ksmedia_values OBJECT tests/platforms/windows/ksmedia_values.cpp)
 target_link_libraries(tvb_ksmedia_values PRIVATE tvb_warnings)
-target_include_directories(tvb_ksmedia_values PRIVATE ${PROJECT_SOURCE_DIR})
+target_include_directories(tvb_ksmedia_values PRIVATE ${PROJECT_SOURCE_DIR}/module)
 add_dependencies(tvboard_sys tvb_ksmedia_values)
 
 # The image's exports, imports, calling conventions and layout, checked on

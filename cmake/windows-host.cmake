@@ -33,7 +33,7 @@ set(TVB_C_HOST_FLAGS -Wall -Wextra -Wpedantic -Werror -ffreestanding)
 add_executable(tvboard_c_host ${TVB_C_HOST_SOURCES})
 set_target_properties(tvboard_c_host PROPERTIES OUTPUT_NAME tune_host C_STANDARD 99
                       C_EXTENSIONS OFF RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-target_include_directories(tvboard_c_host PRIVATE ${PROJECT_SOURCE_DIR}/include)
+target_include_directories(tvboard_c_host PRIVATE ${PROJECT_SOURCE_DIR}/module/include)
 target_compile_options(tvboard_c_host PRIVATE ${TVB_C_HOST_FLAGS}
                        $<$<C_COMPILER_ID:GNU>:-fno-tree-loop-distribute-patterns>)
 target_link_options(tvboard_c_host PRIVATE -nostdlib -Wl,--entry,_HostEntry)
@@ -61,7 +61,7 @@ foreach(src IN LISTS TVB_C_HOST_SOURCES)
   get_filename_component(name ${src} NAME_WE)
   add_custom_command(OUTPUT ${tvb_msvc}/${name}.obj
     COMMAND ${TVB_CLANG} --target=i686-pc-windows-msvc -std=c99 -Os ${TVB_C_HOST_FLAGS}
-            -I${PROJECT_SOURCE_DIR}/include -MD -MF ${tvb_msvc}/${name}.obj.d
+            -I${PROJECT_SOURCE_DIR}/module/include -MD -MF ${tvb_msvc}/${name}.obj.d
             -c ${PROJECT_SOURCE_DIR}/${src} -o ${tvb_msvc}/${name}.obj
     DEPENDS ${PROJECT_SOURCE_DIR}/${src} DEPFILE ${tvb_msvc}/${name}.obj.d
     COMMENT "Compiling ${src} in MSVC mode")

@@ -5,7 +5,7 @@
 # real-time conformance runs) with LLVM_PROFILE_FILE set, merges the profiles,
 # then prints llvm-cov's report for the module's files (frame/, decoder/,
 # tuner/, video/, audio/, ops/, exports/; not the kernel-services files
-# frame/kernel_*, which are platform glue with tests of their own) and every line
+# module/frame/kernel_*, which are platform glue with tests of their own) and every line
 # of them that no test ran, as file:line and the line's text.
 #
 # usage: scripts/coverage.sh [--min PERCENT]
@@ -46,8 +46,8 @@ fi
 "$profdata" merge -sparse "$out"/*.profraw -o "$out/tests.profdata"
 
 # The module's sources, headers included (their inline code counts too).
-files=$(git ls-files 'frame/*' 'decoder/*' 'tuner/*' 'video/*' 'audio/*' 'ops/*' 'exports/*' |
-    grep -E '\.(cpp|h)$' | grep -v '^frame/kernel_')
+files=$(git ls-files 'module/*' | grep -E '\.(cpp|h)$' |
+    grep -v '^module/frame/kernel_\|^module/include/\|^module/regmap/')
 
 # shellcheck disable=SC2086
 "$cov" report "$tests" -instr-profile="$out/tests.profdata" $files | tee "$out/report.txt"

@@ -145,8 +145,8 @@ run_tests() {
 image=build/mingw-clang/tvboard.sys
 build_image() { in_background "$1" cmake --build --preset mingw-clang --target tvboard_sys; }
 replay_image() {
-    in_background "$1" build/i386/fuzz/tvboard_fuzz_replay --image "$image" fuzz/corpus \
-        fuzz/campaign fuzz/regressions
+    in_background "$1" build/i386/fuzz/tvboard_fuzz_replay --image "$image" harness/fuzz/corpus \
+        harness/fuzz/campaign harness/fuzz/regressions
 }
 first_failure() { # the name of the first failed test in a log
     awk '/The following tests FAILED:/ { on = 1; next }

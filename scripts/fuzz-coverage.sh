@@ -5,13 +5,13 @@
 # (tvboard_tests, on virtual time), so that the two can be set side by side.
 #
 # usage: scripts/fuzz-coverage.sh [--tests] [--show] [DIR...]
-#   DIR...   inputs to run (default: fuzz/corpus, fuzz/regressions and the
+#   DIR...   inputs to run (default: harness/fuzz/corpus, harness/fuzz/regressions and the
 #            corpus of the last campaign, build/fuzz-campaign/corpus)
 #   --tests  also run tvboard_tests in the coverage build and report its coverage
 #   --show   print the line-by-line listing of the module's files as well
 # The module's sources are the .cpp and .h files of frame/, decoder/, tuner/,
 # video/, audio/, ops/ and exports/ without the kernel-services files
-# frame/kernel_*, of which each build picks its own. Builds in build/fuzz-coverage.
+# module/frame/kernel_*, of which each build picks its own. Builds in build/fuzz-coverage.
 set -eu
 cd "$(dirname "$0")/.."
 
@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
     shift
 done
 if [ $# -eq 0 ]; then
-    set -- fuzz/corpus fuzz/regressions
+    set -- harness/fuzz/corpus harness/fuzz/regressions
     [ -d build/fuzz-campaign/corpus ] && set -- "$@" build/fuzz-campaign/corpus
 fi
 
@@ -43,8 +43,8 @@ else
     cmake --build "$build" --target tvboard_fuzz_replay >/dev/null
 fi
 
-sources=$(git ls-files 'frame/*' 'decoder/*' 'tuner/*' 'video/*' 'audio/*' 'ops/*' \
-    'exports/*' | grep -v '^frame/kernel_' | grep -E '\.(cpp|h)$')
+sources=$(git ls-files 'module/*' | grep -E '\.(cpp|h)$' |
+    grep -v '^module/frame/kernel_\|^module/include/\|^module/regmap/')
 profiles=$build/profiles
 report() { # NAME PROFDATA OBJECT...
     name=$1

@@ -3,7 +3,7 @@
 # the same finding, or a corpus to the fewest inputs that keep its coverage.
 #
 # usage: scripts/fuzz-minimize.sh finding INPUT [OUT]
-#            OUT defaults to fuzz/regressions/NAME, NAME being INPUT's file
+#            OUT defaults to harness/fuzz/regressions/NAME, NAME being INPUT's file
 #            name; shows the finding the minimised input makes
 #        scripts/fuzz-minimize.sh corpus OUT DIR...
 #            merges the inputs of DIR... into the new directory OUT, keeping
@@ -22,7 +22,7 @@ cmake --build --preset fuzz --target tvboard_fuzz tvboard_fuzz_replay >/dev/null
 case $1 in
 finding)
     input=$2
-    out=${3:-fuzz/regressions/$(basename "$input")}
+    out=${3:-harness/fuzz/regressions/$(basename "$input")}
     [ -f "$input" ] || { echo "fuzz-minimize: $input not found" >&2; exit 2; }
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT

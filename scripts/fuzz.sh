@@ -16,7 +16,7 @@
 #              their timelines is a finding
 # Findings are written to DIR/artifacts/ (crash-*, timeout-*, oom-*): each
 # is a finding until it is fixed; keep its input, minimised with
-# scripts/fuzz-minimize.sh, in fuzz/regressions/. Exit 1 when the campaign
+# scripts/fuzz-minimize.sh, in harness/fuzz/regressions/. Exit 1 when the campaign
 # found anything, 0 otherwise.
 set -eu
 cd "$(dirname "$0")/.."

@@ -20,7 +20,7 @@ for preset in perf default i386 mingw; do
     cmake --build --preset "$preset" >/dev/null
 done
 echo "performance: benchmark" >&2
-build/perf/benchmark/tvboard_benchmark --benchmark_format=json --benchmark_min_time=0.5 \
+build/perf/perf/tvboard_benchmark --benchmark_format=json --benchmark_min_time=0.5 \
     --benchmark_repetitions=5 --benchmark_report_aggregates_only=true >"$results/benchmark.json"
 echo "performance: whole sessions on each build" >&2
 build/default/bench/tvboard conform --module build/default/libtvboard.so --scenario session \

@@ -66,7 +66,7 @@ def main():
     w("    scripts/performance.sh")
     w("")
     w("It builds the presets `perf` (64-bit, optimized), `default`, `i386` and `mingw`,")
-    w("runs the benchmark (`build/perf/benchmark/tvboard_benchmark`, Google Benchmark) and")
+    w("runs the benchmark (`build/perf/perf/tvboard_benchmark`, Google Benchmark) and")
     w("the conformance run of a whole session on each build, and writes this file.")
     w("Measured on %s: %d CPUs at %s MHz, %s." % (
         ctx.get("host_name", "?"), ctx.get("num_cpus", 0), ctx.get("mhz_per_cpu", "?"),
@@ -97,7 +97,7 @@ def main():
     w("")
     w("- *host calls*: calls of the host's bus and pin operations; *bytes on the bus*: "
       "every byte of their two-wire transactions, address bytes included (the mapping "
-      "of `bench/i2c_transfers.h`: a decoder register write is 4 bytes, a read 5).")
+      "of `harness/bench/i2c_transfers.h`: a decoder register write is 4 bytes, a read 5).")
     w("- *required waits*: the `SleepMs`/`DelayMs` waits the operation asks for.")
     w("- *bus time*: the transactions at that clock rate, 9 clocks a byte, start, "
       "repeated start and stop, and one clock period of free bus before each.")
@@ -139,15 +139,15 @@ def main():
     w("## Method")
     w("")
     w("The benchmark runs the module's own sources, compiled as for the tests but "
-      "optimized (`-O2`), on kernel services that do the minimum (`benchmark/kernel_counting.cpp`): "
+      "optimized (`-O2`), on kernel services that do the minimum (`harness/virtual_time/kernel_virtual.cpp`): "
       "a wait only adds its length to a counter, a debug print is counted and not "
       "formatted (formatting the text is the kernel's `DbgPrint`, not the module), the "
       "pool is the C heap.")
     w("")
-    w("Each operation is first run once against the emulated board (`emu/`), which gives "
+    w("Each operation is first run once against the emulated board (`harness/emu/`), which gives "
       "its host calls with their answers, the bytes on the bus and the waits. Then the "
       "module runs the same operation again and again against a host that only replays "
-      "those answers (`benchmark/replay_host.cpp`: per call, one array step and a comparison "
+      "those answers (`harness/perf/replay_host.cpp`: per call, one array step and a comparison "
       "of kind, device and register with the recording, and the recorded byte handed "
       "back), so none of the emulated board's or the timeline's work is counted. A run "
       "in which the module made a call other than the recorded ones fails. Operations "

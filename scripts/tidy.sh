@@ -16,8 +16,7 @@ mkdir -p build/tidy
 sed -e 's/-fno-tree-loop-distribute-patterns//g' build/default/compile_commands.json \
     >build/tidy/compile_commands.json
 # (The Windows kernel services build only with MinGW's headers.)
-files=${*:-$(git ls-files 'frame/*.cpp' 'decoder/*.cpp' 'tuner/*.cpp' 'video/*.cpp' 'audio/*.cpp' \
-    'ops/*.cpp' 'exports/*.cpp' 'emu/*.cpp' 'host_driver/*.cpp' 'bench/*.cpp' 'benchmark/*.cpp' 'fuzz/*.cpp')}
+files=${*:-$(git ls-files 'module/*.cpp' 'harness/*.cpp')}
 out=build/tidy/findings.txt
 err=build/tidy/stderr.txt
 status=0

@@ -8,7 +8,7 @@ bench=$1
 library=$2 # libtvboard.so
 source=$3  # the source tree, for the example antenna files
 fakes=$4   # the folder of the fake modules (fake_module.c)
-antennas=$source/bench/antennas
+antennas=$source/harness/bench/antennas
 work=$(mktemp -d)
 cd "$(dirname "$library")" || exit 1 # where a bare module name is found
 trap 'rm -rf "$work"' EXIT

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Every bench example of README.md runs as written: each command line that
 starts with scripts/run-bench.sh, build/default/bench/tvboard or tvboard, in
-README order, from a folder that looks like the source tree (bench/antennas,
+README order, from a folder that looks like the source tree (harness/bench/antennas,
 build/default/libtvboard.so). It must end without a signal, with exit status
 0 unless the README shows its output ('$ tvboard ...' and the lines after it),
 which must then be exactly that; the JSON document shown after an example
@@ -51,7 +51,7 @@ def main():
         cases = examples(f.read())
     work = tempfile.mkdtemp()
     os.makedirs(os.path.join(work, "build/default/bench"))
-    os.symlink(os.path.join(source, "bench"), os.path.join(work, "bench"))
+    os.symlink(os.path.join(source, "harness"), os.path.join(work, "harness"))
     os.symlink(os.path.abspath(library), os.path.join(work, "build/default/libtvboard.so"))
     env = dict(os.environ, SOURCE_DATE_EPOCH="0")
     failed = 0

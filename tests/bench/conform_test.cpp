@@ -2,7 +2,7 @@
 // measured between stamped events, and the recording format that carries a
 // reference from one build of the bench to another.
 #include "bench/conform.h"
-#include "frame/kernel_virtual.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <gtest/gtest.h>
 

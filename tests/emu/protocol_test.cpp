@@ -410,7 +410,7 @@ TEST_F(EmuTunerProtocolTest, SynthesizerTransferFaults) {
 }
 
 TEST(EmuLockTest, ALockThatComesAndGoes) {
-    emu::Host host;
+    emu::HostTable host;
     emu::Board board(host);
     board.antenna.Add({175250000, 0x10, emu::kMonoSound, 200});
     const uint8_t standard[] = {ifd::kStandard, ifd::kCodeB};

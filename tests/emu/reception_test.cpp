@@ -3,7 +3,7 @@
 // takes, lock and AFC in its status register, the level, and the sound of
 // the station reaching the decoder.
 #include "emu/board.h"
-#include "emu/host.h"
+#include "emu/host_table.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
 #include "regmap/if_demod_map.h"
@@ -81,7 +81,7 @@ class EmuReceptionTest : public ::testing::Test {
         board_.antenna.Add({static_cast<uint32_t>(kTunedHz + offsetHz), standard, sound, strength});
     }
 
-    emu::Host host_;
+    emu::HostTable host_;
     emu::Board board_{host_};
 };
 

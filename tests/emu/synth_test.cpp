@@ -3,7 +3,7 @@
 // exponent give.
 #include "emu/antenna.h"
 #include "emu/board.h"
-#include "emu/host.h"
+#include "emu/host_table.h"
 #include "emu/if_demod.h"
 #include "emu/synth.h"
 #include "regmap/if_demod_map.h"
@@ -60,16 +60,16 @@ TEST_F(EmuSynthTest, WhileTheGateIsClosedNothingAnswersAndNothingChanges) {
 }
 
 TEST_F(EmuSynthTest, OnTheBusAClosedGateShowsAsNoAck) {
-    emu::Host host;
+    emu::HostTable host;
     emu::Board board(host);
     const TVB_HOST_OPS& ops = *host.Ops();
     const uint8_t block[] = {0x00, 0x24, 0x80};
     const uint8_t open[] = {ifd::kGate, ifd::kGateOpen};
-    ops.BusWrite(emu::Host::kBoardHandle, TVB_SYNTH_ADDRESS, 0, 0, 3, block, 0x8000);
-    ops.BusWrite(emu::Host::kBoardHandle, TVB_IF_DEMOD_ADDRESS, 0, 0, 2, open, 0x8000);
-    ops.BusWrite(emu::Host::kBoardHandle, TVB_SYNTH_ADDRESS, 0, 0, 3, block, 0x8000);
+    ops.BusWrite(emu::HostTable::kBoardHandle, TVB_SYNTH_ADDRESS, 0, 0, 3, block, 0x8000);
+    ops.BusWrite(emu::HostTable::kBoardHandle, TVB_IF_DEMOD_ADDRESS, 0, 0, 2, open, 0x8000);
+    ops.BusWrite(emu::HostTable::kBoardHandle, TVB_SYNTH_ADDRESS, 0, 0, 3, block, 0x8000);
     uint8_t byte = 0x77;
-    ops.BusRead(emu::Host::kBoardHandle, TVB_SYNTH_ADDRESS, 8, 0, 1, &byte, 0x8000);
+    ops.BusRead(emu::HostTable::kBoardHandle, TVB_SYNTH_ADDRESS, 8, 0, 1, &byte, 0x8000);
     EXPECT_EQ(byte, 0x77);
     EXPECT_EQ(host.Trace().Render(),
               "C2 {00 24 80} (no ack)  !! synthesizer: addressed while the gate is closed\n"

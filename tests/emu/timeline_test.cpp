@@ -1,10 +1,9 @@
 // How the timeline reads: one line per event kind, the (no ack) marks and
 // argument complaints, waits, prints, time stamps and filters; the condensed
-// decoder trace and the bench's explanations built on those lines.
-#include "emu/annotate.h"
+// decoder trace built on those lines.
 #include "emu/decoder.h"
 #include "emu/decoder_trace.h"
-#include "emu/host.h"
+#include "emu/host_table.h"
 #include "emu/timeline.h"
 
 #include <gtest/gtest.h>
@@ -144,11 +143,11 @@ class EmuDecoderTraceTest : public ::testing::Test {
     void SetUp() override { host_.Attach(emu::Decoder::kAddress, &decoder_); }
     uint8_t Read(uint32_t reg) {
         uint8_t v = 0;
-        host_.Ops()->ReadReg16(emu::Host::kBoardHandle, 0x42, 16, reg, &v, 0);
+        host_.Ops()->ReadReg16(emu::HostTable::kBoardHandle, 0x42, 16, reg, &v, 0);
         return v;
     }
     void Write(uint32_t reg, uint8_t value) {
-        host_.Ops()->WriteReg16(emu::Host::kBoardHandle, 0x42, 16, reg, value, 0);
+        host_.Ops()->WriteReg16(emu::HostTable::kBoardHandle, 0x42, 16, reg, value, 0);
     }
     // Ready, request, data ready, fetch, read done: each poll seeing its bit.
     void DspRead(uint32_t reg) {
@@ -164,7 +163,7 @@ class EmuDecoderTraceTest : public ::testing::Test {
     }
     std::string Summary() const { return decoder_trace::Summary(host_.Trace(), 0); }
 
-    emu::Host host_;
+    emu::HostTable host_;
     emu::Decoder decoder_;
 };
 
@@ -274,55 +273,6 @@ TEST_F(EmuDecoderTraceTest, TheThreePrintsOfAMessageShareALine) {
                          "[1 ms]\n"
                          "dbg \"late\"\n"
                          "dbg \"\\n\"\n");
-}
-
-// The explanation stands in column 41, or one space after a longer line.
-TEST(EmuAnnotateTest, KnownLinesGetTheirExplanationInAColumn) {
-    EXPECT_EQ(emu::Annotate("96 {21 C0}"),
-              "96 {21 C0}" + std::string(30, ' ') + "; gate open: synthesizer on the bus");
-    struct Case {
-        const char* line;
-        const char* explanation; // null: the line stays as it is
-    };
-    // One line of each shape a prefix takes, and the near misses.
-    const Case cases[] = {
-        {"96 {21 80}", "gate closed"},
-        {"96 {01 82}", "demodulator: standard code (bit 7 while tuning)"},
-        {"96 {28 14}", nullptr},
-        {"96 {1B}", "read status: lock (bit 7), AFC (bits 6..0)"},
-        {"96 {1B 00}", nullptr},
-        {"96 {0E}", "SECAM L: pulse on register 0x0E"},
-        {"96 {0E 02}", "SECAM L: pulse on register 0x0E"},
-        {"96 -> {80}", nullptr},
-        {"C2 {00 00 00 00 7C 04 A3 3F 2A 04 FF 00 00 40}",
-         "synthesizer: initial register block R0..R12"},
-        {"C2 {00 2D 80 40 52 91 8F 8F}", "synthesizer: divider, band and RF codes (R0..R6)"},
-        {"C2 {80 0C}", "second correction"},
-        {"C2 {80 08}", "synthesizer R8"},
-        {"C2 {30 D2}", "synthesizer R3: loop start-up"},
-        {"42[10A] <- 80", "brightness"},
-        {"42[10A] -> 80", nullptr},
-        {"42[117..11A] <- 00000019", "standard: decoder register 0x117"},
-        {"42[40A..40D] -> 00000001 (dsp)", "audio DSP: two-language flag"},
-        {"42[464..467] <- 00000003 (dsp)", "audio DSP: sound source and channel"},
-        {"42[598..59B] <- 00000000", "audio set-up begins"},
-        {"pins <- 0=0", "audio clock 44.1 kHz"},
-        {"pins -> 7=1", "board pins"},
-        {"[150 ms]", nullptr},
-    };
-    std::string text;
-    std::string annotated;
-    for (const Case& c : cases) {
-        std::string expected = c.line;
-        if (c.explanation != nullptr) {
-            expected.append(expected.size() < 40 ? 40 - expected.size() : 1, ' ');
-            expected += std::string("; ") + c.explanation;
-        }
-        EXPECT_EQ(emu::Annotate(c.line), expected);
-        text += std::string(c.line) + "\n";
-        annotated += expected + "\n";
-    }
-    EXPECT_EQ(emu::AnnotateAll(text), annotated);
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 #include "module_fixture.h"
 
-#include "frame/kernel_virtual.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 void ModuleTest::SetUp() {
-    host_ = std::make_unique<emu::Host>();
+    host_ = std::make_unique<emu::HostTable>();
     driver_ = std::make_unique<host_driver::HostDriver>(host_.get());
     driver_->SetNotes(host_driver::Notes::Off);
 }
@@ -49,7 +49,7 @@ TVTunerSettings* ModuleTest::Open() {
         ADD_FAILURE() << "GetBoardModuleCaps handed out no capability record";
         return nullptr;
     }
-    caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);
+    caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &settings_, &info_);
     return settings_;
 }
 

@@ -2,7 +2,7 @@
 // substitute host on virtual time.
 #pragma once
 
-#include "emu/host.h"
+#include "emu/host_table.h"
 #include "frame/module_state.h"
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
@@ -40,7 +40,7 @@ class ModuleTest : public ::testing::Test {
     // fails the test with its line of the timeline.
     size_t ConsumeProblems(const std::string& text) { return host_->ConsumeProblems(text); }
 
-    std::unique_ptr<emu::Host> host_;
+    std::unique_ptr<emu::HostTable> host_;
     // The module, from its load state, its waits and prints on host_'s
     // timeline; the driver adds no notes of its own.
     std::unique_ptr<host_driver::HostDriver> driver_;

@@ -49,7 +49,7 @@ def main(argv):
         print(f"ok: {text}" if ok else f"FAIL: {fail}")
         failures += 0 if ok else 1
 
-    common = {"include/tvboard.h": os.path.join(SOURCE, "include/tvboard.h"),
+    common = {"include/tvboard.h": os.path.join(SOURCE, "module/include/tvboard.h"),
               "docs/host-interface.md": os.path.join(SOURCE, "docs/host-interface.md")}
     archives = {
         windows: {"tvboard.sys": os.path.join(release, "tvboard.sys"),

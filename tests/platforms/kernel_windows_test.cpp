@@ -4,7 +4,7 @@
 // and unit of every wait are checked from the module's milliseconds down to
 // the 100-ns count the kernel receives.
 #include "frame/kernel_services.h"
-#include "frame/open_close.h"
+#include "ops/open_close.h"
 #include "frame/waits.h"
 #include "ntddk.h"
 

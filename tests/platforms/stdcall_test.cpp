@@ -53,7 +53,7 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
     std::vector<uint32_t> sensorArgs = {P(&sensor), 0, 0xFFFFFFFFu, 0xFFFFFFFFu};
     sensorArgs.resize(4 + 17); // the seventeen property values
     const std::vector<uint32_t> twenty(20, 7);
-    const TVB_HOST_HANDLE h = emu::Host::kBoardHandle;
+    const TVB_HOST_HANDLE h = emu::HostTable::kBoardHandle;
     const TVB_HOST_OPS* ops = host_->Ops();
 
     const Slot slots[] = {

@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""The module's folders are layers that only point down: every #include of a
-module source names a folder of a lower layer (or its own), and the three
-leaves video/, audio/ and tuner/ never include one another. The emulator
-(emu/) stands on its own: it includes no module code, only the shared
-register maps and the public header. Above them the harness: the host
-driver reaches the module only through its exports and the kernel services
-it runs on; the bench, the fuzz harness and the benchmark go through the
-host driver, and of the module's own headers see only the virtual-time
-kernel services and the load-state list. Outside the host driver, only the
-tests of the exports themselves call the exports.
+"""The module's folders (module/) are layers that only point down: every
+#include of a module source names a folder of a lower layer (or its own),
+and the three leaves video/, audio/ and tuner/ never include one another;
+no module source includes the harness. The emulator (harness/emu/) stands on
+its own: it includes no module code, only the shared register maps and the
+public header. Above them the rest of the harness: the virtual-time kernel
+services implement the module's kernel-services interface; the host driver
+reaches the module only through its exports and the kernel services it runs
+on; the bench, the fuzz harness and the performance benchmark go through the
+host driver, and of the module's own headers see only the load-state list.
+Outside the host driver, only the tests of the exports themselves call the
+exports.
 
 usage: check_layers.py SOURCE_DIR"""
 import os
@@ -34,18 +36,19 @@ LEAVES = {"video", "audio", "tuner"}
 EMU_ALLOWED = re.compile(r"^(regmap/|include/|emu/)")
 # What each part of the harness may include, and the folders it may not.
 HARNESS = {
-    "host_driver": ["include", "emu", "host_driver", "frame/kernel_services.h",
-                    "frame/kernel_virtual.h", "frame/module_state.h"],
-    "bench": ["include", "regmap", "emu", "host_driver", "bench", "frame/kernel_virtual.h"],
-    "fuzz": ["include", "regmap", "emu", "host_driver", "bench", "fuzz",
-             "frame/kernel_virtual.h", "frame/module_state.h"],
-    "benchmark": ["include", "emu", "host_driver", "bench", "benchmark",
-                  "frame/kernel_virtual.h", "frame/module_state.h"],
+    "virtual_time": ["include", "virtual_time", "frame/kernel_services.h"],
+    "host_driver": ["include", "emu", "host_driver", "virtual_time", "frame/kernel_services.h",
+                    "frame/module_state.h"],
+    "bench": ["include", "regmap", "emu", "host_driver", "bench", "virtual_time"],
+    "fuzz": ["include", "regmap", "emu", "host_driver", "bench", "fuzz", "virtual_time",
+             "frame/module_state.h"],
+    "perf": ["include", "emu", "host_driver", "bench", "perf", "virtual_time",
+             "frame/module_state.h"],
 }
 # A call of an export, and where one may stand.
 EXPORT_CALL = re.compile(r"(?<![\w.>:])(DllInitialize|DllUnload|GetBoardModuleCaps)\s*\(")
-EXPORT_CALLERS = ("exports/", "include/", "host_driver/", "tests/module/frame/",
-                  "tests/platforms/")
+EXPORT_CALLERS = ("module/exports/", "module/include/", "harness/host_driver/",
+                  "tests/module/frame/", "tests/platforms/")
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
@@ -72,7 +75,7 @@ def main():
     failures = 0
     checked = 0
     for folder in list(RANK) + ["emu"]:
-        base = os.path.join(root, folder)
+        base = os.path.join(root, "harness" if folder == "emu" else "module", folder)
         if not os.path.isdir(base):
             continue
         for name in sorted(os.listdir(base)):
@@ -88,6 +91,10 @@ def main():
                         print(f"FAIL: {where}: the emulator must not depend on module code")
                         failures += 1
                     continue
+                if to in HARNESS or to == "emu":
+                    print(f"FAIL: {where}: the module must not depend on the harness")
+                    failures += 1
+                    continue
                 if to not in RANK:
                     continue  # a system header or a file of its own folder
                 if to == folder:
@@ -99,7 +106,7 @@ def main():
                     print(f"FAIL: {where}: {to}/ is not below {folder}/")
                     failures += 1
     for folder, allowed in HARNESS.items():
-        for path in sources(os.path.join(root, folder)):
+        for path in sources(os.path.join(root, "harness", folder)):
             for number, target in includes(path):
                 checked += 1
                 if "/" in target and not any(

@@ -1,6 +1,6 @@
 # The module's sources are listed in CMakeLists.txt (TVB_MODULE_SOURCES), not
 # globbed. A source file in one of the module's folders that is neither
-# listed nor one of the kernel-services files frame/kernel_* (which each build
+# listed nor one of the kernel-services files module/frame/kernel_* (which each build
 # picks for its platform) would be left out of every build, tvboard.sys
 # included, without a word; this check names it.
 #
@@ -8,11 +8,11 @@
 cmake_minimum_required(VERSION 3.25)
 
 string(REPLACE "," ";" listed "${LISTED}")
-set(kernel_services "^frame/kernel_[A-Za-z0-9_]+\\.(cpp|c)$")
+set(kernel_services "^module/frame/kernel_[A-Za-z0-9_]+\\.(cpp|c)$")
 set(patterns)
 foreach(dir frame decoder tuner video audio ops exports regmap)
   foreach(ext cpp c cc cxx)
-    list(APPEND patterns "${SOURCE_DIR}/${dir}/*.${ext}")
+    list(APPEND patterns "${SOURCE_DIR}/module/${dir}/*.${ext}")
   endforeach()
 endforeach()
 file(GLOB_RECURSE found RELATIVE "${SOURCE_DIR}" ${patterns})
@@ -21,7 +21,7 @@ set(failures 0)
 foreach(file IN LISTS found)
   if(NOT file MATCHES "${kernel_services}" AND NOT file IN_LIST listed)
     message("FAIL: ${file} is not in TVB_MODULE_SOURCES (CMakeLists.txt) and not a "
-            "kernel-services file frame/kernel_*: no build compiles it")
+            "kernel-services file module/frame/kernel_*: no build compiles it")
     math(EXPR failures "${failures} + 1")
   endif()
 endforeach()

@@ -73,8 +73,8 @@ TEST_F(AudioFormatTest, RateJustSetAndNullRecords) {
     caps_->AudioOps->GetAudioFormat(0, 0, &config, nullptr);
     EXPECT_EQ(config.Word[0], 9);
     const size_t mark = Mark();
-    EXPECT_EQ(caps_->AudioOps->SetAudioSampleRate(0, emu::Host::kBoardHandle, nullptr), 0u);
+    EXPECT_EQ(caps_->AudioOps->SetAudioSampleRate(0, emu::HostTable::kBoardHandle, nullptr), 0u);
     caps_->AudioOps->GetAudioFormat(0, 0, &config, &format);
-    caps_->AudioOps->SetAudioSampleRate(0, emu::Host::kBoardHandle, &format);
+    caps_->AudioOps->SetAudioSampleRate(0, emu::HostTable::kBoardHandle, &format);
     EXPECT_EQ(TraceFrom(mark), "");
 }

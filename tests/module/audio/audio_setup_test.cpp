@@ -4,7 +4,7 @@
 #include "decoder_fixture.h"
 #include "sequences.h"
 
-#include "frame/kernel_virtual.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 // its waits and faults, and bit fields.
 #include "decoder/decoder_access.h"
 #include "decoder_fixture.h"
-#include "frame/host_ops.h"
+#include "frame/host_calls.h"
 
 using DecoderAccessTest = DecoderTest;
 

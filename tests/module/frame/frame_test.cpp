@@ -3,9 +3,9 @@
 #include "module_fixture.h"
 
 #include "exports/tables.h"
-#include "frame/host_ops.h"
+#include "frame/host_calls.h"
 #include "frame/kernel_services.h"
-#include "frame/kernel_virtual.h"
+#include "virtual_time/kernel_virtual.h"
 #include "frame/waits.h"
 
 #include <array>
@@ -96,7 +96,7 @@ TEST_F(FrameTest, OpenBoardWritesDefaultsAndDescribesTheBoard) {
     audioInitializeCount = 3;
     g_TVTuner_Settings.Frequency = 1;
     const size_t mark = Mark();
-    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_), 0);
+    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &settings_, &info_), 0);
     ASSERT_NE(settings_, nullptr);
     // The fields without a default read 0, not what the pool block held.
     const TVTunerSettings whole = {0, 0, 1, 1, 67250000, 1, 4, 0, 0, 1, 0, 0, 0, 0};
@@ -108,7 +108,7 @@ TEST_F(FrameTest, OpenBoardWritesDefaultsAndDescribesTheBoard) {
     EXPECT_EQ(static_cast<uint8_t>(info_.Name[15]), 0xCC) << "rest of the name area left alone";
     EXPECT_EQ((std::array<uint32_t, 3>{info_.Word64, info_.Word68, info_.Word72}),
               (std::array<uint32_t, 3>{0x208, 0, 15}));
-    EXPECT_EQ(HostContext, emu::Host::kBoardHandle);
+    EXPECT_EQ(HostContext, emu::HostTable::kBoardHandle);
     EXPECT_EQ(vt::LastAllocationTag(), 0x206D6457u);
     EXPECT_EQ(vt::LiveAllocations(), 1);
     EXPECT_EQ(TraceFrom(mark), "") << "opening sends nothing to the hardware";
@@ -116,7 +116,7 @@ TEST_F(FrameTest, OpenBoardWritesDefaultsAndDescribesTheBoard) {
     // A second open hands out a second record; the first stays the host's.
     settings_->Frequency = 123;
     TVTunerSettings* second = nullptr;
-    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &second, &info_), 0);
+    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &second, &info_), 0);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, settings_);
     EXPECT_EQ(settings_->Frequency, 123u);
@@ -161,7 +161,7 @@ TEST_F(FrameTest, OpenBoardWithoutPoolLeavesTheBoardClosed) {
         vt::FailNextAllocations(c.failAllocations);
         vt::SetIrql(c.irql);
         TVTunerSettings* record = reinterpret_cast<TVTunerSettings*>(0x1234);
-        EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_),
+        EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &record, &info_),
                   static_cast<TVB_STATUS>(0xC000009A))
             << c.name;
         EXPECT_EQ(record, nullptr) << c.name;
@@ -184,7 +184,7 @@ TEST_F(FrameTest, CloseBoardFreesOnlyRecordsItHandedOut) {
     std::vector<TVTunerSettings*> opened;
     auto openOne = [&] {
         TVTunerSettings* record = nullptr;
-        caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &record, &info_);
+        caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &record, &info_);
         opened.push_back(record);
         return record;
     };
@@ -265,7 +265,7 @@ TEST_F(FrameTest, CloseBoardFreesOnlyRecordsItHandedOut) {
 TEST_F(FrameTest, ARecordFreedBehindTheModulesBackIsListedOnce) {
     Load();
     TVTunerSettings* first = nullptr;
-    caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &first, &info_);
+    caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &first, &info_);
     KernelFreePool(first);
     Open();
     if (settings_ != first) {
@@ -287,9 +287,9 @@ TEST_F(FrameTest, ARecordFreedBehindTheModulesBackIsListedOnce) {
 
 TEST_F(FrameTest, OpenBoardWithNullPointersWritesNothingThroughThem) {
     Load();
-    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, nullptr, nullptr), 0);
+    EXPECT_EQ(caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, nullptr, nullptr), 0);
     EXPECT_EQ(vt::LiveAllocations(), 0) << "a record nobody can receive is not made";
-    EXPECT_EQ(HostContext, emu::Host::kBoardHandle);
+    EXPECT_EQ(HostContext, emu::HostTable::kBoardHandle);
     EXPECT_EQ(Fields(g_TVTuner_Settings), kDefaults);
 }
 

@@ -34,7 +34,7 @@ class HostTableTest : public TunerTest {
         uint32_t count = 0;
         GetBoardModuleCaps(0, &table, &list, &count);
         caps_ = list[0];
-        caps_->BoardOps->OpenBoard(emu::Host::kBoardHandle, &settings_, &info_);
+        caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &settings_, &info_);
 
         const TVB_SENSOR_INIT_RECORD record{0, 0};
         caps_->VideoOps->InitializeSensor(&record, 0, -1, -1, 50, 0, 50, 0, 0, 0, 50, 0, 50, 0, 50,
@@ -48,7 +48,7 @@ class HostTableTest : public TunerTest {
         a.pinByte = Get(4).Mode;
         AudioFormat format{0, 48000, 0, 0};
         const size_t mark = Mark();
-        caps_->AudioOps->SetAudioSampleRate(0, emu::Host::kBoardHandle, &format);
+        caps_->AudioOps->SetAudioSampleRate(0, emu::HostTable::kBoardHandle, &format);
         a.pinWrites = static_cast<uint32_t>(Lines(RenderFrom(mark, [](const emu::Event& e) {
                                                 return e.kind == emu::EventKind::WritePins;
                                             })).size());

@@ -8,7 +8,7 @@
 
 #include "emu/board.h"
 #include "frame/kernel_services.h"
-#include "frame/kernel_virtual.h"
+#include "virtual_time/kernel_virtual.h"
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
 

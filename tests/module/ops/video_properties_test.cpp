@@ -2,7 +2,7 @@
 // decoder.
 #include "decoder_fixture.h"
 
-#include "frame/kernel_virtual.h"
+#include "virtual_time/kernel_virtual.h"
 
 namespace {
 

@@ -276,12 +276,12 @@ TEST_F(SynthTest, GateOpensForOneOnly) {
     }
     const uint8_t block[3] = {0x00, 0x24, 0x80};
     const size_t closed = Mark();
-    host_->Ops()->BusWrite(emu::Host::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);
+    host_->Ops()->BusWrite(emu::HostTable::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);
     EXPECT_EQ(TraceFrom(closed),
               "C2 {00 24 80} (no ack)  !! synthesizer: addressed while the gate is closed\n");
     EXPECT_EQ(ConsumeProblems("synthesizer: addressed while the gate is closed"), 1u);
     EXPECT_EQ(Board().synth.Transfers(), 0);
     SetTunerGate(1);
-    host_->Ops()->BusWrite(emu::Host::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);
+    host_->Ops()->BusWrite(emu::HostTable::kBoardHandle, 0xC2, 0, 0, 3, block, 0x8000);
     EXPECT_EQ(Board().synth.Divider(), 0x24u << 6 | 0x80 >> 2);
 }

@@ -1,0 +1,131 @@
+// The substitute host: the eight operations of the host's table, routed to
+// device models attached at bus addresses, with eight general-purpose pins,
+// and every call, wait and debug print recorded on one timeline.
+//
+// The host needs none of the module's code: whoever drives a module through
+// it reports the module's waits and debug prints with Wait and Print (for the
+// module linked on virtual time, host_driver/virtual_time_link.h does), and may give
+// it the clock its events are stamped with.
+//
+// Problems. Every call with an argument the host did not expect (a
+// complaint) and every transfer a device's protocol forbids (a violation,
+// emu/device.h) is shown after `!!` on the call's line and kept in a list,
+// so that whoever drives the module can see that nothing went wrong, or take
+// out (consume) the problems it provoked on purpose.
+#pragma once
+
+#include "emu/device.h"
+#include "emu/timeline.h"
+#include "include/tvboard.h" // TVB_HOST_OPS and TVB_HOST_HANDLE: the table's layout as the module takes it
+
+#include <array>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace emu {
+
+struct Problem {
+    size_t event;          // its call on the timeline
+    std::string text;      // the complaint or the violation's text
+    bool isViolation;      // a device's protocol violation (else a complaint)
+    Violation violation{}; // the violation, when it is one
+};
+
+class HostTable {
+  public:
+    // The handle this host passes to OpenBoard.
+    static constexpr TVB_HOST_HANDLE kBoardHandle = 0x00B0A4D0;
+
+    HostTable();
+    ~HostTable();
+    HostTable(const HostTable&) = delete;
+    HostTable& operator=(const HostTable&) = delete;
+
+    const TVB_HOST_OPS* Ops() const;
+    Timeline& Trace() { return timeline_; }
+    const Timeline& Trace() const { return timeline_; }
+
+    void Attach(uint8_t address, BusDevice* device) { devices_.at(address) = device; }
+    void Detach(uint8_t address) { devices_.at(address) = nullptr; }
+
+    // Pins the board drives toward the host (what ReadPins delivers).
+    void SetPinInput(uint32_t pin, uint32_t value) { pinInputs_.at(pin) = value; }
+    // The level the module last drove on a pin (255: never driven).
+    uint32_t PinOutput(uint32_t pin) const { return pinOutputs_.at(pin); }
+
+    // Calls of slots 4 and 5, which the module must never make.
+    int ForbiddenCalls() const { return forbidden_; }
+
+    // The handle the module is expected to pass (kBoardHandle unless the
+    // board was opened with another).
+    void ExpectHandle(TVB_HOST_HANDLE handle) { expectedHandle_ = handle; }
+    TVB_HOST_HANDLE ExpectedHandle() const { return expectedHandle_; }
+
+    // Complaints and violations not consumed yet, oldest first.
+    const std::vector<Problem>& Problems() const { return problems_; }
+    // Takes out the problems for which `match` holds; returns how many.
+    size_t ConsumeProblems(const std::function<bool(const Problem&)>& match);
+    // The same for problems whose text contains `text`.
+    size_t ConsumeProblems(const std::string& text);
+
+    void Note(const std::string& text);
+    // One debug print of the module, recorded as it arrives.
+    void Print(const std::string& text);
+    // A wait of the module that has just ended, stamped with the time it
+    // began. It also advances the host's own time.
+    void Wait(WaitKind kind, uint64_t microseconds);
+
+    // Where event time stamps come from, in microseconds: by default the
+    // host's own time, which passes only by the waits recorded; or a clock
+    // given here (virtual time, or a real clock when a loaded build waits for
+    // real). Null goes back to the host's own time.
+    using Clock = uint64_t (*)();
+    void SetClock(Clock clock) { clock_ = clock; }
+    uint64_t Now() const;
+    // Called before every host call and note the host records (not before
+    // prints and waits), e.g. to bring onto the timeline the prints a loaded
+    // build made meanwhile.
+    using Hook = void (*)(void* self);
+    void SetBeforeEvent(Hook hook, void* self) {
+        beforeEvent_ = hook;
+        beforeSelf_ = self;
+    }
+
+    // Routing targets of the table's slots.
+    uint32_t DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
+                          uint32_t value, uint32_t zero);
+    uint32_t DoReadReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
+                         uint8_t* value, uint32_t zero);
+    uint32_t DoBusWrite(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
+                        uint32_t count, const uint8_t* bytes, uint32_t flags);
+    uint32_t DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
+                       uint8_t* buffer, uint32_t flags);
+    uint32_t DoForbidden();
+    uint32_t DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const uint32_t* pins,
+                         const uint32_t* values, uint32_t zero);
+    uint32_t DoReadPins(TVB_HOST_HANDLE ctx, uint32_t count, const uint32_t* pins, uint32_t* values,
+                        uint32_t one);
+
+  private:
+    Event Begin(EventKind kind);
+    BusDevice* At(uint32_t address);
+    // Adds the event, after taking the device's violations onto it, and
+    // lists its problems.
+    void Record(Event&& e, BusDevice* device);
+
+    Timeline timeline_;
+    std::array<BusDevice*, 256> devices_{}; // by bus address
+    std::array<uint32_t, 8> pinInputs_{};
+    std::array<uint32_t, 8> pinOutputs_{};
+    int forbidden_ = 0;
+    TVB_HOST_HANDLE expectedHandle_ = kBoardHandle;
+    std::vector<Problem> problems_;
+    Clock clock_ = nullptr;
+    uint64_t ownUs_ = 0; // the host's own time: the waits recorded so far
+    Hook beforeEvent_ = nullptr;
+    void* beforeSelf_ = nullptr;
+};
+
+} // namespace emu

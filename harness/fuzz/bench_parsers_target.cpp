@@ -1,0 +1,181 @@
+// The libFuzzer entry for the bench's own parsers: everything a user types
+// or a file brings. The input's first byte chooses the parser, the rest is
+// its text. Each parser must take anything without crashing and, where it
+// accepts, hold to what it promises: values within their ranges, and a
+// channel list or a recording written back reads back the same.
+#include "bench/antenna_file.h"
+#include "bench/channel_list.h"
+#include "bench/channel_plan.h"
+#include "bench/conform.h"
+#include "bench/picture_settings.h"
+#include "bench/values.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Require(bool holds, const char* what, const std::string& input) {
+    if (!holds) {
+        std::fprintf(stderr, "bench parser broke its promise: %s\ninput: '%s'\n", what,
+                     input.c_str());
+        std::abort();
+    }
+}
+
+bool SameChannels(const std::vector<bench::Channel>& a, const std::vector<bench::Channel>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].name != b[i].name || a[i].frequencyHz != b[i].frequencyHz ||
+            a[i].standard != b[i].standard) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SameRecordings(const std::vector<bench::Recording>& a,
+                    const std::vector<bench::Recording>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i].scenario != b[i].scenario || a[i].lines.size() != b[i].lines.size()) {
+            return false;
+        }
+        for (size_t k = 0; k < a[i].lines.size(); ++k) {
+            const bench::TimedLine& x = a[i].lines[k];
+            const bench::TimedLine& y = b[i].lines[k];
+            if (x.timeUs != y.timeUs || x.wait != y.wait || x.waitUs != y.waitUs ||
+                x.line != y.line) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void Files(uint8_t which, const std::string& text) {
+    std::string error;
+    std::istringstream in(text);
+    if (which == 0) {
+        std::vector<bench::AntennaStation> stations;
+        if (bench::ReadAntenna(in, "air.txt", &stations, &error)) {
+            Require(!stations.empty(), "an antenna file read without stations", text);
+            for (const bench::AntennaStation& s : stations) {
+                Require(s.station.frequencyHz > 0 && s.station.frequencyHz <= bench::kHighestHz &&
+                            s.station.strength >= 1,
+                        "a station out of range", text);
+            }
+        }
+    } else if (which == 1) {
+        std::vector<bench::Channel> channels;
+        if (bench::ReadChannelList(in, "list.txt", &channels, &error)) {
+            std::ostringstream out;
+            bench::WriteChannelListHead(out);
+            for (const bench::Channel& c : channels) {
+                bench::WriteChannel(out, c, "a comment");
+            }
+            std::istringstream back(out.str());
+            std::vector<bench::Channel> again;
+            Require(bench::ReadChannelList(back, "list.txt", &again, &error) &&
+                        SameChannels(channels, again),
+                    "a channel list written back does not read back the same", text);
+        }
+    } else {
+        std::vector<bench::Recording> recordings;
+        if (bench::ReadRecordings(in, &recordings, &error)) {
+            std::ostringstream out;
+            bench::WriteRecordings(out, recordings);
+            std::istringstream back(out.str());
+            std::vector<bench::Recording> again;
+            Require(bench::ReadRecordings(back, &again, &error) &&
+                        SameRecordings(recordings, again),
+                    "recordings written back do not read back the same", text);
+        }
+    }
+    Require(error.find('\n') == std::string::npos, "an error of more than one line", text);
+}
+
+void Values(uint8_t which, const std::string& text) {
+    std::string error;
+    uint32_t hz = 0;
+    uint32_t bits = 0;
+    switch (which) {
+    case 3: {
+        bench::AntennaStation s;
+        if (bench::ParseStationOption(text, &s, &error)) {
+            Require(s.station.frequencyHz > 0 && s.station.frequencyHz <= bench::kHighestHz,
+                    "a station option out of range", text);
+        }
+        break;
+    }
+    case 4:
+        if (bench::ParseMHz(text, &hz, &error)) {
+            Require(hz > 0 && hz <= bench::kHighestHz, "a frequency out of range", text);
+        }
+        break;
+    case 5: {
+        bench::Sweep s;
+        if (bench::ParseSweep(text, &s, &error)) {
+            Require(s.fromHz <= s.toHz && s.stepHz > 0 && s.Points() >= 1, "a sweep that is none",
+                    text);
+        }
+        break;
+    }
+    case 6:
+        if (bench::ParseBusRate(text, &hz, &error)) {
+            Require(hz >= 1000 && hz <= 3400000, "a bus rate out of range", text);
+        }
+        break;
+    case 7: {
+        const bench::PictureControl* c = nullptr;
+        int32_t value = 0;
+        if (bench::ParsePictureSetting(text, &c, &value, &error)) {
+            int32_t back = 0;
+            Require(value >= c->min && value <= c->max &&
+                        bench::PictureValue(*c, bench::PictureByte(*c, value), &back) &&
+                        back == value,
+                    "a picture value out of range or not read back", text);
+        }
+        break;
+    }
+    case 8:
+        if (bench::ParseAudioModes(text, &bits, &error)) {
+            Require(bits != 0, "no TV sound mode", text);
+        }
+        bench::ParseInput(text, &bits, &error);
+        bench::ParseStandard(text, &bits, &error);
+        bench::ParseBand(text, &bits, &error);
+        break;
+    default: {
+        long v = 0;
+        if (bench::ParseWhole(text, -50, 1000, "N", &v, &error)) {
+            Require(v >= -50 && v <= 1000, "a whole number out of range", text);
+        }
+        break;
+    }
+    }
+    Require(error.find('\n') == std::string::npos, "an error of more than one line", text);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const uint8_t which = data[0] % 10;
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    if (which < 3) {
+        Files(which, text);
+    } else {
+        Values(which, text);
+    }
+    return 0;
+}

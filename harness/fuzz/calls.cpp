@@ -1,0 +1,616 @@
+// The host calls of an input: each slot of the five tables with the
+// arguments and records the input asks for.
+#include "fuzz/call_sequence.h"
+
+namespace fuzz {
+
+void CallSequence::CallSlot(uint8_t table, uint8_t slot) {
+    switch (table % 5) {
+    case 0:
+        BoardCall(slot);
+        break;
+    case 1:
+        VideoCall(slot);
+        break;
+    case 2:
+        AudioCall(slot);
+        break;
+    case 3:
+        InputCall(slot);
+        break;
+    default:
+        TunerCall(slot);
+        break;
+    }
+    blocks_.clear();
+}
+
+// --- BoardOps ---------------------------------------------------------------
+
+void CallSequence::BoardCall(uint8_t slot) {
+    const TVB_BOARD_OPS* ops = caps_->BoardOps;
+    if (slot % 2 == 0) {
+        const TVB_HOST_HANDLE ctx = in_.Value(Kind::Handle);
+        const uint8_t place = in_.U8();
+        RecordArg info = MakeRecord(kBoardInfoSize, kBoardInfoSize, 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        // Where OpenBoard stores the record's address; it must overwrite this.
+        TVTunerSettings unwritten{};
+        TVTunerSettings* record = &unwritten;
+        TVTunerSettings** out = place % 3 != 0 ? &record : nullptr;
+        Before(
+            [&] {
+                return "OpenBoard(" + Hex(ctx) + ", " + (out != nullptr ? "place" : "null") + ", " +
+                       info.Describe() + ")";
+            },
+            0);
+        const TVB_STATUS status = ops->OpenBoard(ctx, out, reinterpret_cast<BoardInfo*>(info.ptr));
+        if (status == TVB_STATUS_SUCCESS) {
+            if (out != nullptr) {
+                Expect(record != nullptr && record != &unwritten,
+                       "OpenBoard succeeded without a record");
+            }
+            host_.ExpectHandle(ctx != 0 ? ctx : host_.ExpectedHandle());
+            expectedInput_ = 0;
+            Expect(!linked_ || HostContext == ctx, "OpenBoard did not keep the host's handle");
+        } else {
+            Expect(status == TVB_STATUS_INSUFFICIENT_RESOURCES,
+                   [&] { return "OpenBoard returned " + Hex(static_cast<uint32_t>(status)); });
+            Expect(out != nullptr && record == nullptr,
+                   "OpenBoard failed, yet it handed out a record, left the place unwritten or "
+                   "was given none");
+        }
+        if (info.ptr != nullptr) {
+            Expect(std::strcmp(reinterpret_cast<const char*>(info.ptr), "TV Tuner Board") == 0,
+                   "BoardInfo name");
+        }
+        if (status == TVB_STATUS_SUCCESS && out != nullptr && record != nullptr) {
+            handed_.push_back({record, true});
+            live_ = record;
+            for (size_t f = 0; f < kKeptCount; ++f) {
+                Expect(
+                    !linked_ || record->*kKept[f].field == g_TVTuner_Settings.*kKept[f].field, [&] {
+                        return std::string("new record and module copy differ in ") + kKept[f].name;
+                    });
+                inStep_[f] = true;
+            }
+        } else if (status == TVB_STATUS_SUCCESS) {
+            live_ = nullptr; // opened without a record: the earlier one is the host's own
+        }
+        After();
+        return;
+    }
+
+    const uint8_t which = in_.U8();
+    const uint32_t unused = in_.Value(Kind::Any);
+    if (in_.Ended()) {
+        return;
+    }
+    TVTunerSettings* record = nullptr;
+    std::string what;
+    switch (which % 5) {
+    case 1:
+        record = live_;
+        what = "live";
+        break;
+    case 2:
+        record = OlderRecord();
+        what = "older";
+        break;
+    case 3: // a record closed already: a double close
+        for (const Handed& h : handed_) {
+            if (!h.alive) {
+                record = h.record;
+            }
+        }
+        what = "closed";
+        break;
+    case 4:
+        record = reinterpret_cast<TVTunerSettings*>(NewBlock(kSettingsSize, 0x5A));
+        what = "foreign";
+        break;
+    default:
+        what = "null";
+        break;
+    }
+    const int liveBlocks = vt::LiveAllocations();
+    Before([&] { return "CloseBoard(" + what + ")"; }, 0);
+    Expect(ops->CloseBoard(record, unused) == TVB_STATUS_SUCCESS, "CloseBoard did not return 0");
+    Expect(!linked_ || HostContext == 0, "CloseBoard left the board open");
+    if (vt::LiveAllocations() < liveBlocks) {
+        bool ours = false;
+        for (Handed& h : handed_) {
+            if (h.alive && h.record == record) {
+                h.alive = false;
+                ours = true;
+            }
+        }
+        Expect(ours, "CloseBoard freed a block it had not handed out");
+        if (live_ == record) {
+            live_ = nullptr;
+        }
+    }
+    After();
+}
+
+// --- VideoOps ---------------------------------------------------------------
+
+void CallSequence::VideoCall(uint8_t slot) {
+    const TVB_VIDEO_OPS* ops = caps_->VideoOps;
+    switch (slot % 12) {
+    case 0:
+    case 1:
+    case 5:
+    case 7: {
+        const TVB_STUB2_FN fns[12] = {ops->Slot0, ops->Slot1, nullptr, nullptr, nullptr, ops->Slot5,
+                                      nullptr,    ops->Slot7, nullptr, nullptr, nullptr, nullptr};
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        if (in_.Ended()) {
+            return;
+        }
+        Before([&] { return "VideoOps[" + std::to_string(slot % 12) + "] stub"; }, 0);
+        const TVB_ARG r = fns[slot % 12](a, b);
+        Expect(r == (slot % 12 == 0 ? 0x155u : 0u),
+               [&] { return "VideoOps stub returned " + Hex(r); });
+        After();
+        return;
+    }
+    case 6: {
+        TVB_ARG a[20];
+        for (TVB_ARG& x : a) {
+            x = in_.Value(Kind::Any);
+        }
+        if (in_.Ended()) {
+            return;
+        }
+        Before([&] { return std::string("VideoOps[6] stub"); }, 0);
+        const TVB_ARG r =
+            ops->Slot6(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
+                       a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19]);
+        Expect(r == 0, [&] { return "VideoOps[6] returned " + Hex(r); });
+        After();
+        return;
+    }
+    case 10:
+    case 11: {
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        const TVB_ARG c = in_.Value(Kind::Any);
+        if (in_.Ended()) {
+            return;
+        }
+        Before([&] { return "VideoOps[" + std::to_string(slot % 12) + "] stub"; }, 0);
+        const TVB_ARG r = (slot % 12 == 10 ? ops->Slot10 : ops->Slot11)(a, b, c);
+        Expect(r == 0, [&] { return "VideoOps stub returned " + Hex(r); });
+        After();
+        return;
+    }
+    case 2: {
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        RecordArg buffer = MakeRecord(kStandardsSize, kStandardsSize, 0xA5);
+        // The count may lie inside the buffer: the host's own business.
+        RecordArg count = SameOr(buffer, 4, 4, 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        Before(
+            [&] {
+                return "GetVideoStandards(count " + count.Describe() + ", buffer " +
+                       buffer.Describe() + ")";
+            },
+            0);
+        const uint32_t r =
+            ops->GetVideoStandards(a, b, reinterpret_cast<uint32_t*>(count.ptr),
+                                   reinterpret_cast<VideoStandardDescriptor*>(buffer.ptr));
+        Expect(r == 0, [&] { return "GetVideoStandards returned " + Hex(r); });
+        // With both places given (and apart) the count is 3; without the
+        // buffer nothing is written at all.
+        if (count.ptr != nullptr && buffer.ptr != nullptr && count.how != Record::Same) {
+            uint32_t n = 0;
+            std::memcpy(&n, count.ptr, 4);
+            Expect(n == TVB_VIDEO_STANDARD_COUNT,
+                   [&] { return "standard count " + std::to_string(n); });
+        }
+        After();
+        return;
+    }
+    case 3: {
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        RecordArg defaults =
+            MakeRecord(sizeof(VideoPropertyDefaults), sizeof(VideoPropertyDefaults), 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        Before([&] { return "GetVideoPropertyDefaults(" + defaults.Describe() + ")"; }, 0);
+        ops->GetVideoPropertyDefaults(a, b, reinterpret_cast<VideoPropertyDefaults*>(defaults.ptr));
+        After();
+        return;
+    }
+    case 4: {
+        const uint32_t hostValue = in_.Value(Kind::Any);
+        const auto restart = static_cast<int32_t>(in_.Value(Kind::PropertyValue));
+        const auto input = static_cast<int32_t>(in_.Value(Kind::Input));
+        int32_t p[17];
+        for (int32_t& v : p) {
+            v = static_cast<int32_t>(in_.Value(Kind::PropertyValue));
+        }
+        const uint32_t word0 = in_.Value(Kind::Input);
+        const uint32_t word1 = in_.Value(Kind::PropertyValue);
+        // Word 1 is read only for a restart value of -1, word 0 only for an
+        // input of -1.
+        const size_t extent = restart == -1 ? 8 : input == -1 ? 4 : 0;
+        RecordArg record = MakeRecord(sizeof(TVB_SENSOR_INIT_RECORD), extent, 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        if (record.size >= 4) {
+            std::memcpy(record.ptr, &word0, 4);
+        }
+        if (record.size >= 8) {
+            std::memcpy(record.ptr + 4, &word1, 4);
+        }
+        const uint64_t bound = record.ptr != nullptr ? bounds::kInitializeSensor : 0;
+        Before(
+            [&] {
+                return "InitializeSensor(" + record.Describe() + ", restart " +
+                       std::to_string(restart) + ", input " + std::to_string(input) + ")";
+            },
+            bound);
+        const int32_t r = ops->InitializeSensor(
+            reinterpret_cast<const TVB_SENSOR_INIT_RECORD*>(record.ptr), hostValue, restart, input,
+            p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7], p[8], p[9], p[10], p[11], p[12], p[13],
+            p[14], p[15], p[16]);
+        Expect(r == (record.ptr != nullptr ? 0 : -1),
+               [&] { return "InitializeSensor returned " + std::to_string(r); });
+        if (record.ptr != nullptr) {
+            expectedInput_ = input == -1 ? word0 : static_cast<uint32_t>(input);
+        }
+        After();
+        return;
+    }
+    case 8: {
+        const TVB_ARG a1 = in_.Value(Kind::Any);
+        const TVB_ARG a2 = in_.Value(Kind::Any);
+        const uint32_t property = in_.Value(Kind::Property);
+        const auto value = static_cast<int32_t>(in_.Value(Kind::PropertyValue));
+        const TVB_ARG a5 = in_.Value(Kind::Any);
+        if (in_.Ended()) {
+            return;
+        }
+        const uint64_t bound = property == TVB_PROPERTY_VIDEO_INPUT     ? bounds::kSelectVideoInput
+                               : property == TVB_PROPERTY_AUDIO_RESTART ? bounds::kRestartPulse
+                                                                        : 0;
+        if (how_.describe) {
+            kind_ = "SetVideoProperty " + Hex(property);
+        }
+        Before(
+            [&] {
+                return "SetVideoProperty(" + Hex(property) + ", " + std::to_string(value) + ")";
+            },
+            bound);
+        Expect(ops->SetVideoProperty(a1, a2, property, value, a5) == 0,
+               "SetVideoProperty did not return 0");
+        if (property == TVB_PROPERTY_VIDEO_INPUT) {
+            expectedInput_ = static_cast<uint32_t>(value);
+        }
+        After();
+        return;
+    }
+    default: { // 9
+        const TVB_ARG a1 = in_.Value(Kind::Any);
+        const TVB_ARG a2 = in_.Value(Kind::Any);
+        const uint32_t property = in_.Value(Kind::Property);
+        const TVB_ARG a5 = in_.Value(Kind::Any);
+        RecordArg value = MakeRecord(4, 4, 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        Before([&] { return "GetVideoProperty(" + Hex(property) + ", " + value.Describe() + ")"; },
+               0);
+        Expect(ops->GetVideoProperty(a1, a2, property, reinterpret_cast<uint32_t*>(value.ptr),
+                                     a5) == 0,
+               "GetVideoProperty did not return 0");
+        After();
+        return;
+    }
+    }
+}
+
+// --- AudioOps ---------------------------------------------------------------
+
+void CallSequence::AudioCall(uint8_t slot) {
+    const TVB_AUDIO_OPS* ops = caps_->AudioOps;
+    switch (slot % 4) {
+    case 0:
+    case 3: {
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        if (in_.Ended()) {
+            return;
+        }
+        Before([&] { return "AudioOps[" + std::to_string(slot % 4) + "] stub"; }, 0);
+        const TVB_ARG r = (slot % 4 == 0 ? ops->Slot0 : ops->Slot3)(a, b);
+        Expect(r == (slot % 4 == 0 ? 0x131001u : 0u),
+               [&] { return "AudioOps stub returned " + Hex(r); });
+        After();
+        return;
+    }
+    case 1: {
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        const uint32_t rate = in_.Value(Kind::SampleRate);
+        const uint32_t mode = in_.Value(Kind::Any);
+        const uint32_t word = in_.Value(Kind::Any);
+        RecordArg config =
+            MakeRecord(sizeof(AudioInterfaceConfig), sizeof(AudioInterfaceConfig), 0xA5);
+        // The format record may overlap the configuration buffer.
+        RecordArg format = SameOr(config, sizeof(AudioFormat), sizeof(AudioFormat), 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        if (format.ptr != nullptr) {
+            AudioFormat f{0, rate, mode, word};
+            std::memcpy(format.ptr, &f, sizeof f);
+        }
+        Before(
+            [&] { return "GetAudioFormat(" + config.Describe() + ", " + format.Describe() + ")"; },
+            0);
+        ops->GetAudioFormat(a, b, reinterpret_cast<AudioInterfaceConfig*>(config.ptr),
+                            reinterpret_cast<AudioFormat*>(format.ptr));
+        After();
+        return;
+    }
+    default: { // 2
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_HOST_HANDLE handle = in_.Value(Kind::Handle);
+        const uint32_t rate = in_.Value(Kind::SampleRate);
+        RecordArg format = MakeRecord(sizeof(AudioFormat), kSampleRateEnd, 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        if (format.ptr != nullptr) {
+            std::memcpy(format.ptr + offsetof(AudioFormat, SampleRate), &rate, 4);
+        }
+        Before(
+            [&] {
+                return "SetAudioSampleRate(" + Hex(handle) + ", " + format.Describe() + " rate " +
+                       std::to_string(rate) + ")";
+            },
+            0);
+        sampleRateCall_ = true;
+        sampleRateHandle_ = handle;
+        Expect(ops->SetAudioSampleRate(a, handle, reinterpret_cast<AudioFormat*>(format.ptr)) == 0,
+               "SetAudioSampleRate did not return 0");
+        After();
+        return;
+    }
+    }
+}
+
+// --- InputOps ---------------------------------------------------------------
+
+void CallSequence::InputCall(uint8_t slot) {
+    const TVB_INPUT_OPS* ops = caps_->InputOps;
+    const TVB_ARG a = in_.Value(Kind::Any);
+    const TVB_ARG b = in_.Value(Kind::Any);
+    switch (slot % 5) {
+    case 3: {
+        const uint32_t input = in_.Value(Kind::Input);
+        if (in_.Ended()) {
+            return;
+        }
+        if (how_.describe) {
+            kind_ = "InputOps select";
+        }
+        Before([&] { return "InputOps select " + std::to_string(input); },
+               bounds::kSelectVideoInput);
+        Expect(ops->InputSelect(a, b, input) == 0, "InputOps select did not return 0");
+        expectedInput_ = input;
+        After();
+        return;
+    }
+    case 4: {
+        const TVB_ARG c = in_.Value(Kind::Any);
+        if (in_.Ended()) {
+            return;
+        }
+        Before([&] { return std::string("InputOps[4] stub"); }, 0);
+        Expect(ops->Slot4(a, b, c) == 0, "InputOps[4] did not return 0");
+        After();
+        return;
+    }
+    default: {
+        if (in_.Ended()) {
+            return;
+        }
+        const uint32_t s = slot % 5;
+        Before([&] { return "InputOps[" + std::to_string(s) + "]"; }, 0);
+        const TVB_ARG r = (s == 0 ? ops->Slot0 : s == 1 ? ops->InputQuery : ops->Slot2)(a, b);
+        const TVB_ARG want = s == 0 ? 7 : s == 1 ? expectedInput_ : 3;
+        Expect(r == want, [&] {
+            return "InputOps[" + std::to_string(s) + "] returned " + Hex(r) + ", expected " +
+                   Hex(want);
+        });
+        After();
+        return;
+    }
+    }
+}
+
+// --- TunerOps ---------------------------------------------------------------
+
+void CallSequence::TunerCall(uint8_t slot) {
+    const TVB_TUNER_OPS* ops = caps_->TunerOps;
+    if (slot % 3 == 0) {
+        const TVB_ARG a = in_.Value(Kind::Any);
+        const TVB_ARG b = in_.Value(Kind::Any);
+        const uint32_t mode = in_.Value(Kind::Mode);
+        const bool known = mode == TVB_TUNER_MODE_TV || mode == TVB_TUNER_MODE_FM_RADIO;
+        RecordArg caps = MakeRecord(sizeof(TunerModeCaps), known ? sizeof(TunerModeCaps) : 0, 0xA5);
+        if (in_.Ended()) {
+            return;
+        }
+        Before(
+            [&] {
+                return "GetTunerModeCaps(" + std::to_string(mode) + ", " + caps.Describe() + ")";
+            },
+            0);
+        Expect(ops->GetTunerModeCaps(a, b, mode, reinterpret_cast<TunerModeCaps*>(caps.ptr)) == 0,
+               "GetTunerModeCaps did not return 0");
+        if (known && caps.ptr != nullptr) {
+            TunerModeCaps c{};
+            std::memcpy(&c, caps.ptr, sizeof c);
+            Expect(c.MaxFrequency == (mode == TVB_TUNER_MODE_TV ? 847000000u : 107900000u),
+                   "tuner mode caps");
+        }
+        After();
+        return;
+    }
+    const bool set = slot % 3 == 2;
+
+    // The settings record.
+    RecordArg settings;
+    settings.how = static_cast<Record>(in_.U8() % kRecordCount);
+    const size_t settingsExtent = set ? kSettingsSetEnd : kSettingsGetEnd;
+    const uint8_t settingsLength = in_.U8();
+    const TVB_ARG unused = in_.Value(Kind::Any);
+    // The request.
+    const auto requestHow = static_cast<Record>(in_.U8() % kRecordCount);
+    const uint32_t id = in_.Value(Kind::RequestId);
+    Kind payloadKind = Kind::Any;
+    Field payloadField = nullptr;
+    switch (id) {
+    case TVB_REQUEST_AUDIO_MODE:
+        payloadKind = Kind::AudioMode;
+        payloadField = &TVTunerSettings::AudioMode;
+        break;
+    case TVB_REQUEST_MODE:
+        payloadKind = Kind::Mode;
+        payloadField = &TVTunerSettings::Mode;
+        break;
+    case TVB_REQUEST_VIDEO_STANDARD:
+        payloadKind = Kind::Standard;
+        payloadField = &TVTunerSettings::VideoStandard;
+        break;
+    case TVB_REQUEST_FREQUENCY:
+        payloadKind = Kind::Frequency;
+        payloadField = &TVTunerSettings::Frequency;
+        break;
+    case TVB_REQUEST_TUNER_INPUT:
+        payloadKind = Kind::Input;
+        payloadField = &TVTunerSettings::TunerInput;
+        break;
+    default:
+        break;
+    }
+    const uint32_t payload = in_.Value(payloadKind);
+    const uint8_t fill = in_.U8();
+    const uint8_t requestLength = in_.U8();
+    if (in_.Ended()) {
+        return;
+    }
+
+    switch (settings.how) {
+    case Record::Null:
+        break;
+    case Record::Live:
+    case Record::Older:
+        settings.ptr =
+            reinterpret_cast<uint8_t*>(settings.how == Record::Live ? live_ : OlderRecord());
+        settings.size = settings.ptr != nullptr ? kSettingsSize : 0;
+        if (settings.ptr == nullptr) {
+            settings.how = Record::Null;
+        }
+        break;
+    case Record::Short:
+        settings.size = settingsExtent + settingsLength % (kSettingsSize - settingsExtent);
+        settings.ptr = NewBlock(settings.size, fill);
+        break;
+    default:
+        settings.how = Record::Full;
+        settings.size = kSettingsSize;
+        settings.ptr = NewBlock(settings.size, fill);
+        break;
+    }
+
+    const size_t requestExtent = set && id == TVB_REQUEST_AUDIO_MODE ? kResultEnd : kRequestIdEnd;
+    RecordArg request;
+    request.how = requestHow;
+    switch (requestHow) {
+    case Record::Null:
+        break;
+    case Record::Live:
+    case Record::Older:
+        request.ptr =
+            reinterpret_cast<uint8_t*>(requestHow == Record::Live ? live_ : OlderRecord());
+        request.size = request.ptr != nullptr ? kSettingsSize : 0;
+        break;
+    case Record::Same:
+        if (settings.ptr != nullptr && settings.size >= requestExtent) {
+            request.ptr = settings.ptr;
+            request.size = settings.size;
+        }
+        break;
+    case Record::Short:
+        if (kSettingsSize > requestExtent) {
+            request.size = requestExtent + requestLength % (kSettingsSize - requestExtent);
+            request.ptr = NewBlock(request.size, fill);
+        }
+        break;
+    default:
+        break;
+    }
+    if (requestHow != Record::Null && request.ptr == nullptr) {
+        request.how = Record::Full;
+        request.size = kSettingsSize;
+        request.ptr = NewBlock(request.size, fill);
+    }
+    if (request.ptr != nullptr) {
+        auto* r = reinterpret_cast<TVTunerSettings*>(request.ptr);
+        r->RequestId = id;
+        if (payloadField != nullptr) {
+            r->*payloadField = payload;
+        }
+    }
+
+    uint64_t bound = 0;
+    if (request.ptr != nullptr) {
+        if (set) {
+            bound = id == TVB_REQUEST_AUDIO_MODE  ? bounds::kSetAudioMode
+                    : id == TVB_REQUEST_FREQUENCY ? bounds::kTune
+                                                  : 0;
+        } else {
+            bound = id == TVB_REQUEST_MODE     ? bounds::kDetectAudioModes
+                    : id == TVB_REQUEST_STATUS ? bounds::kStatus
+                                               : 0;
+        }
+    }
+    tuner_ = set ? Tuner::Set : Tuner::Get;
+    requestId_ = id;
+    if (how_.describe) {
+        kind_ = std::string(set ? "SetTunerProperty" : "GetTunerProperty") + " id " +
+                (request.ptr != nullptr ? std::to_string(id) : std::string("(no request)"));
+    }
+    settingsArg_ = reinterpret_cast<const TVTunerSettings*>(settings.ptr);
+    requestArg_ = request.ptr;
+    requestSize_ = request.size;
+    Before(
+        [&] {
+            return std::string(set ? "SetTunerProperty" : "GetTunerProperty") + "(settings " +
+                   settings.Describe() + ", request " + request.Describe() + " id " +
+                   std::to_string(id) + " value " + Hex(payload) + ")";
+        },
+        bound);
+    const uint32_t r = (set ? ops->SetTunerProperty : ops->GetTunerProperty)(
+        reinterpret_cast<TVTunerSettings*>(settings.ptr), unused,
+        reinterpret_cast<TVTunerSettings*>(request.ptr));
+    Expect(r == 0, [&] { return "tuner property call returned " + Hex(r); });
+    After();
+}
+
+} // namespace fuzz

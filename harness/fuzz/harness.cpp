@@ -1,0 +1,141 @@
+#include "fuzz/harness.h"
+
+#include "fuzz/call_sequence.h"
+
+#include <cctype>
+
+namespace fuzz {
+
+Outcome RunInput(const uint8_t* data, size_t size, const Run& how) {
+    Outcome out;
+    {
+        CallSequence session(data, size, how);
+        out = session.Run();
+        if (how.keepTimeline) {
+            out.timeline = session.Timeline();
+        }
+        if (how.keepEvents) {
+            out.events = session.Events();
+        }
+        out.digest = session.Digest();
+        out.eventCount = session.EventCount();
+        out.eventDigests = session.EventDigests();
+        if (how.windowFrom <= how.windowTo) {
+            out.events = session.Window();
+        }
+    }
+    vt::Reset(); // the pool blocks the host never gave back
+    return out;
+}
+
+std::string Masked(std::string text) {
+    for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2)) {
+        size_t end = at + 2;
+        while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end])) != 0) {
+            ++end;
+        }
+        if (end - at > 6) {
+            text.replace(at, end - at, "0x(address)");
+        }
+    }
+    return text;
+}
+
+uint64_t DigestOf(uint64_t digest, const emu::Event& e) {
+    // FNV-1a a word at a time, with a final mix so that a word's high bits
+    // reach the low ones.
+    uint64_t h = digest == 0 ? 14695981039346656037ull : digest;
+    const auto mix = [&h](uint64_t v) {
+        h = (h ^ v) * 1099511628211ull;
+        h ^= h >> 29;
+    };
+    mix(e.timeUs);
+    mix(static_cast<uint64_t>(e.kind) << 32 | e.device);
+    mix(static_cast<uint64_t>(e.reg) << 32 | static_cast<uint64_t>(e.acknowledged) << 8 |
+        static_cast<uint64_t>(e.wait));
+    mix(e.waitUs);
+    mix(e.bytes.size() << 16 | e.pins.size() << 8 | e.values.size());
+    for (uint8_t b : e.bytes) {
+        mix(b);
+    }
+    for (size_t i = 0; i < e.pins.size(); ++i) {
+        mix(static_cast<uint64_t>(e.pins[i]) << 32 | (i < e.values.size() ? e.values[i] : 0));
+    }
+    for (uint32_t v : e.values) {
+        mix(v);
+    }
+    if (!e.text.empty()) {
+        for (char c : e.kind == emu::EventKind::Print ? Masked(e.text) : e.text) {
+            mix(static_cast<unsigned char>(c));
+        }
+    }
+    return h;
+}
+
+namespace {
+
+std::string Line(const std::vector<emu::Event>& events, size_t i, const char* end) {
+    return i < events.size()
+               ? std::to_string(events[i].timeUs) + " us  " + emu::Timeline::Line(events[i])
+               : std::string(end);
+}
+
+} // namespace
+
+Outcome RunDifferential(const uint8_t* data, size_t size, const std::string& image, bool describe,
+                        size_t* events) {
+    // First only the digests of both timelines, which a run of any length
+    // keeps in a few bytes.
+    Run how;
+    how.describe = describe;
+    how.kernelEvents = true;
+    how.digest = true;
+    Outcome reference = RunInput(data, size, how);
+    how.image = image;
+    Outcome built = RunInput(data, size, how);
+    *events = reference.eventCount;
+    for (const std::string& f : built.findings) {
+        reference.findings.push_back("image: " + f);
+    }
+    reference.report += built.report;
+    if (reference.digest == built.digest && reference.eventCount == built.eventCount) {
+        return reference;
+    }
+    // They differ: the digest of each event finds the first that differs,
+    // and both runs again give the events around it.
+    how.digest = false;
+    how.eventDigests = true;
+    how.image.clear();
+    const std::vector<uint64_t> a = RunInput(data, size, how).eventDigests;
+    how.image = image;
+    const std::vector<uint64_t> b = RunInput(data, size, how).eventDigests;
+    size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at]) {
+        ++at;
+    }
+    if (at == a.size() && at == b.size()) {
+        reference.findings.push_back("the runs' digests differ, but no event does: the same "
+                                     "input does not run the same way twice");
+        return reference;
+    }
+    how.eventDigests = false;
+    how.windowFrom = at >= 4 ? at - 4 : 0;
+    how.windowTo = at;
+    how.image.clear();
+    const std::vector<emu::Event> before = RunInput(data, size, how).events;
+    how.image = image;
+    const std::vector<emu::Event> after = RunInput(data, size, how).events;
+    const size_t first = how.windowFrom;
+    reference.findings.push_back("the image's timeline differs at event " + std::to_string(at + 1));
+    reference.report += "the image's timeline differs from the reference's at event " +
+                        std::to_string(at + 1) + ":\n";
+    for (size_t k = first; k < at; ++k) {
+        reference.report += "    " + Line(before, k - first, "") + "\n";
+    }
+    reference.report += "  - " + Line(before, at - first, "(end of the reference)") + "\n";
+    reference.report += "  + " + Line(after, at - first, "(end of the image's)") + "\n";
+    *events = at;
+    return reference;
+}
+
+} // namespace fuzz

@@ -1,0 +1,378 @@
+#include "host_driver/host_driver.h"
+
+#include "virtual_time/kernel_virtual.h"
+#include "frame/module_state.h"
+
+#include <chrono>
+
+#include "include/tvboard.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace host_driver {
+
+namespace {
+
+struct Named {
+    uint32_t bit;
+    const char* name;
+};
+
+constexpr Named kStandardNames[] = {
+    {TVB_STANDARD_NTSC_M, "NTSC_M"},     {TVB_STANDARD_NTSC_M_J, "NTSC_M_J"},
+    {TVB_STANDARD_NTSC_433, "NTSC_433"}, {TVB_STANDARD_PAL_B, "PAL_B"},
+    {TVB_STANDARD_PAL_D, "PAL_D"},       {TVB_STANDARD_PAL_G, "PAL_G"},
+    {TVB_STANDARD_PAL_H, "PAL_H"},       {TVB_STANDARD_PAL_I, "PAL_I"},
+    {TVB_STANDARD_PAL_M, "PAL_M"},       {TVB_STANDARD_PAL_N, "PAL_N"},
+    {TVB_STANDARD_PAL_60, "PAL_60"},     {TVB_STANDARD_SECAM_B, "SECAM_B"},
+    {TVB_STANDARD_SECAM_D, "SECAM_D"},   {TVB_STANDARD_SECAM_G, "SECAM_G"},
+    {TVB_STANDARD_SECAM_H, "SECAM_H"},   {TVB_STANDARD_SECAM_K, "SECAM_K"},
+    {TVB_STANDARD_SECAM_K1, "SECAM_K1"}, {TVB_STANDARD_SECAM_L, "SECAM_L"},
+    {TVB_STANDARD_SECAM_L1, "SECAM_L1"},
+};
+
+constexpr Named kAudioModeNames[] = {
+    {TVB_AUDIO_MODE_MONO, "mono"},     {TVB_AUDIO_MODE_STEREO, "stereo"},
+    {TVB_AUDIO_MODE_LANG_A, "lang-a"}, {TVB_AUDIO_MODE_LANG_B, "lang-b"},
+    {TVB_AUDIO_MODE_LANG_C, "lang-c"},
+};
+
+// What keeps a capability record from being driven: a table that is not
+// there or a slot without a routine, which a host would call through a null
+// pointer. Empty when every table and slot is there.
+std::string MissingFromCaps(const TVB_BOARD_MODULE_CAPS& caps) {
+    struct Table {
+        const char* name;
+        const void* table;
+        size_t slots;
+    };
+    const Table tables[] = {
+        {"BoardOps", caps.BoardOps, sizeof(TVB_BOARD_OPS) / sizeof(void*)},
+        {"VideoOps", caps.VideoOps, sizeof(TVB_VIDEO_OPS) / sizeof(void*)},
+        {"AudioOps", caps.AudioOps, sizeof(TVB_AUDIO_OPS) / sizeof(void*)},
+        {"InputOps", caps.InputOps, sizeof(TVB_INPUT_OPS) / sizeof(void*)},
+        {"TunerOps", caps.TunerOps, sizeof(TVB_TUNER_OPS) / sizeof(void*)},
+    };
+    std::string missing;
+    const auto add = [&missing](const std::string& what) {
+        missing += (missing.empty() ? "" : ", ") + what;
+    };
+    for (const Table& t : tables) {
+        if (t.table == nullptr) {
+            add(std::string("the ") + t.name + " table is null");
+            continue;
+        }
+        for (size_t i = 0; i < t.slots; ++i) {
+            const void* slot = nullptr;
+            std::memcpy(&slot, static_cast<const char*>(t.table) + i * sizeof(void*), sizeof slot);
+            if (slot == nullptr) {
+                add(std::string(t.name) + " slot " + std::to_string(i) + " is null");
+            }
+        }
+    }
+    return missing;
+}
+
+uint64_t RealClockUs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
+} // namespace
+
+std::string StandardName(uint32_t standard) {
+    for (const Named& n : kStandardNames) {
+        if (n.bit == standard) {
+            return n.name;
+        }
+    }
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%X", standard);
+    return b;
+}
+
+std::vector<uint32_t> StandardBits() {
+    std::vector<uint32_t> bits;
+    for (const Named& n : kStandardNames) {
+        bits.push_back(n.bit);
+    }
+    return bits;
+}
+
+uint32_t StandardFromName(const std::string& name) {
+    for (const Named& n : kStandardNames) {
+        if (name == n.name) {
+            return n.bit;
+        }
+    }
+    return 0;
+}
+
+std::string AudioModeNames(uint32_t modes) {
+    std::string s;
+    for (const Named& n : kAudioModeNames) {
+        if ((modes & n.bit) != 0) {
+            s += (s.empty() ? "" : "+") + std::string(n.name);
+        }
+    }
+    return s.empty() ? "none" : s;
+}
+
+HostDriver::HostDriver(emu::HostTable* host)
+    : host_(host), module_{DllInitialize, DllUnload, GetBoardModuleCaps} {
+    RestoreLoadState();
+    vt::Reset();
+    if (host_ != nullptr) {
+        link_ = std::make_unique<VirtualTimeLink>(*host_);
+    }
+}
+
+HostDriver::HostDriver(emu::HostTable& host, const std::string& image, bool echoPrints)
+    : HostDriver(&host) {
+    if (image.empty()) {
+        return;
+    }
+#if !defined(_WIN32)
+    // A Windows kernel image runs here on the virtual-time services, like
+    // the linked module: the machine code that ships, deterministically.
+    if (LooksLikePeImage(image)) {
+        pe_ = std::make_unique<PeImage>();
+        if (!pe_->Load(image)) {
+            error_ = pe_->Error();
+            return;
+        }
+        module_ = pe_->Bound();
+        return;
+    }
+#endif
+    link_.reset(); // the image waits for real and prints on its own
+    image_ = std::make_unique<ModuleImage>();
+    if (!image_->Load(image)) {
+        error_ = image_->Error();
+        return;
+    }
+    module_ = image_->Bound();
+    host.SetClock(RealClockUs);
+    prints_ = std::make_unique<PrintCapture>(host, echoPrints);
+}
+
+HostDriver::~HostDriver() {
+    if (settings_ != nullptr && caps_ != nullptr) {
+        Close();
+    }
+    DrainPrints();
+    prints_.reset();
+    pe_.reset();
+    if (image_ != nullptr && host_ != nullptr) {
+        host_->SetClock(nullptr);
+    }
+}
+
+void HostDriver::DrainPrints() {
+    if (prints_ != nullptr) {
+        prints_->Drain();
+    }
+}
+
+void HostDriver::Calling(const std::string& what) {
+    if (Noting()) {
+        host_->Note("host: " + what);
+    }
+}
+
+void HostDriver::Returned() {
+    if (host_ != nullptr && notes_ == Notes::CallsAndReturns) {
+        host_->Note("returned");
+    }
+}
+
+TVB_STATUS HostDriver::Initialize() {
+    Calling("DllInitialize");
+    const TVB_STATUS status = module_.Initialize(nullptr);
+    Returned();
+    return status;
+}
+
+TVB_STATUS HostDriver::Unload() {
+    Calling("DllUnload");
+    const TVB_STATUS status = module_.Unload();
+    Returned();
+    return status;
+}
+
+void HostDriver::HandIn(const TVB_HOST_OPS* table, const TVB_BOARD_MODULE_CAPS* const** listOut,
+                        uint32_t* countOut) {
+    Calling("GetBoardModuleCaps");
+    module_.GetCaps(0, table, listOut, countOut);
+    Returned();
+    if (listOut != nullptr) {
+        caps_ = (*listOut != nullptr && (countOut == nullptr || *countOut >= 1)) ? (*listOut)[0]
+                                                                                 : nullptr;
+        // Checked here, once, so that no caller ever calls through a table
+        // or slot the record does not have.
+        const std::string missing = caps_ != nullptr ? MissingFromCaps(*caps_) : "";
+        if (!missing.empty()) {
+            error_ = "the module's capability record cannot be driven: " + missing;
+            caps_ = nullptr;
+        } else if (caps_ == nullptr) {
+            error_ = "the module's GetBoardModuleCaps gave no capability record";
+        }
+    }
+}
+
+bool HostDriver::Load(const TVB_HOST_OPS* table) {
+    haveDefaults_ = false;
+    Initialize();
+    const TVB_BOARD_MODULE_CAPS* const* list = nullptr;
+    uint32_t count = 0;
+    HandIn(table != nullptr ? table : (host_ != nullptr ? host_->Ops() : nullptr), &list, &count);
+    return caps_ != nullptr;
+}
+
+bool HostDriver::Open() {
+    Calling("OpenBoard");
+    const TVB_STATUS status =
+        caps_->BoardOps->OpenBoard(emu::HostTable::kBoardHandle, &settings_, &info_);
+    Returned();
+    return status == 0 && settings_ != nullptr;
+}
+
+int32_t HostDriver::InitializeSensor(uint32_t input) {
+    if (!haveDefaults_) { // read once per load, as a host does
+        defaults_ = PropertyDefaults();
+        haveDefaults_ = true;
+    }
+    const VideoPropertyDefaults& d = defaults_;
+    record_ = TVB_SENSOR_INIT_RECORD{input, 0};
+    if (Noting()) {
+        Calling("InitializeSensor, input " + std::to_string(input) + " from the record");
+    }
+    const auto v = [&d](int k) { return static_cast<int32_t>(d.Value[k]); };
+    const int32_t r = caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3),
+                                                        v(4), v(5), v(6), v(7), v(8), v(9), v(10),
+                                                        v(11), v(12), v(13), v(14), v(15), v(16));
+    Returned();
+    return r;
+}
+
+VideoPropertyDefaults HostDriver::PropertyDefaults() {
+    VideoPropertyDefaults d{};
+    Calling("GetVideoPropertyDefaults");
+    caps_->VideoOps->GetVideoPropertyDefaults(0, 0, &d);
+    Returned();
+    return d;
+}
+
+std::vector<VideoStandardDescriptor> HostDriver::Standards() {
+    Calling("GetVideoStandards");
+    std::vector<VideoStandardDescriptor> out(8); // more room than the module needs
+    uint32_t count = 0;
+    caps_->VideoOps->GetVideoStandards(0, 0, &count, out.data());
+    Returned();
+    out.resize(count <= out.size() ? count : 0);
+    return out;
+}
+
+TVTunerSettings HostDriver::Request(uint32_t id) const {
+    TVTunerSettings r = *settings_;
+    r.RequestId = id;
+    return r;
+}
+
+TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings request) {
+    if (Noting()) {
+        Calling("SetTunerProperty " + what);
+    }
+    caps_->TunerOps->SetTunerProperty(settings_, 0, &request);
+    Returned();
+    return request;
+}
+
+TVTunerSettings HostDriver::GetTuner(const std::string& what, uint32_t requestId) {
+    TVTunerSettings r = Request(requestId);
+    if (Noting()) {
+        Calling("GetTunerProperty " + what);
+    }
+    caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
+    Returned();
+    return r;
+}
+
+void HostDriver::SetTvStandard(uint32_t standard) {
+    TVTunerSettings r = Request(TVB_REQUEST_VIDEO_STANDARD);
+    r.VideoStandard = standard;
+    SetTuner(Noting() ? "VideoStandard " + StandardName(standard) : "", r);
+}
+
+void HostDriver::Tune(uint32_t frequencyHz) {
+    TVTunerSettings r = Request(TVB_REQUEST_FREQUENCY);
+    r.Frequency = frequencyHz;
+    SetTuner(Noting() ? "Frequency " + std::to_string(frequencyHz) + " Hz" : "", r);
+}
+
+TVTunerSettings HostDriver::Status() {
+    return GetTuner("status", TVB_REQUEST_STATUS);
+}
+
+TVTunerSettings HostDriver::WaitForLock(int maxPolls, int* polls) {
+    TVTunerSettings r{};
+    int n = 0;
+    do {
+        r = Status();
+        ++n;
+    } while (r.Busy != 0 && n < maxPolls);
+    if (polls != nullptr) {
+        *polls = n;
+    }
+    return r;
+}
+
+uint32_t HostDriver::AvailableAudioModes() {
+    return GetTuner("available TV audio modes", TVB_REQUEST_MODE).AudioMode;
+}
+
+bool HostDriver::SetAudioMode(uint32_t mode) {
+    TVTunerSettings r = Request(TVB_REQUEST_AUDIO_MODE);
+    r.AudioMode = mode;
+    r.Result = 0;
+    return SetTuner(Noting() ? "AudioMode " + AudioModeNames(mode) : "", r).Result != 0;
+}
+
+uint32_t HostDriver::SetVideoProperty(uint32_t property, int32_t value) {
+    if (Noting()) {
+        Calling("SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value));
+    }
+    const uint32_t r = caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
+    Returned();
+    return r;
+}
+
+uint32_t HostDriver::GetVideoProperty(uint32_t property) {
+    if (Noting()) {
+        Calling("GetVideoProperty " + std::to_string(property));
+    }
+    uint32_t value = 0;
+    caps_->VideoOps->GetVideoProperty(0, 0, property, &value, 0);
+    Returned();
+    return value;
+}
+
+void HostDriver::SetSampleRate(uint32_t rate) {
+    if (Noting()) {
+        Calling("SetAudioSampleRate " + std::to_string(rate) + " Hz");
+    }
+    AudioFormat f{0, rate, 1, 0};
+    caps_->AudioOps->SetAudioSampleRate(0, emu::HostTable::kBoardHandle, &f);
+    Returned();
+}
+
+void HostDriver::Close() {
+    Calling("CloseBoard");
+    caps_->BoardOps->CloseBoard(settings_, 0);
+    Returned();
+    settings_ = nullptr;
+}
+
+} // namespace host_driver

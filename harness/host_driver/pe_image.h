@@ -1,0 +1,45 @@
+// A Windows kernel image (tvboard.sys) mapped into this process as the
+// kernel's loader maps an export driver: its headers checked as the loader
+// checks them, its sections placed at their addresses with the protection
+// they ask for, its base relocations applied and its kernel imports bound,
+// here to the virtual-time kernel services (virtual_time/kernel_virtual.h). The
+// image's own code then runs, on the emulated board and on virtual time, in
+// one deterministic process: the machine code that ships, driven by the
+// same host driver as the reference build.
+//
+// Only the 32-bit x86 Linux build can run the image's code; elsewhere Load
+// refuses with a reason.
+#pragma once
+
+#include "host_driver/module_image.h"
+
+#include <string>
+
+namespace host_driver {
+
+class PeImage {
+  public:
+    PeImage() = default;
+    ~PeImage() { Unload(); }
+    PeImage(const PeImage&) = delete;
+    PeImage& operator=(const PeImage&) = delete;
+
+    // False with the reason in Error() when the file is no image the kernel
+    // would load as an export driver, imports what the kernel services here
+    // do not provide, or lacks one of the three exports.
+    bool Load(const std::string& path);
+    void Unload();
+    const Exports& Bound() const { return exports_; }
+    const std::string& Error() const { return error_; }
+
+  private:
+    void* base_ = nullptr;
+    size_t size_ = 0;
+    Exports exports_{};
+    std::string error_;
+};
+
+// Whether the file starts as a PE image does ("MZ").
+bool LooksLikePeImage(const std::string& path);
+
+} // namespace host_driver

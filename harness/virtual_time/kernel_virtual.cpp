@@ -1,0 +1,294 @@
+// Kernel services on virtual time, for tests: nothing really waits, and every
+// call is held to the kernel's rules for it (see kernel_virtual.h).
+#include "virtual_time/kernel_virtual.h"
+
+#include "frame/kernel_services.h"
+#include "include/tvboard.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+// The address sanitizer's runtime, when the program has one (weak: null
+// otherwise). This file itself may be built without instrumentation.
+extern "C" {
+void __asan_poison_memory_region(void const volatile* addr, size_t size) __attribute__((weak));
+void __asan_unpoison_memory_region(void const volatile* addr, size_t size) __attribute__((weak));
+}
+
+namespace {
+
+// A live pool block: what a leak report names.
+struct Block {
+    uint64_t number; // the how-manieth allocation since Reset
+    size_t bytes;
+    uint8_t irql;
+};
+
+uint64_t g_now;
+uint8_t g_irql;
+int g_failAllocations;
+uint64_t g_allocations;
+uint32_t g_lastTag;
+const vt::Listener* g_listener;
+
+// A fresh block holds this in every byte, as a checked kernel's special pool
+// fills it: a field nobody wrote shows up in a test instead of reading as 0.
+constexpr unsigned char kFreshPoolByte = 0xCD;
+// The longest stall the kernel allows a driver; longer pauses must wait.
+constexpr uint32_t kLongestStallUs = 50;
+
+// Held in functions, so that no constructor runs before main.
+std::map<void*, Block>& LiveBlocks() {
+    static std::map<void*, Block> blocks;
+    return blocks;
+}
+// Blocks freed: kept aside until Reset, as a checked kernel's special pool
+// keeps freed pages, so that no address is handed out twice in a run (a
+// stale pointer of the host's then never becomes a live record by chance,
+// and a run is the same whatever the heap did before it), and freeing one
+// of them once more is a double free rather than a free of something never
+// allocated. With the address sanitizer their bytes are poisoned, so a use
+// after the free is still caught.
+// (Never destroyed: blocks still kept at exit stay reachable for the leak
+// checker, not leaked.)
+std::map<void*, size_t>& FreedBlocks() {
+    static auto* blocks = new std::map<void*, size_t>;
+    return *blocks;
+}
+// The violations in the order they happened; the same one made again right
+// after itself (a wait in a loop) is counted, not repeated.
+struct Violation {
+    std::string text;
+    int times;
+};
+std::vector<Violation>& Recorded() {
+    static std::vector<Violation> violations;
+    return violations;
+}
+
+std::string Number(uint64_t n) {
+    return std::to_string(n);
+}
+
+std::string Hex(uint32_t n) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", n);
+    return text;
+}
+
+// "<call> at IRQL <level>: <rule>".
+void Violate(const char* call, const std::string& rule) {
+    const std::string text = std::string(call) + " at IRQL " + Number(g_irql) + ": " + rule;
+    if (!Recorded().empty() && Recorded().back().text == text) {
+        ++Recorded().back().times;
+    } else {
+        Recorded().push_back(Violation{text, 1});
+    }
+}
+
+std::vector<std::string> Texts(const std::vector<Violation>& violations) {
+    std::vector<std::string> texts;
+    texts.reserve(violations.size());
+    for (const Violation& v : violations) {
+        texts.push_back(v.times == 1 ? v.text : v.text + " (" + Number(v.times) + " times)");
+    }
+    return texts;
+}
+
+// Event waits and thread delays need a thread that may be switched away.
+void RequireBelowDispatch(const char* call) {
+    if (g_irql >= kIrqlDispatch) {
+        Violate(call, "only below DISPATCH_LEVEL");
+    }
+}
+// Non-paged pool is to be had, and given back, up to dispatch level.
+void RequireAtMostDispatch(const char* call) {
+    if (g_irql > kIrqlDispatch) {
+        Violate(call, "only at or below DISPATCH_LEVEL");
+    }
+}
+
+// The four tag bytes as text, in memory order, '.' for what is not printable.
+std::string TagText(uint32_t tag) {
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        const char c = static_cast<char>((tag >> (8 * i)) & 0xFF);
+        text += (c >= 0x20 && c < 0x7F) ? c : '.';
+    }
+    return text;
+}
+
+// Called for every stall of a busy-wait (20 a millisecond), so kept inline.
+inline __attribute__((always_inline)) void Advance(vt::WaitKind kind, uint64_t us) {
+    g_now += us;
+    if (g_listener != nullptr && g_listener->onWait != nullptr) {
+        g_listener->onWait(g_listener->self, kind, us);
+    }
+}
+
+uint64_t RelativeToUs(int64_t hundredNs) {
+    return hundredNs <= 0 ? 0 : static_cast<uint64_t>(hundredNs) / 10;
+}
+
+} // namespace
+
+namespace vt {
+void Reset() {
+    g_now = 0;
+    g_irql = 0;
+    g_failAllocations = 0;
+    g_allocations = 0;
+    for (const auto& live : LiveBlocks()) {
+        std::free(live.first); // what a test left behind (its own fault is reported elsewhere)
+    }
+    LiveBlocks().clear();
+    for (const auto& freed : FreedBlocks()) {
+        if (__asan_unpoison_memory_region != nullptr) {
+            __asan_unpoison_memory_region(freed.first, freed.second);
+        }
+        std::free(freed.first);
+    }
+    FreedBlocks().clear();
+    Recorded().clear();
+    g_lastTag = 0;
+    g_listener = nullptr;
+}
+uint64_t NowUs() {
+    return g_now;
+}
+void SetListener(const Listener* listener) {
+    g_listener = listener;
+}
+void SetIrql(uint8_t level) {
+    g_irql = level;
+}
+void FailNextAllocations(int count) {
+    g_failAllocations = count;
+}
+int LiveAllocations() {
+    return static_cast<int>(LiveBlocks().size());
+}
+uint32_t LastAllocationTag() {
+    return g_lastTag;
+}
+
+std::vector<std::string> Violations() {
+    std::vector<std::string> all = Texts(Recorded());
+    std::map<uint64_t, Block> inOrder; // as they were allocated
+    for (const auto& live : LiveBlocks()) {
+        inOrder[live.second.number] = live.second;
+    }
+    for (const auto& live : inOrder) {
+        all.push_back("ExAllocatePoolWithTag at IRQL " + Number(live.second.irql) + ": block of " +
+                      Number(live.second.bytes) + " bytes never freed");
+    }
+    return all;
+}
+
+// The text is made only for a listener: without one (the benchmark, which
+// measures the module's own work, not the kernel's formatting) a print costs
+// the call alone.
+unsigned long DebugPrintV(const char* format, va_list args) {
+    if (g_listener == nullptr || g_listener->onPrint == nullptr) {
+        return 0;
+    }
+    char text[512];
+    const int n = std::vsnprintf(text, sizeof(text), format, args);
+    g_listener->onPrint(g_listener->self, text);
+    return n < 0 ? 0 : static_cast<unsigned long>(n);
+}
+
+void ReportViolation(const char* call, const std::string& rule) {
+    Violate(call, rule);
+}
+
+std::vector<std::string> TakeViolations() {
+    std::vector<std::string> taken = Texts(Recorded());
+    Recorded().clear();
+    return taken;
+}
+} // namespace vt
+
+extern "C" {
+
+void* KernelAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag) {
+    constexpr const char* kCall = "ExAllocatePoolWithTag";
+    RequireAtMostDispatch(kCall);
+    if (poolType != kPoolNonPaged) {
+        Violate(kCall, "pool type " + Number(poolType) + ", not NonPagedPool (0)");
+    }
+    if (tag != TVB_POOL_TAG) {
+        Violate(kCall, "tag " + Hex(tag) + " \"" + TagText(tag) + "\", not \"Wdm \" (" +
+                           Hex(TVB_POOL_TAG) + ")");
+    }
+    g_lastTag = tag;
+    if (g_failAllocations > 0) {
+        --g_failAllocations;
+        return nullptr;
+    }
+    void* block = std::malloc(bytes);
+    if (block != nullptr) {
+        std::memset(block, kFreshPoolByte, bytes);
+        LiveBlocks()[block] = Block{++g_allocations, bytes, g_irql};
+    }
+    return block;
+}
+
+// A block that is not live (freed already, or never handed out) is recorded
+// and not freed: on the kernel that is a bugcheck, here a test sees it.
+void KernelFreePool(void* block) {
+    constexpr const char* kCall = "ExFreePool";
+    RequireAtMostDispatch(kCall);
+    if (block == nullptr) {
+        return; // as on the kernel, where a null block is never handed on
+    }
+    const auto live = LiveBlocks().find(block);
+    if (live == LiveBlocks().end()) {
+        Violate(kCall,
+                FreedBlocks().count(block) != 0 ? "block already freed" : "block never allocated");
+        return;
+    }
+    if (__asan_poison_memory_region != nullptr) {
+        __asan_poison_memory_region(block, live->second.bytes);
+    }
+    FreedBlocks()[block] = live->second.bytes;
+    LiveBlocks().erase(live);
+}
+
+int32_t KernelWaitNeverSignalled(int64_t timeout100ns) {
+    RequireBelowDispatch("KeWaitForSingleObject");
+    Advance(vt::WaitKind::Sleep, RelativeToUs(timeout100ns));
+    return kStatusTimeout; // nothing ever signals the event
+}
+
+void KernelDelayExecution(int64_t interval100ns) {
+    RequireBelowDispatch("KeDelayExecutionThread");
+    Advance(vt::WaitKind::Delay, RelativeToUs(interval100ns));
+}
+
+uint8_t KernelCurrentIrql(void) {
+    return g_irql;
+}
+
+void KernelStallProcessor(uint32_t microseconds) {
+    if (microseconds > kLongestStallUs) {
+        Violate("KeStallExecutionProcessor", Number(microseconds) + " us, longer than the " +
+                                                 Number(kLongestStallUs) +
+                                                 " us a driver may stall");
+    }
+    Advance(vt::WaitKind::Stall, microseconds);
+}
+
+unsigned long KernelDebugPrint(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const unsigned long n = vt::DebugPrintV(format, args);
+    va_end(args);
+    return n;
+}
+
+} // extern "C"
