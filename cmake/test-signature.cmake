@@ -3,7 +3,7 @@
 # openssl and thrown away with it; osslsigncode signs tvboard.sys with them
 # (Authenticode, SHA-256), right after the link, so every test runs the
 # signed image. The signature's digest leaves the image checksum out, so the
-# checksum is written again after signing. README.md says how to sign with a
+# checksum is written again after signing. docs/release.md says how to sign with a
 # real certificate.
 find_program(TVB_OPENSSL openssl REQUIRED)
 find_program(TVB_OSSLSIGNCODE osslsigncode REQUIRED)

@@ -135,7 +135,7 @@ else()
   message(WARNING "wine not found: tvboard.sys is built and checked, but not run")
 endif()
 
-# The image that ships (preset mingw-clang; README.md says why that one):
+# The image that ships (preset mingw-clang; docs/release.md says why that one):
 # signed with a throw-away test certificate, and packaged.
 option(TVB_RELEASE "Sign tvboard.sys with a test certificate and make the Windows archive" OFF)
 if(TVB_RELEASE)

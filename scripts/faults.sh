@@ -212,34 +212,30 @@ while read -r id; do
     cp "$file" "$work/original"
     current=$file
     cat "$work/mutated" >"$file"
+    # One ladder for both kinds: the build that takes the fault, then what
+    # must notice it.
     if [ "$(field "$id" 6)" = image ]; then
-        if ! build_image "$log"; then
-            verdict=BUILD
-            builds=$((builds + 1))
-            caught=$((caught + 1))
-            detail="does not compile"
-        elif ! replay_image "$log"; then
-            verdict=CAUGHT
-            caught=$((caught + 1))
-            detail="by the replay on the image: $(grep -m1 '^FINDING' "$log")"
-        else
-            verdict=MISSED
-            missed="$missed $id"
-            detail="every input replays the same: $description"
-        fi
-    elif ! build "$log"; then
+        set -- build_image replay_image "every input replays the same"
+    else
+        set -- build run_tests "every test passes"
+    fi
+    if ! "$1" "$log"; then
         verdict=BUILD
         builds=$((builds + 1))
         caught=$((caught + 1))
         detail="does not compile"
-    elif ! run_tests "$log"; then
+    elif ! "$2" "$log"; then
         verdict=CAUGHT
         caught=$((caught + 1))
-        detail="by $(first_failure "$log")"
+        if [ "$2" = replay_image ]; then
+            detail="by the replay on the image: $(grep -m1 '^FINDING' "$log")"
+        else
+            detail="by $(first_failure "$log")"
+        fi
     else
         verdict=MISSED
         missed="$missed $id"
-        detail="every test passes: $description"
+        detail="$3: $description"
     fi
     restore
     if ! cmp -s "$file" "$work/original" ||

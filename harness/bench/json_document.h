@@ -33,7 +33,7 @@ inline std::string JsonText(const Json& document) {
 }
 
 // The version of the documents' layout, the first member of every one. 2:
-// this layout (README, "JSON"); documents without it are the first layout,
+// this layout (docs/bench.md, "JSON"); documents without it are the first layout,
 // which gave timelines as lines of text.
 constexpr int kSchemaVersion = 2;
 

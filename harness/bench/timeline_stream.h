@@ -21,7 +21,7 @@ namespace bench {
 // makes (InitializeSensor, the longest, some two thousand).
 constexpr size_t kKeptEvents = 4096;
 
-// One event as a JSON object (README: "Timelines in JSON").
+// One event as a JSON object (docs/bench.md: "Timelines in JSON").
 Json EventJson(const emu::Event& event);
 
 class TimelineStream {

@@ -32,7 +32,7 @@ CallSequence::CallSequence(const uint8_t* data, size_t size, const fuzz::Run& ho
     } else {
         driver_ = std::make_unique<host_driver::HostDriver>(host_, how.image);
         driver_->SetNotes(host_driver::Notes::Off);
-        linked_ = !driver_->RunsWindowsImage();
+        linked_ = driver_->Linked();
     }
 }
 

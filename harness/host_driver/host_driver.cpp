@@ -1,7 +1,7 @@
 #include "host_driver/host_driver.h"
 
-#include "virtual_time/kernel_virtual.h"
 #include "frame/module_state.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <chrono>
 
@@ -134,26 +134,18 @@ HostDriver::HostDriver(emu::HostTable& host, const std::string& image, bool echo
     if (image.empty()) {
         return;
     }
-#if !defined(_WIN32)
     // A Windows kernel image runs here on the virtual-time services, like
     // the linked module: the machine code that ships, deterministically.
-    if (LooksLikePeImage(image)) {
-        pe_ = std::make_unique<PeImage>();
-        if (!pe_->Load(image)) {
-            error_ = pe_->Error();
-            return;
-        }
-        module_ = pe_->Bound();
-        return;
-    }
-#endif
-    link_.reset(); // the image waits for real and prints on its own
-    image_ = std::make_unique<ModuleImage>();
+    image_ = LoaderFor(image);
     if (!image_->Load(image)) {
         error_ = image_->Error();
         return;
     }
     module_ = image_->Bound();
+    if (image_->OnVirtualTime()) {
+        return;
+    }
+    link_.reset(); // the image waits for real and prints on its own
     host.SetClock(RealClockUs);
     prints_ = std::make_unique<PrintCapture>(host, echoPrints);
 }
@@ -164,10 +156,10 @@ HostDriver::~HostDriver() {
     }
     DrainPrints();
     prints_.reset();
-    pe_.reset();
-    if (image_ != nullptr && host_ != nullptr) {
+    if (!OnVirtualTime() && host_ != nullptr) {
         host_->SetClock(nullptr);
     }
+    image_.reset();
 }
 
 void HostDriver::DrainPrints() {

@@ -13,8 +13,7 @@
 #pragma once
 
 #include "emu/host_table.h"
-#include "host_driver/module_image.h"
-#include "host_driver/pe_image.h"
+#include "host_driver/loaded_module.h"
 #include "host_driver/print_capture.h"
 #include "host_driver/virtual_time_link.h"
 #include "include/tvboard.h"
@@ -53,9 +52,10 @@ class HostDriver {
 
     bool Ready() const { return error_.empty(); }
     const std::string& Error() const { return error_; }
-    bool OnVirtualTime() const { return image_ == nullptr; }
-    // The machine code run is a Windows image's.
-    bool RunsWindowsImage() const { return pe_ != nullptr; }
+    bool OnVirtualTime() const { return image_ == nullptr || image_->OnVirtualTime(); }
+    // The module is the one linked into this program: its globals are the
+    // ones the harness sees.
+    bool Linked() const { return image_ == nullptr; }
     void SetNotes(Notes notes) { notes_ = notes; }
 
     // --- the exports ------------------------------------------------------
@@ -116,8 +116,7 @@ class HostDriver {
 
   private:
     emu::HostTable* host_;
-    std::unique_ptr<ModuleImage> image_;
-    std::unique_ptr<PeImage> pe_;
+    std::unique_ptr<LoadedModule> image_;
     std::unique_ptr<PrintCapture> prints_;
     std::unique_ptr<VirtualTimeLink> link_;
     Exports module_{};

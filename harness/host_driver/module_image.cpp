@@ -189,8 +189,7 @@ bool ModuleImage::Load(const std::string& given) {
     Bind(exports_.Initialize, handle_, "DllInitialize");
     Bind(exports_.Unload, handle_, "DllUnload");
     Bind(exports_.GetCaps, handle_, "GetBoardModuleCaps");
-    if (exports_.Initialize == nullptr || exports_.Unload == nullptr ||
-        exports_.GetCaps == nullptr) {
+    if (!AllBound()) {
         error_ = given + " does not export DllInitialize, DllUnload and GetBoardModuleCaps";
         Unload();
         return false;

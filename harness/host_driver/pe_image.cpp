@@ -447,8 +447,7 @@ bool PeImage::Load(const std::string& path) {
             exports_.GetCaps = reinterpret_cast<TVB_GET_BOARD_MODULE_CAPS_FN>(address);
         }
     }
-    if (exports_.Initialize == nullptr || exports_.Unload == nullptr ||
-        exports_.GetCaps == nullptr) {
+    if (!AllBound()) {
         return refuse("it does not export DllInitialize, DllUnload and GetBoardModuleCaps");
     }
 

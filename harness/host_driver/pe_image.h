@@ -11,32 +11,29 @@
 // refuses with a reason.
 #pragma once
 
-#include "host_driver/module_image.h"
+#include "host_driver/loaded_module.h"
 
 #include <string>
 
 namespace host_driver {
 
-class PeImage {
+class PeImage : public LoadedModule {
   public:
     PeImage() = default;
-    ~PeImage() { Unload(); }
+    ~PeImage() override { PeImage::Unload(); }
     PeImage(const PeImage&) = delete;
     PeImage& operator=(const PeImage&) = delete;
 
-    // False with the reason in Error() when the file is no image the kernel
-    // would load as an export driver, imports what the kernel services here
-    // do not provide, or lacks one of the three exports.
-    bool Load(const std::string& path);
-    void Unload();
-    const Exports& Bound() const { return exports_; }
-    const std::string& Error() const { return error_; }
+    // Refused, besides, when the file is no image the kernel would load as
+    // an export driver or imports what the kernel services here do not
+    // provide.
+    bool Load(const std::string& path) override;
+    void Unload() override;
+    bool OnVirtualTime() const override { return true; }
 
   private:
     void* base_ = nullptr;
     size_t size_ = 0;
-    Exports exports_{};
-    std::string error_;
 };
 
 // Whether the file starts as a PE image does ("MZ").

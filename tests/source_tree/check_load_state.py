@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Every writable global of the module is in the load-state list of
-frame/module_state.h, which is what a test restores and what the README
-promises: the symbols the module's objects define in writable data (nm types
-d, D, b, B) are compared with the names the list declares. Kernel-services
+module/frame/module_state.h, which is what a test restores and what
+docs/maintaining.md promises: the symbols the module's objects define in
+writable data (nm types d, D, b, B) are compared with the names the list
+declares. Kernel-services
 objects (kernel_*) keep their own platform state and are not the module's.
 
 usage: check_load_state.py NM ARCHIVE module_state.h"""
