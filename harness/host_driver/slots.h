@@ -38,6 +38,8 @@ struct Table {
     const char* name;
     const Slot* slots;
     size_t count;
+    // The table a record points to (null when it is not there).
+    const void* (*in)(const TVB_BOARD_MODULE_CAPS& caps);
 };
 
 namespace slots_detail {
@@ -45,6 +47,10 @@ namespace slots_detail {
 template <auto TableMember, auto SlotMember>
 const void* Routine(const TVB_BOARD_MODULE_CAPS& caps) {
     return reinterpret_cast<const void*>((caps.*TableMember)->*SlotMember);
+}
+
+template <auto TableMember> const void* TableIn(const TVB_BOARD_MODULE_CAPS& caps) {
+    return caps.*TableMember;
 }
 
 template <typename F, size_t... I>
@@ -83,7 +89,9 @@ TVB_OPS_TABLES(TVB_HD_SLOTS)
 #undef TVB_HD_SLOTS
 
 // Every table in the record's order.
-#define TVB_HD_TABLE(table, type, slots) Table{#table, k##table##Slots, std::size(k##table##Slots)},
+#define TVB_HD_TABLE(table, type, slots)                                                           \
+    Table{#table, k##table##Slots, std::size(k##table##Slots),                                     \
+          slots_detail::TableIn<&TVB_BOARD_MODULE_CAPS::table>},
 inline constexpr Table kTables[] = {TVB_OPS_TABLES(TVB_HD_TABLE)};
 #undef TVB_HD_TABLE
 inline constexpr size_t kTableCount = std::size(kTables);
@@ -111,7 +119,8 @@ inline constexpr size_t kMostArguments = MostArguments();
                   #table "." #member " is not slot " #slot);
 #define TVB_HD_CHECK_OP(table, slot, member, type, arguments, routine)                             \
     TVB_HD_CHECK_PLACE(table, slot, member)                                                        \
-    static_assert(Arity<type>::value == (arguments), #table "." #member " takes another count");
+    static_assert(Arity<type>::value == (arguments),                                               \
+                  #table "." #member ": its type takes another number of arguments");
 #define TVB_HD_CHECK_STUB(table, slot, member, arguments, result)                                  \
     TVB_HD_CHECK_PLACE(table, slot, member)
 #define TVB_HD_CHECK_TABLE(table, type, slots) slots(TVB_HD_CHECK_OP, TVB_HD_CHECK_STUB)
