@@ -158,6 +158,7 @@ find_program(TVB_MINGW_OBJDUMP ${TVB_MINGW_PREFIX}-objdump REQUIRED)
 enable_testing()
 add_test(NAME sys_image
          COMMAND ${TVB_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/platforms/check_sys.py
+                 --header ${PROJECT_SOURCE_DIR}/module/include/tvboard.h
                  $<TARGET_FILE:tvboard_sys> ${TVB_SYS_NAMES})
 set_tests_properties(sys_image PROPERTIES ENVIRONMENT "OBJDUMP=${TVB_MINGW_OBJDUMP}")
 if(TVB_SYS_LLD)

@@ -4,14 +4,15 @@
 #pragma once
 
 #include "emu/board.h"
-#include "virtual_time/kernel_virtual.h"
 #include "frame/module_state.h"
 #include "fuzz/bounds.h"
 #include "fuzz/harness.h"
 #include "fuzz/input.h"
 #include "host_driver/host_driver.h"
+#include "host_driver/slots.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <cstdio>
 #include <cstring>
@@ -121,11 +122,13 @@ class CallSequence {
     void Device(Op op);
     emu::TransferFaultPlan Plan();
     void CallSlot(uint8_t table, uint8_t slot);
-    void BoardCall(uint8_t slot);
-    void VideoCall(uint8_t slot);
-    void AudioCall(uint8_t slot);
-    void InputCall(uint8_t slot);
-    void TunerCall(uint8_t slot);
+    void StubCall(const host_driver::Slot& stub);
+    // The operations, by their slot in the table.
+    void BoardCall(size_t slot);
+    void VideoCall(size_t slot);
+    void AudioCall(size_t slot);
+    void InputCall(size_t slot);
+    void TunerCall(size_t slot);
 
     uint8_t* NewBlock(size_t size, uint8_t fill);
     // A record of `full` bytes of which the call may touch `extent`.

@@ -4,32 +4,56 @@
 
 namespace fuzz {
 
+// The table and slot bytes pick one of the public header's slots.
 void CallSequence::CallSlot(uint8_t table, uint8_t slot) {
-    switch (table % 5) {
-    case 0:
-        BoardCall(slot);
-        break;
-    case 1:
-        VideoCall(slot);
-        break;
-    case 2:
-        AudioCall(slot);
-        break;
-    case 3:
-        InputCall(slot);
-        break;
-    default:
-        TunerCall(slot);
-        break;
+    const size_t t = table % host_driver::kTableCount;
+    const host_driver::Slot& s =
+        host_driver::kTables[t].slots[slot % host_driver::kTables[t].count];
+    if (s.stub) {
+        StubCall(s);
+    } else if (t == host_driver::kBoardOps) {
+        BoardCall(s.slot);
+    } else if (t == host_driver::kVideoOps) {
+        VideoCall(s.slot);
+    } else if (t == host_driver::kAudioOps) {
+        AudioCall(s.slot);
+    } else if (t == host_driver::kInputOps) {
+        InputCall(s.slot);
+    } else {
+        TunerCall(s.slot);
     }
     blocks_.clear();
 }
 
+// --- the stubs --------------------------------------------------------------
+
+// A slot the board does not support: as many words as it takes, and its
+// constant back whatever they are.
+void CallSequence::StubCall(const host_driver::Slot& s) {
+    TVB_ARG words[host_driver::kMostArguments] = {};
+    for (size_t i = 0; i < s.args; ++i) {
+        words[i] = in_.Value(Kind::Any);
+    }
+    if (in_.Ended()) {
+        return;
+    }
+    // The input table's two-word slots are named alike, its query among them.
+    const auto name = [&] {
+        const bool query = std::strcmp(s.table, "InputOps") == 0 && s.args == 2;
+        return std::string(s.table) + "[" + std::to_string(s.slot) + "]" + (query ? "" : " stub");
+    };
+    Before(name, 0);
+    const TVB_ARG r = s.call(*caps_, words);
+    Expect(r == s.result,
+           [&] { return name() + " returned " + Hex(r) + ", expected " + Hex(s.result); });
+    After();
+}
+
 // --- BoardOps ---------------------------------------------------------------
 
-void CallSequence::BoardCall(uint8_t slot) {
+void CallSequence::BoardCall(size_t slot) {
     const TVB_BOARD_OPS* ops = caps_->BoardOps;
-    if (slot % 2 == 0) {
+    if (slot == 0) {
         const TVB_HOST_HANDLE ctx = in_.Value(Kind::Handle);
         const uint8_t place = in_.U8();
         RecordArg info = MakeRecord(kBoardInfoSize, kBoardInfoSize, 0xA5);
@@ -137,57 +161,9 @@ void CallSequence::BoardCall(uint8_t slot) {
 
 // --- VideoOps ---------------------------------------------------------------
 
-void CallSequence::VideoCall(uint8_t slot) {
+void CallSequence::VideoCall(size_t slot) {
     const TVB_VIDEO_OPS* ops = caps_->VideoOps;
-    switch (slot % 12) {
-    case 0:
-    case 1:
-    case 5:
-    case 7: {
-        const TVB_STUB2_FN fns[12] = {ops->Slot0, ops->Slot1, nullptr, nullptr, nullptr, ops->Slot5,
-                                      nullptr,    ops->Slot7, nullptr, nullptr, nullptr, nullptr};
-        const TVB_ARG a = in_.Value(Kind::Any);
-        const TVB_ARG b = in_.Value(Kind::Any);
-        if (in_.Ended()) {
-            return;
-        }
-        Before([&] { return "VideoOps[" + std::to_string(slot % 12) + "] stub"; }, 0);
-        const TVB_ARG r = fns[slot % 12](a, b);
-        Expect(r == (slot % 12 == 0 ? 0x155u : 0u),
-               [&] { return "VideoOps stub returned " + Hex(r); });
-        After();
-        return;
-    }
-    case 6: {
-        TVB_ARG a[20];
-        for (TVB_ARG& x : a) {
-            x = in_.Value(Kind::Any);
-        }
-        if (in_.Ended()) {
-            return;
-        }
-        Before([&] { return std::string("VideoOps[6] stub"); }, 0);
-        const TVB_ARG r =
-            ops->Slot6(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10], a[11],
-                       a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19]);
-        Expect(r == 0, [&] { return "VideoOps[6] returned " + Hex(r); });
-        After();
-        return;
-    }
-    case 10:
-    case 11: {
-        const TVB_ARG a = in_.Value(Kind::Any);
-        const TVB_ARG b = in_.Value(Kind::Any);
-        const TVB_ARG c = in_.Value(Kind::Any);
-        if (in_.Ended()) {
-            return;
-        }
-        Before([&] { return "VideoOps[" + std::to_string(slot % 12) + "] stub"; }, 0);
-        const TVB_ARG r = (slot % 12 == 10 ? ops->Slot10 : ops->Slot11)(a, b, c);
-        Expect(r == 0, [&] { return "VideoOps stub returned " + Hex(r); });
-        After();
-        return;
-    }
+    switch (slot) {
     case 2: {
         const TVB_ARG a = in_.Value(Kind::Any);
         const TVB_ARG b = in_.Value(Kind::Any);
@@ -301,7 +277,7 @@ void CallSequence::VideoCall(uint8_t slot) {
         After();
         return;
     }
-    default: { // 9
+    case 9: {
         const TVB_ARG a1 = in_.Value(Kind::Any);
         const TVB_ARG a2 = in_.Value(Kind::Any);
         const uint32_t property = in_.Value(Kind::Property);
@@ -323,23 +299,9 @@ void CallSequence::VideoCall(uint8_t slot) {
 
 // --- AudioOps ---------------------------------------------------------------
 
-void CallSequence::AudioCall(uint8_t slot) {
+void CallSequence::AudioCall(size_t slot) {
     const TVB_AUDIO_OPS* ops = caps_->AudioOps;
-    switch (slot % 4) {
-    case 0:
-    case 3: {
-        const TVB_ARG a = in_.Value(Kind::Any);
-        const TVB_ARG b = in_.Value(Kind::Any);
-        if (in_.Ended()) {
-            return;
-        }
-        Before([&] { return "AudioOps[" + std::to_string(slot % 4) + "] stub"; }, 0);
-        const TVB_ARG r = (slot % 4 == 0 ? ops->Slot0 : ops->Slot3)(a, b);
-        Expect(r == (slot % 4 == 0 ? 0x131001u : 0u),
-               [&] { return "AudioOps stub returned " + Hex(r); });
-        After();
-        return;
-    }
+    switch (slot) {
     case 1: {
         const TVB_ARG a = in_.Value(Kind::Any);
         const TVB_ARG b = in_.Value(Kind::Any);
@@ -365,7 +327,7 @@ void CallSequence::AudioCall(uint8_t slot) {
         After();
         return;
     }
-    default: { // 2
+    case 2: {
         const TVB_ARG a = in_.Value(Kind::Any);
         const TVB_HOST_HANDLE handle = in_.Value(Kind::Handle);
         const uint32_t rate = in_.Value(Kind::SampleRate);
@@ -394,12 +356,11 @@ void CallSequence::AudioCall(uint8_t slot) {
 
 // --- InputOps ---------------------------------------------------------------
 
-void CallSequence::InputCall(uint8_t slot) {
+void CallSequence::InputCall(size_t slot) {
     const TVB_INPUT_OPS* ops = caps_->InputOps;
     const TVB_ARG a = in_.Value(Kind::Any);
     const TVB_ARG b = in_.Value(Kind::Any);
-    switch (slot % 5) {
-    case 3: {
+    if (slot == 3) {
         const uint32_t input = in_.Value(Kind::Input);
         if (in_.Ended()) {
             return;
@@ -414,39 +375,21 @@ void CallSequence::InputCall(uint8_t slot) {
         After();
         return;
     }
-    case 4: {
-        const TVB_ARG c = in_.Value(Kind::Any);
-        if (in_.Ended()) {
-            return;
-        }
-        Before([&] { return std::string("InputOps[4] stub"); }, 0);
-        Expect(ops->Slot4(a, b, c) == 0, "InputOps[4] did not return 0");
-        After();
+    if (in_.Ended()) { // slot 1, the query
         return;
     }
-    default: {
-        if (in_.Ended()) {
-            return;
-        }
-        const uint32_t s = slot % 5;
-        Before([&] { return "InputOps[" + std::to_string(s) + "]"; }, 0);
-        const TVB_ARG r = (s == 0 ? ops->Slot0 : s == 1 ? ops->InputQuery : ops->Slot2)(a, b);
-        const TVB_ARG want = s == 0 ? 7 : s == 1 ? expectedInput_ : 3;
-        Expect(r == want, [&] {
-            return "InputOps[" + std::to_string(s) + "] returned " + Hex(r) + ", expected " +
-                   Hex(want);
-        });
-        After();
-        return;
-    }
-    }
+    Before([&] { return std::string("InputOps[1]"); }, 0);
+    const TVB_ARG r = ops->InputQuery(a, b);
+    Expect(r == expectedInput_,
+           [&] { return "InputOps[1] returned " + Hex(r) + ", expected " + Hex(expectedInput_); });
+    After();
 }
 
 // --- TunerOps ---------------------------------------------------------------
 
-void CallSequence::TunerCall(uint8_t slot) {
+void CallSequence::TunerCall(size_t slot) {
     const TVB_TUNER_OPS* ops = caps_->TunerOps;
-    if (slot % 3 == 0) {
+    if (slot == 0) {
         const TVB_ARG a = in_.Value(Kind::Any);
         const TVB_ARG b = in_.Value(Kind::Any);
         const uint32_t mode = in_.Value(Kind::Mode);
@@ -471,7 +414,7 @@ void CallSequence::TunerCall(uint8_t slot) {
         After();
         return;
     }
-    const bool set = slot % 3 == 2;
+    const bool set = slot == 2;
 
     // The settings record.
     RecordArg settings;

@@ -1,6 +1,7 @@
 #include "host_driver/host_driver.h"
 
 #include "frame/module_state.h"
+#include "host_driver/slots.h"
 #include "virtual_time/kernel_virtual.h"
 
 #include <chrono>
@@ -42,31 +43,17 @@ constexpr Named kAudioModeNames[] = {
 // there or a slot without a routine, which a host would call through a null
 // pointer. Empty when every table and slot is there.
 std::string MissingFromCaps(const TVB_BOARD_MODULE_CAPS& caps) {
-    struct Table {
-        const char* name;
-        const void* table;
-        size_t slots;
-    };
-    const Table tables[] = {
-        {"BoardOps", caps.BoardOps, sizeof(TVB_BOARD_OPS) / sizeof(void*)},
-        {"VideoOps", caps.VideoOps, sizeof(TVB_VIDEO_OPS) / sizeof(void*)},
-        {"AudioOps", caps.AudioOps, sizeof(TVB_AUDIO_OPS) / sizeof(void*)},
-        {"InputOps", caps.InputOps, sizeof(TVB_INPUT_OPS) / sizeof(void*)},
-        {"TunerOps", caps.TunerOps, sizeof(TVB_TUNER_OPS) / sizeof(void*)},
-    };
     std::string missing;
     const auto add = [&missing](const std::string& what) {
         missing += (missing.empty() ? "" : ", ") + what;
     };
-    for (const Table& t : tables) {
-        if (t.table == nullptr) {
+    for (const Table& t : kTables) {
+        if (t.in(caps) == nullptr) {
             add(std::string("the ") + t.name + " table is null");
             continue;
         }
-        for (size_t i = 0; i < t.slots; ++i) {
-            const void* slot = nullptr;
-            std::memcpy(&slot, static_cast<const char*>(t.table) + i * sizeof(void*), sizeof slot);
-            if (slot == nullptr) {
+        for (size_t i = 0; i < t.count; ++i) {
+            if (t.slots[i].routine(caps) == nullptr) {
                 add(std::string(t.name) + " slot " + std::to_string(i) + " is null");
             }
         }

@@ -83,11 +83,12 @@ typedef int32_t TVB_STATUS;
 #define TVB_CAPS_WORD12 1u
 
 /* What the slots the board does not support return, whatever their
- * arguments; their meaning is the host's. */
-#define TVB_VIDEO_SLOT0_RESULT 0x155u    /* VideoOps slot 0; slots 1, 5, 6, 7, 10, 11: 0 */
-#define TVB_AUDIO_SLOT0_RESULT 0x131001u /* AudioOps slot 0; slot 3: 0 */
+ * arguments, where it is not 0 (the tables' lists below say which return
+ * what); their meaning is the host's. */
+#define TVB_VIDEO_SLOT0_RESULT 0x155u    /* VideoOps slot 0 */
+#define TVB_AUDIO_SLOT0_RESULT 0x131001u /* AudioOps slot 0 */
 #define TVB_INPUT_SLOT0_RESULT 7u        /* InputOps slot 0 */
-#define TVB_INPUT_SLOT2_RESULT 3u        /* InputOps slot 2; slot 4: 0 */
+#define TVB_INPUT_SLOT2_RESULT 3u        /* InputOps slot 2 */
 
 /* TVB_BOARD_INFO as OpenBoard fills it: the name with its terminating zero
  * (the rest of the name area is left alone) and three words. */
@@ -318,7 +319,8 @@ typedef struct TVB_HOST_OPS {
 } TVB_HOST_OPS;
 
 /* ------------------------------------------------------------------------
- * The five operation tables of the capability record. */
+ * The five operation tables of the capability record: the slots' types,
+ * then the tables slot by slot. */
 typedef TVB_ARG(TVB_API* TVB_STUB2_FN)(TVB_ARG, TVB_ARG);
 typedef TVB_ARG(TVB_API* TVB_STUB3_FN)(TVB_ARG, TVB_ARG, TVB_ARG);
 typedef TVB_ARG(TVB_API* TVB_STUB20_FN)(TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG, TVB_ARG,
@@ -330,11 +332,6 @@ typedef TVB_STATUS(TVB_API* TVB_OPEN_BOARD_FN)(TVB_HOST_HANDLE ctx,
                                                TVB_TUNER_SETTINGS** settingsOut,
                                                TVB_BOARD_INFO* info);
 typedef TVB_STATUS(TVB_API* TVB_CLOSE_BOARD_FN)(TVB_TUNER_SETTINGS* settings, TVB_ARG unused);
-
-typedef struct TVB_BOARD_OPS {
-    TVB_OPEN_BOARD_FN OpenBoard;
-    TVB_CLOSE_BOARD_FN CloseBoard;
-} TVB_BOARD_OPS;
 
 typedef uint32_t(TVB_API* TVB_GET_VIDEO_STANDARDS_FN)(TVB_ARG, TVB_ARG, uint32_t* count,
                                                       TVB_VIDEO_STANDARD_DESCRIPTOR* buffer);
@@ -350,54 +347,98 @@ typedef uint32_t(TVB_API* TVB_SET_VIDEO_PROPERTY_FN)(TVB_ARG a1, TVB_ARG a2, uin
 typedef uint32_t(TVB_API* TVB_GET_VIDEO_PROPERTY_FN)(TVB_ARG a1, TVB_ARG a2, uint32_t property,
                                                      uint32_t* value, TVB_ARG a5);
 
-typedef struct TVB_VIDEO_OPS {
-    TVB_STUB2_FN Slot0; /* returns 0x155 */
-    TVB_STUB2_FN Slot1;
-    TVB_GET_VIDEO_STANDARDS_FN GetVideoStandards;
-    TVB_GET_VIDEO_PROPERTY_DEFAULTS_FN GetVideoPropertyDefaults;
-    TVB_INITIALIZE_SENSOR_FN InitializeSensor;
-    TVB_STUB2_FN Slot5;
-    TVB_STUB20_FN Slot6;
-    TVB_STUB2_FN Slot7;
-    TVB_SET_VIDEO_PROPERTY_FN SetVideoProperty;
-    TVB_GET_VIDEO_PROPERTY_FN GetVideoProperty;
-    TVB_STUB3_FN Slot10;
-    TVB_STUB3_FN Slot11;
-} TVB_VIDEO_OPS;
-
 typedef uint32_t(TVB_API* TVB_GET_AUDIO_FORMAT_FN)(TVB_ARG, TVB_ARG,
                                                    TVB_AUDIO_INTERFACE_CONFIG* config,
                                                    TVB_AUDIO_FORMAT* format);
 typedef uint32_t(TVB_API* TVB_SET_AUDIO_SAMPLE_RATE_FN)(TVB_ARG, TVB_HOST_HANDLE handle,
                                                         TVB_AUDIO_FORMAT* format);
 
-typedef struct TVB_AUDIO_OPS {
-    TVB_STUB2_FN Slot0; /* returns 0x131001 */
-    TVB_GET_AUDIO_FORMAT_FN GetAudioFormat;
-    TVB_SET_AUDIO_SAMPLE_RATE_FN SetAudioSampleRate;
-    TVB_STUB2_FN Slot3;
-} TVB_AUDIO_OPS;
-
 typedef uint32_t(TVB_API* TVB_INPUT_SELECT_FN)(TVB_ARG, TVB_ARG, uint32_t input);
-
-typedef struct TVB_INPUT_OPS {
-    TVB_STUB2_FN Slot0;      /* returns 7 */
-    TVB_STUB2_FN InputQuery; /* the input last selected */
-    TVB_STUB2_FN Slot2;      /* returns 3 */
-    TVB_INPUT_SELECT_FN InputSelect;
-    TVB_STUB3_FN Slot4;
-} TVB_INPUT_OPS;
 
 typedef uint32_t(TVB_API* TVB_GET_TUNER_MODE_CAPS_FN)(TVB_ARG, TVB_ARG, uint32_t mode,
                                                       TVB_TUNER_MODE_CAPS* caps);
 typedef uint32_t(TVB_API* TVB_TUNER_PROPERTY_FN)(TVB_TUNER_SETTINGS* settings, TVB_ARG unused,
                                                  TVB_TUNER_SETTINGS* request);
 
+/* Each table, slot by slot. These lists are the one description of the
+ * tables: the structs below, the module's tables and the tools that call,
+ * list or check every slot are all made from them. One entry a slot, in slot
+ * order, as one of
+ *   OP(table, slot, member, type, arguments, routine)
+ *       an operation: the member's stdcall type, its number of arguments and
+ *       the module's routine that fills the slot;
+ *   STUB(table, slot, member, arguments, result)
+ *       a slot the board does not support: a TVB_STUB<arguments>_FN that
+ *       ignores its arguments and returns `result`.
+ * `table` is the capability record's member that points to the table. A
+ * host uses the structs and need not expand the lists itself. */
+#define TVB_BOARD_OPS_SLOTS(OP, STUB)                                                              \
+    OP(BoardOps, 0, OpenBoard, TVB_OPEN_BOARD_FN, 3, OpenBoard)                                    \
+    OP(BoardOps, 1, CloseBoard, TVB_CLOSE_BOARD_FN, 2, CloseBoard)
+
+#define TVB_VIDEO_OPS_SLOTS(OP, STUB)                                                              \
+    STUB(VideoOps, 0, Slot0, 2, TVB_VIDEO_SLOT0_RESULT)                                            \
+    STUB(VideoOps, 1, Slot1, 2, 0u)                                                                \
+    OP(VideoOps, 2, GetVideoStandards, TVB_GET_VIDEO_STANDARDS_FN, 4, GetVideoStandards)           \
+    OP(VideoOps, 3, GetVideoPropertyDefaults, TVB_GET_VIDEO_PROPERTY_DEFAULTS_FN, 3,               \
+       GetVideoPropertyDefaults)                                                                   \
+    OP(VideoOps, 4, InitializeSensor, TVB_INITIALIZE_SENSOR_FN, 21, InitializeSensor)              \
+    STUB(VideoOps, 5, Slot5, 2, 0u)                                                                \
+    STUB(VideoOps, 6, Slot6, 20, 0u)                                                               \
+    STUB(VideoOps, 7, Slot7, 2, 0u)                                                                \
+    OP(VideoOps, 8, SetVideoProperty, TVB_SET_VIDEO_PROPERTY_FN, 5, SetVideoProperty)              \
+    OP(VideoOps, 9, GetVideoProperty, TVB_GET_VIDEO_PROPERTY_FN, 5, GetVideoProperty)              \
+    STUB(VideoOps, 10, Slot10, 3, 0u)                                                              \
+    STUB(VideoOps, 11, Slot11, 3, 0u)
+
+#define TVB_AUDIO_OPS_SLOTS(OP, STUB)                                                              \
+    STUB(AudioOps, 0, Slot0, 2, TVB_AUDIO_SLOT0_RESULT)                                            \
+    OP(AudioOps, 1, GetAudioFormat, TVB_GET_AUDIO_FORMAT_FN, 4, GetAudioFormat)                    \
+    OP(AudioOps, 2, SetAudioSampleRate, TVB_SET_AUDIO_SAMPLE_RATE_FN, 3, SetAudioSampleRate)       \
+    STUB(AudioOps, 3, Slot3, 2, 0u)
+
+/* Slot 1 returns the input selected last, slot 3 selects one. */
+#define TVB_INPUT_OPS_SLOTS(OP, STUB)                                                              \
+    STUB(InputOps, 0, Slot0, 2, TVB_INPUT_SLOT0_RESULT)                                            \
+    OP(InputOps, 1, InputQuery, TVB_STUB2_FN, 2, QueryVideoInput)                                  \
+    STUB(InputOps, 2, Slot2, 2, TVB_INPUT_SLOT2_RESULT)                                            \
+    OP(InputOps, 3, InputSelect, TVB_INPUT_SELECT_FN, 3, ChooseVideoInput)                         \
+    STUB(InputOps, 4, Slot4, 3, 0u)
+
+#define TVB_TUNER_OPS_SLOTS(OP, STUB)                                                              \
+    OP(TunerOps, 0, GetTunerModeCaps, TVB_GET_TUNER_MODE_CAPS_FN, 4, GetTunerModeCaps)             \
+    OP(TunerOps, 1, GetTunerProperty, TVB_TUNER_PROPERTY_FN, 3, GetTunerProperty)                  \
+    OP(TunerOps, 2, SetTunerProperty, TVB_TUNER_PROPERTY_FN, 3, SetTunerProperty)
+
+/* The five tables in the capability record's order: TABLE(table, struct,
+ * slots), `slots` the table's list above. */
+#define TVB_OPS_TABLES(TABLE)                                                                      \
+    TABLE(BoardOps, TVB_BOARD_OPS, TVB_BOARD_OPS_SLOTS)                                            \
+    TABLE(VideoOps, TVB_VIDEO_OPS, TVB_VIDEO_OPS_SLOTS)                                            \
+    TABLE(AudioOps, TVB_AUDIO_OPS, TVB_AUDIO_OPS_SLOTS)                                            \
+    TABLE(InputOps, TVB_INPUT_OPS, TVB_INPUT_OPS_SLOTS)                                            \
+    TABLE(TunerOps, TVB_TUNER_OPS, TVB_TUNER_OPS_SLOTS)
+
+/* The tables' structs: one member a slot, of the slot's type. */
+#define TVB_OP_MEMBER_(table, slot, member, type, arguments, routine) type member;
+#define TVB_STUB_MEMBER_(table, slot, member, arguments, result) TVB_STUB##arguments##_FN member;
+typedef struct TVB_BOARD_OPS {
+    TVB_BOARD_OPS_SLOTS(TVB_OP_MEMBER_, TVB_STUB_MEMBER_)
+} TVB_BOARD_OPS;
+typedef struct TVB_VIDEO_OPS {
+    TVB_VIDEO_OPS_SLOTS(TVB_OP_MEMBER_, TVB_STUB_MEMBER_)
+} TVB_VIDEO_OPS;
+typedef struct TVB_AUDIO_OPS {
+    TVB_AUDIO_OPS_SLOTS(TVB_OP_MEMBER_, TVB_STUB_MEMBER_)
+} TVB_AUDIO_OPS;
+typedef struct TVB_INPUT_OPS {
+    TVB_INPUT_OPS_SLOTS(TVB_OP_MEMBER_, TVB_STUB_MEMBER_)
+} TVB_INPUT_OPS;
 typedef struct TVB_TUNER_OPS {
-    TVB_GET_TUNER_MODE_CAPS_FN GetTunerModeCaps;
-    TVB_TUNER_PROPERTY_FN GetTunerProperty;
-    TVB_TUNER_PROPERTY_FN SetTunerProperty;
+    TVB_TUNER_OPS_SLOTS(TVB_OP_MEMBER_, TVB_STUB_MEMBER_)
 } TVB_TUNER_OPS;
+#undef TVB_STUB_MEMBER_
+#undef TVB_OP_MEMBER_
 
 typedef struct TVB_BOARD_MODULE_CAPS {
     uint32_t Size;   /* of this record */

@@ -30,8 +30,8 @@ static TVB_ARG TVB_API Stub20(TVB_ARG a1, TVB_ARG a2, TVB_ARG a3, TVB_ARG a4, TV
            a17 & a18 & a19 & a20 & 0;
 }
 
-static TVB_STATUS TVB_API Open(TVB_HOST_HANDLE ctx, TVB_TUNER_SETTINGS** out,
-                               TVB_BOARD_INFO* info) {
+static TVB_STATUS TVB_API FakeOpenBoard(TVB_HOST_HANDLE ctx, TVB_TUNER_SETTINGS** out,
+                                        TVB_BOARD_INFO* info) {
     (void)ctx;
     (void)info;
     memset(&g_settings, 0, sizeof g_settings);
@@ -39,36 +39,39 @@ static TVB_STATUS TVB_API Open(TVB_HOST_HANDLE ctx, TVB_TUNER_SETTINGS** out,
     *out = &g_settings;
     return TVB_STATUS_SUCCESS;
 }
-static TVB_STATUS TVB_API Close(TVB_TUNER_SETTINGS* settings, TVB_ARG unused) {
+static TVB_STATUS TVB_API FakeCloseBoard(TVB_TUNER_SETTINGS* settings, TVB_ARG unused) {
     (void)settings;
     (void)unused;
     return TVB_STATUS_SUCCESS;
 }
-static uint32_t TVB_API Standards(TVB_ARG a, TVB_ARG b, uint32_t* count,
-                                  TVB_VIDEO_STANDARD_DESCRIPTOR* buffer) {
+static uint32_t TVB_API FakeGetVideoStandards(TVB_ARG a, TVB_ARG b, uint32_t* count,
+                                              TVB_VIDEO_STANDARD_DESCRIPTOR* buffer) {
     (void)a;
     (void)b;
     (void)buffer;
     *count = 0;
     return 0;
 }
-static uint32_t TVB_API Defaults(TVB_ARG a, TVB_ARG b, TVB_VIDEO_PROPERTY_DEFAULTS* d) {
+static uint32_t TVB_API FakeGetVideoPropertyDefaults(TVB_ARG a, TVB_ARG b,
+                                                     TVB_VIDEO_PROPERTY_DEFAULTS* d) {
     (void)a;
     (void)b;
     memset(d, 0, sizeof *d);
     return 0;
 }
-static int32_t TVB_API Sensor(const TVB_SENSOR_INIT_RECORD* r, TVB_ARG h, int32_t a3, int32_t a4,
-                              int32_t p1, int32_t p2, int32_t p3, int32_t p4, int32_t p5,
-                              int32_t p6, int32_t p7, int32_t p8, int32_t p9, int32_t p10,
-                              int32_t p11, int32_t p12, int32_t p13, int32_t p14, int32_t p15,
-                              int32_t p16, int32_t p17) {
+static int32_t TVB_API FakeInitializeSensor(const TVB_SENSOR_INIT_RECORD* r, TVB_ARG h, int32_t a3,
+                                            int32_t a4, int32_t p1, int32_t p2, int32_t p3,
+                                            int32_t p4, int32_t p5, int32_t p6, int32_t p7,
+                                            int32_t p8, int32_t p9, int32_t p10, int32_t p11,
+                                            int32_t p12, int32_t p13, int32_t p14, int32_t p15,
+                                            int32_t p16, int32_t p17) {
     (void)r;
     (void)h;
     return a3 & a4 & p1 & p2 & p3 & p4 & p5 & p6 & p7 & p8 & p9 & p10 & p11 & p12 & p13 & p14 &
            p15 & p16 & p17 & 0;
 }
-static uint32_t TVB_API SetVideo(TVB_ARG a1, TVB_ARG a2, uint32_t p, int32_t v, TVB_ARG a5) {
+static uint32_t TVB_API FakeSetVideoProperty(TVB_ARG a1, TVB_ARG a2, uint32_t p, int32_t v,
+                                             TVB_ARG a5) {
     (void)a1;
     (void)a2;
     (void)p;
@@ -76,7 +79,8 @@ static uint32_t TVB_API SetVideo(TVB_ARG a1, TVB_ARG a2, uint32_t p, int32_t v, 
     (void)a5;
     return 0;
 }
-static uint32_t TVB_API GetVideo(TVB_ARG a1, TVB_ARG a2, uint32_t p, uint32_t* v, TVB_ARG a5) {
+static uint32_t TVB_API FakeGetVideoProperty(TVB_ARG a1, TVB_ARG a2, uint32_t p, uint32_t* v,
+                                             TVB_ARG a5) {
     (void)a1;
     (void)a2;
     (void)p;
@@ -84,27 +88,28 @@ static uint32_t TVB_API GetVideo(TVB_ARG a1, TVB_ARG a2, uint32_t p, uint32_t* v
     (void)a5;
     return 0;
 }
-static uint32_t TVB_API Format(TVB_ARG a, TVB_ARG b, TVB_AUDIO_INTERFACE_CONFIG* c,
-                               TVB_AUDIO_FORMAT* f) {
+static uint32_t TVB_API FakeGetAudioFormat(TVB_ARG a, TVB_ARG b, TVB_AUDIO_INTERFACE_CONFIG* c,
+                                           TVB_AUDIO_FORMAT* f) {
     (void)a;
     (void)b;
     (void)c;
     (void)f;
     return 0;
 }
-static uint32_t TVB_API Rate(TVB_ARG a, TVB_HOST_HANDLE h, TVB_AUDIO_FORMAT* f) {
+static uint32_t TVB_API FakeSetAudioSampleRate(TVB_ARG a, TVB_HOST_HANDLE h, TVB_AUDIO_FORMAT* f) {
     (void)a;
     (void)h;
     (void)f;
     return 0;
 }
-static uint32_t TVB_API Select(TVB_ARG a, TVB_ARG b, uint32_t input) {
+static uint32_t TVB_API FakeInputSelect(TVB_ARG a, TVB_ARG b, uint32_t input) {
     (void)a;
     (void)b;
     (void)input;
     return 0;
 }
-static uint32_t TVB_API ModeCaps(TVB_ARG a, TVB_ARG b, uint32_t mode, TVB_TUNER_MODE_CAPS* caps) {
+static uint32_t TVB_API FakeGetTunerModeCaps(TVB_ARG a, TVB_ARG b, uint32_t mode,
+                                             TVB_TUNER_MODE_CAPS* caps) {
     (void)a;
     (void)b;
     if (mode == TVB_TUNER_MODE_TV) {
@@ -116,7 +121,8 @@ static uint32_t TVB_API ModeCaps(TVB_ARG a, TVB_ARG b, uint32_t mode, TVB_TUNER_
     }
     return 0;
 }
-static uint32_t TVB_API GetTuner(TVB_TUNER_SETTINGS* s, TVB_ARG u, TVB_TUNER_SETTINGS* r) {
+static uint32_t TVB_API FakeGetTunerProperty(TVB_TUNER_SETTINGS* s, TVB_ARG u,
+                                             TVB_TUNER_SETTINGS* r) {
     (void)u;
     r->Frequency = s->Frequency;
     if (r->RequestId == TVB_REQUEST_STATUS) {
@@ -149,16 +155,20 @@ static uint32_t TVB_API SetTuner(TVB_TUNER_SETTINGS* s, TVB_ARG u, TVB_TUNER_SET
 #else
 #define SLOT(f) (f)
 #endif
+/* The slot FAKE_NULL_SLOT leaves out. */
+#define FakeSetTunerProperty SLOT(SetTuner)
+/* The input last selected is always the tuner. */
+#define FakeInputQuery Stub2
 
-static const TVB_BOARD_OPS kBoard = {Open, Close};
-static const TVB_VIDEO_OPS kVideo = {Stub2,  Stub2, Standards, Defaults, Sensor, Stub2,
-                                     Stub20, Stub2, SetVideo,  GetVideo, Stub3,  Stub3};
-static const TVB_AUDIO_OPS kAudio = {Stub2, Format, Rate, Stub2};
-static const TVB_INPUT_OPS kInput = {Stub2, Stub2, Stub2, Select, Stub3};
-static const TVB_TUNER_OPS kTuner = {ModeCaps, GetTuner, SLOT(SetTuner)};
+/* The tables as the header lists them: each operation the fake's own of its
+ * name, each stub one of its argument count that returns 0. */
+#define FAKE_OP(table, slot, member, type, arguments, routine) Fake##member,
+#define FAKE_STUB(table, slot, member, arguments, result) Stub##arguments,
+#define FAKE_TABLE(table, type, slots) static const type k##table = {slots(FAKE_OP, FAKE_STUB)};
+TVB_OPS_TABLES(FAKE_TABLE)
 static const TVB_BOARD_MODULE_CAPS kCaps = {
-    56,      TVB_CAPS_WORD4, TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoard, TABLE(&kVideo),
-    &kAudio, TABLE(&kInput), &kTuner};
+    56,         TVB_CAPS_WORD4,    TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoardOps, TABLE(&kVideoOps),
+    &kAudioOps, TABLE(&kInputOps), &kTunerOps};
 static const TVB_BOARD_MODULE_CAPS* const kList[1] = {&kCaps};
 
 TVB_DECLSPEC TVB_STATUS TVB_API DllInitialize(void* registryPath) {

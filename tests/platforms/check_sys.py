@@ -8,8 +8,8 @@ library calls), and every slot of the five operation tables pointing at a
 stdcall routine that removes exactly the arguments the host pushes for that
 slot, by its name and by its return instructions.
 
-usage: check_sys.py tvboard.sys tvboard-symbols.sys
-       check_sys.py tvboard.sys --map tvboard.map
+usage: check_sys.py [--header tvboard.h] tvboard.sys tvboard-symbols.sys
+       check_sys.py [--header tvboard.h] tvboard.sys --map tvboard.map
 
 The names of addresses come from the same link: from GNU ld, a second image
 with its symbol table kept, used after checking that it loads the same bytes;
@@ -19,7 +19,9 @@ constructors" means no constructor section was linked in, and the link itself
 refuses pseudo-relocations (--disable-runtime-pseudo-reloc). The image is read
 with pefile (Debian: python3-pefile); the one binutils call, objdump's
 disassembly (OBJDUMP, default i686-w64-mingw32-objdump), runs in the C locale,
-so nothing here depends on the language of the machine.
+so nothing here depends on the language of the machine. The tables and the
+argument count of each slot are those the public header lists (--header,
+by default the one of this source tree).
 """
 
 import os
@@ -27,6 +29,9 @@ import re
 import struct
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "source_tree"))
+import header_slots  # noqa: E402  (beside the source-tree checks)
 
 try:
     import pefile
@@ -61,14 +66,8 @@ ALLOWED_IMPORTS = {
 }
 EXPORTS = {"DllInitialize": "_DllInitialize@4", "DllUnload": "_DllUnload@0",
            "GetBoardModuleCaps": "_GetBoardModuleCaps@16"}
-# Arguments the host pushes for each slot, in slot order.
-TABLES = [
-    ("BoardOps", [3, 2]),
-    ("VideoOps", [2, 2, 4, 3, 21, 2, 20, 2, 5, 5, 3, 3]),
-    ("AudioOps", [2, 4, 3, 2]),
-    ("InputOps", [2, 2, 2, 3, 3]),
-    ("TunerOps", [4, 3, 3]),
-]
+HEADER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "module",
+                      "include", "tvboard.h")
 CAPABILITY_WORDS = [36, 0x10FD, 0xDE00, 1]
 
 
@@ -166,6 +165,10 @@ def returns_by_address(objdump, path):
 
 
 def main(argv):
+    header = HEADER
+    if len(argv) > 2 and argv[1] == "--header":
+        header = argv[2]
+        argv = argv[:1] + argv[3:]
     if len(argv) == 4 and argv[2] == "--map":
         sys_path, symbols_path, map_path = argv[1], None, argv[3]
     elif len(argv) == 3:
@@ -177,10 +180,14 @@ def main(argv):
     checks = Checks()
     check = checks.check
 
-    for path in (sys_path, symbols_path or map_path):
+    for path in (header, sys_path, symbols_path or map_path):
         if not os.path.isfile(path):
             print(f"FAIL: {path} not found")
             return 1
+    # Arguments the host pushes for each slot, in slot order.
+    with open(header, encoding="utf-8") as f:
+        listed = header_slots.tables(f.read())
+    tables = [(table, [s.args for s in slots]) for table, slots in listed]
     with open(sys_path, "rb") as f:
         data = f.read()
     try:
@@ -345,7 +352,7 @@ def main(argv):
     def has_reloc(address):
         return address - base in relocated
 
-    for table, slots in TABLES:
+    for table, slots in tables:
         at = address_of("_" + table)
         if at < 0:
             checks.fail(f"{table} not found")
@@ -372,9 +379,10 @@ def main(argv):
                   + " ".join(str(a) for a in slots))
 
     caps = address_of("_BoardModuleCaps")
-    want = CAPABILITY_WORDS + [address_of("_" + t) for t, _ in TABLES]
-    got = [word_at(caps + 4 * i) for i in range(9)]
-    all_relocated = all(has_reloc(caps + 4 * i) for i in range(4, 9))
+    want = CAPABILITY_WORDS + [address_of("_" + t) for t, _ in tables]
+    got = [word_at(caps + 4 * i) for i in range(len(want))]
+    all_relocated = all(has_reloc(caps + 4 * i)
+                        for i in range(len(CAPABILITY_WORDS), len(want)))
     check(caps >= 0 and got == want and all_relocated,
           "capability record: 36, 0x10FD, 0xDE00, 1 and the five tables",
           f"capability record reads {' '.join(map(str, got))}, want {' '.join(map(str, want))} "

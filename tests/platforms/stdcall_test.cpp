@@ -1,9 +1,14 @@
 // On the 32-bit target every operation is stdcall: the callee removes its own
-// arguments. Each slot is called through a raw call that pushes exactly the
-// argument count of its contract; a slot that removes more or fewer leaves
-// the stack pointer moved.
+// arguments. Each slot the public header lists is called through a raw call
+// that pushes exactly the argument count listed; a slot that removes more or
+// fewer leaves the stack pointer moved.
+#include "host_driver/slots.h"
 #include "module_fixture.h"
 
+#include <iterator>
+#include <map>
+#include <numeric>
+#include <string>
 #include <vector>
 
 #if defined(__i386__)
@@ -16,10 +21,13 @@ uint32_t P(const void* p) {
     return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p));
 }
 
-struct Slot {
-    const char* name;
+// One raw call: a routine, the words pushed for it, and for a stub the
+// constant it must return.
+struct Raw {
+    std::string name;
     const void* fn;
     std::vector<uint32_t> args;
+    const host_driver::Slot* stub = nullptr;
 };
 
 template <typename F> const void* Fn(F f) {
@@ -52,42 +60,52 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
 
     std::vector<uint32_t> sensorArgs = {P(&sensor), 0, 0xFFFFFFFFu, 0xFFFFFFFFu};
     sensorArgs.resize(4 + 17); // the seventeen property values
-    const std::vector<uint32_t> twenty(20, 7);
     const TVB_HOST_HANDLE h = emu::HostTable::kBoardHandle;
     const TVB_HOST_OPS* ops = host_->Ops();
 
-    const Slot slots[] = {
+    // The operations' arguments; a stub gets 1, 2, 3, ... CloseBoard comes
+    // last, with the record OpenBoard handed out.
+    const std::map<std::string, std::vector<uint32_t>> operations = {
+        {"BoardOps.OpenBoard", {h, P(&record), P(&info)}},
+        {"VideoOps.GetVideoStandards", {0, 0, P(&count), P(standards)}},
+        {"VideoOps.GetVideoPropertyDefaults", {0, 0, P(&defaults)}},
+        {"VideoOps.InitializeSensor", sensorArgs},
+        {"VideoOps.SetVideoProperty", {0, 0, 2, 0, 0}},
+        {"VideoOps.GetVideoProperty", {0, 0, 2, P(&value), 0}},
+        {"AudioOps.GetAudioFormat", {0, 0, P(&config), P(&format)}},
+        {"AudioOps.SetAudioSampleRate", {0, h, P(&format)}},
+        {"InputOps.InputQuery", {1, 2}},
+        {"InputOps.InputSelect", {0, 0, 1}},
+        {"TunerOps.GetTunerModeCaps", {0, 0, 1, P(&modeCaps)}},
+        {"TunerOps.GetTunerProperty", {P(&settings), 0, P(&request)}},
+        {"TunerOps.SetTunerProperty", {P(&settings), 0, P(&request)}},
+    };
+    const host_driver::Slot& close = host_driver::kTables[host_driver::kBoardOps].slots[1];
+    ASSERT_STREQ(close.name, "CloseBoard");
+
+    std::vector<Raw> calls = {
         {"DllInitialize", Fn(DllInitialize), {0}},
         {"DllUnload", Fn(DllUnload), {}},
         {"GetBoardModuleCaps", Fn(GetBoardModuleCaps), {0, P(ops), P(&list), P(&count)}},
-        {"OpenBoard", Fn(c->BoardOps->OpenBoard), {h, P(&record), P(&info)}},
-        {"VideoOps 0", Fn(c->VideoOps->Slot0), {1, 2}},
-        {"VideoOps 1", Fn(c->VideoOps->Slot1), {1, 2}},
-        {"GetVideoStandards", Fn(c->VideoOps->GetVideoStandards), {0, 0, P(&count), P(standards)}},
-        {"GetVideoPropertyDefaults",
-         Fn(c->VideoOps->GetVideoPropertyDefaults),
-         {0, 0, P(&defaults)}},
-        {"InitializeSensor", Fn(c->VideoOps->InitializeSensor), sensorArgs},
-        {"VideoOps 5", Fn(c->VideoOps->Slot5), {1, 2}},
-        {"VideoOps 6", Fn(c->VideoOps->Slot6), twenty},
-        {"VideoOps 7", Fn(c->VideoOps->Slot7), {1, 2}},
-        {"SetVideoProperty", Fn(c->VideoOps->SetVideoProperty), {0, 0, 2, 0, 0}},
-        {"GetVideoProperty", Fn(c->VideoOps->GetVideoProperty), {0, 0, 2, P(&value), 0}},
-        {"VideoOps 10", Fn(c->VideoOps->Slot10), {1, 2, 3}},
-        {"VideoOps 11", Fn(c->VideoOps->Slot11), {1, 2, 3}},
-        {"AudioOps 0", Fn(c->AudioOps->Slot0), {1, 2}},
-        {"GetAudioFormat", Fn(c->AudioOps->GetAudioFormat), {0, 0, P(&config), P(&format)}},
-        {"SetAudioSampleRate", Fn(c->AudioOps->SetAudioSampleRate), {0, h, P(&format)}},
-        {"AudioOps 3", Fn(c->AudioOps->Slot3), {1, 2}},
-        {"InputOps 0", Fn(c->InputOps->Slot0), {1, 2}},
-        {"InputOps 1 InputQuery", Fn(c->InputOps->InputQuery), {1, 2}},
-        {"InputOps 2", Fn(c->InputOps->Slot2), {1, 2}},
-        {"InputOps 3 InputSelect", Fn(c->InputOps->InputSelect), {0, 0, 1}},
-        {"InputOps 4", Fn(c->InputOps->Slot4), {1, 2, 3}},
-        {"GetTunerModeCaps", Fn(c->TunerOps->GetTunerModeCaps), {0, 0, 1, P(&modeCaps)}},
-        {"GetTunerProperty", Fn(c->TunerOps->GetTunerProperty), {P(&settings), 0, P(&request)}},
-        {"SetTunerProperty", Fn(c->TunerOps->SetTunerProperty), {P(&settings), 0, P(&request)}},
-        // The substitute host's own slots are called by the module the same way.
+    };
+    for (const host_driver::Table& t : host_driver::kTables) {
+        for (size_t i = 0; i < t.count; ++i) {
+            const host_driver::Slot& s = t.slots[i];
+            const std::string name = std::string(t.name) + "." + s.name;
+            if (s.stub) {
+                std::vector<uint32_t> words(s.args);
+                std::iota(words.begin(), words.end(), 1u);
+                calls.push_back({name, s.routine(*c), words, &s});
+            } else if (&s != &close) {
+                const auto found = operations.find(name);
+                ASSERT_NE(found, operations.end()) << name << ": no arguments to call it with";
+                ASSERT_EQ(found->second.size(), s.args) << name;
+                calls.push_back({name, s.routine(*c), found->second});
+            }
+        }
+    }
+    // The substitute host's own slots are called by the module the same way.
+    const std::vector<Raw> host = {
         {"host WriteReg16", Fn(ops->WriteReg16), {h, 0x42, 16, 0x100, 1, 0}},
         {"host ReadReg16", Fn(ops->ReadReg16), {h, 0x42, 16, 0x100, P(&byte), 0}},
         {"host BusWrite", Fn(ops->BusWrite), {h, 0x96, 0, 0, 1, P(&byte), 0x8000}},
@@ -95,16 +113,22 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
         {"host WritePins", Fn(ops->WritePins), {h, 1, P(&pin), P(&pinValue), 0}},
         {"host ReadPins", Fn(ops->ReadPins), {h, 1, P(&pin), P(&pinValue), 1}},
     };
-    for (const Slot& slot : slots) {
+    calls.insert(calls.end(), host.begin(), host.end());
+
+    for (const Raw& call : calls) {
         uint32_t result = 0;
-        const int32_t moved = tvb_raw_call(slot.fn, slot.args.data(),
-                                           static_cast<uint32_t>(slot.args.size()), &result);
-        EXPECT_EQ(moved, 0) << slot.name << " with " << slot.args.size() << " arguments";
+        const int32_t moved = tvb_raw_call(call.fn, call.args.data(),
+                                           static_cast<uint32_t>(call.args.size()), &result);
+        EXPECT_EQ(moved, 0) << call.name << " with " << call.args.size() << " arguments";
+        if (call.stub != nullptr) {
+            EXPECT_EQ(result, call.stub->result) << call.name;
+        }
     }
     ASSERT_NE(record, nullptr);
     uint32_t result = 0;
     const uint32_t closeArgs[] = {P(record), 0};
-    EXPECT_EQ(tvb_raw_call(Fn(c->BoardOps->CloseBoard), closeArgs, 2, &result), 0) << "CloseBoard";
+    ASSERT_EQ(std::size(closeArgs), close.args);
+    EXPECT_EQ(tvb_raw_call(close.routine(*c), closeArgs, 2, &result), 0) << "CloseBoard";
 }
 
 TEST_F(StdcallTest, RawCallNoticesAWrongCount) {

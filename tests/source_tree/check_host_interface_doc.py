@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """docs/host-interface.md against include/tvboard.h: the reference has one
 section per export and per slot of the five operation tables, in table
-order, named and counted as the header declares them.
+order, named and counted as the header declares the exports and lists the
+slots.
 
 usage: check_host_interface_doc.py HEADER DOC
 """
 import re
 import sys
 
-TABLES = ["BOARD", "VIDEO", "AUDIO", "INPUT", "TUNER"]
+import header_slots
+
 EXPORTS = {"DllInitialize": "TVB_DLL_INITIALIZE_FN", "DllUnload": "TVB_DLL_UNLOAD_FN",
            "GetBoardModuleCaps": "TVB_GET_BOARD_MODULE_CAPS_FN"}
 
@@ -24,14 +26,8 @@ def arguments(header, fn_type):
 
 def header_sections(header):
     wanted = [(name, arguments(header, fn)) for name, fn in EXPORTS.items()]
-    for table in TABLES:
-        m = re.search(r"typedef struct TVB_" + table + r"_OPS \{(.*?)\} TVB_" + table + "_OPS;",
-                      header, re.S)
-        if m is None:
-            sys.exit(f"FAIL: no TVB_{table}_OPS in the header")
-        title = table.capitalize() + "Ops"
-        for fn_type, member in re.findall(r"^\s*(TVB_\w+_FN)\s+(\w+);", m.group(1), re.M):
-            wanted.append((f"{title}.{member}", arguments(header, fn_type)))
+    for table, slots in header_slots.tables(header):
+        wanted += [(f"{table}.{s.member}", s.args) for s in slots]
     return wanted
 
 
