@@ -19,6 +19,7 @@ find_program(TVB_LLD_LINK NAMES lld-link lld-link-14 REQUIRED)
 find_program(TVB_LLVM_RC NAMES llvm-rc llvm-rc-14 REQUIRED)
 find_program(TVB_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
 file(RELATIVE_PATH tvb_src ${CMAKE_BINARY_DIR} ${PROJECT_SOURCE_DIR})
+string(REGEX REPLACE "/$" "" tvb_src "${tvb_src}")
 set(tvb_out msvc)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/${tvb_out})
 
