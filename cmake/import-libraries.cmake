@@ -21,11 +21,17 @@ set(TVB_IMPORT_LIBRARY_GNU ${CMAKE_BINARY_DIR}/libtvboard.a)
 set(TVB_IMPORT_LIBRARY_MSVC ${CMAKE_BINARY_DIR}/tvboard.lib)
 find_program(TVB_DLLTOOL ${TVB_MINGW_PREFIX}-dlltool REQUIRED)
 find_program(TVB_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-14 REQUIRED)
+# dlltool names the library's symbols and members after the output path it
+# is given (__head_libtvboard_a, as MinGW's own import libraries have them):
+# so it runs in the build folder and is given the bare file names, which keep
+# the build folder's path out of what ships.
 add_custom_command(OUTPUT ${TVB_IMPORT_LIBRARY_GNU}
-  COMMAND ${TVB_DLLTOOL} --kill-at -d ${TVB_IMPORT_DEF} -l ${TVB_IMPORT_LIBRARY_GNU}
-  DEPENDS ${TVB_IMPORT_DEF} COMMENT "Import library libtvboard.a from tvboard.def")
+  COMMAND ${TVB_DLLTOOL} --kill-at -d tvboard-import.def -l libtvboard.a
+  DEPENDS ${TVB_IMPORT_DEF} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Import library libtvboard.a from tvboard.def" VERBATIM)
 add_custom_command(OUTPUT ${TVB_IMPORT_LIBRARY_MSVC}
-  COMMAND ${TVB_LLVM_DLLTOOL} -m i386 -k -d ${TVB_IMPORT_DEF} -l ${TVB_IMPORT_LIBRARY_MSVC}
-  DEPENDS ${TVB_IMPORT_DEF} COMMENT "Import library tvboard.lib from tvboard.def")
+  COMMAND ${TVB_LLVM_DLLTOOL} -m i386 -k -d tvboard-import.def -l tvboard.lib
+  DEPENDS ${TVB_IMPORT_DEF} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+  COMMENT "Import library tvboard.lib from tvboard.def" VERBATIM)
 add_custom_target(tvboard_import_library ALL
                   DEPENDS ${TVB_IMPORT_LIBRARY_GNU} ${TVB_IMPORT_LIBRARY_MSVC})

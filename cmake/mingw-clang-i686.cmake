@@ -1,9 +1,9 @@
-# tvboard.sys built a second way, with clang and lld for 32-bit x86 Windows,
-# which write the CodeView debug information and the PDB a Windows debugger
-# reads (MinGW's GCC writes DWARF only). It uses the same MinGW-w64 headers,
-# DDK headers and kernel import libraries (ntoskrnl, hal) as
-# cmake/mingw-i686.cmake, from Debian's mingw-w64-i686-dev; clang finds them
-# beside i686-w64-mingw32-gcc.
+# The toolchain of the msvc preset: clang and lld for 32-bit x86 Windows,
+# with the MinGW-w64 headers of Debian's mingw-w64-i686-dev, which clang
+# finds beside i686-w64-mingw32-gcc. CMake's compiler builds only the
+# MinGW-mode C host and the DDK check there; the image itself is compiled in
+# MSVC mode and linked with lld-link by explicit commands
+# (cmake/tvboard-sys-msvc.cmake), as a WDK build runs them.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(TVB_MINGW_PREFIX i686-w64-mingw32)

@@ -48,10 +48,20 @@ set(TVB_COMMIT ${tvb_commit})
 set(TVB_VERSION_TEXT "${PROJECT_VERSION} (commit ${TVB_COMMIT})")
 message(STATUS "tvboard version ${TVB_VERSION_TEXT}")
 
+# The copyright and its holder, as the licence states them: the resources'
+# copyright and company, the archives' vendor.
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE TVB_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+if(NOT TVB_COPYRIGHT MATCHES "^Copyright \\(c\\) [0-9]+ (.+)$")
+  message(FATAL_ERROR "LICENSE has no line 'Copyright (c) YEAR HOLDER'")
+endif()
+set(TVB_COMPANY "${CMAKE_MATCH_1}")
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${PROJECT_SOURCE_DIR}/LICENSE)
+
 # tvb_add_version_resource(target FILE name DESCRIPTION text [DRIVER])
 # Gives a Windows image its version resource: file and product version from
 # the project version, the commit, the description, the file name it is
-# shipped under, the product name. DRIVER marks a kernel-mode driver
+# shipped under, the product name, the company and the copyright. DRIVER marks a kernel-mode driver
 # (file type VFT_DRV, subtype VFT2_DRV_SYSTEM) instead of an application.
 # The resource script is returned in <target>_VERSION_RC for builds that
 # compile it themselves (the MSVC-mode host).

@@ -5,9 +5,9 @@
 # the test signature and the archive.
 include(${PROJECT_SOURCE_DIR}/cmake/import-libraries.cmake)
 
-# The bench for Windows, tvboard.exe. The clang build has MinGW's C headers
-# but not its C++ library's, which the bench needs: it runs its image with the
-# bench of the GCC build (preset mingw, built first).
+# The bench for Windows, tvboard.exe. The msvc preset has no C++ library for
+# Windows, which the bench needs: it runs its image with the bench of the
+# GCC build (preset mingw, built first), and ships that one.
 if(TARGET tvboard_cli)
   # tvboard.exe names the commit in its --version and its version resource.
   target_compile_definitions(tvboard_cli PRIVATE TVB_COMMIT="${TVB_COMMIT}")
@@ -106,10 +106,10 @@ if(TVB_WINE)
     set(tvb_against --against ${TVB_CONFORM_REFERENCE})
   endif()
   add_test(NAME sys_conformance_under_wine
-           COMMAND ${TVB_WINE} ${TVB_BENCH} conform --module $<TARGET_FILE:tvboard_sys>
+           COMMAND ${TVB_WINE} ${TVB_BENCH} conform --module ${TVB_SYS_IMAGE}
                    ${tvb_against})
   add_test(NAME sys_session_under_wine
-           COMMAND ${TVB_WINE} ${TVB_BENCH} --module $<TARGET_FILE:tvboard_sys> session --trace)
+           COMMAND ${TVB_WINE} ${TVB_BENCH} --module ${TVB_SYS_IMAGE} session --trace)
   set_tests_properties(sys_session_under_wine PROPERTIES
                        PASS_REGULAR_EXPRESSION
                        "stereo set.*dbg \"<ORVELSTRM.SYS> \" \"\\*+ Unload Board Module")
@@ -118,7 +118,7 @@ if(TVB_WINE)
   add_test(NAME c_host_msvc_imports_sys_under_wine COMMAND ${TVB_WINE} ${tvb_msvc_host}
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   # This build's version resources against the project version, the commit
-  # and what its bench prints (the clang build's bench is the GCC build's,
+  # and what its bench prints (the msvc preset's bench is the GCC build's,
   # checked there).
   set(tvb_own_bench)
   if(TARGET tvboard_cli)
@@ -126,7 +126,7 @@ if(TVB_WINE)
   endif()
   add_test(NAME version_resources
            COMMAND ${TVB_PYTHON3} ${PROJECT_SOURCE_DIR}/tests/platforms/check_version.py
-                   "${PROJECT_VERSION}" "${TVB_COMMIT}" $<TARGET_FILE:tvboard_sys>
+                   "${PROJECT_VERSION}" "${TVB_COMMIT}" ${TVB_SYS_IMAGE}
                    $<TARGET_FILE:tvboard_c_host> ${tvb_msvc_host} ${tvb_own_bench})
   set_tests_properties(sys_conformance_under_wine sys_session_under_wine
                        c_host_imports_sys_under_wine c_host_msvc_imports_sys_under_wine
@@ -135,11 +135,8 @@ else()
   message(WARNING "wine not found: tvboard.sys is built and checked, but not run")
 endif()
 
-# The image that ships (preset mingw-clang; docs/release.md says why that one):
-# signed with a throw-away test certificate, and packaged.
-option(TVB_RELEASE "Sign tvboard.sys with a test certificate and make the Windows archive" OFF)
+# The archive of the image that ships (preset msvc; docs/release.md says why
+# that one), signed as cmake/tvboard-sys-msvc.cmake links it.
 if(TVB_RELEASE)
-  include(${PROJECT_SOURCE_DIR}/cmake/test-signature.cmake)
-  tvb_sign_image(tvboard_sys)
   include(${PROJECT_SOURCE_DIR}/cmake/package.cmake)
 endif()

@@ -14,7 +14,8 @@ set -eu
 # llvm-cov and llvm-profdata measure coverage. clang in MSVC mode and lld's
 # lld-link build the C host against tvboard.lib, which llvm's llvm-dlltool
 # makes and llvm-readobj reads back; clang and lld also build the shipped
-# tvboard.sys and its PDB, which llvm-pdbutil reads back. openssl makes the
+# tvboard.sys in MSVC mode and its PDB, which llvm-pdbutil reads back and
+# whose MSVC-decorated names llvm-undname reads. openssl makes the
 # throw-away certificate osslsigncode signs the shipped image with.
 packages="cmake ninja-build g++ g++-multilib googletest libgtest-dev binutils \
 g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 python3-pefile \

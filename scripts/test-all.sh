@@ -2,8 +2,8 @@
 # Builds every variant and runs all tests: 64-bit, 32-bit x86 (real stdcall),
 # address/undefined sanitizers, the fuzz target (one minute of fuzzing and
 # every kept finding), then tvboard.sys cross-built twice, with MinGW-w64's
-# GCC and with clang and lld (the image that ships, with its PDB and a test
-# signature), each checked and run under Wine. Both libtvboard.so builds and
+# GCC and in MSVC mode with clang and lld-link (the image that ships, with its
+# PDB and a test signature), each checked and run under Wine. Both libtvboard.so builds and
 # both tvboard.sys builds are run through the bench's host scenarios and
 # compared with the reference; the images with the timelines the Linux build
 # recorded, so a difference that only a Windows compiler makes shows as well.
@@ -22,14 +22,14 @@ tail -n 1 build/faults-check.txt
 reference=$(pwd)/build/conform-reference.txt
 # The images before the 32-bit build, which runs them on virtual time and
 # replays every kept fuzz input on them.
-images="$(pwd)/build/mingw-clang/tvboard.sys;$(pwd)/build/mingw/tvboard.sys"
-for preset in default mingw mingw-clang i386 asan fuzz; do
+images="$(pwd)/build/msvc/tvboard.sys;$(pwd)/build/mingw/tvboard.sys"
+for preset in default mingw msvc i386 asan fuzz; do
     echo "=== $preset"
     if [ "$preset" = mingw ]; then
         build/default/bench/tvboard record --out "$reference"
     fi
     case $preset in
-    mingw*) cmake --preset "$preset" -DTVB_CONFORM_REFERENCE="$reference" >/dev/null ;;
+    mingw | msvc) cmake --preset "$preset" -DTVB_CONFORM_REFERENCE="$reference" >/dev/null ;;
     i386) cmake --preset "$preset" -DTVB_SYS_IMAGES="$images" >/dev/null ;;
     *) cmake --preset "$preset" >/dev/null ;;
     esac
@@ -43,6 +43,6 @@ echo "=== release archives"
 version=$(sed -n 's/^project(tvboard VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 cpack --preset windows >/dev/null
 cpack --preset linux >/dev/null
-/usr/bin/python3 tests/platforms/check_package.py build/mingw-clang/tvboard-"$version"-windows-x86.zip \
-    build/mingw-clang build/default/tvboard-"$version"-linux.tar.gz build/default build/i386
+/usr/bin/python3 tests/platforms/check_package.py build/msvc/tvboard-"$version"-windows-x86.zip \
+    build/msvc build/default/tvboard-"$version"-linux.tar.gz build/default build/i386
 echo "=== all variants passed"

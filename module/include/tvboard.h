@@ -2,8 +2,8 @@
  * tuner board module tvboard.sys.
  *
  * The module is a kernel-mode export driver for 32-bit x86 Windows. The
- * host links against its import library (libtvboard.a with MinGW, or an
- * import library made from tvboard.def with the WDK's tools), calls
+ * host links against its import library (lib/libtvboard.a with MinGW,
+ * lib/tvboard.lib with the WDK's linker), calls
  * GetBoardModuleCaps once with its table of bus operations, and reaches
  * everything else through the five operation tables of the capability
  * record. Every operation, in both directions, is stdcall with 32-bit
@@ -18,6 +18,12 @@
  * (TVTunerSettings, BoardInfo, ...) and an upper-case typedef for C hosts. */
 #ifndef TVBOARD_H
 #define TVBOARD_H
+
+/* The release this header belongs to; the image's version resource carries
+ * the same as its file and product version (MAJOR.MINOR.PATCH.0). */
+#define TVBOARD_VERSION_MAJOR 1
+#define TVBOARD_VERSION_MINOR 0
+#define TVBOARD_VERSION_PATCH 0
 
 #include <stddef.h>
 #if defined(_MSC_VER) && _MSC_VER < 1600

@@ -1,25 +1,35 @@
-"""The release archives: their contents, their checksums, and that they hold
-exactly the files the tests ran.
+"""The release archives: their contents, their checksums, that they hold
+exactly the files the tests ran, and nothing they point at is missing.
 
 Each archive must hold exactly its list of files under one top folder named
 like the archive, a SHA256SUMS that covers every other file with its right
 sum, and match the .sha256 file CPack wrote beside it. Every file must be
 byte for byte the one built and tested (or the source file), so that the
 signed tvboard.sys in the Windows archive is the image that went through the
-image checks and the conformance runs. On the copies taken out of the
-archive, the signature is verified against the build's test CA
-(osslsigncode) and the PDB against the image (check_pdb.py).
+image checks and the conformance runs, and tvboard.exe the bench that ran
+it (TVB_WINDOWS_BENCH of the release build). A page an archived file links
+to or names (NAME.md), and a file the header names (tvboard.lib, ...) in the
+Windows archive, must be in the archive. No file may hold a path of the
+build's source or build folders, nor any absolute path but the toolchain's
+and the system's under /usr (what `strings` finds, ASCII and UTF-16). In the
+unpacked Windows archive, every `osslsigncode verify` command that INSTALL.md
+and docs/release.md give with the shipped test CA must pass as written, and
+the PDB must be the image's (check_pdb.py).
 
 usage: check_package.py WINDOWS.zip RELEASE_BUILD LINUX.tar.gz LINUX_BUILD I386_BUILD
 """
 
 import hashlib
 import os
+import re
+import shlex
 import subprocess
 import sys
 import tarfile
 import tempfile
 import zipfile
+
+import pefile
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
@@ -37,6 +47,59 @@ def read_archive(path):
         return {m.name: t.extractfile(m).read() for m in t.getmembers() if m.isfile()}
 
 
+def cache_entry(build, name):
+    """A variable of a build's CMakeCache.txt."""
+    with open(os.path.join(build, "CMakeCache.txt"), encoding="utf-8") as f:
+        for line in f:
+            if line.startswith(name + ":"):
+                return line.split("=", 1)[1].strip()
+    return ""
+
+
+def printable_runs(data):
+    """What strings finds: runs of four or more printable characters, in
+    ASCII and in UTF-16 little-endian."""
+    for m in re.finditer(rb"[\x20-\x7e]{4,}", data):
+        yield m.group().decode("ascii")
+    for m in re.finditer(rb"(?:[\x20-\x7e]\x00){4,}", data):
+        yield m.group().decode("utf-16-le")
+
+
+def machine_paths(data, folders):
+    """The build's folders, and absolute paths outside /usr, that a file holds."""
+    found = set()
+    for run in printable_runs(data):
+        for folder in folders:
+            # (dlltool and others spell a path with underscores in symbols)
+            if folder in run or re.sub(r"[^A-Za-z0-9]", "_", folder) in run:
+                found.add(folder)
+        # (not a relative path's inner parts, nor a URL's)
+        for m in re.finditer(r"(?<![\w.~/-])/(?:[\w.+-]+/)*[\w.+-]+", run):
+            path = m.group()
+            if path.count("/") > 1 and not path.startswith("/usr/"):
+                found.add(path)
+    return sorted(found)
+
+
+def cited(name, data, files):
+    """What a text file of the archive points at that the archive lacks."""
+    if not name.endswith((".md", ".h")):
+        return []
+    text = data.decode("utf-8", "replace")
+    folder = os.path.dirname(name)
+    missing = []
+    for target in re.findall(r"\]\(([^)#\s]+)(?:#[^)]*)?\)", text):
+        if re.match(r"^[a-z]+:", target):
+            continue
+        path = os.path.normpath(os.path.join(folder, target))
+        if path not in files:
+            missing.append(target)
+    for page in re.findall(r"(?<![\w/.-])((?:docs/)?[\w-]+\.md)\b", text):
+        if page not in files and os.path.normpath(os.path.join(folder, page)) not in files:
+            missing.append(page)
+    return sorted(set(missing))
+
+
 def main(argv):
     if len(argv) != 6:
         print(__doc__.split("\n\n")[-1].strip())
@@ -50,10 +113,16 @@ def main(argv):
         failures += 0 if ok else 1
 
     common = {"include/tvboard.h": os.path.join(SOURCE, "module/include/tvboard.h"),
-              "docs/host-interface.md": os.path.join(SOURCE, "docs/host-interface.md")}
+              **{f"docs/{page}.md": os.path.join(SOURCE, f"docs/{page}.md")
+                 for page in ("host-interface", "bench", "reliability", "release")},
+              **{name: os.path.join(SOURCE, name)
+                 for name in ("INSTALL.md", "RELEASE-NOTES.md", "LICENSE")}}
+    bench = cache_entry(release, "TVB_WINDOWS_BENCH")
     archives = {
         windows: {"tvboard.sys": os.path.join(release, "tvboard.sys"),
                   "tvboard.pdb": os.path.join(release, "tvboard.pdb"),
+                  "tvboard.exe": bench,
+                  "tvboard-test-ca.cer": os.path.join(release, "test-signature", "test-ca.pem"),
                   "lib/tvboard.lib": os.path.join(release, "tvboard.lib"),
                   "lib/libtvboard.a": os.path.join(release, "libtvboard.a"), **common},
         linux: {"lib/x86_64-linux-gnu/libtvboard.so": os.path.join(linux_build, "libtvboard.so"),
@@ -96,21 +165,66 @@ def main(argv):
                     differ.append(f"{path} (not {built})")
         check(not differ, f"{name}: every file is the one built and tested",
               f"{name}: not as built and tested: " + " ".join(differ))
+
+        lacking = {path: cited(path, data, inside) for path, data in inside.items()}
+        if archive == windows:
+            header = inside.get("include/tvboard.h", b"").decode("utf-8", "replace")
+            names = {os.path.basename(p) for p in inside}
+            lacking["include/tvboard.h"] += sorted(
+                {n for n in re.findall(r"\b[\w-]+\.(?:def|lib|a|sys|exe|pdb)\b", header)
+                 if n not in names})
+        lacking = {p: m for p, m in lacking.items() if m}
+        check(not lacking, f"{name}: every page and file the archive's files point at is in it",
+              f"{name}: points at what it does not hold: "
+              + "; ".join(f"{p}: {' '.join(m)}" for p, m in sorted(lacking.items())))
+
+        folders = sorted({os.path.realpath(f) for f in (SOURCE, release, linux_build, i386_build,
+                                                       os.path.dirname(os.path.dirname(bench)))
+                          if f} | {SOURCE})
+        leaks = {p: machine_paths(data, folders) for p, data in inside.items()}
+        leaks = {p: m for p, m in leaks.items() if m}
+        check(not leaks, f"{name}: no file holds a path of the build machine",
+              f"{name}: paths of the build machine: "
+              + "; ".join(f"{p}: {' '.join(m)}" for p, m in sorted(leaks.items())))
+        notes = inside.get("RELEASE-NOTES.md", b"").decode("utf-8", "replace")
+        heading = re.search(r"^## (\S+)", notes, re.M)
+        version = top.split("-")[1]
+        check(heading and heading.group(1) == version,
+              f"{name}: RELEASE-NOTES.md opens with {version}",
+              f"{name}: RELEASE-NOTES.md opens with {heading and heading.group(1)}, not {version}")
         unpacked[archive] = inside
 
     with tempfile.TemporaryDirectory() as tmp:
-        for path in ("tvboard.sys", "tvboard.pdb"):
+        for path, data in unpacked[windows].items():
+            os.makedirs(os.path.dirname(os.path.join(tmp, path)), exist_ok=True)
             with open(os.path.join(tmp, path), "wb") as f:
-                f.write(unpacked[windows].get(path, b""))
+                f.write(data)
         image = os.path.join(tmp, "tvboard.sys")
-        verify = subprocess.run(
-            [os.environ.get("OSSLSIGNCODE", "osslsigncode"), "verify", "-CAfile",
-             os.path.join(release, "test-signature", "test-ca.pem"), "-in", image],
-            capture_output=True, text=True)
-        check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
-              "the archive's tvboard.sys: signature verified against the test CA",
-              "the archive's tvboard.sys: osslsigncode verify failed:\n" + verify.stdout
-              + verify.stderr)
+        # The imports INSTALL.md lists are the image's.
+        pe = pefile.PE(image)
+        imports = sorted(i.name.decode() for d in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])
+                         for i in d.imports if i.name)
+        pe.close()
+        install = unpacked[windows].get("INSTALL.md", b"").decode("utf-8", "replace")
+        sentence = re.search(r"imports only (.*?)\.\n\n", install, re.S)
+        listed = sorted(re.findall(r"`(\w+)`", sentence.group(1))) if sentence else []
+        listed = [n for n in listed if not n.endswith(("exe", "dll"))]
+        check(listed == imports, f"INSTALL.md lists the image's {len(imports)} imports",
+              f"INSTALL.md lists the imports {' '.join(listed)}, the image has "
+              f"{' '.join(imports)}")
+        commands = sorted({line.strip()
+                           for page in ("INSTALL.md", "docs/release.md")
+                           for line in unpacked[windows].get(page, b"").decode().splitlines()
+                           if line.strip().startswith("osslsigncode verify")
+                           and "tvboard-test-ca.cer" in line})
+        check(commands, f"the verify command given: {' | '.join(commands)}",
+              "INSTALL.md and docs/release.md give no osslsigncode verify with the test CA")
+        for command in commands:
+            verify = subprocess.run(shlex.split(command), cwd=tmp, capture_output=True, text=True)
+            check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
+                  f"in the unpacked archive, '{command}': signature verified",
+                  f"in the unpacked archive, '{command}' failed:\n" + verify.stdout
+                  + verify.stderr)
         pdb = subprocess.run(
             [sys.executable, os.path.join(SOURCE, "tests", "platforms", "check_pdb.py"), image,
              os.path.join(tmp, "tvboard.pdb"), os.path.join(release, "tvboard.map")],

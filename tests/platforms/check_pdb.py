@@ -7,7 +7,9 @@ range, at the address of every function the module's own objects put into
 the image (the link map says which those are; library code such as the
 compiler's helpers and the import thunks has no debug information), and frame
 data for each, which a debugger needs to walk the stack through frames
-without a frame pointer. The PDB is read with llvm-pdbutil (LLVM_PDBUTIL,
+without a frame pointer; and public names as a Windows debugger demangles
+them: C++ names MSVC-decorated (?...), none in the Itanium scheme (_Z...) of
+the GNU tools, which it does not read. The PDB is read with llvm-pdbutil (LLVM_PDBUTIL,
 default llvm-pdbutil), the image with pefile (Debian: python3-pefile).
 
 usage: check_pdb.py tvboard.sys tvboard.pdb tvboard.map
@@ -102,6 +104,14 @@ def main(argv):
     no_frames = [procedures[rva] for rva in sorted(procedures) if rva not in frames]
     check(procedures and not no_frames, "frame data for every procedure",
           "no frame data for: " + " ".join(no_frames) if procedures else "no procedures")
+
+    publics = re.findall(r"S_PUB32 \[size = \d+\] `(.*)`", pdbutil("--publics", pdb))
+    itanium = [n for n in publics if re.match(r"^_*Z", n)]
+    decorated = [n for n in publics if n.startswith("?")]
+    check(decorated and not itanium,
+          f"{len(publics)} public names, the {len(decorated)} of C++ MSVC-decorated",
+          f"public names in the Itanium scheme: {' '.join(itanium)}" if itanium else
+          "no MSVC-decorated public names")
 
     print("all checks passed" if failures == 0 else f"{failures} check(s) failed")
     return 1 if failures else 0

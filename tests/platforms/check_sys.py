@@ -1,12 +1,14 @@
 """tvboard.sys as the Windows kernel loader and the host streaming driver see it.
 
 Checked on this machine: a native-subsystem DLL with DriverEntry as its entry,
-exactly the three exports, imports only from the kernel and the HAL, a correct
-image checksum, no timestamp, base relocations for every pointer the host
-follows, no runtime hooks (constructors, TLS, stack probes, exceptions,
-library calls), and every slot of the five operation tables pointing at a
-stdcall routine that removes exactly the arguments the host pushes for that
-slot, by its name and by its return instructions.
+exactly the three exports at ordinals from 1 without an empty slot, imports
+only from the kernel and the HAL, a correct image checksum, no timestamp (or,
+from a reproducible link, a hash of the image in its place), base relocations
+for every pointer the host follows, no runtime hooks (constructors, TLS,
+stack probes, exceptions, library calls), and every slot of the five
+operation tables pointing at a stdcall routine that removes exactly the
+arguments the host pushes for that slot, by its name and by its return
+instructions.
 
 usage: check_sys.py [--header tvboard.h] tvboard.sys tvboard-symbols.sys
        check_sys.py [--header tvboard.h] tvboard.sys --map tvboard.map
@@ -14,7 +16,9 @@ usage: check_sys.py [--header tvboard.h] tvboard.sys tvboard-symbols.sys
 The names of addresses come from the same link: from GNU ld, a second image
 with its symbol table kept, used after checking that it loads the same bytes;
 from lld, which keeps no symbol table beside a PDB, its link map (written with
---no-demangle, so names keep their stdcall decoration). With a map, "no static
+--no-demangle or /demangle:no, so names keep their stdcall decoration; the
+MSVC-mode image's C++ names are MSVC-decorated, their calling convention and
+arguments read with llvm-undname, LLVM_UNDNAME). With a map, "no static
 constructors" means no constructor section was linked in, and the link itself
 refuses pseudo-relocations (--disable-runtime-pseudo-reloc). The image is read
 with pefile (Debian: python3-pefile); the one binutils call, objdump's
@@ -48,6 +52,7 @@ DIRECTORY_RESOURCE = 2
 DIRECTORY_BASERELOC = 5
 DIRECTORY_DEBUG = 6
 DIRECTORY_TLS = 9
+DEBUG_TYPE_REPRO = 16
 RELOCATION_HIGHLOW = 3
 SECTION_CODE = 0x20
 
@@ -57,7 +62,8 @@ FORBIDDEN_SYMBOLS = re.compile(
     r"^_+(chkstk|chkstk_ms|alloca|stack_chk_fail|stack_chk_guard|gxx_personality|cxa_|Unwind_|"
     r"register_frame_info|deregister_frame_info|tls_used|_tls_index|DllMain|DllMainCRTStartup|"
     r"mingw_|pei386_runtime_relocator)"
-    r"|^__ZT[ISV]|^_(memcpy|memset|memmove|memcmp|strlen|malloc|free|printf)$")
+    r"|^__ZT[ISV]|^\?\?_[R7]|^_(memcpy|memset|memmove|memcmp|strlen|malloc|free|printf)$"
+    r"|^__(security_cookie|security_check_cookie|guard_|CxxFrameHandler|RTC_|fltused|_tls)")
 ALLOWED_IMPORTS = {
     "ntoskrnl.exe!ExAllocatePoolWithTag", "ntoskrnl.exe!ExFreePool", "ntoskrnl.exe!DbgPrint",
     "ntoskrnl.exe!KeInitializeEvent", "ntoskrnl.exe!KeWaitForSingleObject",
@@ -144,6 +150,45 @@ def read_map(pe, path):
     return symbols, inputs
 
 
+def msvc_stdcall_bytes(names):
+    """MSVC-decorated name -> the argument bytes a __stdcall routine removes
+    (None for any other convention), from llvm-undname's demangling."""
+    names = sorted({n for n in names if n.startswith("?")})
+    if not names:
+        return {}
+    tool = os.environ.get("LLVM_UNDNAME", "llvm-undname")
+    out = subprocess.run([tool], input="\n".join(names) + "\n", check=True, capture_output=True,
+                         text=True).stdout
+    found = {}
+    for name in names:
+        m = re.search(r"^" + re.escape(name) + r"\n(.*)$", out, re.M)
+        what = m.group(1) if m else ""
+        call = re.search(r"__stdcall [^(]*\((.*)\)$", what)
+        if not call:
+            found[name] = None
+            continue
+        parameters = [p.strip() for p in split_parameters(call.group(1))]
+        wide = re.compile(r"__int64|\bdouble\b|long long")
+        found[name] = sum(8 if wide.search(p) and "*" not in p else 4
+                          for p in parameters if p and p != "void")
+    return found
+
+
+def split_parameters(text):
+    """A parameter list at its top-level commas."""
+    depth, start, parts = 0, 0, []
+    for i, c in enumerate(text):
+        if c in "(<":
+            depth += 1
+        elif c in ")>":
+            depth -= 1
+        elif c == "," and depth == 0:
+            parts.append(text[start:i])
+            start = i + 1
+    parts.append(text[start:])
+    return parts
+
+
 def section_key(s):
     return (s.Name, s.VirtualAddress, s.Misc_VirtualSize, s.SizeOfRawData, s.PointerToRawData,
             s.Characteristics)
@@ -208,7 +253,16 @@ def main(argv):
     check(fh.Characteristics & IMAGE_FILE_DLL, "DLL", "not marked as a DLL")
     check(opt.Subsystem == SUBSYSTEM_NATIVE, "subsystem native",
           f"subsystem {opt.Subsystem}, not native (1)")
-    check(fh.TimeDateStamp == 0, "no timestamp in the file header",
+    directories = opt.DATA_DIRECTORY
+    pe.parse_data_directories(directories=[DIRECTORY_RESOURCE, DIRECTORY_DEBUG])
+    debug_entries = getattr(pe, "DIRECTORY_ENTRY_DEBUG", [])
+    # A reproducible link (/Brepro) writes a hash of the image where the
+    # time would go, and says so with a REPRO debug entry.
+    repro = any(d.struct.Type == DEBUG_TYPE_REPRO for d in debug_entries)
+    stamp_ok = (lambda t: t in (0, fh.TimeDateStamp)) if repro else (lambda t: t == 0)
+    check(repro or fh.TimeDateStamp == 0,
+          "no timestamp in the file header" if not repro else
+          f"file header stamp {hexa(fh.TimeDateStamp)}: a hash of the image (reproducible link)",
           f"file header timestamp {hexa(fh.TimeDateStamp)}")
     base = opt.ImageBase
     entry = base + opt.AddressOfEntryPoint
@@ -221,12 +275,10 @@ def main(argv):
         check(stored == computed, f"image checksum {hexa(stored)} matches the image",
               f"image checksum {hexa(stored)}, the image sums to {hexa(computed)}")
 
-    directories = opt.DATA_DIRECTORY
-    pe.parse_data_directories(directories=[DIRECTORY_RESOURCE, DIRECTORY_DEBUG])
-    stamps = [d.struct.TimeDateStamp for d in getattr(pe, "DIRECTORY_ENTRY_DEBUG", [])]
+    stamps = [d.struct.TimeDateStamp for d in debug_entries]
     if hasattr(pe, "DIRECTORY_ENTRY_RESOURCE"):
         stamps.append(pe.DIRECTORY_ENTRY_RESOURCE.struct.TimeDateStamp)
-    check(not any(stamps), "no timestamp in the debug and resource directories",
+    check(all(map(stamp_ok, stamps)), "no timestamp in the debug and resource directories",
           "timestamps in the debug or resource directory: " + " ".join(map(hexa, stamps)))
     check(directories[DIRECTORY_TLS].Size == 0, "no TLS directory", "image has a TLS directory")
     check(directories[DIRECTORY_BASERELOC].VirtualAddress != 0 and
@@ -263,9 +315,21 @@ def main(argv):
     def address_of(name):
         return next((s.address for s in symbols if s.name == name), -1)
 
-    def stdcall_bytes_at(address):  # the @N of the stdcall routines at an address
-        return sorted({int(m.group(1)) for s in symbols if s.address == address and s.code
-                       for m in [re.search(r"@(\d+)$", s.name)] if m})
+    def global_address(name):  # a global of the module: _name, or ?name@@3... in C++
+        return next((s.address for s in symbols
+                     if s.name == "_" + name or s.name.startswith(f"?{name}@@3")), -1)
+
+    msvc_bytes = msvc_stdcall_bytes(s.name for s in symbols if s.code)
+
+    def stdcall_bytes(name):  # the @N of a stdcall name, or what its MSVC decoration says
+        if name.startswith("?"):
+            return msvc_bytes.get(name)
+        m = re.search(r"@(\d+)$", name)
+        return int(m.group(1)) if m else None
+
+    def stdcall_bytes_at(address):  # the argument bytes of the stdcall routines at an address
+        return sorted({n for s in symbols if s.address == address and s.code
+                       for n in [stdcall_bytes(s.name)] if n is not None})
 
     def names_at(address):  # the routines there, without section symbols
         return "".join(s.name + " " for s in symbols
@@ -313,8 +377,18 @@ def main(argv):
     check(export_names == sorted(EXPORTS), f"exports: {listed}",
           f"exports are '{listed}', want exactly DllInitialize DllUnload GetBoardModuleCaps")
     stamp = export_dir.struct.TimeDateStamp if export_dir else -1
-    check(stamp == 0, "no timestamp in the export directory",
+    check(stamp_ok(stamp), "no timestamp in the export directory",
           f"export directory timestamp {stamp}")
+    # Ordinals from 1, one per export: a host or a loader that imports by
+    # ordinal finds no empty entry.
+    ordinals = sorted(e.ordinal for e in exported)
+    base_ordinal = export_dir.struct.Base if export_dir else -1
+    slots = export_dir.struct.NumberOfFunctions if export_dir else -1
+    check(base_ordinal == 1 and slots == len(exported) and ordinals == list(range(1, slots + 1))
+          and all(e.address for e in exported),
+          f"export ordinals 1..{slots}, no empty entry",
+          f"export ordinals from {base_ordinal}, {slots} entries for {len(exported)} exports "
+          f"(ordinals {ordinals})")
     for name, want in EXPORTS.items():
         rva = next((e.address for e in exported if e.name == name.encode()), None)
         check(rva is not None and base + rva == address_of(want), f"export {name} is {want}",
@@ -353,7 +427,7 @@ def main(argv):
         return address - base in relocated
 
     for table, slots in tables:
-        at = address_of("_" + table)
+        at = global_address(table)
         if at < 0:
             checks.fail(f"{table} not found")
             continue
@@ -378,8 +452,8 @@ def main(argv):
             print(f"ok: {table}: {len(slots)} slots, argument counts "
                   + " ".join(str(a) for a in slots))
 
-    caps = address_of("_BoardModuleCaps")
-    want = CAPABILITY_WORDS + [address_of("_" + t) for t, _ in tables]
+    caps = global_address("BoardModuleCaps")
+    want = CAPABILITY_WORDS + [global_address(t) for t, _ in tables]
     got = [word_at(caps + 4 * i) for i in range(len(want))]
     all_relocated = all(has_reloc(caps + 4 * i)
                         for i in range(len(CAPABILITY_WORDS), len(want)))

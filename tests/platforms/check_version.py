@@ -3,18 +3,23 @@
 Every image must carry a version resource with the project version as its
 fixed file and product version, "VERSION (commit COMMIT)" as its file and
 product version text, a description, its own file name as original file
-name and tvboard as product name; and `tvboard --version`, where the build
-has the bench, must print the same text after the program's name. Read with
-pefile (Debian: python3-pefile).
+name, tvboard as product name, and the copyright line of LICENSE and its
+holder as copyright and company; and `tvboard --version`, where the build
+has the bench, must print the same text after the program's name. The public
+header's version macros (TVBOARD_VERSION_MAJOR, _MINOR, _PATCH) must name
+the same version. Read with pefile (Debian: python3-pefile).
 
 usage: check_version.py VERSION COMMIT IMAGE... [-- COMMAND FOR tvboard --version]
 """
 
 import os
+import re
 import subprocess
 import sys
 
 import pefile
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 def strings(pe):
@@ -36,12 +41,27 @@ def main(argv):
     words = [int(p) for p in (version.split(".") + ["0", "0", "0"])[:4]]
     failures = 0
 
+    with open(os.path.join(SOURCE, "LICENSE"), encoding="utf-8") as f:
+        copyright_line = next((line.strip() for line in f if line.startswith("Copyright ")), "")
+    holder = re.sub(r"^Copyright \(c\) \d+ ", "", copyright_line)
+    with open(os.path.join(SOURCE, "module", "include", "tvboard.h"), encoding="utf-8") as f:
+        header = f.read()
+    macros = [re.search(rf"^#define TVBOARD_VERSION_{part} (\d+)$", header, re.M)
+              for part in ("MAJOR", "MINOR", "PATCH")]
+    declared = [int(m.group(1)) if m else None for m in macros]
+    if declared == words[:3]:
+        print(f"ok: tvboard.h declares version {version}")
+    else:
+        print(f"FAIL: tvboard.h declares version {declared}, want {words[:3]}")
+        failures += 1
+
     for image in images:
         pe = pefile.PE(image)
         fixed = getattr(pe, "VS_FIXEDFILEINFO", [None])[0]
         got = strings(pe)
         want = {"FileVersion": text, "ProductVersion": text, "ProductName": "tvboard",
-                "OriginalFilename": os.path.basename(image)}
+                "OriginalFilename": os.path.basename(image), "CompanyName": holder,
+                "LegalCopyright": copyright_line}
         wrong = {k: got.get(k) for k in want if got.get(k) != want[k]}
         if fixed is None:
             wrong["VS_FIXEDFILEINFO"] = None
