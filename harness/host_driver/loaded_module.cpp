@@ -5,8 +5,7 @@
 
 namespace host_driver {
 
-// (On Windows every module from a file is loaded with LoadLibrary.)
-std::unique_ptr<LoadedModule> LoaderFor([[maybe_unused]] const std::string& path) {
+std::unique_ptr<LoadedModule> LoaderFor(const std::string& path) {
 #if !defined(_WIN32)
     if (LooksLikePeImage(path)) {
         return std::make_unique<PeImage>();
