@@ -13,7 +13,7 @@
 
 #include <stdint.h>
 
-#include "include/tvboard.h" // the device's bus address
+#include "include/tvboard.h" // the bus address, the DSP window and its status register
 
 namespace regmap {
 
@@ -27,12 +27,13 @@ struct DecoderField {
 namespace decoder {
 
 // --- Audio DSP window and its handshake --------------------------------
-constexpr uint16_t kDspFirst = 0x400;
-constexpr uint16_t kDspLast = 0x500;    // part of the window
-constexpr uint16_t kDspStatus = 0x580;  // outside the window: always read plainly
-constexpr uint8_t kDspReady = 0x01;     // bit 0: the DSP takes an access
-constexpr uint8_t kDspDataReady = 0x02; // bit 1: the value asked for can be fetched
-constexpr uint8_t kDspReadDone = 0x04;  // bit 2: the fetch has been seen
+// The host sees these on its bus; the public header defines them.
+constexpr uint16_t kDspFirst = TVB_DSP_FIRST_REGISTER;
+constexpr uint16_t kDspLast = TVB_DSP_LAST_REGISTER;     // part of the window
+constexpr uint16_t kDspStatus = TVB_DSP_STATUS_REGISTER; // outside the window: always read plainly
+constexpr uint8_t kDspReady = TVB_DSP_READY;
+constexpr uint8_t kDspDataReady = TVB_DSP_DATA_READY;
+constexpr uint8_t kDspReadDone = TVB_DSP_READ_DONE;
 
 constexpr bool InDspWindow(uint32_t reg) {
     return reg >= kDspFirst && reg <= kDspLast;
