@@ -400,6 +400,7 @@ void EverySlotOnItsOwn(emu::Board& board, host_driver::HostDriver& d) {
     d.GetTuner("Frequency", TVB_REQUEST_FREQUENCY);
     d.GetTuner("TunerInput", TVB_REQUEST_TUNER_INPUT);
     d.GetTuner("request 7", 7);
+    d.SetVideoProperty(TVB_PROPERTY_AUDIO_RESTART, 0);
     Finish(d);
 }
 
