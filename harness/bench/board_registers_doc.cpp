@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <sstream>
@@ -33,6 +34,7 @@ namespace {
 namespace dec = regmap::decoder;
 namespace ifd = regmap::if_demod;
 namespace sy = regmap::synth;
+using bench::Masked;
 using bench::Plain;
 using emu::Event;
 using emu::EventKind;
@@ -97,15 +99,6 @@ std::string CallName(const std::string& note) {
     return first.empty() ? "?" : first;
 }
 
-// A field of an 8-bit register, shifted down from its mask.
-uint32_t Masked(uint32_t value, uint8_t mask) {
-    uint32_t v = value & mask;
-    for (uint32_t m = mask; m != 0 && (m & 1u) == 0; m >>= 1) {
-        v >>= 1;
-    }
-    return v;
-}
-
 struct Access {
     std::set<std::string> writers;
     std::set<std::string> readers;
@@ -115,7 +108,6 @@ struct Access {
 };
 struct FieldUse {
     std::set<uint32_t> values; // the field as the module's writes left it
-    std::set<std::string> readers;
 };
 
 // What the module did to the board in every scenario of the bench.
@@ -168,11 +160,6 @@ class Recorder {
             DecoderFieldsAfterWrite(e.reg);
         } else if (e.device == TVB_DECODER_ADDRESS && e.kind == EventKind::RegRead) {
             out_.decoder[e.reg].readers.insert(call_);
-            for (const bench::NamedDecoderField& f : bench::kDecoderFields) {
-                if (Covers(f.field, e.reg)) {
-                    out_.fields[f.name].readers.insert(call_);
-                }
-            }
         } else if (e.device == TVB_IF_DEMOD_ADDRESS && e.kind == EventKind::BusWrite) {
             DemodWrite(e);
         } else if (e.device == TVB_IF_DEMOD_ADDRESS && e.kind == EventKind::BusRead) {
@@ -180,22 +167,11 @@ class Recorder {
             for (size_t i = 0; i < e.bytes.size(); ++i) {
                 const uint32_t reg = (demodPointer_ + i) & 0xFFu;
                 out_.demod[reg].readers.insert(call_);
-                for (const bench::NamedMask& f : bench::kIfDemodFields) {
-                    if (f.reg == reg) {
-                        out_.fields[f.name].readers.insert(call_);
-                    }
-                }
             }
         } else if (e.device == TVB_SYNTH_ADDRESS && e.kind == EventKind::BusWrite &&
                    !e.bytes.empty()) {
             SynthWrite(e);
         }
-    }
-
-    static bool Covers(const regmap::DecoderField& f, uint32_t reg) {
-        const uint32_t first = f.reg + f.lowBit / 8u;
-        const uint32_t last = f.reg + (f.lowBit + (f.width == 0 ? 1u : f.width) - 1u) / 8u;
-        return reg >= first && reg <= last;
     }
 
     // A field is seen as written when the last of its bytes is: the bytes
@@ -351,6 +327,13 @@ class Page {
 
   private:
     void Line(const std::string& s = "") { out_ << s << "\n"; }
+    // One row of a table, its cells in order.
+    void Row(std::initializer_list<std::string> cells) {
+        for (const std::string& cell : cells) {
+            out_ << "| " << cell << " ";
+        }
+        out_ << "|\n";
+    }
 
     static std::string Values(const std::set<uint32_t>& values, int digits) {
         if (values.empty()) {
@@ -412,7 +395,7 @@ class Page {
         Line("|---|---|---|---|---|---|");
         // Registers alike but for their values are shown as one row, with
         // their values in order when each had one.
-        struct Row {
+        struct Span {
             uint32_t first;
             uint32_t last;
             std::string name;
@@ -420,11 +403,11 @@ class Page {
             const Access* access;
             std::vector<std::set<uint32_t>> values;
         };
-        std::vector<Row> rows;
+        std::vector<Span> rows;
         for (const auto& [reg, a] : runs_.decoder) {
-            Row row{reg, reg, DecoderName(reg), DecoderMeaning(reg, a), &a, {a.values}};
+            Span row{reg, reg, DecoderName(reg), DecoderMeaning(reg, a), &a, {a.values}};
             if (!rows.empty()) {
-                Row& prev = rows.back();
+                Span& prev = rows.back();
                 const bool alike =
                     prev.last + 1 == reg && prev.name == row.name && prev.meaning == row.meaning &&
                     prev.access->writers == a.writers && prev.access->readers == a.readers;
@@ -441,7 +424,7 @@ class Page {
             }
             rows.push_back(std::move(row));
         }
-        for (const Row& row : rows) {
+        for (const Span& row : rows) {
             bool same = true;
             for (const std::set<uint32_t>& v : row.values) {
                 same = same && v == row.values.front();
@@ -452,9 +435,8 @@ class Page {
             }
             const std::string label =
                 "0x" + Hex(row.first, 3) + (row.last != row.first ? "..0x" + Hex(row.last, 3) : "");
-            Line("| " + label + " | " + (row.name.empty() ? "—" : row.name) + " | " + row.meaning +
-                 " | " + Join(row.access->writers) + " | " + Join(row.access->readers) + " | " +
-                 values + " |");
+            Row({label, row.name.empty() ? "—" : row.name, row.meaning, Join(row.access->writers),
+                 Join(row.access->readers), values});
         }
         Line();
         Line("| field | register | bits | what it is for | values written |");
@@ -465,9 +447,8 @@ class Page {
                                                             : std::to_string(high) + ".." +
                                                                   std::to_string(f.field.lowBit);
             const auto use = runs_.fields.find(f.name);
-            Line("| " + Plain(f.name) + " | 0x" + Hex(f.field.reg, 3) + " | " + bits + " | " +
-                 f.meaning + " | " +
-                 (use != runs_.fields.end() ? Values(use->second.values, 1) : "—") + " |");
+            Row({Plain(f.name), "0x" + Hex(f.field.reg, 3), bits, f.meaning,
+                 use != runs_.fields.end() ? Values(use->second.values, 1) : "—"});
         }
         Line();
     }
@@ -634,8 +615,7 @@ class Page {
                 const Event& e = *r.host.Trace().At(i);
                 reads += e.kind == EventKind::RegRead && dec::InDspWindow(e.reg) ? 1 : 0;
             }
-            Line(std::string("| ") + c.what + " | " + std::to_string(cost.polls) + " | " +
-                 std::to_string(reads) + " | " + Ms(cost.waitUs) + " |");
+            Row({c.what, std::to_string(cost.polls), std::to_string(reads), Ms(cost.waitUs)});
             r.host.ConsumeProblems([](const emu::Problem&) { return true; });
         }
         Line();
@@ -760,10 +740,9 @@ class Page {
                 const Event& e = *r.host.Trace().At(i);
                 fetches += e.kind == EventKind::RegRead && dec::InDspWindow(e.reg) ? 1 : 0;
             }
-            Line(std::string("| ") + c.what + " | " + Hex(c.word, 8) + " | " +
-                 Hex(r.board.decoder.Dword(dec::kStereoFlag) & 0xFFu, 2) + " | " +
-                 Hex(r.board.decoder.Dword(dec::kTwoLanguageFlag) & 0xFFu, 2) + " | " +
-                 host_driver::AudioModeNames(modes) + " | " + std::to_string(fetches / 8) + " |");
+            Row({c.what, Hex(c.word, 8), Hex(r.board.decoder.Dword(dec::kStereoFlag) & 0xFFu, 2),
+                 Hex(r.board.decoder.Dword(dec::kTwoLanguageFlag) & 0xFFu, 2),
+                 host_driver::AudioModeNames(modes), std::to_string(fetches / 8)});
         }
         Line();
     }
@@ -807,13 +786,9 @@ class Page {
                 r.board.decoder.SetSoundReport(flagCode, false);
                 r.board.decoder.SetBroadcastSound(emu::Sound{true, true, true});
                 const bool applied = r.driver.SetAudioMode(mode);
-                Line("| " + host_driver::AudioModeNames(mode) + " | " + std::to_string(input) +
-                     " | " +
-                     (applied ? std::to_string(r.board.decoder.Field(dec::kSoundSource))
-                              : "refused") +
-                     " | " +
-                     (applied ? std::to_string(r.board.decoder.Field(dec::kSoundChannel)) : "") +
-                     " |");
+                Row({host_driver::AudioModeNames(mode), std::to_string(input),
+                     applied ? std::to_string(r.board.decoder.Field(dec::kSoundSource)) : "refused",
+                     applied ? std::to_string(r.board.decoder.Field(dec::kSoundChannel)) : ""});
             }
         }
         Line();
@@ -844,8 +819,8 @@ class Page {
         for (const bench::NamedRegister& r : bench::kIfDemodRegisters) {
             const auto it = runs_.demod.find(r.address);
             const Access a = it != runs_.demod.end() ? it->second : Access{};
-            Line("| 0x" + Hex(r.address, 2) + " | " + Plain(r.name) + " | " + r.meaning + " | " +
-                 Join(a.writers) + " | " + Join(a.readers) + " | " + Values(a.values, 2) + " |");
+            Row({"0x" + Hex(r.address, 2), Plain(r.name), r.meaning, Join(a.writers),
+                 Join(a.readers), Values(a.values, 2)});
         }
         for (const auto& [reg, a] : runs_.demod) {
             bool isNamed = false;
@@ -853,8 +828,8 @@ class Page {
                 isNamed = isNamed || r.address == reg;
             }
             if (!isNamed) {
-                Line("| 0x" + Hex(reg, 2) + " | — | — | " + Join(a.writers) + " | " +
-                     Join(a.readers) + " | " + Values(a.values, 2) + " |");
+                Row({"0x" + Hex(reg, 2), "—", "—", Join(a.writers), Join(a.readers),
+                     Values(a.values, 2)});
             }
         }
         Line();
@@ -868,9 +843,8 @@ class Page {
         Line("|---|---|---|---|---|");
         for (const bench::NamedMask& f : fields) {
             const auto use = runs_.fields.find(f.name);
-            Line("| " + Plain(f.name) + " | " + label(f.reg) + " | 0x" + Hex(f.mask, 2) + " | " +
-                 f.meaning + " | " +
-                 (use != runs_.fields.end() ? Values(use->second.values, 1) : "—") + " |");
+            Row({Plain(f.name), label(f.reg), "0x" + Hex(f.mask, 2), f.meaning,
+                 use != runs_.fields.end() ? Values(use->second.values, 1) : "—"});
         }
         Line();
     }
@@ -923,8 +897,8 @@ class Page {
             const bool end = v > ifd::kAfcMask;
             const Answer a = end ? first : ask(static_cast<uint8_t>(ifd::kLockBit | v));
             if (end || a != first) {
-                Line("| " + Hex(ifd::kLockBit | from, 2) + ".." + Hex(ifd::kLockBit | (v - 1), 2) +
-                     " | " + value(from) + ".." + value(v - 1) + " | " + first.Text() + " |");
+                Row({Hex(ifd::kLockBit | from, 2) + ".." + Hex(ifd::kLockBit | (v - 1), 2),
+                     value(from) + ".." + value(v - 1), first.Text()});
                 from = v;
                 first = a;
             }
@@ -984,7 +958,7 @@ class Page {
             Run r;
             c.set(r.board);
             const Run::Cost cost = r.Measure([&r] { r.driver.Tune(175250000); });
-            Line(std::string("| ") + c.what + " | " + Ms(cost.waitUs) + " |");
+            Row({c.what, Ms(cost.waitUs)});
         }
         Line();
     }
@@ -1041,8 +1015,7 @@ class Page {
                     meaning = r.meaning;
                 }
             }
-            Line("| R" + std::to_string(i) + " | " + name + " | " + meaning + " | " +
-                 Join(a.writers) + " | " + Values(a.values, 2) + " |");
+            Row({"R" + std::to_string(i), name, meaning, Join(a.writers), Values(a.values, 2)});
         }
         Line();
         MaskFields(bench::kSynthFields, [](uint8_t reg) { return "R" + std::to_string(reg); });

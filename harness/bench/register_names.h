@@ -38,8 +38,7 @@ inline constexpr NamedRegister kSynthRegisters[] = {TVB_SYNTH_REGISTERS(TVB_NAME
 #undef TVB_NAMED_REGISTER
 #define TVB_NAMED_DECODER_FIELD(name, reg, lowBit, width, meaning)                                 \
     {#name, regmap::decoder::name, meaning},
-inline constexpr NamedDecoderField kDecoderFields[] = {
-    TVB_DECODER_FIELDS(TVB_NAMED_DECODER_FIELD)};
+inline constexpr NamedDecoderField kDecoderFields[] = {TVB_DECODER_FIELDS(TVB_NAMED_DECODER_FIELD)};
 #undef TVB_NAMED_DECODER_FIELD
 #define TVB_NAMED_IF_DEMOD_FIELD(name, reg, mask, meaning)                                         \
     {#name, regmap::if_demod::reg, regmap::if_demod::name, meaning},
@@ -49,6 +48,15 @@ inline constexpr NamedMask kIfDemodFields[] = {TVB_IF_DEMOD_FIELDS(TVB_NAMED_IF_
     {#name, regmap::synth::reg, regmap::synth::name, meaning},
 inline constexpr NamedMask kSynthFields[] = {TVB_SYNTH_FIELDS(TVB_NAMED_SYNTH_FIELD)};
 #undef TVB_NAMED_SYNTH_FIELD
+
+// A field of an 8-bit register, shifted down from its mask in place.
+inline uint32_t Masked(uint32_t value, uint8_t mask) {
+    uint32_t v = value & mask;
+    for (uint32_t m = mask; m != 0 && (m & 1u) == 0; m >>= 1) {
+        v >>= 1;
+    }
+    return v;
+}
 
 // A register map's name without its constant's 'k'.
 inline std::string Plain(const char* name) {

@@ -45,14 +45,6 @@ std::string Hex(uint32_t value, int digits) {
     return b;
 }
 
-uint32_t Masked(uint8_t value, uint8_t mask) {
-    uint32_t v = value & mask;
-    for (uint8_t m = mask; m != 0 && (m & 1u) == 0; m = static_cast<uint8_t>(m >> 1)) {
-        v >>= 1;
-    }
-    return v;
-}
-
 std::string Signed(int value) {
     return (value > 0 ? "+" : "") + std::to_string(value);
 }
