@@ -17,7 +17,8 @@ environment the lines are rewritten from the recording instead.
 
 The sections of the host's own table ("### Host slot K: `Name` (N
 arguments)") must name the slots of TVB_HOST_OPS in order, with their
-argument counts.
+argument counts, and every constant of the header the reference quotes with
+its value ("`TVB_NAME` (value)") must have that value.
 
 usage: check_host_interface_facts.py BENCH HEADER DOC
 """
@@ -30,6 +31,7 @@ import sys
 FACTS = re.compile(r'^- \*\*Facts\*\* \(([\w-]+): "([^"]+)"(?: #(\d+))?\): (.*)$')
 SLOT_SECTION = re.compile(r"^### `([\w.]+)` \((\d+) arguments?\)$")
 HOST_SECTION = re.compile(r"^### Host slot (\d+): `(\w+)` \((\d+) arguments?\)$")
+QUOTED = re.compile(r"`(TVB_[A-Z0-9_]+)`\s+\((-?0x[0-9A-Fa-f]+|-?\d+)[):,]")
 
 
 def define(header, name):
@@ -188,6 +190,12 @@ def main():
             else:
                 failures.append(f"{where}: {scenario} \"{call}\": the reference says\n    {said}\n"
                                 f"  the recording shows\n    {shown}")
+    text = "\n".join(lines)
+    for name, value in QUOTED.findall(text):
+        m = re.search(r"^#define " + name + r" \(?(-?0x[0-9A-Fa-f]+|-?\d+)u?\)?", header, re.M)
+        if m is None or int(m.group(1), 0) != int(value, 0):
+            failures.append(f"the reference quotes {name} as {value}, the header has "
+                            f"{m.group(1) if m else 'no such constant'}")
     for name, number, count in sections:
         if count == 0:
             failures.append(f"{os.path.basename(doc_path)}:{number}: section {name} has no "
