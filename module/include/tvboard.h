@@ -136,7 +136,7 @@ typedef int32_t TVB_STATUS;
 #define TVB_PIN_SAMPLE_RATE 0u /* driven: 1 for 48 kHz, 0 for 44.1 kHz */
 #define TVB_PIN_RATE_48000 1u
 #define TVB_PIN_RATE_44100 0u
-#define TVB_PIN_BYTE_VALID 7u   /* read: 1 while pins 0..6 carry the byte */
+#define TVB_PIN_BYTE_VALID 7u   /* read: the byte counts only while this reads 1 */
 #define TVB_PIN_BYTE_MASK 0x9Fu /* the bits of the byte reported: 5 and 6 are not */
 
 /* Tuner modes (TVB_TUNER_SETTINGS.Mode, GetTunerModeCaps). The board tunes
