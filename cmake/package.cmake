@@ -21,7 +21,8 @@ set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/sha256sums.cmake)
 set(CPACK_SOURCE_GENERATOR "")
 
 install(FILES module/include/tvboard.h DESTINATION include COMPONENT headers)
-install(FILES docs/host-interface.md docs/bench.md docs/reliability.md docs/release.md
+install(FILES docs/host-interface.md docs/board-registers.md docs/bench.md docs/reliability.md
+        docs/release.md
         DESTINATION docs COMPONENT headers)
 install(FILES INSTALL.md RELEASE-NOTES.md LICENSE DESTINATION . COMPONENT headers)
 

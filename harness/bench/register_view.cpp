@@ -1,12 +1,10 @@
 #include "bench/register_view.h"
 
 #include "bench/picture_settings.h"
+#include "bench/register_names.h"
 #include "bench/values.h"
 #include "emu/synth.h"
 #include "host_driver/host_driver.h"
-#include "regmap/decoder_map.h"
-#include "regmap/if_demod_map.h"
-#include "regmap/synth_map.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,41 +18,6 @@ namespace {
 namespace dmap = regmap::decoder;
 namespace ifd = regmap::if_demod;
 namespace sm = regmap::synth;
-
-// The register maps' lists, expanded into tables of names.
-struct NamedRegister {
-    const char* name;
-    uint32_t address;
-};
-struct NamedDecoderField {
-    const char* name;
-    regmap::DecoderField field;
-};
-struct NamedMask {
-    const char* name;
-    uint8_t reg;
-    uint8_t mask;
-};
-
-#define TVB_VIEW_REGISTER(name, address) {#name, address},
-constexpr NamedRegister kDecoderRegisters[] = {TVB_DECODER_REGISTERS(TVB_VIEW_REGISTER)};
-constexpr NamedRegister kIfDemodRegisters[] = {TVB_IF_DEMOD_REGISTERS(TVB_VIEW_REGISTER)};
-constexpr NamedRegister kSynthRegisters[] = {TVB_SYNTH_REGISTERS(TVB_VIEW_REGISTER)};
-#undef TVB_VIEW_REGISTER
-#define TVB_VIEW_DECODER_FIELD(name, reg, lowBit, width) {#name, dmap::name},
-constexpr NamedDecoderField kDecoderFields[] = {TVB_DECODER_FIELDS(TVB_VIEW_DECODER_FIELD)};
-#undef TVB_VIEW_DECODER_FIELD
-#define TVB_VIEW_IF_DEMOD_FIELD(name, reg, mask) {#name, ifd::reg, ifd::name},
-constexpr NamedMask kIfDemodFields[] = {TVB_IF_DEMOD_FIELDS(TVB_VIEW_IF_DEMOD_FIELD)};
-#undef TVB_VIEW_IF_DEMOD_FIELD
-#define TVB_VIEW_SYNTH_FIELD(name, reg, mask) {#name, sm::reg, sm::name},
-constexpr NamedMask kSynthFields[] = {TVB_SYNTH_FIELDS(TVB_VIEW_SYNTH_FIELD)};
-#undef TVB_VIEW_SYNTH_FIELD
-
-// A register map's name without its constant's 'k'.
-std::string Plain(const char* name) {
-    return name[0] == 'k' ? name + 1 : name;
-}
 
 struct Field {
     std::string name;
@@ -80,14 +43,6 @@ std::string Hex(uint32_t value, int digits) {
     char b[16];
     std::snprintf(b, sizeof b, "%0*X", digits, value);
     return b;
-}
-
-uint32_t Masked(uint8_t value, uint8_t mask) {
-    uint32_t v = value & mask;
-    for (uint8_t m = mask; m != 0 && (m & 1u) == 0; m = static_cast<uint8_t>(m >> 1)) {
-        v >>= 1;
-    }
-    return v;
 }
 
 std::string Signed(int value) {

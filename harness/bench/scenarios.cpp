@@ -353,6 +353,61 @@ void NoBoard(emu::Board& board, host_driver::HostDriver& d) {
     d.Unload();
 }
 
+// Every slot on its own, on an open board that InitializeSensor has set up,
+// each call noted by its table and slot: what each one does in the normal
+// case, for the slots the other scenarios call only in a batch or not at all.
+void EverySlotOnItsOwn(emu::Board& board, host_driver::HostDriver& d) {
+    Station(board, 175250000, TVB_STANDARD_PAL_B, emu::kStereoSound);
+    board.host.SetPinInput(TVB_PIN_BYTE_VALID, 1); // the board's pin byte, 0x81
+    board.host.SetPinInput(0, 1);
+    Start(d);
+    d.InitializeSensor(0);
+    d.InitializeSensor(0); // a later call: the one-time set-up is done
+    const TVB_BOARD_MODULE_CAPS* c = d.Caps();
+    const auto each = [&d](const char* what, const auto& call) {
+        d.Calling(what);
+        call();
+        d.Returned();
+    };
+    const TVB_VIDEO_OPS* v = c->VideoOps;
+    each("VideoOps.Slot0", [v] { v->Slot0(1, 2); });
+    each("VideoOps.Slot1", [v] { v->Slot1(1, 2); });
+    each("VideoOps.Slot5", [v] { v->Slot5(1, 2); });
+    each("VideoOps.Slot6",
+         [v] { v->Slot6(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20); });
+    each("VideoOps.Slot7", [v] { v->Slot7(1, 2); });
+    each("VideoOps.Slot10", [v] { v->Slot10(1, 2, 3); });
+    each("VideoOps.Slot11", [v] { v->Slot11(1, 2, 3); });
+    const TVB_AUDIO_OPS* a = c->AudioOps;
+    AudioInterfaceConfig config{};
+    AudioFormat format{0, TVB_SAMPLE_RATE_48000, 1, 0x12345};
+    each("AudioOps.Slot0", [a] { a->Slot0(1, 2); });
+    each("AudioOps.GetAudioFormat", [&] { a->GetAudioFormat(0, 0, &config, &format); });
+    d.SetSampleRate(TVB_SAMPLE_RATE_44100);
+    d.SetSampleRate(TVB_SAMPLE_RATE_32000);
+    each("AudioOps.Slot3", [a] { a->Slot3(1, 2); });
+    const TVB_INPUT_OPS* in = c->InputOps;
+    each("InputOps.Slot0", [in] { in->Slot0(1, 2); });
+    each("InputOps.Slot2", [in] { in->Slot2(1, 2); });
+    each("InputOps.Slot4", [in] { in->Slot4(1, 2, 3); });
+    const TVB_TUNER_OPS* t = c->TunerOps;
+    TunerModeCaps modeCaps{};
+    each("TunerOps.GetTunerModeCaps TV",
+         [&] { t->GetTunerModeCaps(0, 0, TVB_TUNER_MODE_TV, &modeCaps); });
+    TVTunerSettings r = d.Request(TVB_REQUEST_MODE);
+    r.Mode = TVB_TUNER_MODE_TV;
+    d.SetTuner("Mode tv", r);
+    r = d.Request(TVB_REQUEST_TUNER_INPUT);
+    r.TunerInput = 1;
+    d.SetTuner("TunerInput 1", r);
+    d.SetTuner("request 7", d.Request(7));
+    d.GetTuner("Frequency", TVB_REQUEST_FREQUENCY);
+    d.GetTuner("TunerInput", TVB_REQUEST_TUNER_INPUT);
+    d.GetTuner("request 7", 7);
+    d.SetVideoProperty(TVB_PROPERTY_AUDIO_RESTART, 0);
+    Finish(d);
+}
+
 const std::vector<Scenario> kScenarios = {
     {"session", "the whole host session", WholeSession},
     {"scan-lock-first", "a short scan, lock on the first poll", ScanLockFirst},
@@ -366,6 +421,7 @@ const std::vector<Scenario> kScenarios = {
     {"above-band", "frequencies at and above the band table", AboveBand},
     {"standards", "every TV standard, SECAM L and L'", Standards},
     {"no-board", "every operation with no board open", NoBoard},
+    {"slots", "every slot on its own, on an open board", EverySlotOnItsOwn},
 };
 
 } // namespace

@@ -24,6 +24,15 @@ void Check(std::string& out, const char* what, uint64_t got, uint64_t want) {
     }
 }
 
+void CheckAtMost(std::string& out, const char* what, uint64_t got, uint64_t most) {
+    if (got > most) {
+        char b[96];
+        std::snprintf(b, sizeof b, "%s is %llu, at most %llu", what,
+                      static_cast<unsigned long long>(got), static_cast<unsigned long long>(most));
+        out += (out.empty() ? "" : "; ") + std::string(b);
+    }
+}
+
 uint32_t TVB_API SlotWriteReg16(TVB_HOST_HANDLE c, uint32_t d, uint32_t w, uint32_t r, uint32_t v,
                                 uint32_t z) {
     return g_host->DoWriteReg16(c, d, w, r, v, z);
@@ -147,7 +156,7 @@ BusDevice* HostTable::At(uint32_t address) {
 }
 
 uint32_t HostTable::DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
-                            uint32_t value, uint32_t zero) {
+                                 uint32_t value, uint32_t zero) {
     Event e = Begin(EventKind::RegWrite);
     e.device = device;
     e.reg = reg;
@@ -155,7 +164,7 @@ uint32_t HostTable::DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t 
     Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "address width", bits, TVB_REG16_ADDRESS_BITS);
     Check(e.text, "register", reg, reg & 0xFFFFu);
-    Check(e.text, "last argument", zero, 0);
+    Check(e.text, "last argument", zero, TVB_HOST_ZERO_ARG);
     BusDevice* dev = At(device);
     e.acknowledged =
         dev != nullptr && dev->WriteReg16(static_cast<uint16_t>(reg), static_cast<uint8_t>(value));
@@ -164,14 +173,14 @@ uint32_t HostTable::DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t 
 }
 
 uint32_t HostTable::DoReadReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
-                           uint8_t* value, uint32_t zero) {
+                                uint8_t* value, uint32_t zero) {
     Event e = Begin(EventKind::RegRead);
     e.device = device;
     e.reg = reg;
     Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "address width", bits, TVB_REG16_ADDRESS_BITS);
     Check(e.text, "register", reg, reg & 0xFFFFu);
-    Check(e.text, "last argument", zero, 0);
+    Check(e.text, "last argument", zero, TVB_HOST_ZERO_ARG);
     BusDevice* dev = At(device);
     uint8_t byte = 0;
     e.acknowledged = dev != nullptr && dev->ReadReg16(static_cast<uint16_t>(reg), &byte);
@@ -184,14 +193,15 @@ uint32_t HostTable::DoReadReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t b
 }
 
 uint32_t HostTable::DoBusWrite(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
-                          uint32_t count, const uint8_t* bytes, uint32_t flags) {
+                               uint32_t count, const uint8_t* bytes, uint32_t flags) {
     Event e = Begin(EventKind::BusWrite);
     e.device = device;
     e.bytes.assign(bytes, bytes + count);
     Check(e.text, "handle", ctx, expectedHandle_);
-    Check(e.text, "third argument", a, 0);
-    Check(e.text, "fourth argument", b, 0);
+    Check(e.text, "third argument", a, TVB_BUS_WRITE_MODE);
+    Check(e.text, "fourth argument", b, TVB_HOST_ZERO_ARG);
     Check(e.text, "flags", flags, TVB_BUS_TRANSFER_FLAGS);
+    CheckAtMost(e.text, "byte count", count, TVB_BUS_WRITE_MAX_BYTES);
     BusDevice* dev = At(device);
     e.acknowledged = dev != nullptr && dev->Write(bytes, count);
     Record(std::move(e), dev);
@@ -199,13 +209,14 @@ uint32_t HostTable::DoBusWrite(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a,
 }
 
 uint32_t HostTable::DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
-                         uint32_t count, uint8_t* buffer, uint32_t flags) {
+                              uint32_t count, uint8_t* buffer, uint32_t flags) {
     Event e = Begin(EventKind::BusRead);
     e.device = device;
     Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "third argument", a, TVB_BUS_READ_MODE);
-    Check(e.text, "fourth argument", b, 0);
+    Check(e.text, "fourth argument", b, TVB_HOST_ZERO_ARG);
     Check(e.text, "flags", flags, TVB_BUS_TRANSFER_FLAGS);
+    CheckAtMost(e.text, "byte count", count, TVB_BUS_READ_MAX_BYTES);
     BusDevice* dev = At(device);
     std::vector<uint8_t> got(count);
     e.acknowledged = dev != nullptr && dev->Read(got.data(), count);
@@ -228,7 +239,7 @@ uint32_t HostTable::DoForbidden() {
 }
 
 uint32_t HostTable::DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const uint32_t* pins,
-                           const uint32_t* values, uint32_t zero) {
+                                const uint32_t* values, uint32_t zero) {
     Event e = Begin(EventKind::WritePins);
     e.pins.assign(pins, pins + count);
     e.values.assign(values, values + count);
@@ -237,12 +248,12 @@ uint32_t HostTable::DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const ui
         std::snprintf(b, sizeof b, "handle 0x%llX", static_cast<unsigned long long>(handle));
         e.text = b;
     }
-    Check(e.text, "last argument", zero, 0);
+    Check(e.text, "last argument", zero, TVB_HOST_ZERO_ARG);
     for (uint32_t i = 0; i < count; ++i) {
         if (pins[i] < pinOutputs_.size()) {
             pinOutputs_[pins[i]] = values[i];
         } else {
-            Check(e.text, "pin number", pins[i], 7);
+            Check(e.text, "pin number", pins[i], TVB_PIN_COUNT - 1);
         }
     }
     Record(std::move(e), nullptr);
@@ -250,10 +261,10 @@ uint32_t HostTable::DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const ui
 }
 
 uint32_t HostTable::DoReadPins(TVB_HOST_HANDLE ctx, uint32_t count, const uint32_t* pins,
-                          uint32_t* values, uint32_t one) {
+                               uint32_t* values, uint32_t one) {
     Event e = Begin(EventKind::ReadPins);
     Check(e.text, "handle", ctx, expectedHandle_);
-    Check(e.text, "last argument", one, 1);
+    Check(e.text, "last argument", one, TVB_READ_PINS_MODE);
     e.pins.assign(pins, pins + count);
     for (uint32_t i = 0; i < count; ++i) {
         values[i] = pins[i] < pinInputs_.size() ? pinInputs_[pins[i]] : 0;

@@ -117,8 +117,8 @@ class HostTable {
 
     Timeline timeline_;
     std::array<BusDevice*, 256> devices_{}; // by bus address
-    std::array<uint32_t, 8> pinInputs_{};
-    std::array<uint32_t, 8> pinOutputs_{};
+    std::array<uint32_t, TVB_PIN_COUNT> pinInputs_{};
+    std::array<uint32_t, TVB_PIN_COUNT> pinOutputs_{};
     int forbidden_ = 0;
     TVB_HOST_HANDLE expectedHandle_ = kBoardHandle;
     std::vector<Problem> problems_;

@@ -7,25 +7,28 @@
 
 void HostWriteReg16(uint16_t reg, uint8_t value) {
     if (HostOps != nullptr && HostOps->WriteReg16 != nullptr) {
-        HostOps->WriteReg16(HostContext, DecoderAddress, TVB_REG16_ADDRESS_BITS, reg, value, 0);
+        HostOps->WriteReg16(HostContext, DecoderAddress, TVB_REG16_ADDRESS_BITS, reg, value,
+                            TVB_HOST_ZERO_ARG);
     }
 }
 
 void HostReadReg16(uint16_t reg, uint8_t* value) {
     if (HostOps != nullptr && HostOps->ReadReg16 != nullptr) {
-        HostOps->ReadReg16(HostContext, DecoderAddress, TVB_REG16_ADDRESS_BITS, reg, value, 0);
+        HostOps->ReadReg16(HostContext, DecoderAddress, TVB_REG16_ADDRESS_BITS, reg, value,
+                           TVB_HOST_ZERO_ARG);
     }
 }
 
 void HostBusWrite(uint8_t device, const uint8_t* bytes, uint32_t count) {
     if (HostOps != nullptr && HostOps->BusWrite != nullptr) {
-        HostOps->BusWrite(HostContext, device, 0, 0, count, bytes, TVB_BUS_TRANSFER_FLAGS);
+        HostOps->BusWrite(HostContext, device, TVB_BUS_WRITE_MODE, TVB_HOST_ZERO_ARG, count, bytes,
+                          TVB_BUS_TRANSFER_FLAGS);
     }
 }
 
 void HostBusRead(uint8_t device, uint8_t* buffer, uint32_t count) {
     if (HostOps != nullptr && HostOps->BusRead != nullptr) {
-        HostOps->BusRead(HostContext, device, TVB_BUS_READ_MODE, 0, count, buffer,
+        HostOps->BusRead(HostContext, device, TVB_BUS_READ_MODE, TVB_HOST_ZERO_ARG, count, buffer,
                          TVB_BUS_TRANSFER_FLAGS);
     }
 }
@@ -33,12 +36,12 @@ void HostBusRead(uint8_t device, uint8_t* buffer, uint32_t count) {
 void HostWritePins(TVB_HOST_HANDLE handle, uint32_t count, const uint32_t* pins,
                    const uint32_t* values) {
     if (HostOps != nullptr && HostOps->WritePins != nullptr) {
-        HostOps->WritePins(handle, count, pins, values, 0);
+        HostOps->WritePins(handle, count, pins, values, TVB_HOST_ZERO_ARG);
     }
 }
 
 void HostReadPins(uint32_t count, const uint32_t* pins, uint32_t* values) {
     if (HostOps != nullptr && HostOps->ReadPins != nullptr) {
-        HostOps->ReadPins(HostContext, count, pins, values, 1);
+        HostOps->ReadPins(HostContext, count, pins, values, TVB_READ_PINS_MODE);
     }
 }

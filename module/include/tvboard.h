@@ -107,10 +107,44 @@ typedef int32_t TVB_STATUS;
 #define TVB_DECODER_ADDRESS 0x42u  /* audio/video decoder, 16-bit registers */
 #define TVB_IF_DEMOD_ADDRESS 0x96u /* IF demodulator, 8-bit sub-addresses */
 #define TVB_SYNTH_ADDRESS 0xC2u    /* tuner synthesizer, behind the demodulator's gate */
-/* Constant arguments of the bus operations. */
+/* Constant arguments of the bus and pin operations, as the module passes
+ * them in every call: the width of the decoder's register addresses
+ * (WriteReg16, ReadReg16), the third argument of BusWrite and of BusRead,
+ * the flag word of both, the last argument of ReadPins, and zero in every
+ * other place the slot types below name zero (docs/host-interface.md). */
 #define TVB_REG16_ADDRESS_BITS 16u
+#define TVB_BUS_WRITE_MODE 0u
 #define TVB_BUS_READ_MODE 8u
 #define TVB_BUS_TRANSFER_FLAGS 0x8000u
+#define TVB_READ_PINS_MODE 1u
+#define TVB_HOST_ZERO_ARG 0u
+/* The longest transfers: BusWrite carries at most this many bytes, the
+ * sub-address included (the synthesizer's register block); BusRead asks
+ * for at most two (a register and the next). */
+#define TVB_BUS_WRITE_MAX_BYTES 14u
+#define TVB_BUS_READ_MAX_BYTES 2u
+
+/* The decoder's audio DSP: its registers, TVB_DSP_FIRST_REGISTER to
+ * TVB_DSP_LAST_REGISTER (both included), are reached only through the
+ * handshake on the status register, outside that range, whose three bits
+ * the board sets (docs/board-registers.md). */
+#define TVB_DSP_FIRST_REGISTER 0x400u
+#define TVB_DSP_LAST_REGISTER 0x500u
+#define TVB_DSP_STATUS_REGISTER 0x580u
+#define TVB_DSP_READY 0x01u      /* bit 0: the DSP takes an access */
+#define TVB_DSP_DATA_READY 0x02u /* bit 1: the value asked for can be fetched */
+#define TVB_DSP_READ_DONE 0x04u  /* bit 2: the fetch has been seen */
+
+/* The board's general-purpose pins, numbered 0 to TVB_PIN_COUNT - 1. The
+ * module drives one (the audio clock, from SetAudioSampleRate) and reads all
+ * of them at once as the board's pin byte (frequency get request), which
+ * counts only while TVB_PIN_BYTE_VALID reads 1. */
+#define TVB_PIN_COUNT 8u
+#define TVB_PIN_SAMPLE_RATE 0u /* driven: 1 for 48 kHz, 0 for 44.1 kHz */
+#define TVB_PIN_RATE_48000 1u
+#define TVB_PIN_RATE_44100 0u
+#define TVB_PIN_BYTE_VALID 7u   /* read: the byte counts only while this reads 1 */
+#define TVB_PIN_BYTE_MASK 0x9Fu /* the bits of the byte reported: 5 and 6 are not */
 
 /* Tuner modes (TVB_TUNER_SETTINGS.Mode, GetTunerModeCaps). The board tunes
  * TV only; an FM radio mode is stored and reported, nothing more. */

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr uint32_t kSampleRatePin = 0;
-
 uint16_t SampleRateCode(uint32_t rate) {
     switch (rate) {
     case TVB_SAMPLE_RATE_48000:
@@ -51,10 +49,10 @@ uint32_t TVB_API SetAudioSampleRate(TVB_ARG, TVB_HOST_HANDLE handle, AudioFormat
     if (format == nullptr) {
         return 0;
     }
-    const uint32_t pins[1] = {kSampleRatePin};
-    uint32_t values[1] = {0};
+    const uint32_t pins[1] = {TVB_PIN_SAMPLE_RATE};
+    uint32_t values[1] = {TVB_PIN_RATE_44100};
     if (format->SampleRate == TVB_SAMPLE_RATE_48000) {
-        values[0] = 1;
+        values[0] = TVB_PIN_RATE_48000;
     } else if (format->SampleRate != TVB_SAMPLE_RATE_44100) {
         return 0;
     }

@@ -24,12 +24,6 @@ constexpr TunerModeCaps kFmRadioCaps = {88100000, 107900000, 200000, 1, 100};
 // SECAM L below this frequency is broadcast as L'.
 constexpr uint32_t kSecamL1BelowHz = 66000000;
 
-// The board's eight general-purpose pins; pin 7 reads 1 when the others
-// carry a valid byte. Bits 6 and 5 are not reported.
-constexpr uint32_t kPinCount = 8;
-constexpr uint32_t kPinByteValid = 7;
-constexpr uint8_t kPinByteMask = 0x9F;
-
 typedef uint32_t TVTunerSettings::*Field;
 
 // Writes a field of both records, the request first; a null record is
@@ -51,22 +45,24 @@ void PutFromModule(TVTunerSettings* request, TVTunerSettings* settings, Field fi
 constexpr Field kFrequencyFields[] = {&TVTunerSettings::Frequency, &TVTunerSettings::TuneInfo2,
                                       &TVTunerSettings::TuneInfo1};
 
+// The board's general-purpose pins, read all at once: the byte counts only
+// while its valid pin reads 1, and bits 6 and 5 are not reported.
 uint8_t ReadPinByte() {
-    uint32_t values[kPinCount] = {};
+    uint32_t values[TVB_PIN_COUNT] = {};
     if (BoardReachable()) {
-        const uint32_t pins[kPinCount] = {0, 1, 2, 3, 4, 5, 6, 7};
-        HostReadPins(kPinCount, pins, values);
+        const uint32_t pins[TVB_PIN_COUNT] = {0, 1, 2, 3, 4, 5, 6, 7};
+        HostReadPins(TVB_PIN_COUNT, pins, values);
     }
-    if (values[kPinByteValid] != 1) {
+    if (values[TVB_PIN_BYTE_VALID] != 1) {
         return 0;
     }
     uint8_t byte = 0;
-    for (uint32_t i = 0; i < kPinCount; ++i) {
+    for (uint32_t i = 0; i < TVB_PIN_COUNT; ++i) {
         if (values[i] != 0) {
             byte = static_cast<uint8_t>(byte | 1u << i);
         }
     }
-    return static_cast<uint8_t>(byte & kPinByteMask);
+    return static_cast<uint8_t>(byte & TVB_PIN_BYTE_MASK);
 }
 
 void ReportStatus(TVTunerSettings* request, TVTunerSettings* settings) {

@@ -13,7 +13,7 @@
 
 #include <stdint.h>
 
-#include "include/tvboard.h" // the device's bus address
+#include "include/tvboard.h" // the bus address, the DSP window and its status register
 
 namespace regmap {
 
@@ -27,93 +27,101 @@ struct DecoderField {
 namespace decoder {
 
 // --- Audio DSP window and its handshake --------------------------------
-constexpr uint16_t kDspFirst = 0x400;
-constexpr uint16_t kDspLast = 0x500;    // part of the window
-constexpr uint16_t kDspStatus = 0x580;  // outside the window: always read plainly
-constexpr uint8_t kDspReady = 0x01;     // bit 0: the DSP takes an access
-constexpr uint8_t kDspDataReady = 0x02; // bit 1: the value asked for can be fetched
-constexpr uint8_t kDspReadDone = 0x04;  // bit 2: the fetch has been seen
+// The host sees these on its bus; the public header defines them.
+constexpr uint16_t kDspFirst = TVB_DSP_FIRST_REGISTER;
+constexpr uint16_t kDspLast = TVB_DSP_LAST_REGISTER;     // part of the window
+constexpr uint16_t kDspStatus = TVB_DSP_STATUS_REGISTER; // outside the window: always read plainly
+constexpr uint8_t kDspReady = TVB_DSP_READY;
+constexpr uint8_t kDspDataReady = TVB_DSP_DATA_READY;
+constexpr uint8_t kDspReadDone = TVB_DSP_READ_DONE;
 
 constexpr bool InDspWindow(uint32_t reg) {
     return reg >= kDspFirst && reg <= kDspLast;
 }
 
 // --- Registers and fields -----------------------------------------------
-// The registers the board names, by name and address (X(name, address)).
-// Video: kInputSelect and kInputControl route the input, kBrightness to kHue
-// are the picture (kHue signed), kStandard1..3 follow the TV standard.
-// 0x100..0x11F (but 0x112, 0x113), 0x190..0x193 and 0x2A0..0x2AB take the
-// one-time register set. Audio DSP, inside its window: kSoundStatus is the
-// sound status word (a code in bits 0..4, stereo and languages in bits 5..9
-// and 11, laid out by code and bit 11, a third language in bit 12), with the
-// flag registers kStereoFlag and kTwoLanguageFlag; kSoundSelect chooses the
-// sound source and channel.
+// The registers the board names, by name and address, with what they are
+// for (X(name, address, meaning)). Video: kInputSelect and kInputControl
+// route the input, kBrightness to kHue are the picture (kHue signed),
+// kStandard1..3 follow the TV standard. 0x100..0x11F (but 0x112, 0x113),
+// 0x190..0x193 and 0x2A0..0x2AB take the one-time register set. Audio DSP,
+// inside its window: kSoundStatus is the sound status word (a code in bits
+// 0..4, stereo and languages in bits 5..9 and 11, laid out by code and bit
+// 11, a third language in bit 12), with the flag registers kStereoFlag and
+// kTwoLanguageFlag; kSoundSelect chooses the sound source and channel. The
+// meanings are the board's documentation (docs/board-registers.md).
 #define TVB_DECODER_REGISTERS(X)                                                                   \
-    X(kInputSelect, 0x102)                                                                         \
-    X(kModeControl, 0x108)                                                                         \
-    X(kInputControl, 0x109)                                                                        \
-    X(kBrightness, 0x10A)                                                                          \
-    X(kContrast, 0x10B)                                                                            \
-    X(kSaturation, 0x10C)                                                                          \
-    X(kHue, 0x10D)                                                                                 \
-    X(kControl, 0x10E)                                                                             \
-    X(kModeControl2, 0x114)                                                                        \
-    X(kStandard1, 0x115)                                                                           \
-    X(kStandard2, 0x116)                                                                           \
-    X(kStandard3, 0x117)                                                                           \
-    X(kVideoStatus, 0x11F)                                                                         \
-    X(kOutputControl, 0x190)                                                                       \
-    X(kSoundStatus, 0x404)                                                                         \
-    X(kStereoFlag, 0x409)                                                                          \
-    X(kTwoLanguageFlag, 0x40A)                                                                     \
-    X(kDemodControl, 0x454)                                                                        \
-    X(kSoundSelect, 0x464)
+    X(kInputSelect, 0x102, "video input select; its low four bits say which input is on")          \
+    X(kModeControl, 0x108, "mode control: the input mode and three of the mode bits")              \
+    X(kInputControl, 0x109, "video input control, the other half of the input routing")            \
+    X(kBrightness, 0x10A, "brightness")                                                            \
+    X(kContrast, 0x10B, "contrast")                                                                \
+    X(kSaturation, 0x10C, "saturation")                                                            \
+    X(kHue, 0x10D, "hue, a signed byte")                                                           \
+    X(kControl, 0x10E, "control: bit 0 marks an input change, bit 1 is a mode bit")                \
+    X(kModeControl2, 0x114, "second mode control, with one of the mode bits")                      \
+    X(kStandard1, 0x115, "follows the TV standard: one value for NTSC, one for the rest")          \
+    X(kStandard2, 0x116, "follows the TV standard: one value for NTSC, one for the rest")          \
+    X(kStandard3, 0x117, "rewritten with every TV standard change, the same for all")              \
+    X(kVideoStatus, 0x11F, "video status: the board sets bits 0 and 1, the host reads them")       \
+    X(kOutputControl, 0x190, "decoder output on or off")                                           \
+    X(kSoundStatus, 0x404, "audio DSP: the sound status word, set by the board")                   \
+    X(kStereoFlag, 0x409, "audio DSP: the stereo flag, set by the board")                          \
+    X(kTwoLanguageFlag, 0x40A, "audio DSP: the two-language flag, set by the board")               \
+    X(kDemodControl, 0x454, "audio DSP: audio demodulator control and restart")                    \
+    X(kSoundSelect, 0x464, "audio DSP: sound source and channel")
 
-#define TVB_DECODER_REGISTER(name, address) constexpr uint16_t name = address;
+#define TVB_DECODER_REGISTER(name, address, meaning) constexpr uint16_t name = address;
 TVB_DECODER_REGISTERS(TVB_DECODER_REGISTER)
 #undef TVB_DECODER_REGISTER
 
 // The bit fields, by name, register (a name above or an address), lowest bit
-// and width (X(name, register, lowBit, width)). kInputSource tells which
-// input is on; kModeBit7..kMode2Bit2 are the mode bits applied after every
-// input or TV standard change; kAudioInputSelect is 1 while the sound is not
-// from input 0. The audio set-up's plain registers are named by address:
-// only their values matter to the board.
+// and width, with what they are for (X(name, register, lowBit, width,
+// meaning)). kInputSource tells which input is on; kModeBit7..kMode2Bit2 are
+// the mode bits applied after every input or TV standard change;
+// kAudioInputSelect is 1 while the sound is not from input 0. The audio
+// set-up's plain registers are named by address: only their values matter to
+// the board.
 #define TVB_DECODER_FIELDS(X)                                                                      \
-    X(kInputSource, kInputSelect, 0, 4)                                                            \
-    X(kInputModeField, kModeControl, 3, 2)                                                         \
-    X(kModeBit7, kModeControl, 7, 1)                                                               \
-    X(kModeBit2, kModeControl, 2, 1)                                                               \
-    X(kModeBit5, kModeControl, 5, 1)                                                               \
-    X(kControlBit1, kControl, 1, 1)                                                                \
-    X(kMode2Bit2, kModeControl2, 2, 1)                                                             \
-    X(kStandard1Byte, kStandard1, 0, 8)                                                            \
-    X(kStandard2Byte, kStandard2, 0, 8)                                                            \
-    X(kStandard3Byte, kStandard3, 0, 8)                                                            \
-    X(kAudioSetup598, 0x598, 0, 32)                                                                \
-    X(kAudioSetup1C0, 0x1C0, 0, 8)                                                                 \
-    X(kAudioSetup594, 0x594, 0, 5)                                                                 \
-    X(kAudioInputSelect, 0x59B, 6, 2)                                                              \
-    X(kSoundStatusWord, kSoundStatus, 0, 32)                                                       \
-    X(kSoundStatusLow, kSoundStatus, 0, 24)                                                        \
-    X(kSoundStatusCode, kSoundStatus, 0, 5)                                                        \
-    X(kStereoFlagBit, kStereoFlag, 7, 1)                                                           \
-    X(kTwoLanguageFlagBit, kTwoLanguageFlag, 0, 1)                                                 \
-    X(kDemodLowBits, kDemodControl, 0, 2)                                                          \
-    X(kDemodMode, kDemodControl, 2, 5)                                                             \
-    X(kDemodRestart, kDemodControl, 7, 1)                                                          \
-    X(kSoundSourceSelect, kSoundSelect, 0, 16)                                                     \
-    X(kSoundSource, kSoundSelect, 0, 5)                                                            \
-    X(kSoundChannel, kSoundSelect, 5, 3)                                                           \
-    X(kSoundSelect2Word, 0x468, 0, 16)                                                             \
-    X(kAudioSetup46C, 0x46C, 0, 24)                                                                \
-    X(kAudioSetup470, 0x470, 0, 24)                                                                \
-    X(kAudioSetup474, 0x474, 0, 5)                                                                 \
-    X(kAudioSetup480, 0x480, 0, 16)                                                                \
-    X(kAudioSetup484, 0x484, 0, 16)                                                                \
-    X(kAudioSetup488, 0x488, 0, 10)
+    X(kInputSource, kInputSelect, 0, 4, "which input is on (the audio mode switch reads it)")      \
+    X(kInputModeField, kModeControl, 3, 2, "input mode, written after every input change")         \
+    X(kModeBit7, kModeControl, 7, 1, "mode bit, applied after every input or TV standard change")  \
+    X(kModeBit2, kModeControl, 2, 1, "mode bit, applied after every input or TV standard change")  \
+    X(kModeBit5, kModeControl, 5, 1, "mode bit, applied after every input or TV standard change")  \
+    X(kControlBit1, kControl, 1, 1, "mode bit, applied after every input or TV standard change")   \
+    X(kMode2Bit2, kModeControl2, 2, 1,                                                             \
+      "mode bit, applied after every input or TV standard change")                                 \
+    X(kStandard1Byte, kStandard1, 0, 8, "the standard's first byte")                               \
+    X(kStandard2Byte, kStandard2, 0, 8, "the standard's second byte")                              \
+    X(kStandard3Byte, kStandard3, 0, 8, "the standard's third byte")                               \
+    X(kAudioSetup598, 0x598, 0, 32, "audio set-up: its first step")                                \
+    X(kAudioSetup1C0, 0x1C0, 0, 8, "audio set-up")                                                 \
+    X(kAudioSetup594, 0x594, 0, 5, "audio set-up: its last write")                                 \
+    X(kAudioInputSelect, 0x59B, 6, 2, "audio input: the tuner's sound or the line input")          \
+    X(kSoundStatusWord, kSoundStatus, 0, 32, "the status word, as the sound detection reads it")   \
+    X(kSoundStatusLow, kSoundStatus, 0, 24, "its low three bytes, read again when a mode is set")  \
+    X(kSoundStatusCode, kSoundStatus, 0, 5,                                                        \
+      "status code: says where stereo and languages are reported")                                 \
+    X(kStereoFlagBit, kStereoFlag, 7, 1, "stereo on the air")                                      \
+    X(kTwoLanguageFlagBit, kTwoLanguageFlag, 0, 1, "two languages on the air")                     \
+    X(kDemodLowBits, kDemodControl, 0, 2, "cleared by the audio set-up")                           \
+    X(kDemodMode, kDemodControl, 2, 5, "demodulator mode, set by the audio set-up")                \
+    X(kDemodRestart, kDemodControl, 7, 1, "restart, pulsed to restart the audio demodulator")      \
+    X(kSoundSourceSelect, kSoundSelect, 0, 16,                                                     \
+      "source and channel together, set by the audio set-up")                                      \
+    X(kSoundSource, kSoundSelect, 0, 5,                                                            \
+      "sound source: input 0, another input, or the third language")                               \
+    X(kSoundChannel, kSoundSelect, 5, 3, "sound channel: stereo, language A (also mono) or B")     \
+    X(kSoundSelect2Word, 0x468, 0, 16, "second sound selection, by input")                         \
+    X(kAudioSetup46C, 0x46C, 0, 24, "audio set-up")                                                \
+    X(kAudioSetup470, 0x470, 0, 24, "audio set-up")                                                \
+    X(kAudioSetup474, 0x474, 0, 5, "audio set-up")                                                 \
+    X(kAudioSetup480, 0x480, 0, 16, "audio set-up")                                                \
+    X(kAudioSetup484, 0x484, 0, 16, "audio set-up")                                                \
+    X(kAudioSetup488, 0x488, 0, 10, "audio set-up")
 
-#define TVB_DECODER_FIELD(name, reg, lowBit, width) constexpr DecoderField name{reg, lowBit, width};
+#define TVB_DECODER_FIELD(name, reg, lowBit, width, meaning)                                       \
+    constexpr DecoderField name{reg, lowBit, width};
 TVB_DECODER_FIELDS(TVB_DECODER_FIELD)
 #undef TVB_DECODER_FIELD
 

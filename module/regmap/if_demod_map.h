@@ -19,43 +19,43 @@
 namespace regmap {
 namespace if_demod {
 
-// The registers, by name and sub-address (X(name, subAddress)): the
-// standard code, the detector, the hold before a standard change, the loop,
-// the nudge pulsed after tuning SECAM L and L', the tuning control; read
-// back: the counter (kStatus follows it), the status and the level; two
-// start-up registers, the gate, the AGC.
+// The registers, by name and sub-address, with what they are for
+// (X(name, subAddress, meaning)): the standard code, the detector, the hold
+// before a standard change, the loop, the nudge pulsed after tuning SECAM L
+// and L', the tuning control; read back: the counter (kStatus follows it),
+// the status and the level; two start-up registers, the gate, the AGC.
 #define TVB_IF_DEMOD_REGISTERS(X)                                                                  \
-    X(kStandard, 0x01)                                                                             \
-    X(kDetector, 0x05)                                                                             \
-    X(kHold, 0x07)                                                                                 \
-    X(kLoop, 0x0D)                                                                                 \
-    X(kNudge, 0x0E)                                                                                \
-    X(kTuningControl, 0x0F)                                                                        \
-    X(kCounter, 0x1A)                                                                              \
-    X(kStatus, 0x1B)                                                                               \
-    X(kLevel, 0x1D)                                                                                \
-    X(kStartup20, 0x20)                                                                            \
-    X(kGate, 0x21)                                                                                 \
-    X(kAgc, 0x28)                                                                                  \
-    X(kStartup30, 0x30)
+    X(kStandard, 0x01, "standard code, with the tuning flag while tuning")                         \
+    X(kDetector, 0x05, "detector: set for tuning (SECAM L and L' apart) and by a correction")      \
+    X(kHold, 0x07, "hold: written before a standard change and at start-up")                       \
+    X(kLoop, 0x0D, "loop: set for tuning and by a correction")                                     \
+    X(kNudge, 0x0E, "nudge, pulsed after tuning SECAM L and L' until it comes to rest")            \
+    X(kTuningControl, 0x0F, "tuning control: started before the synthesizer is set, done after")   \
+    X(kCounter, 0x1A, "settling counter, read back: high values mean no rest")                     \
+    X(kStatus, 0x1B, "status the board sets: lock and AFC value")                                  \
+    X(kLevel, 0x1D, "signal level the board sets: low values mean a settled tuner")                \
+    X(kStartup20, 0x20, "written once, at start-up")                                               \
+    X(kGate, 0x21, "gate: connects the synthesizer to the bus")                                    \
+    X(kAgc, 0x28, "AGC: set for tuning and by a correction")                                       \
+    X(kStartup30, 0x30, "written once, at start-up")
 
-#define TVB_IF_DEMOD_REGISTER(name, subAddress) constexpr uint8_t name = subAddress;
+#define TVB_IF_DEMOD_REGISTER(name, subAddress, meaning) constexpr uint8_t name = subAddress;
 TVB_IF_DEMOD_REGISTERS(TVB_IF_DEMOD_REGISTER)
 #undef TVB_IF_DEMOD_REGISTER
 
-// The bit fields, as masks in place within their register
-// (X(name, register, mask)): the tuning flag set with the standard code
-// while tuning (bit 7), the nudge bit (bit 1), the status's AFC value
-// (bits 6..0, a 7-bit two's-complement number) and lock bit (bit 7), the
-// gate's connect bit (bit 6: the synthesizer is on the bus).
+// The bit fields, as masks in place within their register, with what they
+// are for (X(name, register, mask, meaning)): the tuning flag set with the
+// standard code while tuning (bit 7), the nudge bit (bit 1), the status's AFC
+// value (bits 6..0, a 7-bit two's-complement number) and lock bit (bit 7),
+// the gate's connect bit (bit 6: the synthesizer is on the bus).
 #define TVB_IF_DEMOD_FIELDS(X)                                                                     \
-    X(kTuningFlag, kStandard, 0x80)                                                                \
-    X(kNudgeBit, kNudge, 0x02)                                                                     \
-    X(kAfcMask, kStatus, 0x7F)                                                                     \
-    X(kLockBit, kStatus, 0x80)                                                                     \
-    X(kGateConnect, kGate, 0x40)
+    X(kTuningFlag, kStandard, 0x80, "set with the standard code while tuning")                     \
+    X(kNudgeBit, kNudge, 0x02, "the nudge")                                                        \
+    X(kAfcMask, kStatus, 0x7F, "AFC value, 7-bit two's complement: where the carrier lies")        \
+    X(kLockBit, kStatus, 0x80, "locked")                                                           \
+    X(kGateConnect, kGate, 0x40, "the synthesizer is on the bus")
 
-#define TVB_IF_DEMOD_FIELD(name, reg, mask) constexpr uint8_t name = mask;
+#define TVB_IF_DEMOD_FIELD(name, reg, mask, meaning) constexpr uint8_t name = mask;
 TVB_IF_DEMOD_FIELDS(TVB_IF_DEMOD_FIELD)
 #undef TVB_IF_DEMOD_FIELD
 

@@ -25,6 +25,8 @@ void NudgeIfUnsettled() {
     HostBusWrite(TVB_IF_DEMOD_ADDRESS, &counterReg, 1);
     // Cleared first: a read that fails then counts as "no lock" and nudges.
     uint8_t counterAndStatus[2] = {0, 0};
+    static_assert(sizeof(counterAndStatus) == TVB_BUS_READ_MAX_BYTES,
+                  "the longest read a host gets");
     HostBusRead(TVB_IF_DEMOD_ADDRESS, counterAndStatus, 2);
     if (counterAndStatus[0] <= ifd::kCounterLimit && (counterAndStatus[1] & ifd::kLockBit) != 0) {
         return;

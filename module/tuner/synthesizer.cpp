@@ -228,6 +228,7 @@ uint32_t ProgramSynthesizer(uint32_t frequencyHz) {
                              r[sy::kBand],
                              r[sy::kRfAux],
                              r[sy::kControl6]};
+    static_assert(sizeof(block) <= TVB_BUS_WRITE_MAX_BYTES, "within the host's longest transfer");
     HostBusWrite(TVB_SYNTH_ADDRESS, block, sizeof(block));
 
     r[sy::kControl8] = sy::kControl8Tuning;

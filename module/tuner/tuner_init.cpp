@@ -20,6 +20,7 @@ struct SynthBlock {
     uint8_t r[sy::kRegisters];
 };
 static_assert(sizeof(SynthBlock) == 1 + sy::kRegisters, "sent byte for byte");
+static_assert(sizeof(SynthBlock) == TVB_BUS_WRITE_MAX_BYTES, "the longest transfer a host gets");
 constexpr SynthBlock kSynthInitialBlock = {
     sy::SubAddress(0),
     {0x00, 0x00, 0x00, 0x7C, 0x04, 0xA3, 0x3F, 0x2A, 0x04, 0xFF, 0x00, 0x00, 0x40},

@@ -167,6 +167,12 @@ TEST_F(EmuHostTest, UnexpectedArgumentsAreFlaggedOnTheirLine) {
             uint32_t*) { o.BusWrite(3, 0x96, 8, 1, 2, w, 0); },
          "96 {21 C0}  !! handle is 0x3, expected 0xB0A4D0; third argument is 0x8, expected "
          "0x0; fourth argument is 0x1, expected 0x0; flags is 0x0, expected 0x8000"},
+        {"transfer, longer than the longest the module sends",
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
+             static const uint8_t block[TVB_BUS_WRITE_MAX_BYTES + 1] = {0x30};
+             o.BusWrite(kHandle, 0x96, 0, 0, sizeof block, block, 0x8000);
+         },
+         "96 {30 00 00 00 00 00 00 00 00 00 00 00 00 00 00}  !! byte count is 15, at most 14"},
         {"read transfer, all right",
          [](const TVB_HOST_OPS& o, uint8_t*, uint8_t* r, const uint8_t*, const uint32_t*,
             uint32_t*) { o.BusRead(kHandle, 0x96, 8, 0, 1, r, 0x8000); },
@@ -176,6 +182,12 @@ TEST_F(EmuHostTest, UnexpectedArgumentsAreFlaggedOnTheirLine) {
             uint32_t*) { o.BusRead(4, 0x96, 0, 2, 1, r, 0x8001); },
          "96 -> {00}  !! handle is 0x4, expected 0xB0A4D0; third argument is 0x0, expected "
          "0x8; fourth argument is 0x2, expected 0x0; flags is 0x8001, expected 0x8000"},
+        {"read transfer, more bytes than the module reads",
+         [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t*, uint32_t*) {
+             static uint8_t three[TVB_BUS_READ_MAX_BYTES + 1];
+             o.BusRead(kHandle, 0x96, 8, 0, sizeof three, three, 0x8000);
+         },
+         "96 -> {00 00 00}  !! byte count is 3, at most 2"},
         {"pins out, last",
          [](const TVB_HOST_OPS& o, uint8_t*, uint8_t*, const uint8_t*, const uint32_t* p,
             uint32_t* v) { o.WritePins(kHandle, 1, p, v, 1); },

@@ -114,7 +114,8 @@ def main(argv):
 
     common = {"include/tvboard.h": os.path.join(SOURCE, "module/include/tvboard.h"),
               **{f"docs/{page}.md": os.path.join(SOURCE, f"docs/{page}.md")
-                 for page in ("host-interface", "bench", "reliability", "release")},
+                 for page in ("host-interface", "board-registers", "bench", "reliability",
+                              "release")},
               **{name: os.path.join(SOURCE, name)
                  for name in ("INSTALL.md", "RELEASE-NOTES.md", "LICENSE")}}
     bench = cache_entry(release, "TVB_WINDOWS_BENCH")

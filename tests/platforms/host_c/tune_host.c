@@ -1,11 +1,14 @@
 /* A host streaming driver in miniature, in plain C, written from
- * docs/host-interface.md and include/tvboard.h: linked against tvboard.sys's
- * import library, so the loader binds GetBoardModuleCaps as it binds an
- * importing driver. It lists the video standards, selects an input, sets a
- * picture control, a standard, a frequency and a TV sound mode, and reads
- * each back, on its own small board (board.h). It needs no C runtime: the
- * same source is built by MinGW against libtvboard.a and by clang in MSVC
- * mode against tvboard.lib. Exit code 0 when everything was as expected. */
+ * docs/host-interface.md, docs/board-registers.md and include/tvboard.h:
+ * linked against tvboard.sys's import library, so the loader binds
+ * GetBoardModuleCaps as it binds an importing driver. It initializes the
+ * board, lists the video standards, selects an input, sets a picture
+ * control, a standard, a frequency, TV sound modes and the sample rate, and
+ * reads each back, on its own small board (board.h) whose DSP answers the
+ * status handshake as the reference describes it. It needs no C runtime:
+ * the same source is built by MinGW against libtvboard.a and by clang in
+ * MSVC mode against tvboard.lib. Exit code 0 when everything was as
+ * expected. */
 #include "board.h"
 #include "console.h"
 #include "kernel32.h"
@@ -48,6 +51,25 @@ static TVB_TUNER_SETTINGS Get(uint32_t id) {
     TVB_TUNER_SETTINGS request = Request(id);
     caps->TunerOps->GetTunerProperty(settings, 0, &request);
     return request;
+}
+
+/* InitializeSensor as a host calls it when streaming starts: the tuner's
+ * input, the record's restart value, the property defaults. The audio
+ * set-up reaches the DSP only through the handshake. */
+static void Initialize(void) {
+    const TVB_SENSOR_INIT_RECORD record = {TVB_VIDEO_INPUT_TUNER, 0};
+    TVB_VIDEO_PROPERTY_DEFAULTS p;
+    int32_t result;
+    caps->VideoOps->GetVideoPropertyDefaults(0, 0, &p);
+    result = caps->VideoOps->InitializeSensor(
+        &record, 0, TVB_SENSOR_USE_RECORD, TVB_SENSOR_USE_RECORD, (int32_t)p.Value[0],
+        (int32_t)p.Value[1], (int32_t)p.Value[2], (int32_t)p.Value[3], (int32_t)p.Value[4],
+        (int32_t)p.Value[5], (int32_t)p.Value[6], (int32_t)p.Value[7], (int32_t)p.Value[8],
+        (int32_t)p.Value[9], (int32_t)p.Value[10], (int32_t)p.Value[11], (int32_t)p.Value[12],
+        (int32_t)p.Value[13], (int32_t)p.Value[14], (int32_t)p.Value[15], (int32_t)p.Value[16]);
+    Check(result == 0, "InitializeSensor");
+    Check(Decoder[DECODER_AUDIO_SETUP_46C] == DECODER_AUDIO_SETUP_46C_VALUE,
+          "the audio set-up reaches the DSP through the handshake");
 }
 
 static void ListStandards(void) {
@@ -93,6 +115,12 @@ static void SetPicture(void) {
           "a brightness out of range changes nothing");
 }
 
+static void SetSampleRate(void) {
+    TVB_AUDIO_FORMAT format = {0, TVB_SAMPLE_RATE_48000, 1, 0};
+    caps->AudioOps->SetAudioSampleRate(0, BOARD_HANDLE, &format);
+    Check(Pins[TVB_PIN_SAMPLE_RATE] == TVB_PIN_RATE_48000, "48 kHz drives the sample-rate pin");
+}
+
 /* Milliseconds between two counter readings (no 64-bit division: no C
  * runtime supplies it); the counter runs at well under 2^32 Hz. */
 static uint32_t Milliseconds(int64_t ticks, int64_t frequency) {
@@ -124,9 +152,15 @@ static void Tune(void) {
     Check(SynthTransfers > 0 && !GateOpen(), "the gate is closed again");
     Check(settings->Frequency == CHANNEL_HZ, "the host's record holds the frequency");
 
+    Pins[2] = 1;
+    Pins[TVB_PIN_BYTE_VALID] = 1;
     got = Get(TVB_REQUEST_FREQUENCY);
     Check(got.Frequency == CHANNEL_HZ && got.VideoStandard == TVB_STANDARD_PAL_B,
           "a frequency request reads back the frequency and the standard");
+    /* Pin 0 reads as the sample-rate pin was driven (48 kHz: 1). */
+    Check(got.Mode == ((1u << TVB_PIN_BYTE_VALID | 1u << 2 | Pins[TVB_PIN_SAMPLE_RATE]) &
+                       TVB_PIN_BYTE_MASK),
+          "and the board's pin byte");
 
     got = Get(TVB_REQUEST_STATUS);
     Check(got.Busy == 0 && got.PllOffset == 0 && got.SignalStrength == TVB_SIGNAL_FULL &&
@@ -140,9 +174,19 @@ static void SetSound(void) {
           "the broadcast offers mono and stereo");
 
     request = Request(TVB_REQUEST_AUDIO_MODE);
+    request.AudioMode = TVB_AUDIO_MODE_MONO;
+    caps->TunerOps->SetTunerProperty(settings, 0, &request);
+    Check(request.Result == TVB_AUDIO_MODE_APPLIED &&
+              (Decoder[DECODER_SOUND_SELECT] & DECODER_SOUND_SELECT_CHANNEL) == 2u << 5,
+          "mono is applied: sound channel 2 (language A)");
+
+    request = Request(TVB_REQUEST_AUDIO_MODE);
     request.AudioMode = TVB_AUDIO_MODE_STEREO;
     caps->TunerOps->SetTunerProperty(settings, 0, &request);
-    Check(request.Result == TVB_AUDIO_MODE_APPLIED, "stereo is applied");
+    Check(request.Result == TVB_AUDIO_MODE_APPLIED &&
+              (Decoder[DECODER_SOUND_SELECT] &
+               (DECODER_SOUND_SELECT_CHANNEL | DECODER_SOUND_SELECT_SOURCE)) == 0,
+          "stereo is applied: sound source 0, channel 0");
     Check(Get(TVB_REQUEST_AUDIO_MODE).AudioMode == TVB_AUDIO_MODE_STEREO,
           "an audio-mode request reads back stereo");
 
@@ -180,14 +224,17 @@ static int Run(void) {
               info.Word68 == TVB_BOARD_INFO_WORD68 && info.Word72 == TVB_BOARD_INFO_WORD72,
           "the board's name and words");
 
+    Initialize();
     ListStandards();
     SelectInput();
     SetPicture();
+    SetSampleRate();
     Tune();
     SetSound();
 
     Check(caps->BoardOps->CloseBoard(settings, 0) == TVB_STATUS_SUCCESS, "CloseBoard");
     Check(UnexpectedCalls == 0, "every bus call carried the board's handle and fixed arguments");
+    Check(HandshakeErrors == 0, "every DSP access kept to the handshake, and no wait ran out");
     Print(failures == 0 ? "c host: all checks passed\n" : "c host: FAILED\n");
     return failures == 0 ? 0 : 1;
 }
