@@ -13,11 +13,13 @@
 #include "emu/board.h"
 #include "emu/if_demod.h"
 #include "emu/synth.h"
-#include "virtual_time/kernel_virtual.h"
 #include "host_driver/host_driver.h"
+#include "text/bit_names.h"
+#include "text/fixed_field.h"
+#include "text/format.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -35,23 +37,7 @@ constexpr uint64_t kMostSweepPoints = 100000;
 // Status requests a session makes until the tuner locks.
 constexpr int kSessionPolls = 3;
 
-// printf's formatting, with the compiler checking each format against its
-// arguments (which a parameter pack would lose). MinGW's C++ library formats
-// as GNU does (%zu, %llu), not as the Windows runtime would.
-#if defined(__MINGW32__)
-#define TVB_PRINTF_FORMAT __MINGW_PRINTF_FORMAT
-#else
-#define TVB_PRINTF_FORMAT printf
-#endif
-std::string Format(const char* format, ...) __attribute__((format(TVB_PRINTF_FORMAT, 1, 2)));
-std::string Format(const char* format, ...) { // NOLINT(cert-dcl50-cpp): see above
-    char b[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(b, sizeof b, format, args);
-    va_end(args);
-    return b;
-}
+using text::Format;
 
 std::string Seconds(uint64_t us) {
     return Format("%.3f s", static_cast<double>(us) / 1e6);
@@ -61,30 +47,14 @@ std::string Step(int step) {
     return Format("%+d", step);
 }
 
-// A fixed-size text field of a record, up to its first zero.
-template <size_t N> std::string Field(const char (&text)[N]) {
-    return std::string(text, std::find(text, text + N, '\0'));
-}
+using text::FixedField;
 
 // The names of the bits set, as a JSON array.
 Json AudioModeList(uint32_t modes) {
-    Json list = Json::array();
-    for (uint32_t bit = 1; bit != 0; bit <<= 1) {
-        if ((modes & bit) != 0) {
-            list.push_back(host_driver::AudioModeNames(bit));
-        }
-    }
-    return list;
+    return text::BitNames(modes, host_driver::AudioModeNames);
 }
-
 Json StandardList(uint32_t standards) {
-    Json list = Json::array();
-    for (uint32_t bit = 1; bit != 0; bit <<= 1) {
-        if ((standards & bit) != 0) {
-            list.push_back(host_driver::StandardName(bit));
-        }
-    }
-    return list;
+    return text::BitNames(standards, host_driver::StandardName);
 }
 
 // $date of a dump: now, or SOURCE_DATE_EPOCH for a reproducible file.
@@ -557,10 +527,10 @@ class Bench {
                 continue;
             }
             Say(Format("%-22s %3ux%u  %6.3f frames/s  standards 0x%05X  \"%s\"",
-                       Field(d.Name).c_str(), d.Width, d.Height, d.FrameRate / 1001.0, d.Standards,
-                       Field(d.Description).c_str()));
-            list.push_back({{"name", Field(d.Name)},
-                            {"description", Field(d.Description)},
+                       FixedField(d.Name).c_str(), d.Width, d.Height, d.FrameRate / 1001.0,
+                       d.Standards, FixedField(d.Description).c_str()));
+            list.push_back({{"name", FixedField(d.Name)},
+                            {"description", FixedField(d.Description)},
                             {"width", d.Width},
                             {"height", d.Height},
                             {"frame_rate", Decimal(d.FrameRate / 1001.0)},
@@ -889,8 +859,8 @@ class Bench {
         Say("video standards:");
         Json names = Json::array();
         for (const VideoStandardDescriptor& d : driver_.Standards()) {
-            Say(Format("  %-22s %ux%u", Field(d.Name).c_str(), d.Width, d.Height));
-            names.push_back(Field(d.Name));
+            Say(Format("  %-22s %ux%u", FixedField(d.Name).c_str(), d.Width, d.Height));
+            names.push_back(FixedField(d.Name));
         }
         Flush();
         result_["video_standards"] = std::move(names);

@@ -4,8 +4,8 @@
 #include "emu/board.h"
 #include "emu/host_table.h"
 #include "host_driver/host_driver.h"
+#include "text/format.h"
 
-#include <cstdio>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -37,9 +37,7 @@ bool StartsWith(const std::string& s, const char* prefix) {
 }
 
 std::string Ms(uint64_t us) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%.3f ms", static_cast<double>(us) / 1000.0);
-    return b;
+    return text::Format("%.3f ms", static_cast<double>(us) / 1000.0);
 }
 
 } // namespace

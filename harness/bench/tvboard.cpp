@@ -10,6 +10,7 @@
 #include "bench/bench_options.h"
 #include "bench/channel_list.h"
 #include "bench/conform_command.h"
+#include "text/bit_names.h"
 
 #include <CLI/CLI.hpp>
 
@@ -139,13 +140,15 @@ const OptionEntry kOptions[] = {
 };
 
 std::string CommandsOf(unsigned set) {
-    std::string s;
-    for (const CommandEntry& c : kCommands) {
-        if ((set & c.bit) != 0) {
-            s += (s.empty() ? "" : ", ") + std::string(c.name);
+    const auto name = [](uint32_t bit) {
+        for (const CommandEntry& c : kCommands) {
+            if (c.bit == bit) {
+                return std::string(c.name);
+            }
         }
-    }
-    return set == kAll ? "all" : s;
+        return std::string();
+    };
+    return set == kAll ? "all" : text::Joined(text::BitNames(set, name), ", ");
 }
 
 // What the command line gave, option by option, before it is checked.
@@ -329,7 +332,7 @@ void Convert(const Given& g, Options& o) {
                     names.push_back(ch.name);
                 }
                 throw UsageError("no channel " + bench::Quoted(g.target) + " in " + o.channelsPath +
-                                 " (" + bench::Listed(names) + ")");
+                                 " (" + text::Joined(names, ", ") + ")");
             }
             o.tuneChannel = c->name;
             o.tuneHz = c->frequencyHz;

@@ -57,8 +57,6 @@ bool ParseSweep(const std::string& text, Sweep* sweep, std::string* error);
 // Text a user gave, in quotes for an error message, with control characters
 // written as \xNN so that the message stays one line.
 std::string Quoted(const std::string& text);
-// "a, b, c" for an error message.
-std::string Listed(const std::vector<std::string>& names);
 // A frequency for people: "175.250 MHz".
 std::string MHzText(uint32_t hz);
 

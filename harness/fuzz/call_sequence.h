@@ -4,7 +4,6 @@
 #pragma once
 
 #include "emu/board.h"
-#include "virtual_time/kernel_virtual.h"
 #include "frame/module_state.h"
 #include "fuzz/bounds.h"
 #include "fuzz/harness.h"
@@ -12,6 +11,8 @@
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
+#include "text/hex.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <cstdio>
 #include <cstring>
@@ -59,11 +60,7 @@ constexpr size_t kBoardInfoSize = 76; // the name area, then words at 64, 68 and
 constexpr size_t kStandardsSize = TVB_VIDEO_STANDARD_COUNT * sizeof(VideoStandardDescriptor);
 constexpr size_t kSampleRateEnd = offsetof(AudioFormat, SampleRate) + 4;
 
-inline std::string Hex(uint64_t v) {
-    char b[24];
-    std::snprintf(b, sizeof b, "0x%llX", static_cast<unsigned long long>(v));
-    return b;
-}
+using text::Hex;
 
 inline const char* RecordName(Record how) {
     switch (how) {

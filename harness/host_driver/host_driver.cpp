@@ -1,23 +1,19 @@
 #include "host_driver/host_driver.h"
 
-#include "virtual_time/kernel_virtual.h"
 #include "frame/module_state.h"
+#include "include/tvboard.h"
+#include "text/bit_names.h"
+#include "text/hex.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <chrono>
-
-#include "include/tvboard.h"
-
-#include <cstdio>
 #include <cstring>
 
 namespace host_driver {
 
 namespace {
 
-struct Named {
-    uint32_t bit;
-    const char* name;
-};
+using Named = text::NamedBit;
 
 constexpr Named kStandardNames[] = {
     {TVB_STANDARD_NTSC_M, "NTSC_M"},     {TVB_STANDARD_NTSC_M_J, "NTSC_M_J"},
@@ -83,14 +79,8 @@ uint64_t RealClockUs() {
 } // namespace
 
 std::string StandardName(uint32_t standard) {
-    for (const Named& n : kStandardNames) {
-        if (n.bit == standard) {
-            return n.name;
-        }
-    }
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%X", standard);
-    return b;
+    const std::string name = text::NameOf(kStandardNames, standard);
+    return name.empty() ? text::Hex(standard) : name;
 }
 
 std::vector<uint32_t> StandardBits() {
@@ -111,13 +101,8 @@ uint32_t StandardFromName(const std::string& name) {
 }
 
 std::string AudioModeNames(uint32_t modes) {
-    std::string s;
-    for (const Named& n : kAudioModeNames) {
-        if ((modes & n.bit) != 0) {
-            s += (s.empty() ? "" : "+") + std::string(n.name);
-        }
-    }
-    return s.empty() ? "none" : s;
+    const std::vector<std::string> names = text::BitNames(modes, kAudioModeNames);
+    return names.empty() ? "none" : text::Joined(names, "+");
 }
 
 HostDriver::HostDriver(emu::HostTable* host)

@@ -1,5 +1,8 @@
 #include "host_driver/pe_image.h"
 
+#include "text/fixed_field.h"
+#include "text/hex.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -63,22 +66,10 @@ struct Section {
     uint32_t virtualSize, virtualAddress, rawSize, rawOffset, characteristics; // as in the table
 };
 
-// A section's name: eight bytes, padded with NULs when shorter.
-std::string SectionName(const uint8_t* field) {
-    const uint8_t* end = std::find(field, field + 8, uint8_t{0});
-    return std::string(field, end);
-}
-
 // What a section takes in memory: its virtual size (the raw data beyond it
 // is the file's padding), or the raw size where no virtual size is given.
 uint32_t Span(const Section& s) {
     return s.virtualSize != 0 ? s.virtualSize : s.rawSize;
-}
-
-std::string Hex(uint32_t v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%X", v);
-    return b;
 }
 
 // The PE checksum: the 16-bit one's-complement-style sum of the file with
@@ -222,7 +213,7 @@ bool PeImage::Load(const std::string& path) {
     const uint16_t characteristics = f.U16(pe + kFileHeader + 18);
     const size_t opt = pe + kOptionalHeader;
     if (machine != kMachineI386) {
-        return refuse("machine " + Hex(machine) + ", not 32-bit x86 (0x14C)");
+        return refuse("machine " + text::Hex(machine) + ", not 32-bit x86 (0x14C)");
     }
     if ((characteristics & kExecutableImage) == 0) {
         return refuse("not marked executable");
@@ -269,8 +260,13 @@ bool PeImage::Load(const std::string& path) {
     uint32_t end = headerSize;
     for (uint16_t i = 0; i < sections; ++i) {
         const size_t s = table + size_t{40} * i;
-        Section sec{SectionName(f.At(s)), f.U32(s + 8),  f.U32(s + 12),
-                    f.U32(s + 16),        f.U32(s + 20), f.U32(s + 36)};
+        // (A section's name: eight bytes, padded with NULs when shorter.)
+        Section sec{text::FixedField(reinterpret_cast<const char*>(f.At(s)), 8),
+                    f.U32(s + 8),
+                    f.U32(s + 12),
+                    f.U32(s + 16),
+                    f.U32(s + 20),
+                    f.U32(s + 36)};
         const uint32_t span = Span(sec);
         if (sec.rawSize != 0 && !f.Has(sec.rawOffset, sec.rawSize)) {
             return refuse("truncated: section " + sec.name + " ends at byte " +
@@ -287,8 +283,8 @@ bool PeImage::Load(const std::string& path) {
         list.push_back(sec);
     }
     if (checksum == 0 || checksum != Checksum(f, opt + 64)) {
-        return refuse("image checksum " + Hex(checksum) + " does not match its contents (" +
-                      Hex(Checksum(f, opt + 64)) + ")");
+        return refuse("image checksum " + text::Hex(checksum) + " does not match its contents (" +
+                      text::Hex(Checksum(f, opt + 64)) + ")");
     }
 
 #if !defined(TVB_PE_CAN_RUN)
@@ -344,7 +340,8 @@ bool PeImage::Load(const std::string& path) {
                 continue; // padding
             }
             if (type != 3 || target > imageSize - 4) {
-                return refuse("relocation of type " + std::to_string(type) + " at " + Hex(target));
+                return refuse("relocation of type " + std::to_string(type) + " at " +
+                              text::Hex(target));
             }
             uint32_t value = 0;
             std::memcpy(&value, image + target, 4);
