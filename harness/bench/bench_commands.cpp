@@ -308,11 +308,7 @@ class Bench {
         Waiting("InitializeSensor");
         initialized_ = driver_.InitializeSensor(TVB_VIDEO_INPUT_TUNER);
         Flush();
-        TunerModeCaps caps{};
-        driver_.Calling("GetTunerModeCaps TV");
-        driver_.Caps()->TunerOps->GetTunerModeCaps(0, 0, TVB_TUNER_MODE_TV, &caps);
-        driver_.Returned();
-        tvCaps_ = caps;
+        tvLimits_ = driver_.TunerModeLimits(TVB_TUNER_MODE_TV);
         SetStandard(options_.standard);
         return true;
     }
@@ -329,7 +325,7 @@ class Bench {
         const uint32_t offset = emu::IfDemod::IfOffsetHz(emu::IfDemod::CodeOf(standard_));
         const uint64_t low = emu::Synth::LowestOscillatorHz();
         const uint64_t high = emu::Synth::HighestOscillatorHz();
-        Range r{tvCaps_.MinFrequency, tvCaps_.MaxFrequency};
+        Range r{tvLimits_.MinFrequency, tvLimits_.MaxFrequency};
         r.lowHz = std::max<uint64_t>(r.lowHz, low > offset ? low - offset : 0);
         r.highHz = static_cast<uint32_t>(std::min<uint64_t>(r.highHz, high - offset));
         return r;
@@ -372,12 +368,8 @@ class Bench {
     }
 
     uint32_t SelectInput(uint32_t input) {
-        driver_.Calling("InputSelect " + InputName(input));
-        driver_.Caps()->InputOps->InputSelect(0, 0, input);
-        driver_.Returned();
-        driver_.Calling("InputQuery");
-        const uint32_t reported = static_cast<uint32_t>(driver_.Caps()->InputOps->InputQuery(0, 0));
-        driver_.Returned();
+        driver_.InputSelect(input, "InputSelect " + InputName(input));
+        const uint32_t reported = driver_.InputQuery();
         Flush();
         claims_.Input(input, reported);
         return reported;
@@ -413,9 +405,9 @@ class Bench {
 
     // Why the module kept its old frequency.
     std::string RefusalReason(uint32_t hz) const {
-        const Range caps{tvCaps_.MinFrequency, tvCaps_.MaxFrequency};
-        if (!caps.Holds(hz)) {
-            return MHzText(hz) + " lies outside the tuner's TV range " + caps.Text() +
+        const Range tv{tvLimits_.MinFrequency, tvLimits_.MaxFrequency};
+        if (!tv.Holds(hz)) {
+            return MHzText(hz) + " lies outside the tuner's TV range " + tv.Text() +
                    " (GetTunerModeCaps)";
         }
         const uint32_t offset = emu::IfDemod::IfOffsetHz(emu::IfDemod::CodeOf(standard_));
@@ -483,17 +475,17 @@ class Bench {
         for (const TunerModeInfo& m : r.tunerModes) {
             Say(Format("tuner mode %u (%s): %s .. %s in steps of %u Hz, %u input%s, settling "
                        "%u ms",
-                       m.mode, m.name.c_str(), MHzText(m.caps.MinFrequency).c_str(),
-                       MHzText(m.caps.MaxFrequency).c_str(), m.caps.TuningGranularity,
-                       m.caps.NumberOfInputs, m.caps.NumberOfInputs == 1 ? "" : "s",
-                       m.caps.SettlingTime));
+                       m.mode, m.name.c_str(), MHzText(m.limits.MinFrequency).c_str(),
+                       MHzText(m.limits.MaxFrequency).c_str(), m.limits.TuningGranularity,
+                       m.limits.NumberOfInputs, m.limits.NumberOfInputs == 1 ? "" : "s",
+                       m.limits.SettlingTime));
             modes.push_back({{"mode", m.mode},
                              {"name", m.name},
-                             {"min_hz", m.caps.MinFrequency},
-                             {"max_hz", m.caps.MaxFrequency},
-                             {"granularity_hz", m.caps.TuningGranularity},
-                             {"inputs", m.caps.NumberOfInputs},
-                             {"settling_ms", m.caps.SettlingTime}});
+                             {"min_hz", m.limits.MinFrequency},
+                             {"max_hz", m.limits.MaxFrequency},
+                             {"granularity_hz", m.limits.TuningGranularity},
+                             {"inputs", m.limits.NumberOfInputs},
+                             {"settling_ms", m.limits.SettlingTime}});
         }
         std::string words;
         for (size_t i = 0; i < 33; ++i) {
@@ -642,7 +634,7 @@ class Bench {
     // A sweep clipped to the tuner's range, refused where it makes no sense.
     Sweep SweepWithin(Range range, uint64_t* skipped) {
         const Sweep& s = options_.sweep;
-        const uint32_t granularity = tvCaps_.TuningGranularity;
+        const uint32_t granularity = tvLimits_.TuningGranularity;
         if (s.stepHz < granularity) {
             throw UsageError("--sweep step " + MHzText(s.stepHz) +
                              " is finer than the tuner's granularity " + MHzText(granularity) +
@@ -747,7 +739,7 @@ class Bench {
                                    static_cast<unsigned long long>(skipped), range.Text().c_str())
                           : ""));
         const uint64_t start = NowUs();
-        StationFinder finder(tvCaps_.TuningGranularity, [this](uint32_t hz) { return Hear(hz); });
+        StationFinder finder(tvLimits_.TuningGranularity, [this](uint32_t hz) { return Hear(hz); });
         const auto found = [this](const std::optional<FoundStation>& f) {
             if (f) {
                 Found(*f);
@@ -803,9 +795,7 @@ class Bench {
             Waiting("selecting input " + InputName(options_.input));
             input = SelectInput(options_.input);
         } else {
-            driver_.Calling("InputQuery");
-            input = static_cast<uint32_t>(driver_.Caps()->InputOps->InputQuery(0, 0));
-            driver_.Returned();
+            input = driver_.InputQuery();
             Flush();
         }
         Say("video input: " + InputName(input) + " (" + std::to_string(input) + ")" +
@@ -943,7 +933,7 @@ class Bench {
     std::unique_ptr<VcdWriter> vcd_;
     std::unique_ptr<JsonStream> json_;
     std::unique_ptr<TimelineStream> stream_;
-    TunerModeCaps tvCaps_{};
+    TunerModeCaps tvLimits_{};
     uint32_t standard_ = 0;
     int32_t initialized_ = 0;
     uint32_t lastTunedHz_ = 0;

@@ -128,17 +128,10 @@ void SoundModes(emu::Board& board, host_driver::HostDriver& d) {
 void Inputs(emu::Board& board, host_driver::HostDriver& d) {
     board.decoder.Reg(regmap::decoder::kControl) = 0x5A; // as the decoder came up
     Start(d);
-    const TVB_INPUT_OPS* in = d.Caps()->InputOps;
     const auto select = [&](uint32_t input) {
-        d.Calling("InputOps select " + std::to_string(input));
-        in->InputSelect(0, 0, input);
-        d.Returned();
+        d.InputSelect(input, "InputOps select " + std::to_string(input));
     };
-    const auto query = [&] {
-        d.Calling("InputOps query");
-        in->InputQuery(0, 0);
-        d.Returned();
-    };
+    const auto query = [&] { d.InputQuery("InputOps query"); };
     query();
     select(1);
     query();
@@ -146,6 +139,7 @@ void Inputs(emu::Board& board, host_driver::HostDriver& d) {
     select(7);
     query();
     d.SetVideoProperty(TVB_PROPERTY_VIDEO_INPUT, 0);
+    const TVB_INPUT_OPS* in = d.Caps()->InputOps;
     d.Calling("InputOps stubs");
     in->Slot0(1, 2);
     in->Slot2(1, 2);

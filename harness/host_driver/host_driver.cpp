@@ -353,6 +353,29 @@ void HostDriver::SetSampleRate(uint32_t rate) {
     Returned();
 }
 
+void HostDriver::InputSelect(uint32_t input, const std::string& note) {
+    Calling(note);
+    caps_->InputOps->InputSelect(0, 0, input);
+    Returned();
+}
+
+uint32_t HostDriver::InputQuery(const std::string& note) {
+    Calling(note);
+    const auto input = static_cast<uint32_t>(caps_->InputOps->InputQuery(0, 0));
+    Returned();
+    return input;
+}
+
+TunerModeCaps HostDriver::TunerModeLimits(uint32_t mode) {
+    TunerModeCaps limits{};
+    if (Noting()) {
+        Calling("GetTunerModeCaps " + (mode == TVB_TUNER_MODE_TV ? "TV" : std::to_string(mode)));
+    }
+    caps_->TunerOps->GetTunerModeCaps(0, 0, mode, &limits);
+    Returned();
+    return limits;
+}
+
 void HostDriver::Close() {
     Calling("CloseBoard");
     caps_->BoardOps->CloseBoard(settings_, 0);
