@@ -1,5 +1,6 @@
 #include "bench/scenarios.h"
 
+#include "host_driver/session.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
 
@@ -41,18 +42,12 @@ void TuneAndPoll(host_driver::HostDriver& d, uint32_t hz, int polls) {
 
 // ---------------------------------------------------------------------------
 
+// A stereo station on PAL B, stereo chosen.
 void WholeSession(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230);
     board.demod.LockAfterReads(2);
-    Start(d);
-    d.InitializeSensor(0);
-    d.Standards();
-    d.SetTvStandard(TVB_STANDARD_PAL_B);
-    TuneAndPoll(d, 175250000, 5);
-    d.AvailableAudioModes();
-    d.SetAudioMode(kStereo);
-    d.SetSampleRate(48000);
-    Finish(d);
+    host_driver::SessionOutcome outcome;
+    host_driver::RunSession(d, {}, &outcome);
 }
 
 void ScanChannels(emu::Board& board, host_driver::HostDriver& d,
