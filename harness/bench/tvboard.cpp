@@ -6,17 +6,23 @@
 // module the board contradicts); 2 bad usage (an unknown option, a value
 // that does not parse, an option the command does not take, a module or
 // file that cannot be read), reported in one line on stderr.
-#include "bench/bench_commands.h"
 #include "bench/bench_options.h"
+#include "bench/caps_command.h"
 #include "bench/channel_list.h"
 #include "bench/conform_command.h"
+#include "bench/input_command.h"
+#include "bench/picture_command.h"
+#include "bench/scan_command.h"
+#include "bench/session_command.h"
+#include "bench/standards_command.h"
+#include "bench/stations_command.h"
+#include "bench/tune_command.h"
 #include "text/bit_names.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -48,35 +54,56 @@ enum Command : unsigned {
     kRecord = 1u << 9,
 };
 
+// What a command takes after its name.
+struct Operand {
+    const char* name;
+    const char* help;
+    bool required;
+    bool list; // any number of them
+};
+const Operand kFrequency{
+    "MHZ", "the frequency in MHz, e.g. 175.25; with --channels a channel's name", true, false};
+const Operand kInputName{"INPUT", "tuner, composite or svideo (or 0, 1, 2)", false, false};
+const Operand kSettings{"CONTROL=VALUE", "brightness, contrast, saturation 0..100, hue -50..50",
+                        false, true};
+
+// A command: its bit, name, handler (a command on the board, or one of its
+// own), operand (or none) and help.
 struct CommandEntry {
     Command bit;
     const char* name;
+    int (*onBoard)(bench::BoardRun& run, bench::HostCalls& calls);
+    int (*run)(const Options& options);
+    const Operand* operand;
     const char* help;
 };
 
 const CommandEntry kCommands[] = {
-    {kSession, "session",
+    {kSession, "session", bench::SessionCommand, nullptr, nullptr,
      "a whole host session (the default): bring-up, standards, tuning, lock, TV sound, sample "
      "rate, close"},
-    {kStandards, "standards", "the video standards and property defaults the module reports"},
-    {kTune, "tune",
+    {kStandards, "standards", bench::StandardsCommand, nullptr, nullptr,
+     "the video standards and property defaults the module reports"},
+    {kTune, "tune", bench::TuneCommand, nullptr, &kFrequency,
      "tune to MHZ (or a channel of --channels) and report lock, AFC step, signal and TV sound "
      "modes (exit 1 without lock)"},
-    {kScan, "scan",
+    {kScan, "scan", bench::ScanCommand, nullptr, nullptr,
      "tune every channel of the standard's plan (E2..E69 for PAL B/G, 2..69 for NTSC M, ...) "
      "within the tuner's range, fine-tune each station found and list them (exit 1 when none)"},
-    {kStations, "stations", "the emulated antenna's stations"},
-    {kCaps, "caps",
+    {kStations, "stations", bench::StationsCommand, nullptr, nullptr,
+     "the emulated antenna's stations"},
+    {kCaps, "caps", bench::CapsCommand, nullptr, nullptr,
      "the capability record, each table's slots with their argument counts, the tuner mode caps "
      "and the audio format"},
-    {kInput, "input", "select the video input INPUT (tuner, composite, svideo) and report it"},
-    {kPicture, "picture",
+    {kInput, "input", bench::InputCommand, nullptr, &kInputName,
+     "select the video input INPUT (tuner, composite, svideo) and report it"},
+    {kPicture, "picture", bench::PictureCommand, nullptr, &kSettings,
      "set picture controls (CONTROL=VALUE: brightness, contrast, saturation, hue) and read all "
      "four back from the decoder"},
-    {kConform, "conform",
+    {kConform, "conform", nullptr, bench::RunConform, nullptr,
      "run the host scenarios on the build given with --module and on the reference (the module "
      "built into this bench, on virtual time) and compare the timelines"},
-    {kRecord, "record",
+    {kRecord, "record", nullptr, bench::RunRecord, nullptr,
      "write the scenarios' timelines of the reference (or of --module) for a later conform "
      "--against"},
 };
@@ -155,10 +182,8 @@ std::string CommandsOf(unsigned set) {
 struct Given {
     std::map<std::string, std::vector<std::string>> values; // every value, in order
     std::map<std::string, int> flags;                       // how often
-    std::set<std::string> beforeCommand;                    // given before the command
-    std::string target;                                     // tune's MHZ or channel
-    std::string input;                                      // input's INPUT
-    std::vector<std::string> settings;                      // picture's settings
+    std::string operand;                                    // tune's MHZ, input's INPUT
+    std::vector<std::string> operands;                      // picture's settings
 
     bool Has(const std::string& name) const {
         return values.count(name) != 0 || flags.count(name) != 0;
@@ -184,26 +209,16 @@ void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
     }
     if (entry.type == nullptr) {
         app->add_flag_function(
-            name,
-            [&g, name, top](int64_t count) {
-                g.flags[name] += static_cast<int>(count);
-                if (top) {
-                    g.beforeCommand.insert(name);
-                }
-            },
-            help);
+            name, [&g, name](int64_t count) { g.flags[name] += static_cast<int>(count); }, help);
         return;
     }
     // Every occurrence is collected, wherever it stands, so that a repeated
     // single-valued option is refused alike in every order.
     app->add_option_function<std::vector<std::string>>(
            name,
-           [&g, name, top](const std::vector<std::string>& v) {
+           [&g, name](const std::vector<std::string>& v) {
                std::vector<std::string>& all = g.values[name];
                all.insert(all.end(), v.begin(), v.end());
-               if (top) {
-                   g.beforeCommand.insert(name);
-               }
            },
            help)
         ->type_name(entry.type)
@@ -212,24 +227,15 @@ void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
-const CommandEntry& CommandNamed(const std::string& command) {
-    for (const CommandEntry& c : kCommands) {
-        if (command == c.name) {
-            return c;
-        }
-    }
-    return kCommands[0];
-}
-
 // Every option given applies to the command, is given once unless it is a
 // list, and agrees with the others.
-void CheckGiven(const Given& g, const std::string& command) {
-    const Command bit = CommandNamed(command).bit;
+void CheckGiven(const Given& g, const CommandEntry& c) {
+    const std::string command = c.name;
     for (const OptionEntry& entry : kOptions) {
         if (!g.Has(entry.name)) {
             continue;
         }
-        if ((entry.commands & bit) == 0) {
+        if ((entry.commands & c.bit) == 0) {
             throw UsageError(command + " does not take " + entry.name + " (it is for " +
                              CommandsOf(entry.commands) + ")");
         }
@@ -276,7 +282,7 @@ void CheckGiven(const Given& g, const std::string& command) {
                          "write too: give " +
                          toStdout[0] + " a file");
     }
-    if (command == "conform" && !g.Has("--module")) {
+    if (c.bit == kConform && !g.Has("--module")) {
         throw UsageError("conform needs --module PATH, the build to check");
     }
 }
@@ -291,7 +297,7 @@ uint32_t MHzOf(const std::string& text) {
 }
 
 // Checks and converts what was given; throws UsageError.
-void Convert(const Given& g, Options& o) {
+void Convert(const Given& g, const CommandEntry& command, Options& o) {
     std::string error;
     const auto need = [&error](bool ok, const std::string& prefix = "") {
         if (!ok) {
@@ -323,22 +329,22 @@ void Convert(const Given& g, Options& o) {
         o.channelsPath = g.One("--channels");
         need(bench::LoadChannelList(o.channelsPath, &o.channels, &error));
     }
-    if (o.command == "tune") {
+    if (command.bit == kTune) {
         if (!o.channels.empty()) {
-            const bench::Channel* c = bench::FindChannel(o.channels, g.target);
+            const bench::Channel* c = bench::FindChannel(o.channels, g.operand);
             if (c == nullptr) {
                 std::vector<std::string> names;
                 for (const bench::Channel& ch : o.channels) {
                     names.push_back(ch.name);
                 }
-                throw UsageError("no channel " + bench::Quoted(g.target) + " in " + o.channelsPath +
-                                 " (" + text::Joined(names, ", ") + ")");
+                throw UsageError("no channel " + bench::Quoted(g.operand) + " in " +
+                                 o.channelsPath + " (" + text::Joined(names, ", ") + ")");
             }
             o.tuneChannel = c->name;
             o.tuneHz = c->frequencyHz;
             o.standard = c->standard;
         } else {
-            o.tuneHz = MHzOf(g.target);
+            o.tuneHz = MHzOf(g.operand);
         }
     }
     if (g.Has("--sweep")) {
@@ -354,15 +360,15 @@ void Convert(const Given& g, Options& o) {
         }
     }
     o.save = g.One("--save");
-    if (o.command == "input" && !g.input.empty()) {
-        need(bench::ParseInput(g.input, &o.input, &error));
+    if (command.bit == kInput && !g.operand.empty()) {
+        need(bench::ParseInput(g.operand, &o.input, &error));
         o.inputGiven = true;
     }
     if (g.Has("--input")) {
         need(bench::ParseInput(g.One("--input"), &o.input, &error), "--input: ");
         o.inputGiven = true;
     }
-    std::vector<std::string> settings = g.settings;
+    std::vector<std::string> settings = g.operands;
     const std::vector<std::string>& options = g.All("--picture");
     settings.insert(settings.end(), options.begin(), options.end());
     for (const std::string& text : settings) {
@@ -433,17 +439,15 @@ static int Run(int argc, char** argv) {
     for (const OptionEntry& entry : kOptions) {
         AddOption(&app, entry, g, true);
     }
+    std::vector<CLI::App*> subs; // as kCommands
     for (const CommandEntry& c : kCommands) {
         CLI::App* sub = app.add_subcommand(c.name, c.help);
-        if (c.bit == kTune) {
-            sub->add_option("MHZ", g.target,
-                            "the frequency in MHz, e.g. 175.25; with --channels a channel's name")
-                ->required();
-        } else if (c.bit == kInput) {
-            sub->add_option("INPUT", g.input, "tuner, composite or svideo (or 0, 1, 2)");
-        } else if (c.bit == kPicture) {
-            sub->add_option("CONTROL=VALUE", g.settings,
-                            "brightness, contrast, saturation 0..100, hue -50..50");
+        subs.push_back(sub);
+        if (c.operand != nullptr && c.operand->list) {
+            sub->add_option(c.operand->name, g.operands, c.operand->help);
+        } else if (c.operand != nullptr) {
+            sub->add_option(c.operand->name, g.operand, c.operand->help)
+                ->required(c.operand->required);
         }
         for (const OptionEntry& entry : kOptions) {
             if ((entry.commands & c.bit) != 0) {
@@ -452,16 +456,25 @@ static int Run(int argc, char** argv) {
         }
     }
 
+    // The command given (the first entry, session, when none is).
+    const auto given = [&app, &subs]() -> const CommandEntry* {
+        for (size_t i = 0; i < subs.size(); ++i) {
+            for (const CLI::App* sub : app.get_subcommands()) {
+                if (sub == subs[i]) {
+                    return &kCommands[i];
+                }
+            }
+        }
+        return nullptr;
+    };
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
             return app.exit(e); // --help, --version
         }
-        std::string command;
-        for (const CLI::App* sub : app.get_subcommands()) {
-            command = sub->get_name();
-        }
+        const CommandEntry* c = given();
+        const std::string command = c != nullptr ? c->name : "";
         std::string what = e.what();
         // An option the command does not take: say so, and for which it is.
         const std::string words = " " + what + " ";
@@ -469,27 +482,20 @@ static int Run(int argc, char** argv) {
             const bool named =
                 words.find(std::string(" ") + entry.name + " ") != std::string::npos ||
                 words.find(std::string(" ") + entry.name + "=") != std::string::npos;
-            if (!command.empty() && named && (entry.commands & CommandNamed(command).bit) == 0) {
+            if (c != nullptr && named && (entry.commands & c->bit) == 0) {
                 what = command + " does not take " + entry.name + " (it is for " +
                        CommandsOf(entry.commands) + ")";
             }
         }
         return BadUsage(command, what);
     }
-    if (!app.get_subcommands().empty()) {
-        o.command = app.get_subcommands().front()->get_name();
-    }
-    const std::string help = app.get_subcommands().empty() ? "" : o.command;
+    const CommandEntry& command = given() != nullptr ? *given() : kCommands[0];
+    o.command = command.name;
+    const std::string help = given() != nullptr ? o.command : "";
     try {
-        CheckGiven(g, o.command);
-        Convert(g, o);
-        if (o.command == "conform") {
-            return bench::RunConform(o);
-        }
-        if (o.command == "record") {
-            return bench::RunRecord(o);
-        }
-        return bench::RunBoardCommand(o);
+        CheckGiven(g, command);
+        Convert(g, command, o);
+        return command.onBoard != nullptr ? bench::RunOnBoard(o, command.onBoard) : command.run(o);
     } catch (const UsageError& e) {
         return BadUsage(help, e.what());
     }

@@ -240,4 +240,12 @@ std::string MHzText(uint32_t hz) {
     return s + " MHz";
 }
 
+std::string Seconds(uint64_t us) {
+    return Format("%.3f s", static_cast<double>(us) / 1e6);
+}
+
+std::string Step(int step) {
+    return Format("%+d", step);
+}
+
 } // namespace bench

@@ -59,5 +59,8 @@ bool ParseSweep(const std::string& text, Sweep* sweep, std::string* error);
 std::string Quoted(const std::string& text);
 // A frequency for people: "175.250 MHz".
 std::string MHzText(uint32_t hz);
+// A time in seconds, "0.152 s"; an AFC step with its sign, "+1".
+std::string Seconds(uint64_t us);
+std::string Step(int step);
 
 } // namespace bench
