@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 
 namespace bench {
 
@@ -48,6 +49,15 @@ std::vector<std::string> Split(const std::string& text, char sep) {
         }
         start = at + 1;
     }
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::istringstream in(line.substr(0, line.find('#')));
+    std::vector<std::string> fields;
+    for (std::string f; in >> f;) {
+        fields.push_back(f);
+    }
+    return fields;
 }
 
 bool ParseDecimal(const std::string& text, double* value) {

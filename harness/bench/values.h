@@ -20,6 +20,8 @@ constexpr size_t kMostEntries = 10000;
 
 // The parts of a text between the separators (an empty text: one empty part).
 std::vector<std::string> Split(const std::string& text, char sep);
+// A line's fields, separated by blanks, up to a '#' that starts a comment.
+std::vector<std::string> Fields(const std::string& line);
 
 // A plain decimal number: an optional sign, digits, an optional fraction
 // ("175.25", "-62.5", ".5"); no blanks, exponent or hexadecimal.
