@@ -160,6 +160,13 @@ const KernelImport kKernelImports[] = {
      reinterpret_cast<void*>(ImportKeStallExecutionProcessor)},
 };
 
+// A word of the mapped image, where the caller made sure it lies inside.
+template <typename T> T Read(const uint8_t* image, size_t at) {
+    T value = 0;
+    std::memcpy(&value, image + at, sizeof value);
+    return value;
+}
+
 // A zero-terminated name at `offset` of the mapped image, at most 255 bytes.
 bool NameAt(const uint8_t* image, size_t size, uint32_t offset, std::string* out) {
     out->clear();
@@ -324,16 +331,13 @@ bool PeImage::Load(const std::string& path) {
         if (at > imageSize - 8) {
             return refuse("relocation block outside the image");
         }
-        uint32_t pageRva = 0;
-        uint32_t blockSize = 0;
-        std::memcpy(&pageRva, image + at, 4);
-        std::memcpy(&blockSize, image + at + 4, 4);
+        const auto pageRva = Read<uint32_t>(image, at);
+        const auto blockSize = Read<uint32_t>(image, at + 4);
         if (blockSize < 8 || blockSize > reloc + relocSize - at) {
             return refuse("relocation block of " + std::to_string(blockSize) + " bytes");
         }
         for (uint32_t e = at + 8; e + 2 <= at + blockSize; e += 2) {
-            uint16_t entry = 0;
-            std::memcpy(&entry, image + e, 2);
+            const auto entry = Read<uint16_t>(image, e);
             const uint32_t type = entry >> 12;
             const uint32_t target = pageRva + (entry & 0xFFFu);
             if (type == 0) {
@@ -343,9 +347,7 @@ bool PeImage::Load(const std::string& path) {
                 return refuse("relocation of type " + std::to_string(type) + " at " +
                               text::Hex(target));
             }
-            uint32_t value = 0;
-            std::memcpy(&value, image + target, 4);
-            value += delta;
+            const uint32_t value = Read<uint32_t>(image, target) + delta;
             std::memcpy(image + target, &value, 4);
         }
         at += blockSize;
@@ -358,12 +360,9 @@ bool PeImage::Load(const std::string& path) {
         if (d > imageSize - 20) {
             return refuse("import directory outside the image");
         }
-        uint32_t names = 0;
-        uint32_t nameRva = 0;
-        uint32_t iat = 0;
-        std::memcpy(&names, image + d, 4);
-        std::memcpy(&nameRva, image + d + 12, 4);
-        std::memcpy(&iat, image + d + 16, 4);
+        auto names = Read<uint32_t>(image, d);
+        const auto nameRva = Read<uint32_t>(image, d + 12);
+        const auto iat = Read<uint32_t>(image, d + 16);
         if (nameRva == 0 && iat == 0) {
             break;
         }
@@ -376,8 +375,7 @@ bool PeImage::Load(const std::string& path) {
             if (names > imageSize - 4 - k || iat > imageSize - 4 - k) {
                 return refuse("import table of " + dll + " outside the image");
             }
-            uint32_t thunk = 0;
-            std::memcpy(&thunk, image + names + k, 4);
+            const auto thunk = Read<uint32_t>(image, names + k);
             if (thunk == 0) {
                 break;
             }
@@ -407,31 +405,23 @@ bool PeImage::Load(const std::string& path) {
     if (exportSize == 0 || exp > imageSize - 40) {
         return refuse("no export directory");
     }
-    uint32_t count = 0;
-    uint32_t functions = 0;
-    uint32_t namesRva = 0;
-    uint32_t ordinals = 0;
-    uint32_t functionCount = 0;
-    std::memcpy(&functionCount, image + exp + 20, 4);
-    std::memcpy(&count, image + exp + 24, 4);
-    std::memcpy(&functions, image + exp + 28, 4);
-    std::memcpy(&namesRva, image + exp + 32, 4);
-    std::memcpy(&ordinals, image + exp + 36, 4);
+    const auto functionCount = Read<uint32_t>(image, exp + 20);
+    const auto count = Read<uint32_t>(image, exp + 24);
+    const auto functions = Read<uint32_t>(image, exp + 28);
+    const auto namesRva = Read<uint32_t>(image, exp + 32);
+    const auto ordinals = Read<uint32_t>(image, exp + 36);
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t nameRva = 0;
-        uint16_t ordinal = 0;
         std::string name;
         if (namesRva > imageSize - 4 - 4 * i || ordinals > imageSize - 2 - 2 * i) {
             return refuse("export names outside the image");
         }
-        std::memcpy(&nameRva, image + namesRva + 4 * i, 4);
-        std::memcpy(&ordinal, image + ordinals + 2 * i, 2);
-        uint32_t rva = 0;
+        const auto nameRva = Read<uint32_t>(image, namesRva + 4 * i);
+        const auto ordinal = Read<uint16_t>(image, ordinals + 2 * i);
         if (!NameAt(image, imageSize, nameRva, &name) || ordinal >= functionCount ||
             functions > imageSize - 4 - 4u * ordinal) {
             return refuse("export table outside the image");
         }
-        std::memcpy(&rva, image + functions + 4u * ordinal, 4);
+        const auto rva = Read<uint32_t>(image, functions + 4u * ordinal);
         if (rva >= imageSize) {
             return refuse("export " + name + " outside the image");
         }
