@@ -70,16 +70,29 @@ void BoardRun::OpenOutputs() {
     views.timestamps = options.timestamps;
     if (options.json) {
         json_ = std::make_unique<JsonStream>(std::cout);
-        json_->Begin(options.command);
-        if (views.json) {
-            json_->BeginList("timeline");
-        }
     } else if (views.text) {
         std::cout << "-- bus timeline ("
                   << (options.trace ? "DSP handshakes condensed" : "every event") << ")\n";
     }
     stream_ = std::make_unique<TimelineStream>(
-        host.Trace(), views, &std::cout, [this](const Json& j) { json_->Item(j); }, vcd_.get());
+        host.Trace(), views, &std::cout,
+        [this](const Json& j) {
+            BeginDocument();
+            json_->Item(j);
+        },
+        vcd_.get());
+}
+
+// The document's head goes out with its first event, or at the end: a run
+// stopped by bad usage before either leaves stdout empty.
+void BoardRun::BeginDocument() {
+    if (!begun_) {
+        json_->Begin(options.command);
+        if (options.trace || options.raw) {
+            json_->BeginList("timeline");
+        }
+        begun_ = true;
+    }
 }
 
 void BoardRun::Write(const std::string& text) {
@@ -136,6 +149,9 @@ int BoardRun::End(int rc) {
     progress.Clear();
     if (Verify() && rc == 0) {
         rc = 1;
+    }
+    if (options.json) {
+        BeginDocument();
     }
     if (options.trace || options.raw) {
         if (options.json) {

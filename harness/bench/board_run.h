@@ -77,6 +77,7 @@ class BoardRun {
 
   private:
     void OpenOutputs();
+    void BeginDocument();
     // Report text, after the timeline so far: on stdout, unless a file
     // option took it ('-').
     void Write(const std::string& text);
@@ -84,6 +85,7 @@ class BoardRun {
 
     uint64_t started_ = 0;
     Json result_ = Json::object();
+    bool begun_ = false; // the document's head is out
     Output vcdFile_;
     std::unique_ptr<VcdWriter> vcd_;
     std::unique_ptr<JsonStream> json_;

@@ -143,6 +143,7 @@ usage|2|--lock-late wants a whole number 0..1000: 'x'|--lock-late x tune 175.25
 usage|2|--sweep wants FROM:TO:STEP in MHz: '1:2'|scan --sweep 1:2
 usage|2|--sweep '5:1:1': FROM above TO|scan --sweep 5:1:1
 usage|2|--sweep step 0.0001 MHz is finer than the tuner's granularity 0.0625 MHz|scan --sweep 1:2000:0.0001
+usage|2|--sweep step 0.0001 MHz is finer than the tuner's granularity 0.0625 MHz|scan --sweep 1:2000:0.0001 --json
 usage|2|--sweep 900.000 MHz..1000.000 MHz lies outside the tuner's range 40.000..847.000 MHz|scan --sweep 900:1000:1
 usage|2|--bus-rate wants a clock rate of 1k..3.4M (Hz): 'fast'|tune 175.25 --vcd "$work/x.vcd" --bus-rate fast
 usage|2|--band: unknown band 'vhf' (vhf-low, vhf-high, uhf)|scan --band vhf
