@@ -62,6 +62,17 @@ bool Record(const Scenario& scenario, const std::string& image, Recording* out, 
     return true;
 }
 
+bool Drivable(const std::string& image, std::string* error) {
+    emu::HostTable host;
+    host_driver::HostDriver driver(host, image);
+    if (driver.Ready() && driver.Load()) {
+        driver.Unload();
+        return true;
+    }
+    *error = driver.Error();
+    return false;
+}
+
 // One scenario a block: "scenario NAME", then "TIME WAIT LINE" with WAIT the
 // wait's length in microseconds or "-" for any other event, then "end".
 void WriteRecordings(std::ostream& out, const std::vector<Recording>& recordings) {

@@ -40,6 +40,15 @@ std::vector<Scenario> ChosenScenarios(const Options& o) {
     return chosen;
 }
 
+// A build to run the scenarios on is looked at first: one that cannot be
+// driven stops the bench before anything is written.
+void CheckModule(const std::string& module) {
+    std::string error;
+    if (!module.empty() && !Drivable(module, &error)) {
+        throw UsageError(error);
+    }
+}
+
 Recording RecordOne(const Scenario& s, const std::string& module,
                     std::vector<emu::Event>* events = nullptr) {
     Recording r;
@@ -72,6 +81,7 @@ int RunRecord(const Options& o) {
     if (!out.Open(o.out.empty() ? "-" : o.out, "recording", &error)) {
         throw UsageError(error);
     }
+    CheckModule(o.module);
     bench::Progress progress;
     std::vector<Recording> recordings;
     std::unique_ptr<JsonStream> json;
@@ -125,6 +135,7 @@ int RunConform(const Options& o) {
         }
     }
     const std::vector<Scenario> chosen = ChosenScenarios(o);
+    CheckModule(o.module);
     const std::string against =
         o.against.empty() ? "the reference built into this bench" : o.against;
     if (!o.json) {

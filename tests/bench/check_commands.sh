@@ -182,6 +182,8 @@ usage|2|cannot load module $work/folder.so: Is a directory|--module "$work/folde
 usage|2|--module wants the path of a built module, not ''|--module '' caps
 usage|2|the module's capability record cannot be driven: the VideoOps table is null, the InputOps table is null|--module "$fakes/fake_null_tables.so" caps
 usage|2|the module's capability record cannot be driven: TunerOps slot 2 is null|--module "$fakes/fake_null_slot.so" session
+usage|2|the module's capability record cannot be driven: the VideoOps table is null|--module "$fakes/fake_null_tables.so" conform
+usage|2|cannot load module /nonexistent/libtvboard.so: No such file or directory|--module /nonexistent/libtvboard.so conform
 # Machine-readable results.
 json|0|"schema_version": 2,|standards --json
 json|0|"frame_rate": 29.97002997003,|standards --json
