@@ -29,6 +29,7 @@ cp "$library" "$work/arm.so" && printf '\267' | dd of="$work/arm.so" bs=1 seek=1
 echo "not a module" >"$work/text.so"
 mkdir "$work/folder.so"
 awk 'BEGIN { for (i = 0; i < 10001; i++) printf "%.4f PAL_B\n", 100 + i / 1000 }' >"$work/crowd.txt"
+awk 'BEGIN { printf "C"; for (i = 0; i < 600; i++) printf "x"; print " 175.25 PAL_B" }' >"$work/long.txt"
 
 # KIND|RC|PATTERN|ARGUMENTS: KIND out (PATTERN in stdout and stderr), usage
 # (exit 2, nothing on stdout, one line on stderr with PATTERN and the help),
@@ -65,6 +66,7 @@ out|1|0 stations in 2 channels|scan --sweep 100:101:1
 out|0|5 stations in 58 channels|scan --save "$work/list.txt"
 out|0|tuned E8 at 196.3125 MHz (PAL_B): locked, AFC step +0, signal 100|tune E8 --channels "$work/list.txt"
 out|0|5 stations in 5 channels|scan --channels "$work/list.txt"
+out|0|xxx  *175.250 MHz  *AFC step +0  signal 100  sound mono+stereo$|scan --channels "$work/long.txt"
 out|0|locked, AFC step +1|--station 196.31:PAL_B:dual tune 196.25
 out|0|mono+lang-a+lang-b; lang-b set|--station 196.31:PAL_B:dual tune 196.25 --sound lang-b
 out|1|mono; stereo refused|tune 503.25 --sound stereo
