@@ -8,7 +8,6 @@
 // file that cannot be read), reported in one line on stderr.
 #include "bench/bench_options.h"
 #include "bench/caps_command.h"
-#include "bench/channel_list.h"
 #include "bench/conform_command.h"
 #include "bench/input_command.h"
 #include "bench/picture_command.h"
@@ -35,24 +34,9 @@
 #define TVB_COMMIT "unknown"
 #endif
 
+namespace bench {
+
 namespace {
-
-using bench::Options;
-using bench::UsageError;
-
-// The commands, as bits of the set each option applies to.
-enum Command : unsigned {
-    kSession = 1u << 0,
-    kStandards = 1u << 1,
-    kTune = 1u << 2,
-    kScan = 1u << 3,
-    kStations = 1u << 4,
-    kCaps = 1u << 5,
-    kInput = 1u << 6,
-    kPicture = 1u << 7,
-    kConform = 1u << 8,
-    kRecord = 1u << 9,
-};
 
 // What a command takes after its name.
 struct Operand {
@@ -72,38 +56,37 @@ const Operand kSettings{"CONTROL=VALUE", "brightness, contrast, saturation 0..10
 struct CommandEntry {
     Command bit;
     const char* name;
-    int (*onBoard)(bench::BoardRun& run, bench::HostCalls& calls);
+    int (*onBoard)(BoardRun& run, HostCalls& calls);
     int (*run)(const Options& options);
     const Operand* operand;
     const char* help;
 };
 
 const CommandEntry kCommands[] = {
-    {kSession, "session", bench::SessionCommand, nullptr, nullptr,
+    {kSession, "session", SessionCommand, nullptr, nullptr,
      "a whole host session (the default): bring-up, standards, tuning, lock, TV sound, sample "
      "rate, close"},
-    {kStandards, "standards", bench::StandardsCommand, nullptr, nullptr,
+    {kStandards, "standards", StandardsCommand, nullptr, nullptr,
      "the video standards and property defaults the module reports"},
-    {kTune, "tune", bench::TuneCommand, nullptr, &kFrequency,
+    {kTune, "tune", TuneCommand, nullptr, &kFrequency,
      "tune to MHZ (or a channel of --channels) and report lock, AFC step, signal and TV sound "
      "modes (exit 1 without lock)"},
-    {kScan, "scan", bench::ScanCommand, nullptr, nullptr,
+    {kScan, "scan", ScanCommand, nullptr, nullptr,
      "tune every channel of the standard's plan (E2..E69 for PAL B/G, 2..69 for NTSC M, ...) "
      "within the tuner's range, fine-tune each station found and list them (exit 1 when none)"},
-    {kStations, "stations", bench::StationsCommand, nullptr, nullptr,
-     "the emulated antenna's stations"},
-    {kCaps, "caps", bench::CapsCommand, nullptr, nullptr,
+    {kStations, "stations", StationsCommand, nullptr, nullptr, "the emulated antenna's stations"},
+    {kCaps, "caps", CapsCommand, nullptr, nullptr,
      "the capability record, each table's slots with their argument counts, the tuner mode caps "
      "and the audio format"},
-    {kInput, "input", bench::InputCommand, nullptr, &kInputName,
+    {kInput, "input", InputCommand, nullptr, &kInputName,
      "select the video input INPUT (tuner, composite, svideo) and report it"},
-    {kPicture, "picture", bench::PictureCommand, nullptr, &kSettings,
+    {kPicture, "picture", PictureCommand, nullptr, &kSettings,
      "set picture controls (CONTROL=VALUE: brightness, contrast, saturation, hue) and read all "
      "four back from the decoder"},
-    {kConform, "conform", nullptr, bench::RunConform, nullptr,
+    {kConform, "conform", nullptr, RunConform, nullptr,
      "run the host scenarios on the build given with --module and on the reference (the module "
      "built into this bench, on virtual time) and compare the timelines"},
-    {kRecord, "record", nullptr, bench::RunRecord, nullptr,
+    {kRecord, "record", nullptr, RunRecord, nullptr,
      "write the scenarios' timelines of the reference (or of --module) for a later conform "
      "--against"},
 };
@@ -178,29 +161,6 @@ std::string CommandsOf(unsigned set) {
     return set == kAll ? "all" : text::Joined(text::BitNames(set, name), ", ");
 }
 
-// What the command line gave, option by option, before it is checked.
-struct Given {
-    std::map<std::string, std::vector<std::string>> values; // every value, in order
-    std::map<std::string, int> flags;                       // how often
-    std::string operand;                                    // tune's MHZ, input's INPUT
-    std::vector<std::string> operands;                      // picture's settings
-
-    bool Has(const std::string& name) const {
-        return values.count(name) != 0 || flags.count(name) != 0;
-    }
-    bool Flag(const std::string& name) const { return flags.count(name) != 0; }
-    // A single-valued option's value ("" when not given).
-    std::string One(const std::string& name) const {
-        const auto it = values.find(name);
-        return it == values.end() ? "" : it->second.front();
-    }
-    const std::vector<std::string>& All(const std::string& name) const {
-        static const std::vector<std::string> kNone;
-        const auto it = values.find(name);
-        return it == values.end() ? kNone : it->second;
-    }
-};
-
 void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
     const std::string name = entry.name;
     std::string help = entry.help;
@@ -243,7 +203,7 @@ void CheckGiven(const Given& g, const CommandEntry& c) {
         if (!entry.list && it != g.values.end() && it->second.size() > 1) {
             throw UsageError(std::string(entry.name) + " given " +
                              std::to_string(it->second.size()) + " times (" +
-                             bench::Quoted(it->second[0]) + ", " + bench::Quoted(it->second[1]) +
+                             Quoted(it->second[0]) + ", " + Quoted(it->second[1]) +
                              "): give it once");
         }
     }
@@ -287,123 +247,6 @@ void CheckGiven(const Given& g, const CommandEntry& c) {
     }
 }
 
-uint32_t MHzOf(const std::string& text) {
-    uint32_t hz = 0;
-    std::string error;
-    if (!bench::ParseMHz(text, &hz, &error)) {
-        throw UsageError(error);
-    }
-    return hz;
-}
-
-// Checks and converts what was given; throws UsageError.
-void Convert(const Given& g, const CommandEntry& command, Options& o) {
-    std::string error;
-    const auto need = [&error](bool ok, const std::string& prefix = "") {
-        if (!ok) {
-            throw UsageError(prefix + error);
-        }
-    };
-    if (g.Has("--standard")) {
-        need(bench::ParseStandard(g.One("--standard"), &o.standard, &error), "--standard: ");
-        o.standardGiven = true;
-    }
-    for (const std::string& text : g.All("--station")) {
-        bench::AntennaStation s;
-        need(bench::ParseStationOption(text, &s, &error), "--station: ");
-        if (s.station.standard == 0) {
-            s.station.standard = o.standard; // the one chosen for the session
-        }
-        o.stations.push_back(s);
-    }
-    for (const std::string& path : g.All("--antenna")) {
-        need(bench::LoadAntennaFile(path, &o.stations, &error));
-    }
-    if (g.Has("--lock-late")) {
-        long n = 0;
-        need(bench::ParseWhole(g.One("--lock-late"), 0, 1000, "--lock-late", &n, &error));
-        o.lockLate = static_cast<int>(n);
-    }
-    o.noLock = g.Flag("--no-lock");
-    if (g.Has("--channels")) {
-        o.channelsPath = g.One("--channels");
-        need(bench::LoadChannelList(o.channelsPath, &o.channels, &error));
-    }
-    if (command.bit == kTune) {
-        if (!o.channels.empty()) {
-            const bench::Channel* c = bench::FindChannel(o.channels, g.operand);
-            if (c == nullptr) {
-                std::vector<std::string> names;
-                for (const bench::Channel& ch : o.channels) {
-                    names.push_back(ch.name);
-                }
-                throw UsageError("no channel " + bench::Quoted(g.operand) + " in " +
-                                 o.channelsPath + " (" + text::Joined(names, ", ") + ")");
-            }
-            o.tuneChannel = c->name;
-            o.tuneHz = c->frequencyHz;
-            o.standard = c->standard;
-        } else {
-            o.tuneHz = MHzOf(g.operand);
-        }
-    }
-    if (g.Has("--sweep")) {
-        need(bench::ParseSweep(g.One("--sweep"), &o.sweep, &error));
-        o.sweeping = true;
-    }
-    if (g.Has("--band")) {
-        o.bands = 0;
-        for (const std::string& name : g.All("--band")) {
-            unsigned band = 0;
-            need(bench::ParseBand(name, &band, &error), "--band: ");
-            o.bands |= band;
-        }
-    }
-    o.save = g.One("--save");
-    if (command.bit == kInput && !g.operand.empty()) {
-        need(bench::ParseInput(g.operand, &o.input, &error));
-        o.inputGiven = true;
-    }
-    if (g.Has("--input")) {
-        need(bench::ParseInput(g.One("--input"), &o.input, &error), "--input: ");
-        o.inputGiven = true;
-    }
-    std::vector<std::string> settings = g.operands;
-    const std::vector<std::string>& options = g.All("--picture");
-    settings.insert(settings.end(), options.begin(), options.end());
-    for (const std::string& text : settings) {
-        const bench::PictureControl* c = nullptr;
-        int32_t value = 0;
-        need(bench::ParsePictureSetting(text, &c, &value, &error));
-        for (const auto& earlier : o.picture) {
-            if (earlier.first == c) {
-                throw UsageError(std::string(c->name) + " given twice: set it once");
-            }
-        }
-        o.picture.emplace_back(c, value);
-    }
-    if (g.Has("--sound")) {
-        need(bench::ParseAudioModes(g.One("--sound"), &o.sound, &error), "--sound: ");
-        o.soundGiven = true;
-    }
-    o.trace = g.Flag("--trace");
-    o.raw = g.Flag("--raw");
-    o.timestamps = g.Flag("--timestamps");
-    o.json = g.Flag("--json");
-    o.registers = g.Flag("--registers");
-    o.vcd = g.One("--vcd");
-    if (g.Has("--bus-rate")) {
-        need(bench::ParseBusRate(g.One("--bus-rate"), &o.busHz, &error));
-    }
-    o.module = g.One("--module");
-    if (g.Has("--module") && o.module.empty()) {
-        throw UsageError("--module wants the path of a built module, not ''");
-    }
-    o.against = g.One("--against");
-    o.scenarios = g.All("--scenario");
-    o.out = g.One("--out");
-}
-
 // One line on stderr: what is wrong and where the help is.
 // (Control characters a value brought, which the command-line parser quotes
 // as they are, are written as \xNN: the message stays one line.)
@@ -411,7 +254,7 @@ int BadUsage(const std::string& command, const std::string& what) {
     std::string line;
     for (char c : what) {
         const auto byte = static_cast<unsigned char>(c);
-        line += byte < 0x20 || byte == 0x7F ? bench::Quoted(std::string(1, c)).substr(1, 4)
+        line += byte < 0x20 || byte == 0x7F ? Quoted(std::string(1, c)).substr(1, 4)
                                             : std::string(1, c);
     }
     std::fprintf(stderr, "tvboard: %s (see 'tvboard%s --help')\n", line.c_str(),
@@ -419,9 +262,7 @@ int BadUsage(const std::string& command, const std::string& what) {
     return 2;
 }
 
-} // namespace
-
-static int Run(int argc, char** argv) {
+int Run(int argc, char** argv) {
     Options o;
     o.version = TVB_VERSION;
     Given g;
@@ -494,16 +335,20 @@ static int Run(int argc, char** argv) {
     const std::string help = given() != nullptr ? o.command : "";
     try {
         CheckGiven(g, command);
-        Convert(g, command, o);
-        return command.onBoard != nullptr ? bench::RunOnBoard(o, command.onBoard) : command.run(o);
+        Convert(g, command.bit, o);
+        return command.onBoard != nullptr ? RunOnBoard(o, command.onBoard) : command.run(o);
     } catch (const UsageError& e) {
         return BadUsage(help, e.what());
     }
 }
 
+} // namespace
+
+} // namespace bench
+
 int main(int argc, char** argv) {
     try {
-        return Run(argc, argv);
+        return bench::Run(argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tvboard: %s\n", e.what());
         return 1;
