@@ -3,8 +3,8 @@
 #include "regmap/decoder_map.h"
 #include "regmap/if_demod_map.h"
 #include "regmap/synth_map.h"
+#include "text/format.h"
 
-#include <cstdio>
 #include <initializer_list>
 #include <sstream>
 #include <vector>
@@ -23,15 +23,7 @@ struct Explanation {
 };
 
 std::string Hex2(uint32_t value) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%02X", value);
-    return b;
-}
-
-std::string Hex3(uint32_t value) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%03X", value);
-    return b;
+    return text::Format("%02X", value);
 }
 
 // The start of a transfer's line: the device and its first bytes, followed
@@ -53,10 +45,10 @@ std::string ToSynth(std::initializer_list<uint8_t> bytes, const char* tail = "}"
 }
 // A write of one decoder register, and of the dword a field lies in.
 std::string RegWrite(uint16_t reg) {
-    return Hex2(TVB_DECODER_ADDRESS) + "[" + Hex3(reg) + "] <-";
+    return text::Format("%02X[%03X] <-", TVB_DECODER_ADDRESS, reg);
 }
 std::string Dword(uint16_t reg, const char* arrow) {
-    return Hex2(TVB_DECODER_ADDRESS) + "[" + Hex3(reg) + ".." + Hex3(reg + 3u) + "] " + arrow;
+    return text::Format("%02X[%03X..%03X] %s", TVB_DECODER_ADDRESS, reg, reg + 3u, arrow);
 }
 
 // First match wins, so longer prefixes stand before shorter ones.

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <sstream>
 
 namespace bench {
 
@@ -51,16 +50,6 @@ bool ParseOffset(const std::string& text, int32_t* offsetHz, std::string* error)
     }
     *offsetHz = static_cast<int32_t>(std::llround(khz * 1e3));
     return true;
-}
-
-// One line's fields, without its comment.
-std::vector<std::string> Fields(const std::string& line) {
-    std::istringstream in(line.substr(0, line.find('#')));
-    std::vector<std::string> fields;
-    for (std::string f; in >> f;) {
-        fields.push_back(f);
-    }
-    return fields;
 }
 
 bool ParseLine(const std::vector<std::string>& f, AntennaStation* s, std::string* error) {

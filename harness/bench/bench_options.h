@@ -8,6 +8,7 @@
 #include "include/tvboard.h"
 
 #include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -53,6 +54,48 @@ struct Options {
     std::string out;     // record: "" or "-" stdout
     std::string version; // of the bench, for reports
 };
+
+// The commands, as bits of the sets of commands each option applies to.
+enum Command : unsigned {
+    kSession = 1u << 0,
+    kStandards = 1u << 1,
+    kTune = 1u << 2,
+    kScan = 1u << 3,
+    kStations = 1u << 4,
+    kCaps = 1u << 5,
+    kInput = 1u << 6,
+    kPicture = 1u << 7,
+    kConform = 1u << 8,
+    kRecord = 1u << 9,
+};
+
+// What the command line gave, option by option, before it is checked
+// (tvboard.cpp).
+struct Given {
+    std::map<std::string, std::vector<std::string>> values; // every value, in order
+    std::map<std::string, int> flags;                       // how often
+    std::string operand;                                    // tune's MHZ, input's INPUT
+    std::vector<std::string> operands;                      // picture's settings
+
+    bool Has(const std::string& name) const {
+        return values.count(name) != 0 || flags.count(name) != 0;
+    }
+    bool Flag(const std::string& name) const { return flags.count(name) != 0; }
+    // A single-valued option's value ("" when not given).
+    std::string One(const std::string& name) const {
+        const auto it = values.find(name);
+        return it == values.end() ? "" : it->second.front();
+    }
+    const std::vector<std::string>& All(const std::string& name) const {
+        static const std::vector<std::string> kNone;
+        const auto it = values.find(name);
+        return it == values.end() ? kNone : it->second;
+    }
+};
+
+// Checks and converts what was given to `command` (bad values, files that
+// do not read, a channel not in the list); throws UsageError.
+void Convert(const Given& given, Command command, Options& options);
 
 // A request the bench cannot carry out as given (a module that does not load,
 // a file it cannot read): reported in one line, exit status 2.

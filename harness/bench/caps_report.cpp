@@ -30,7 +30,7 @@ CapsReport ReadCaps(const TVB_BOARD_MODULE_CAPS& c) {
     for (const TunerModeInfo& m : {TunerModeInfo{TVB_TUNER_MODE_TV, "tv", {}},
                                    TunerModeInfo{TVB_TUNER_MODE_FM_RADIO, "fm-radio", {}}}) {
         TunerModeInfo info = m;
-        c.TunerOps->GetTunerModeCaps(0, 0, m.mode, &info.caps);
+        c.TunerOps->GetTunerModeCaps(0, 0, m.mode, &info.limits);
         r.tunerModes.push_back(info);
     }
     c.AudioOps->GetAudioFormat(0, 0, &r.audioConfig, &r.audioFormat);

@@ -27,7 +27,7 @@ struct TableInfo {
 struct TunerModeInfo {
     uint32_t mode = 0;
     std::string name;
-    TunerModeCaps caps{};
+    TunerModeCaps limits{}; // what GetTunerModeCaps reports
 };
 
 struct CapsReport {

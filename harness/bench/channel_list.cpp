@@ -4,10 +4,8 @@
 #include "bench/values.h"
 #include "host_driver/host_driver.h"
 
-#include <cstdio>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 namespace bench {
 
@@ -24,11 +22,7 @@ bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Chan
     std::vector<Channel> channels;
     for (std::string line; std::getline(in, line);) {
         ++number;
-        std::istringstream fields(line.substr(0, line.find('#')));
-        std::vector<std::string> f;
-        for (std::string word; fields >> word;) {
-            f.push_back(word);
-        }
+        const std::vector<std::string> f = Fields(line);
         if (f.empty()) {
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include "bench/values.h"
 #include "include/tvboard.h"
+#include "text/bit_names.h"
 
 #include <cstdio>
 
@@ -18,11 +19,8 @@ struct Segment {
     Band band;
 };
 
-struct BandName {
-    Band band;
-    const char* name;
-};
-constexpr BandName kBandNames[] = {{kVhfLow, "vhf-low"}, {kVhfHigh, "vhf-high"}, {kUhf, "uhf"}};
+constexpr text::NamedBit kBandNames[] = {
+    {kVhfLow, "vhf-low"}, {kVhfHigh, "vhf-high"}, {kUhf, "uhf"}};
 
 // Picture carriers of the broadcast bands.
 constexpr Segment kEuropeBG[] = {
@@ -79,9 +77,9 @@ Plan PlanFor(uint32_t standard) {
 } // namespace
 
 bool ParseBand(const std::string& text, unsigned* band, std::string* error) {
-    for (const BandName& b : kBandNames) {
+    for (const text::NamedBit& b : kBandNames) {
         if (text == b.name) {
-            *band = b.band;
+            *band = b.bit;
             return true;
         }
     }
@@ -90,13 +88,7 @@ bool ParseBand(const std::string& text, unsigned* band, std::string* error) {
 }
 
 std::string BandNames(unsigned bands) {
-    std::vector<std::string> names;
-    for (const BandName& b : kBandNames) {
-        if ((bands & b.band) != 0) {
-            names.push_back(b.name);
-        }
-    }
-    return Listed(names);
+    return text::Joined(text::BitNames(bands, kBandNames), ", ");
 }
 
 std::vector<Channel> ChannelPlan(uint32_t standard, unsigned bands) {

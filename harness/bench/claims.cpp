@@ -5,8 +5,8 @@
 #include "host_driver/host_driver.h"
 #include "regmap/decoder_map.h"
 #include "regmap/if_demod_map.h"
+#include "text/format.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace bench {
@@ -176,12 +176,9 @@ void Claims::Input(uint32_t chosen, uint32_t reported) {
         const uint8_t select = static_cast<uint8_t>(board_.decoder.Dword(dmap::kInputSelect));
         const uint8_t control = static_cast<uint8_t>(board_.decoder.Dword(dmap::kInputControl));
         if (r.input == chosen && (select != r.select || control != r.control)) {
-            char b[128];
-            std::snprintf(b, sizeof b,
-                          "input %s was selected, but the decoder's input registers hold "
-                          "0x%02X and 0x%02X, where it needs 0x%02X and 0x%02X",
-                          InputName(chosen).c_str(), select, control, r.select, r.control);
-            Fail(b);
+            Fail(text::Format("input %s was selected, but the decoder's input registers hold "
+                              "0x%02X and 0x%02X, where it needs 0x%02X and 0x%02X",
+                              InputName(chosen).c_str(), select, control, r.select, r.control));
         }
     }
 }
@@ -190,10 +187,8 @@ void Claims::Picture(const PictureControl& c, int32_t value) {
     const uint8_t byte = static_cast<uint8_t>(board_.decoder.Dword(c.reg));
     int32_t held = 0;
     if (!PictureValue(c, byte, &held) || held != value) {
-        char b[96];
-        std::snprintf(b, sizeof b, "%s %d was set, but decoder register 0x%03X holds 0x%02X",
-                      c.name, value, c.reg, byte);
-        Fail(b);
+        Fail(text::Format("%s %d was set, but decoder register 0x%03X holds 0x%02X", c.name, value,
+                          c.reg, byte));
     }
 }
 

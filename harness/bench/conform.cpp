@@ -4,8 +4,8 @@
 #include "emu/board.h"
 #include "emu/host_table.h"
 #include "host_driver/host_driver.h"
+#include "text/format.h"
 
-#include <cstdio>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -37,9 +37,7 @@ bool StartsWith(const std::string& s, const char* prefix) {
 }
 
 std::string Ms(uint64_t us) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%.3f ms", static_cast<double>(us) / 1000.0);
-    return b;
+    return text::Format("%.3f ms", static_cast<double>(us) / 1000.0);
 }
 
 } // namespace
@@ -62,6 +60,17 @@ bool Record(const Scenario& scenario, const std::string& image, Recording* out, 
         *events = host.Trace().Events();
     }
     return true;
+}
+
+bool Drivable(const std::string& image, std::string* error) {
+    emu::HostTable host;
+    host_driver::HostDriver driver(host, image);
+    if (driver.Ready() && driver.Load()) {
+        driver.Unload();
+        return true;
+    }
+    *error = driver.Error();
+    return false;
 }
 
 // One scenario a block: "scenario NAME", then "TIME WAIT LINE" with WAIT the

@@ -35,6 +35,10 @@ struct Recording {
 // events as well.
 bool Record(const Scenario& scenario, const std::string& image, Recording* out, std::string* error,
             std::vector<emu::Event>* events = nullptr);
+// Whether the image loads and gives a capability record that can be driven
+// (a scenario would call through a missing table or slot); false with the
+// reason in *error.
+bool Drivable(const std::string& image, std::string* error);
 
 // Recordings as text, so a reference made by one build of the bench can be
 // compared with a module loaded by another (e.g. the Windows bench under Wine

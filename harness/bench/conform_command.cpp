@@ -6,7 +6,10 @@
 #include "bench/progress.h"
 #include "bench/timeline_stream.h"
 #include "bench/values.h"
+#include "text/bit_names.h"
+#include "text/format.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -17,30 +20,33 @@ namespace bench {
 namespace {
 
 std::vector<Scenario> ChosenScenarios(const Options& o) {
+    std::vector<std::string> names;
+    for (const Scenario& s : Scenarios()) {
+        names.push_back(s.name);
+    }
     for (const std::string& name : o.scenarios) {
-        bool known = false;
-        for (const Scenario& s : Scenarios()) {
-            known = known || name == s.name;
-        }
-        if (!known) {
-            std::vector<std::string> names;
-            for (const Scenario& sc : Scenarios()) {
-                names.push_back(sc.name);
-            }
-            throw UsageError("unknown scenario " + Quoted(name) + " (" + Listed(names) + ")");
+        if (std::find(names.begin(), names.end(), name) == names.end()) {
+            throw UsageError("unknown scenario " + Quoted(name) + " (" + text::Joined(names, ", ") +
+                             ")");
         }
     }
     std::vector<Scenario> chosen;
     for (const Scenario& s : Scenarios()) {
-        bool wanted = o.scenarios.empty();
-        for (const std::string& name : o.scenarios) {
-            wanted = wanted || name == s.name;
-        }
-        if (wanted) {
+        const auto& wanted = o.scenarios;
+        if (wanted.empty() || std::find(wanted.begin(), wanted.end(), s.name) != wanted.end()) {
             chosen.push_back(s);
         }
     }
     return chosen;
+}
+
+// A build to run the scenarios on is looked at first: one that cannot be
+// driven stops the bench before anything is written.
+void CheckModule(const std::string& module) {
+    std::string error;
+    if (!module.empty() && !Drivable(module, &error)) {
+        throw UsageError(error);
+    }
 }
 
 Recording RecordOne(const Scenario& s, const std::string& module,
@@ -54,9 +60,7 @@ Recording RecordOne(const Scenario& s, const std::string& module,
 }
 
 std::string Ms(uint64_t us) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%9.1f ms", static_cast<double>(us) / 1000.0);
-    return b;
+    return text::Format("%9.1f ms", static_cast<double>(us) / 1000.0);
 }
 
 double Ratio(uint64_t took, uint64_t required) {
@@ -77,6 +81,7 @@ int RunRecord(const Options& o) {
     if (!out.Open(o.out.empty() ? "-" : o.out, "recording", &error)) {
         throw UsageError(error);
     }
+    CheckModule(o.module);
     bench::Progress progress;
     std::vector<Recording> recordings;
     std::unique_ptr<JsonStream> json;
@@ -130,6 +135,7 @@ int RunConform(const Options& o) {
         }
     }
     const std::vector<Scenario> chosen = ChosenScenarios(o);
+    CheckModule(o.module);
     const std::string against =
         o.against.empty() ? "the reference built into this bench" : o.against;
     if (!o.json) {

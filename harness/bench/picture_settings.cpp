@@ -3,10 +3,12 @@
 #include "bench/values.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
+#include "text/bit_names.h"
 
 namespace bench {
 
 namespace dmap = regmap::decoder;
+using text::Joined;
 
 const std::vector<PictureControl>& PictureControls() {
     static const std::vector<PictureControl> kControls = {
@@ -59,7 +61,7 @@ bool ParsePictureSetting(const std::string& text, const PictureControl** control
         *value = static_cast<int32_t>(v);
         return true;
     }
-    *error = "unknown picture control " + Quoted(name) + " (" + Listed(names) + ")";
+    *error = "unknown picture control " + Quoted(name) + " (" + Joined(names, ", ") + ")";
     return false;
 }
 

@@ -5,15 +5,19 @@
 #include "bench/values.h"
 #include "emu/synth.h"
 #include "host_driver/host_driver.h"
+#include "text/format.h"
+#include "text/hex.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <vector>
 
 namespace bench {
 
 namespace {
+
+using text::Format;
+using text::Hex;
 
 namespace dmap = regmap::decoder;
 namespace ifd = regmap::if_demod;
@@ -39,12 +43,6 @@ struct Device {
     std::string decodedText;
 };
 
-std::string Hex(uint32_t value, int digits) {
-    char b[16];
-    std::snprintf(b, sizeof b, "%0*X", digits, value);
-    return b;
-}
-
 std::string Signed(int value) {
     return (value > 0 ? "+" : "") + std::to_string(value);
 }
@@ -59,7 +57,7 @@ Device DecoderView(const emu::Decoder& d) {
         names.emplace(f.field.reg, ""); // a field's register named only by address
     }
     for (const auto& [address, name] : names) {
-        Register r{Hex(address, 3),
+        Register r{Format("%03X", address),
                    address,
                    name,
                    static_cast<uint8_t>(d.Dword(static_cast<uint16_t>(address))),
@@ -95,7 +93,7 @@ Device DecoderView(const emu::Decoder& d) {
             dev.decodedText += std::string(" ") + c.name + " " + std::to_string(value);
         } else {
             dev.decoded[c.name] = nullptr;
-            dev.decodedText += std::string(" ") + c.name + " ? (0x" + Hex(byte, 2) + ")";
+            dev.decodedText += std::string(" ") + c.name + " ? (" + Hex(byte, 2) + ")";
         }
     }
     return dev;
@@ -126,7 +124,7 @@ Device IfDemodView(const emu::IfDemod& d) {
     Device dev{"if_demodulator", "IF demodulator", TVB_IF_DEMOD_ADDRESS, {}, Json::object(), ""};
     for (const NamedRegister& nr : kIfDemodRegisters) {
         const uint8_t reg = static_cast<uint8_t>(nr.address);
-        Register r{Hex(reg, 2), reg, Plain(nr.name), d.Peek(reg), {}};
+        Register r{Format("%02X", reg), reg, Plain(nr.name), d.Peek(reg), {}};
         for (const NamedMask& f : kIfDemodFields) {
             if (f.reg == reg) {
                 r.fields.push_back({Plain(f.name), Masked(r.value, f.mask)});
@@ -174,12 +172,10 @@ Device SynthView(const emu::Synth& sy) {
     const uint32_t subBand = Masked(sy.Reg(sm::kBand), sm::kSubBandMask);
     dev.decoded = {{"divider", sy.Divider()}, {"exponent", sy.DivExp()}, {"sub_band", subBand},
                    {"oscillator_hz", osc},    {"vco_hz", sy.VcoHz()},    {"locked", sy.Locked()}};
-    char b[160];
-    std::snprintf(b, sizeof b,
-                  "divider %u, exponent %u, sub-band %u: oscillator %.3f MHz (VCO %.3f MHz, %s)",
-                  sy.Divider(), sy.DivExp(), subBand, static_cast<double>(osc) / 1e6,
-                  static_cast<double>(sy.VcoHz()) / 1e6, sy.Locked() ? "locked" : "not locked");
-    dev.decodedText = b;
+    dev.decodedText =
+        Format("divider %u, exponent %u, sub-band %u: oscillator %.3f MHz (VCO %.3f MHz, %s)",
+               sy.Divider(), sy.DivExp(), subBand, static_cast<double>(osc) / 1e6,
+               static_cast<double>(sy.VcoHz()) / 1e6, sy.Locked() ? "locked" : "not locked");
     return dev;
 }
 
@@ -192,16 +188,14 @@ std::vector<Device> Devices(const emu::Board& board) {
 std::string RegisterViewText(const emu::Board& board) {
     std::string out = "\n-- registers\n";
     for (const Device& dev : Devices(board)) {
-        out += std::string(dev.name) + " at 0x" + Hex(dev.busAddress, 2) + ": " + dev.decodedText +
-               "\n";
+        out +=
+            std::string(dev.name) + " at " + Hex(dev.busAddress, 2) + ": " + dev.decodedText + "\n";
         for (const Register& r : dev.registers) {
-            char b[64];
-            std::snprintf(b, sizeof b, "  %-4s %-18s %s", r.label.c_str(), r.name.c_str(),
-                          Hex(r.value, 2).c_str());
-            std::string line = b;
+            std::string line =
+                Format("  %-4s %-18s %02X", r.label.c_str(), r.name.c_str(), r.value);
             for (const Field& f : r.fields) {
-                line += "  " + f.name + "=" +
-                        (f.value > 9 ? "0x" + Hex(f.value, 1) : std::to_string(f.value));
+                line +=
+                    "  " + f.name + "=" + (f.value > 9 ? Hex(f.value) : std::to_string(f.value));
             }
             out += line + "\n";
         }

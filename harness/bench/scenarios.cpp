@@ -1,6 +1,7 @@
 #include "bench/scenarios.h"
 
 #include "host_driver/slots.h"
+#include "host_driver/session.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
 
@@ -56,18 +57,12 @@ void TuneAndPoll(host_driver::HostDriver& d, uint32_t hz, int polls) {
 
 // ---------------------------------------------------------------------------
 
+// A stereo station on PAL B, stereo chosen.
 void WholeSession(emu::Board& board, host_driver::HostDriver& d) {
     Station(board, 175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230);
     board.demod.LockAfterReads(2);
-    Start(d);
-    d.InitializeSensor(0);
-    d.Standards();
-    d.SetTvStandard(TVB_STANDARD_PAL_B);
-    TuneAndPoll(d, 175250000, 5);
-    d.AvailableAudioModes();
-    d.SetAudioMode(kStereo);
-    d.SetSampleRate(48000);
-    Finish(d);
+    host_driver::SessionOutcome outcome;
+    host_driver::RunSession(d, {}, &outcome);
 }
 
 void ScanChannels(emu::Board& board, host_driver::HostDriver& d,
@@ -143,17 +138,10 @@ void SoundModes(emu::Board& board, host_driver::HostDriver& d) {
 void Inputs(emu::Board& board, host_driver::HostDriver& d) {
     board.decoder.Reg(regmap::decoder::kControl) = 0x5A; // as the decoder came up
     Start(d);
-    const TVB_INPUT_OPS* in = d.Caps()->InputOps;
     const auto select = [&](uint32_t input) {
-        d.Calling("InputOps select " + std::to_string(input));
-        in->InputSelect(0, 0, input);
-        d.Returned();
+        d.InputSelect(input, "InputOps select " + std::to_string(input));
     };
-    const auto query = [&] {
-        d.Calling("InputOps query");
-        in->InputQuery(0, 0);
-        d.Returned();
-    };
+    const auto query = [&] { d.InputQuery("InputOps query"); };
     query();
     select(1);
     query();

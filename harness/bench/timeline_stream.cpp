@@ -3,8 +3,9 @@
 #include "bench/annotate.h"
 #include "emu/decoder_trace.h"
 #include "include/tvboard.h"
+#include "text/format.h"
+#include "text/hex.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace bench {
@@ -19,11 +20,8 @@ std::string DeviceName(uint32_t address) {
         return "if-demodulator";
     case TVB_SYNTH_ADDRESS:
         return "synthesizer";
-    default: {
-        char b[16];
-        std::snprintf(b, sizeof b, "0x%02X", address);
-        return b;
-    }
+    default:
+        return text::Hex(address, 2);
     }
 }
 
@@ -54,9 +52,7 @@ void AddNote(Json& j, const std::string& line) {
 }
 
 std::string Stamp(uint64_t us) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%10.3f ms  ", static_cast<double>(us) / 1000.0);
-    return b;
+    return text::Format("%10.3f ms  ", static_cast<double>(us) / 1000.0);
 }
 
 // A condensed byte or dword access as one event.

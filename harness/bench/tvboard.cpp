@@ -6,16 +6,22 @@
 // module the board contradicts); 2 bad usage (an unknown option, a value
 // that does not parse, an option the command does not take, a module or
 // file that cannot be read), reported in one line on stderr.
-#include "bench/bench_commands.h"
 #include "bench/bench_options.h"
-#include "bench/channel_list.h"
+#include "bench/caps_command.h"
 #include "bench/conform_command.h"
+#include "bench/input_command.h"
+#include "bench/picture_command.h"
+#include "bench/scan_command.h"
+#include "bench/session_command.h"
+#include "bench/standards_command.h"
+#include "bench/stations_command.h"
+#include "bench/tune_command.h"
+#include "text/bit_names.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -28,54 +34,59 @@
 #define TVB_COMMIT "unknown"
 #endif
 
+namespace bench {
+
 namespace {
 
-using bench::Options;
-using bench::UsageError;
-
-// The commands, as bits of the set each option applies to.
-enum Command : unsigned {
-    kSession = 1u << 0,
-    kStandards = 1u << 1,
-    kTune = 1u << 2,
-    kScan = 1u << 3,
-    kStations = 1u << 4,
-    kCaps = 1u << 5,
-    kInput = 1u << 6,
-    kPicture = 1u << 7,
-    kConform = 1u << 8,
-    kRecord = 1u << 9,
+// What a command takes after its name.
+struct Operand {
+    const char* name;
+    const char* help;
+    bool required;
+    bool list; // any number of them
 };
+const Operand kFrequency{
+    "MHZ", "the frequency in MHz, e.g. 175.25; with --channels a channel's name", true, false};
+const Operand kInputName{"INPUT", "tuner, composite or svideo (or 0, 1, 2)", false, false};
+const Operand kSettings{"CONTROL=VALUE", "brightness, contrast, saturation 0..100, hue -50..50",
+                        false, true};
 
+// A command: its bit, name, handler (a command on the board, or one of its
+// own), operand (or none) and help.
 struct CommandEntry {
     Command bit;
     const char* name;
+    int (*onBoard)(BoardRun& run, HostCalls& calls);
+    int (*run)(const Options& options);
+    const Operand* operand;
     const char* help;
 };
 
 const CommandEntry kCommands[] = {
-    {kSession, "session",
+    {kSession, "session", SessionCommand, nullptr, nullptr,
      "a whole host session (the default): bring-up, standards, tuning, lock, TV sound, sample "
      "rate, close"},
-    {kStandards, "standards", "the video standards and property defaults the module reports"},
-    {kTune, "tune",
+    {kStandards, "standards", StandardsCommand, nullptr, nullptr,
+     "the video standards and property defaults the module reports"},
+    {kTune, "tune", TuneCommand, nullptr, &kFrequency,
      "tune to MHZ (or a channel of --channels) and report lock, AFC step, signal and TV sound "
      "modes (exit 1 without lock)"},
-    {kScan, "scan",
+    {kScan, "scan", ScanCommand, nullptr, nullptr,
      "tune every channel of the standard's plan (E2..E69 for PAL B/G, 2..69 for NTSC M, ...) "
      "within the tuner's range, fine-tune each station found and list them (exit 1 when none)"},
-    {kStations, "stations", "the emulated antenna's stations"},
-    {kCaps, "caps",
+    {kStations, "stations", StationsCommand, nullptr, nullptr, "the emulated antenna's stations"},
+    {kCaps, "caps", CapsCommand, nullptr, nullptr,
      "the capability record, each table's slots with their argument counts, the tuner mode caps "
      "and the audio format"},
-    {kInput, "input", "select the video input INPUT (tuner, composite, svideo) and report it"},
-    {kPicture, "picture",
+    {kInput, "input", InputCommand, nullptr, &kInputName,
+     "select the video input INPUT (tuner, composite, svideo) and report it"},
+    {kPicture, "picture", PictureCommand, nullptr, &kSettings,
      "set picture controls (CONTROL=VALUE: brightness, contrast, saturation, hue) and read all "
      "four back from the decoder"},
-    {kConform, "conform",
+    {kConform, "conform", nullptr, RunConform, nullptr,
      "run the host scenarios on the build given with --module and on the reference (the module "
      "built into this bench, on virtual time) and compare the timelines"},
-    {kRecord, "record",
+    {kRecord, "record", nullptr, RunRecord, nullptr,
      "write the scenarios' timelines of the reference (or of --module) for a later conform "
      "--against"},
 };
@@ -139,39 +150,16 @@ const OptionEntry kOptions[] = {
 };
 
 std::string CommandsOf(unsigned set) {
-    std::string s;
-    for (const CommandEntry& c : kCommands) {
-        if ((set & c.bit) != 0) {
-            s += (s.empty() ? "" : ", ") + std::string(c.name);
+    const auto name = [](uint32_t bit) {
+        for (const CommandEntry& c : kCommands) {
+            if (c.bit == bit) {
+                return std::string(c.name);
+            }
         }
-    }
-    return set == kAll ? "all" : s;
+        return std::string();
+    };
+    return set == kAll ? "all" : text::Joined(text::BitNames(set, name), ", ");
 }
-
-// What the command line gave, option by option, before it is checked.
-struct Given {
-    std::map<std::string, std::vector<std::string>> values; // every value, in order
-    std::map<std::string, int> flags;                       // how often
-    std::set<std::string> beforeCommand;                    // given before the command
-    std::string target;                                     // tune's MHZ or channel
-    std::string input;                                      // input's INPUT
-    std::vector<std::string> settings;                      // picture's settings
-
-    bool Has(const std::string& name) const {
-        return values.count(name) != 0 || flags.count(name) != 0;
-    }
-    bool Flag(const std::string& name) const { return flags.count(name) != 0; }
-    // A single-valued option's value ("" when not given).
-    std::string One(const std::string& name) const {
-        const auto it = values.find(name);
-        return it == values.end() ? "" : it->second.front();
-    }
-    const std::vector<std::string>& All(const std::string& name) const {
-        static const std::vector<std::string> kNone;
-        const auto it = values.find(name);
-        return it == values.end() ? kNone : it->second;
-    }
-};
 
 void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
     const std::string name = entry.name;
@@ -181,26 +169,16 @@ void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
     }
     if (entry.type == nullptr) {
         app->add_flag_function(
-            name,
-            [&g, name, top](int64_t count) {
-                g.flags[name] += static_cast<int>(count);
-                if (top) {
-                    g.beforeCommand.insert(name);
-                }
-            },
-            help);
+            name, [&g, name](int64_t count) { g.flags[name] += static_cast<int>(count); }, help);
         return;
     }
     // Every occurrence is collected, wherever it stands, so that a repeated
     // single-valued option is refused alike in every order.
     app->add_option_function<std::vector<std::string>>(
            name,
-           [&g, name, top](const std::vector<std::string>& v) {
+           [&g, name](const std::vector<std::string>& v) {
                std::vector<std::string>& all = g.values[name];
                all.insert(all.end(), v.begin(), v.end());
-               if (top) {
-                   g.beforeCommand.insert(name);
-               }
            },
            help)
         ->type_name(entry.type)
@@ -209,24 +187,15 @@ void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
-const CommandEntry& CommandNamed(const std::string& command) {
-    for (const CommandEntry& c : kCommands) {
-        if (command == c.name) {
-            return c;
-        }
-    }
-    return kCommands[0];
-}
-
 // Every option given applies to the command, is given once unless it is a
 // list, and agrees with the others.
-void CheckGiven(const Given& g, const std::string& command) {
-    const Command bit = CommandNamed(command).bit;
+void CheckGiven(const Given& g, const CommandEntry& c) {
+    const std::string command = c.name;
     for (const OptionEntry& entry : kOptions) {
         if (!g.Has(entry.name)) {
             continue;
         }
-        if ((entry.commands & bit) == 0) {
+        if ((entry.commands & c.bit) == 0) {
             throw UsageError(command + " does not take " + entry.name + " (it is for " +
                              CommandsOf(entry.commands) + ")");
         }
@@ -234,7 +203,7 @@ void CheckGiven(const Given& g, const std::string& command) {
         if (!entry.list && it != g.values.end() && it->second.size() > 1) {
             throw UsageError(std::string(entry.name) + " given " +
                              std::to_string(it->second.size()) + " times (" +
-                             bench::Quoted(it->second[0]) + ", " + bench::Quoted(it->second[1]) +
+                             Quoted(it->second[0]) + ", " + Quoted(it->second[1]) +
                              "): give it once");
         }
     }
@@ -273,126 +242,9 @@ void CheckGiven(const Given& g, const std::string& command) {
                          "write too: give " +
                          toStdout[0] + " a file");
     }
-    if (command == "conform" && !g.Has("--module")) {
+    if (c.bit == kConform && !g.Has("--module")) {
         throw UsageError("conform needs --module PATH, the build to check");
     }
-}
-
-uint32_t MHzOf(const std::string& text) {
-    uint32_t hz = 0;
-    std::string error;
-    if (!bench::ParseMHz(text, &hz, &error)) {
-        throw UsageError(error);
-    }
-    return hz;
-}
-
-// Checks and converts what was given; throws UsageError.
-void Convert(const Given& g, Options& o) {
-    std::string error;
-    const auto need = [&error](bool ok, const std::string& prefix = "") {
-        if (!ok) {
-            throw UsageError(prefix + error);
-        }
-    };
-    if (g.Has("--standard")) {
-        need(bench::ParseStandard(g.One("--standard"), &o.standard, &error), "--standard: ");
-        o.standardGiven = true;
-    }
-    for (const std::string& text : g.All("--station")) {
-        bench::AntennaStation s;
-        need(bench::ParseStationOption(text, &s, &error), "--station: ");
-        if (s.station.standard == 0) {
-            s.station.standard = o.standard; // the one chosen for the session
-        }
-        o.stations.push_back(s);
-    }
-    for (const std::string& path : g.All("--antenna")) {
-        need(bench::LoadAntennaFile(path, &o.stations, &error));
-    }
-    if (g.Has("--lock-late")) {
-        long n = 0;
-        need(bench::ParseWhole(g.One("--lock-late"), 0, 1000, "--lock-late", &n, &error));
-        o.lockLate = static_cast<int>(n);
-    }
-    o.noLock = g.Flag("--no-lock");
-    if (g.Has("--channels")) {
-        o.channelsPath = g.One("--channels");
-        need(bench::LoadChannelList(o.channelsPath, &o.channels, &error));
-    }
-    if (o.command == "tune") {
-        if (!o.channels.empty()) {
-            const bench::Channel* c = bench::FindChannel(o.channels, g.target);
-            if (c == nullptr) {
-                std::vector<std::string> names;
-                for (const bench::Channel& ch : o.channels) {
-                    names.push_back(ch.name);
-                }
-                throw UsageError("no channel " + bench::Quoted(g.target) + " in " + o.channelsPath +
-                                 " (" + bench::Listed(names) + ")");
-            }
-            o.tuneChannel = c->name;
-            o.tuneHz = c->frequencyHz;
-            o.standard = c->standard;
-        } else {
-            o.tuneHz = MHzOf(g.target);
-        }
-    }
-    if (g.Has("--sweep")) {
-        need(bench::ParseSweep(g.One("--sweep"), &o.sweep, &error));
-        o.sweeping = true;
-    }
-    if (g.Has("--band")) {
-        o.bands = 0;
-        for (const std::string& name : g.All("--band")) {
-            unsigned band = 0;
-            need(bench::ParseBand(name, &band, &error), "--band: ");
-            o.bands |= band;
-        }
-    }
-    o.save = g.One("--save");
-    if (o.command == "input" && !g.input.empty()) {
-        need(bench::ParseInput(g.input, &o.input, &error));
-        o.inputGiven = true;
-    }
-    if (g.Has("--input")) {
-        need(bench::ParseInput(g.One("--input"), &o.input, &error), "--input: ");
-        o.inputGiven = true;
-    }
-    std::vector<std::string> settings = g.settings;
-    const std::vector<std::string>& options = g.All("--picture");
-    settings.insert(settings.end(), options.begin(), options.end());
-    for (const std::string& text : settings) {
-        const bench::PictureControl* c = nullptr;
-        int32_t value = 0;
-        need(bench::ParsePictureSetting(text, &c, &value, &error));
-        for (const auto& earlier : o.picture) {
-            if (earlier.first == c) {
-                throw UsageError(std::string(c->name) + " given twice: set it once");
-            }
-        }
-        o.picture.emplace_back(c, value);
-    }
-    if (g.Has("--sound")) {
-        need(bench::ParseAudioModes(g.One("--sound"), &o.sound, &error), "--sound: ");
-        o.soundGiven = true;
-    }
-    o.trace = g.Flag("--trace");
-    o.raw = g.Flag("--raw");
-    o.timestamps = g.Flag("--timestamps");
-    o.json = g.Flag("--json");
-    o.registers = g.Flag("--registers");
-    o.vcd = g.One("--vcd");
-    if (g.Has("--bus-rate")) {
-        need(bench::ParseBusRate(g.One("--bus-rate"), &o.busHz, &error));
-    }
-    o.module = g.One("--module");
-    if (g.Has("--module") && o.module.empty()) {
-        throw UsageError("--module wants the path of a built module, not ''");
-    }
-    o.against = g.One("--against");
-    o.scenarios = g.All("--scenario");
-    o.out = g.One("--out");
 }
 
 // One line on stderr: what is wrong and where the help is.
@@ -402,7 +254,7 @@ int BadUsage(const std::string& command, const std::string& what) {
     std::string line;
     for (char c : what) {
         const auto byte = static_cast<unsigned char>(c);
-        line += byte < 0x20 || byte == 0x7F ? bench::Quoted(std::string(1, c)).substr(1, 4)
+        line += byte < 0x20 || byte == 0x7F ? Quoted(std::string(1, c)).substr(1, 4)
                                             : std::string(1, c);
     }
     std::fprintf(stderr, "tvboard: %s (see 'tvboard%s --help')\n", line.c_str(),
@@ -410,9 +262,7 @@ int BadUsage(const std::string& command, const std::string& what) {
     return 2;
 }
 
-} // namespace
-
-static int Run(int argc, char** argv) {
+int Run(int argc, char** argv) {
     Options o;
     o.version = TVB_VERSION;
     Given g;
@@ -430,17 +280,15 @@ static int Run(int argc, char** argv) {
     for (const OptionEntry& entry : kOptions) {
         AddOption(&app, entry, g, true);
     }
+    std::vector<CLI::App*> subs; // as kCommands
     for (const CommandEntry& c : kCommands) {
         CLI::App* sub = app.add_subcommand(c.name, c.help);
-        if (c.bit == kTune) {
-            sub->add_option("MHZ", g.target,
-                            "the frequency in MHz, e.g. 175.25; with --channels a channel's name")
-                ->required();
-        } else if (c.bit == kInput) {
-            sub->add_option("INPUT", g.input, "tuner, composite or svideo (or 0, 1, 2)");
-        } else if (c.bit == kPicture) {
-            sub->add_option("CONTROL=VALUE", g.settings,
-                            "brightness, contrast, saturation 0..100, hue -50..50");
+        subs.push_back(sub);
+        if (c.operand != nullptr && c.operand->list) {
+            sub->add_option(c.operand->name, g.operands, c.operand->help);
+        } else if (c.operand != nullptr) {
+            sub->add_option(c.operand->name, g.operand, c.operand->help)
+                ->required(c.operand->required);
         }
         for (const OptionEntry& entry : kOptions) {
             if ((entry.commands & c.bit) != 0) {
@@ -449,16 +297,25 @@ static int Run(int argc, char** argv) {
         }
     }
 
+    // The command given (the first entry, session, when none is).
+    const auto given = [&app, &subs]() -> const CommandEntry* {
+        for (size_t i = 0; i < subs.size(); ++i) {
+            for (const CLI::App* sub : app.get_subcommands()) {
+                if (sub == subs[i]) {
+                    return &kCommands[i];
+                }
+            }
+        }
+        return nullptr;
+    };
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
             return app.exit(e); // --help, --version
         }
-        std::string command;
-        for (const CLI::App* sub : app.get_subcommands()) {
-            command = sub->get_name();
-        }
+        const CommandEntry* c = given();
+        const std::string command = c != nullptr ? c->name : "";
         std::string what = e.what();
         // An option the command does not take: say so, and for which it is.
         const std::string words = " " + what + " ";
@@ -466,35 +323,32 @@ static int Run(int argc, char** argv) {
             const bool named =
                 words.find(std::string(" ") + entry.name + " ") != std::string::npos ||
                 words.find(std::string(" ") + entry.name + "=") != std::string::npos;
-            if (!command.empty() && named && (entry.commands & CommandNamed(command).bit) == 0) {
+            if (c != nullptr && named && (entry.commands & c->bit) == 0) {
                 what = command + " does not take " + entry.name + " (it is for " +
                        CommandsOf(entry.commands) + ")";
             }
         }
         return BadUsage(command, what);
     }
-    if (!app.get_subcommands().empty()) {
-        o.command = app.get_subcommands().front()->get_name();
-    }
-    const std::string help = app.get_subcommands().empty() ? "" : o.command;
+    const CommandEntry& command = given() != nullptr ? *given() : kCommands[0];
+    o.command = command.name;
+    const std::string help = given() != nullptr ? o.command : "";
     try {
-        CheckGiven(g, o.command);
-        Convert(g, o);
-        if (o.command == "conform") {
-            return bench::RunConform(o);
-        }
-        if (o.command == "record") {
-            return bench::RunRecord(o);
-        }
-        return bench::RunBoardCommand(o);
+        CheckGiven(g, command);
+        Convert(g, command.bit, o);
+        return command.onBoard != nullptr ? RunOnBoard(o, command.onBoard) : command.run(o);
     } catch (const UsageError& e) {
         return BadUsage(help, e.what());
     }
 }
 
+} // namespace
+
+} // namespace bench
+
 int main(int argc, char** argv) {
     try {
-        return Run(argc, argv);
+        return bench::Run(argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tvboard: %s\n", e.what());
         return 1;

@@ -2,15 +2,20 @@
 
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
+#include "text/bit_names.h"
+#include "text/format.h"
 
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <sstream>
 
 namespace bench {
 
 namespace {
+
+using text::Format;
+using text::Joined;
 
 struct NamedInput {
     const char* name;
@@ -46,6 +51,15 @@ std::vector<std::string> Split(const std::string& text, char sep) {
     }
 }
 
+std::vector<std::string> Fields(const std::string& line) {
+    std::istringstream in(line.substr(0, line.find('#')));
+    std::vector<std::string> fields;
+    for (std::string f; in >> f;) {
+        fields.push_back(f);
+    }
+    return fields;
+}
+
 bool ParseDecimal(const std::string& text, double* value) {
     std::string body = text;
     if (!body.empty() && (body[0] == '+' || body[0] == '-')) {
@@ -73,9 +87,8 @@ bool ParseMHz(const std::string& text, uint32_t* hz, std::string* error) {
     }
     const double maxMHz = kHighestHz / 1e6;
     if (!(mhz > 0.0) || mhz > maxMHz) {
-        char b[64];
-        std::snprintf(b, sizeof b, "above 0 and at most %.0f MHz", maxMHz);
-        *error = "frequency out of range: " + Quoted(text) + " MHz (" + b + ")";
+        *error = "frequency out of range: " + Quoted(text) +
+                 Format(" MHz (above 0 and at most %.0f MHz)", maxMHz);
         return false;
     }
     const long long rounded = std::llround(mhz * 1e6);
@@ -109,11 +122,8 @@ bool ParseWhole(const std::string& text, long min, long max, const std::string& 
 
 std::vector<std::string> StandardNames() {
     std::vector<std::string> names;
-    for (uint32_t bit = 1; bit != 0; bit <<= 1) {
-        const std::string name = host_driver::StandardName(bit);
-        if (host_driver::StandardFromName(name) == bit) {
-            names.push_back(name);
-        }
+    for (uint32_t bit : host_driver::StandardBits()) {
+        names.push_back(host_driver::StandardName(bit));
     }
     return names;
 }
@@ -121,21 +131,14 @@ std::vector<std::string> StandardNames() {
 bool ParseStandard(const std::string& text, uint32_t* standard, std::string* error) {
     *standard = host_driver::StandardFromName(text);
     if (*standard == 0) {
-        *error = "unknown TV standard " + Quoted(text) + " (" + Listed(StandardNames()) + ")";
+        *error = "unknown TV standard " + Quoted(text) + " (" + Joined(StandardNames(), ", ") + ")";
         return false;
     }
     return true;
 }
 
 std::vector<std::string> AudioModeNameList() {
-    std::vector<std::string> names;
-    for (uint32_t bit = 1; bit != 0; bit <<= 1) {
-        const std::string name = host_driver::AudioModeNames(bit);
-        if (name != "none") {
-            names.push_back(name);
-        }
-    }
-    return names;
+    return Split(host_driver::AudioModeNames(UINT32_MAX), '+');
 }
 
 bool ParseAudioModes(const std::string& text, uint32_t* modes, std::string* error) {
@@ -148,8 +151,8 @@ bool ParseAudioModes(const std::string& text, uint32_t* modes, std::string* erro
             }
         }
         if (found == 0) {
-            *error = "unknown TV sound mode " + Quoted(word) + " (" + Listed(AudioModeNameList()) +
-                     ", or several joined by '+')";
+            *error = "unknown TV sound mode " + Quoted(word) + " (" +
+                     Joined(AudioModeNameList(), ", ") + ", or several joined by '+')";
             return false;
         }
         all |= found;
@@ -167,7 +170,7 @@ bool ParseInput(const std::string& text, uint32_t* input, std::string* error) {
         }
         names.push_back(std::string(n.name) + " (" + std::to_string(n.input) + ")");
     }
-    *error = "unknown video input " + Quoted(text) + " (" + Listed(names) + ")";
+    *error = "unknown video input " + Quoted(text) + " (" + Joined(names, ", ") + ")";
     return false;
 }
 
@@ -234,33 +237,25 @@ std::string Quoted(const std::string& text) {
     std::string s = "'";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\x%02X", byte);
-            s += b;
-        } else {
-            s += c;
-        }
+        s += byte < 0x20 || byte == 0x7F ? Format("\\x%02X", byte) : std::string(1, c);
     }
     return s + "'";
 }
 
-std::string Listed(const std::vector<std::string>& names) {
-    std::string s;
-    for (const std::string& n : names) {
-        s += (s.empty() ? "" : ", ") + n;
-    }
-    return s;
-}
-
 std::string MHzText(uint32_t hz) {
-    char b[32];
-    std::snprintf(b, sizeof b, "%u.%06u", hz / 1000000, hz % 1000000);
-    std::string s = b;
+    std::string s = Format("%u.%06u", hz / 1000000, hz % 1000000);
     while (s.size() > s.find('.') + 4 && s.back() == '0') {
         s.pop_back();
     }
     return s + " MHz";
+}
+
+std::string Seconds(uint64_t us) {
+    return Format("%.3f s", static_cast<double>(us) / 1e6);
+}
+
+std::string Step(int step) {
+    return Format("%+d", step);
 }
 
 } // namespace bench

@@ -20,6 +20,8 @@ constexpr size_t kMostEntries = 10000;
 
 // The parts of a text between the separators (an empty text: one empty part).
 std::vector<std::string> Split(const std::string& text, char sep);
+// A line's fields, separated by blanks, up to a '#' that starts a comment.
+std::vector<std::string> Fields(const std::string& line);
 
 // A plain decimal number: an optional sign, digits, an optional fraction
 // ("175.25", "-62.5", ".5"); no blanks, exponent or hexadecimal.
@@ -57,9 +59,10 @@ bool ParseSweep(const std::string& text, Sweep* sweep, std::string* error);
 // Text a user gave, in quotes for an error message, with control characters
 // written as \xNN so that the message stays one line.
 std::string Quoted(const std::string& text);
-// "a, b, c" for an error message.
-std::string Listed(const std::vector<std::string>& names);
 // A frequency for people: "175.250 MHz".
 std::string MHzText(uint32_t hz);
+// A time in seconds, "0.152 s"; an AFC step with its sign, "+1".
+std::string Seconds(uint64_t us);
+std::string Step(int step);
 
 } // namespace bench

@@ -12,6 +12,7 @@
 #include "host_driver/slots.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
+#include "text/hex.h"
 #include "virtual_time/kernel_virtual.h"
 
 #include <cstdio>
@@ -60,11 +61,7 @@ constexpr size_t kBoardInfoSize = 76; // the name area, then words at 64, 68 and
 constexpr size_t kStandardsSize = TVB_VIDEO_STANDARD_COUNT * sizeof(VideoStandardDescriptor);
 constexpr size_t kSampleRateEnd = offsetof(AudioFormat, SampleRate) + 4;
 
-inline std::string Hex(uint64_t v) {
-    char b[24];
-    std::snprintf(b, sizeof b, "0x%llX", static_cast<unsigned long long>(v));
-    return b;
-}
+using text::Hex;
 
 inline const char* RecordName(Record how) {
     switch (how) {

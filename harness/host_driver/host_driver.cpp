@@ -2,23 +2,19 @@
 
 #include "frame/module_state.h"
 #include "host_driver/slots.h"
+#include "include/tvboard.h"
+#include "text/bit_names.h"
+#include "text/hex.h"
 #include "virtual_time/kernel_virtual.h"
 
 #include <chrono>
-
-#include "include/tvboard.h"
-
-#include <cstdio>
 #include <cstring>
 
 namespace host_driver {
 
 namespace {
 
-struct Named {
-    uint32_t bit;
-    const char* name;
-};
+using Named = text::NamedBit;
 
 constexpr Named kStandardNames[] = {
     {TVB_STANDARD_NTSC_M, "NTSC_M"},     {TVB_STANDARD_NTSC_M_J, "NTSC_M_J"},
@@ -70,14 +66,8 @@ uint64_t RealClockUs() {
 } // namespace
 
 std::string StandardName(uint32_t standard) {
-    for (const Named& n : kStandardNames) {
-        if (n.bit == standard) {
-            return n.name;
-        }
-    }
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%X", standard);
-    return b;
+    const std::string name = text::NameOf(kStandardNames, standard);
+    return name.empty() ? text::Hex(standard) : name;
 }
 
 std::vector<uint32_t> StandardBits() {
@@ -98,13 +88,8 @@ uint32_t StandardFromName(const std::string& name) {
 }
 
 std::string AudioModeNames(uint32_t modes) {
-    std::string s;
-    for (const Named& n : kAudioModeNames) {
-        if ((modes & n.bit) != 0) {
-            s += (s.empty() ? "" : "+") + std::string(n.name);
-        }
-    }
-    return s.empty() ? "none" : s;
+    const std::vector<std::string> names = text::BitNames(modes, kAudioModeNames);
+    return names.empty() ? "none" : text::Joined(names, "+");
 }
 
 HostDriver::HostDriver(emu::HostTable* host)
@@ -345,6 +330,29 @@ void HostDriver::SetSampleRate(uint32_t rate) {
     AudioFormat f{0, rate, 1, 0};
     caps_->AudioOps->SetAudioSampleRate(0, emu::HostTable::kBoardHandle, &f);
     Returned();
+}
+
+void HostDriver::InputSelect(uint32_t input, const std::string& note) {
+    Calling(note);
+    caps_->InputOps->InputSelect(0, 0, input);
+    Returned();
+}
+
+uint32_t HostDriver::InputQuery(const std::string& note) {
+    Calling(note);
+    const auto input = static_cast<uint32_t>(caps_->InputOps->InputQuery(0, 0));
+    Returned();
+    return input;
+}
+
+TunerModeCaps HostDriver::TunerModeLimits(uint32_t mode) {
+    TunerModeCaps limits{};
+    if (Noting()) {
+        Calling("GetTunerModeCaps " + (mode == TVB_TUNER_MODE_TV ? "TV" : std::to_string(mode)));
+    }
+    caps_->TunerOps->GetTunerModeCaps(0, 0, mode, &limits);
+    Returned();
+    return limits;
 }
 
 void HostDriver::Close() {

@@ -95,6 +95,12 @@ class HostDriver {
     uint32_t SetVideoProperty(uint32_t property, int32_t value);
     uint32_t GetVideoProperty(uint32_t property);
     void SetSampleRate(uint32_t rate);
+    // InputSelect and InputQuery of InputOps, noted as the caller words it.
+    void InputSelect(uint32_t input, const std::string& note);
+    uint32_t InputQuery(const std::string& note = "InputQuery");
+    // GetTunerModeCaps: the frequencies, steps and inputs of a tuner mode
+    // (TVB_TUNER_MODE_TV, ...).
+    TunerModeCaps TunerModeLimits(uint32_t mode);
 
     // A tuner request built on the host's record, and its answer.
     TVTunerSettings Request(uint32_t id) const;

@@ -1,5 +1,8 @@
 #include "host_driver/pe_image.h"
 
+#include "text/fixed_field.h"
+#include "text/hex.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -63,22 +66,10 @@ struct Section {
     uint32_t virtualSize, virtualAddress, rawSize, rawOffset, characteristics; // as in the table
 };
 
-// A section's name: eight bytes, padded with NULs when shorter.
-std::string SectionName(const uint8_t* field) {
-    const uint8_t* end = std::find(field, field + 8, uint8_t{0});
-    return std::string(field, end);
-}
-
 // What a section takes in memory: its virtual size (the raw data beyond it
 // is the file's padding), or the raw size where no virtual size is given.
 uint32_t Span(const Section& s) {
     return s.virtualSize != 0 ? s.virtualSize : s.rawSize;
-}
-
-std::string Hex(uint32_t v) {
-    char b[16];
-    std::snprintf(b, sizeof b, "0x%X", v);
-    return b;
 }
 
 // The PE checksum: the 16-bit one's-complement-style sum of the file with
@@ -169,6 +160,13 @@ const KernelImport kKernelImports[] = {
      reinterpret_cast<void*>(ImportKeStallExecutionProcessor)},
 };
 
+// A word of the mapped image, where the caller made sure it lies inside.
+template <typename T> T Read(const uint8_t* image, size_t at) {
+    T value = 0;
+    std::memcpy(&value, image + at, sizeof value);
+    return value;
+}
+
 // A zero-terminated name at `offset` of the mapped image, at most 255 bytes.
 bool NameAt(const uint8_t* image, size_t size, uint32_t offset, std::string* out) {
     out->clear();
@@ -222,7 +220,7 @@ bool PeImage::Load(const std::string& path) {
     const uint16_t characteristics = f.U16(pe + kFileHeader + 18);
     const size_t opt = pe + kOptionalHeader;
     if (machine != kMachineI386) {
-        return refuse("machine " + Hex(machine) + ", not 32-bit x86 (0x14C)");
+        return refuse("machine " + text::Hex(machine) + ", not 32-bit x86 (0x14C)");
     }
     if ((characteristics & kExecutableImage) == 0) {
         return refuse("not marked executable");
@@ -269,8 +267,13 @@ bool PeImage::Load(const std::string& path) {
     uint32_t end = headerSize;
     for (uint16_t i = 0; i < sections; ++i) {
         const size_t s = table + size_t{40} * i;
-        Section sec{SectionName(f.At(s)), f.U32(s + 8),  f.U32(s + 12),
-                    f.U32(s + 16),        f.U32(s + 20), f.U32(s + 36)};
+        // (A section's name: eight bytes, padded with NULs when shorter.)
+        Section sec{text::FixedField(reinterpret_cast<const char*>(f.At(s)), 8),
+                    f.U32(s + 8),
+                    f.U32(s + 12),
+                    f.U32(s + 16),
+                    f.U32(s + 20),
+                    f.U32(s + 36)};
         const uint32_t span = Span(sec);
         if (sec.rawSize != 0 && !f.Has(sec.rawOffset, sec.rawSize)) {
             return refuse("truncated: section " + sec.name + " ends at byte " +
@@ -287,8 +290,8 @@ bool PeImage::Load(const std::string& path) {
         list.push_back(sec);
     }
     if (checksum == 0 || checksum != Checksum(f, opt + 64)) {
-        return refuse("image checksum " + Hex(checksum) + " does not match its contents (" +
-                      Hex(Checksum(f, opt + 64)) + ")");
+        return refuse("image checksum " + text::Hex(checksum) + " does not match its contents (" +
+                      text::Hex(Checksum(f, opt + 64)) + ")");
     }
 
 #if !defined(TVB_PE_CAN_RUN)
@@ -328,27 +331,23 @@ bool PeImage::Load(const std::string& path) {
         if (at > imageSize - 8) {
             return refuse("relocation block outside the image");
         }
-        uint32_t pageRva = 0;
-        uint32_t blockSize = 0;
-        std::memcpy(&pageRva, image + at, 4);
-        std::memcpy(&blockSize, image + at + 4, 4);
+        const auto pageRva = Read<uint32_t>(image, at);
+        const auto blockSize = Read<uint32_t>(image, at + 4);
         if (blockSize < 8 || blockSize > reloc + relocSize - at) {
             return refuse("relocation block of " + std::to_string(blockSize) + " bytes");
         }
         for (uint32_t e = at + 8; e + 2 <= at + blockSize; e += 2) {
-            uint16_t entry = 0;
-            std::memcpy(&entry, image + e, 2);
+            const auto entry = Read<uint16_t>(image, e);
             const uint32_t type = entry >> 12;
             const uint32_t target = pageRva + (entry & 0xFFFu);
             if (type == 0) {
                 continue; // padding
             }
             if (type != 3 || target > imageSize - 4) {
-                return refuse("relocation of type " + std::to_string(type) + " at " + Hex(target));
+                return refuse("relocation of type " + std::to_string(type) + " at " +
+                              text::Hex(target));
             }
-            uint32_t value = 0;
-            std::memcpy(&value, image + target, 4);
-            value += delta;
+            const uint32_t value = Read<uint32_t>(image, target) + delta;
             std::memcpy(image + target, &value, 4);
         }
         at += blockSize;
@@ -361,12 +360,9 @@ bool PeImage::Load(const std::string& path) {
         if (d > imageSize - 20) {
             return refuse("import directory outside the image");
         }
-        uint32_t names = 0;
-        uint32_t nameRva = 0;
-        uint32_t iat = 0;
-        std::memcpy(&names, image + d, 4);
-        std::memcpy(&nameRva, image + d + 12, 4);
-        std::memcpy(&iat, image + d + 16, 4);
+        auto names = Read<uint32_t>(image, d);
+        const auto nameRva = Read<uint32_t>(image, d + 12);
+        const auto iat = Read<uint32_t>(image, d + 16);
         if (nameRva == 0 && iat == 0) {
             break;
         }
@@ -379,8 +375,7 @@ bool PeImage::Load(const std::string& path) {
             if (names > imageSize - 4 - k || iat > imageSize - 4 - k) {
                 return refuse("import table of " + dll + " outside the image");
             }
-            uint32_t thunk = 0;
-            std::memcpy(&thunk, image + names + k, 4);
+            const auto thunk = Read<uint32_t>(image, names + k);
             if (thunk == 0) {
                 break;
             }
@@ -410,31 +405,23 @@ bool PeImage::Load(const std::string& path) {
     if (exportSize == 0 || exp > imageSize - 40) {
         return refuse("no export directory");
     }
-    uint32_t count = 0;
-    uint32_t functions = 0;
-    uint32_t namesRva = 0;
-    uint32_t ordinals = 0;
-    uint32_t functionCount = 0;
-    std::memcpy(&functionCount, image + exp + 20, 4);
-    std::memcpy(&count, image + exp + 24, 4);
-    std::memcpy(&functions, image + exp + 28, 4);
-    std::memcpy(&namesRva, image + exp + 32, 4);
-    std::memcpy(&ordinals, image + exp + 36, 4);
+    const auto functionCount = Read<uint32_t>(image, exp + 20);
+    const auto count = Read<uint32_t>(image, exp + 24);
+    const auto functions = Read<uint32_t>(image, exp + 28);
+    const auto namesRva = Read<uint32_t>(image, exp + 32);
+    const auto ordinals = Read<uint32_t>(image, exp + 36);
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t nameRva = 0;
-        uint16_t ordinal = 0;
         std::string name;
         if (namesRva > imageSize - 4 - 4 * i || ordinals > imageSize - 2 - 2 * i) {
             return refuse("export names outside the image");
         }
-        std::memcpy(&nameRva, image + namesRva + 4 * i, 4);
-        std::memcpy(&ordinal, image + ordinals + 2 * i, 2);
-        uint32_t rva = 0;
+        const auto nameRva = Read<uint32_t>(image, namesRva + 4 * i);
+        const auto ordinal = Read<uint16_t>(image, ordinals + 2 * i);
         if (!NameAt(image, imageSize, nameRva, &name) || ordinal >= functionCount ||
             functions > imageSize - 4 - 4u * ordinal) {
             return refuse("export table outside the image");
         }
-        std::memcpy(&rva, image + functions + 4u * ordinal, 4);
+        const auto rva = Read<uint32_t>(image, functions + 4u * ordinal);
         if (rva >= imageSize) {
             return refuse("export " + name + " outside the image");
         }

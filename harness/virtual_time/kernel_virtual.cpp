@@ -4,6 +4,7 @@
 
 #include "frame/kernel_services.h"
 #include "include/tvboard.h"
+#include "text/hex.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -72,12 +73,6 @@ std::vector<Violation>& Recorded() {
 
 std::string Number(uint64_t n) {
     return std::to_string(n);
-}
-
-std::string Hex(uint32_t n) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", n);
-    return text;
 }
 
 // "<call> at IRQL <level>: <rule>".
@@ -222,8 +217,8 @@ void* KernelAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag) {
         Violate(kCall, "pool type " + Number(poolType) + ", not NonPagedPool (0)");
     }
     if (tag != TVB_POOL_TAG) {
-        Violate(kCall, "tag " + Hex(tag) + " \"" + TagText(tag) + "\", not \"Wdm \" (" +
-                           Hex(TVB_POOL_TAG) + ")");
+        Violate(kCall, "tag " + text::Hex(tag, 8) + " \"" + TagText(tag) + "\", not \"Wdm \" (" +
+                           text::Hex(TVB_POOL_TAG, 8) + ")");
     }
     g_lastTag = tag;
     if (g_failAllocations > 0) {

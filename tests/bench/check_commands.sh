@@ -29,6 +29,7 @@ cp "$library" "$work/arm.so" && printf '\267' | dd of="$work/arm.so" bs=1 seek=1
 echo "not a module" >"$work/text.so"
 mkdir "$work/folder.so"
 awk 'BEGIN { for (i = 0; i < 10001; i++) printf "%.4f PAL_B\n", 100 + i / 1000 }' >"$work/crowd.txt"
+awk 'BEGIN { printf "C"; for (i = 0; i < 600; i++) printf "x"; print " 175.25 PAL_B" }' >"$work/long.txt"
 
 # KIND|RC|PATTERN|ARGUMENTS: KIND out (PATTERN in stdout and stderr), usage
 # (exit 2, nothing on stdout, one line on stderr with PATTERN and the help),
@@ -65,6 +66,7 @@ out|1|0 stations in 2 channels|scan --sweep 100:101:1
 out|0|5 stations in 58 channels|scan --save "$work/list.txt"
 out|0|tuned E8 at 196.3125 MHz (PAL_B): locked, AFC step +0, signal 100|tune E8 --channels "$work/list.txt"
 out|0|5 stations in 5 channels|scan --channels "$work/list.txt"
+out|0|xxx  *175.250 MHz  *AFC step +0  signal 100  sound mono+stereo$|scan --channels "$work/long.txt"
 out|0|locked, AFC step +1|--station 196.31:PAL_B:dual tune 196.25
 out|0|mono+lang-a+lang-b; lang-b set|--station 196.31:PAL_B:dual tune 196.25 --sound lang-b
 out|1|mono; stereo refused|tune 503.25 --sound stereo
@@ -143,6 +145,7 @@ usage|2|--lock-late wants a whole number 0..1000: 'x'|--lock-late x tune 175.25
 usage|2|--sweep wants FROM:TO:STEP in MHz: '1:2'|scan --sweep 1:2
 usage|2|--sweep '5:1:1': FROM above TO|scan --sweep 5:1:1
 usage|2|--sweep step 0.0001 MHz is finer than the tuner's granularity 0.0625 MHz|scan --sweep 1:2000:0.0001
+usage|2|--sweep step 0.0001 MHz is finer than the tuner's granularity 0.0625 MHz|scan --sweep 1:2000:0.0001 --json
 usage|2|--sweep 900.000 MHz..1000.000 MHz lies outside the tuner's range 40.000..847.000 MHz|scan --sweep 900:1000:1
 usage|2|--bus-rate wants a clock rate of 1k..3.4M (Hz): 'fast'|tune 175.25 --vcd "$work/x.vcd" --bus-rate fast
 usage|2|--band: unknown band 'vhf' (vhf-low, vhf-high, uhf)|scan --band vhf
@@ -181,6 +184,8 @@ usage|2|cannot load module $work/folder.so: Is a directory|--module "$work/folde
 usage|2|--module wants the path of a built module, not ''|--module '' caps
 usage|2|the module's capability record cannot be driven: the VideoOps table is null, the InputOps table is null|--module "$fakes/fake_null_tables.so" caps
 usage|2|the module's capability record cannot be driven: TunerOps slot 2 is null|--module "$fakes/fake_null_slot.so" session
+usage|2|the module's capability record cannot be driven: the VideoOps table is null|--module "$fakes/fake_null_tables.so" conform
+usage|2|cannot load module /nonexistent/libtvboard.so: No such file or directory|--module /nonexistent/libtvboard.so conform
 # Machine-readable results.
 json|0|"schema_version": 2,|standards --json
 json|0|"frame_rate": 29.97002997003,|standards --json

@@ -8,39 +8,39 @@
 
 #include "emu/board.h"
 #include "emu/decoder_trace.h"
-#include "virtual_time/kernel_virtual.h"
 #include "host_driver/host_driver.h"
+#include "host_driver/session.h"
 #include "include/tvboard.h"
+#include "virtual_time/kernel_virtual.h"
 
 using HostSessionTest = ModuleTest;
 
 TEST_F(HostSessionTest, BringUpTuneListenClose) {
     emu::Board board(*host_);
-    const uint32_t stereo = TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_STEREO;
     board.antenna.Add({175250000, TVB_STANDARD_PAL_B, emu::kStereoSound, 230});
     board.demod.LockAfterReads(2); // the picture carrier takes a moment to lock
     host_driver::HostDriver& driver = *driver_;
     driver.SetNotes(host_driver::Notes::Calls);
+    host_driver::SessionHooks hooks;
+    hooks.after = [&](host_driver::SessionStep step, const host_driver::SessionOutcome&) {
+        if (step == host_driver::SessionStep::SetAudioMode) {
+            EXPECT_EQ(driver.Settings()->AudioMode, TVB_AUDIO_MODE_STEREO);
+        } else if (step == host_driver::SessionStep::SampleRate) {
+            EXPECT_EQ(host_->PinOutput(0), 1u);
+        }
+    };
 
-    ASSERT_TRUE(driver.Load());
-    ASSERT_TRUE(driver.Open());
-    EXPECT_EQ(driver.InitializeSensor(0), 0);
-    EXPECT_EQ(driver.Standards().size(), 3u);
-    driver.SetTvStandard(TVB_STANDARD_PAL_B);
-    driver.Tune(175250000);
-    int polls = 0;
-    const TVTunerSettings status = driver.WaitForLock(5, &polls);
-    EXPECT_EQ(status.Busy, 0u);
-    EXPECT_EQ(status.PllOffset, 0);
-    EXPECT_EQ(status.SignalStrength, 100u);
-    EXPECT_EQ(status.Frequency, 175250000u);
-    EXPECT_EQ(driver.AvailableAudioModes(), stereo);
-    EXPECT_TRUE(driver.SetAudioMode(TVB_AUDIO_MODE_STEREO));
-    EXPECT_EQ(driver.Settings()->AudioMode, TVB_AUDIO_MODE_STEREO);
-    driver.SetSampleRate(48000);
-    EXPECT_EQ(host_->PinOutput(0), 1u);
-    driver.Close();
-    driver.Unload();
+    host_driver::SessionOutcome o;
+    ASSERT_TRUE(host_driver::RunSession(driver, {}, &o, hooks));
+    EXPECT_EQ(o.initialized, 0);
+    EXPECT_EQ(o.standards.size(), 3u);
+    EXPECT_EQ(o.polls, 1); // the module saw the lock while tuning
+    EXPECT_EQ(o.status.Busy, 0u);
+    EXPECT_EQ(o.status.PllOffset, 0);
+    EXPECT_EQ(o.status.SignalStrength, 100u);
+    EXPECT_EQ(o.status.Frequency, 175250000u);
+    EXPECT_EQ(o.audioModes, TVB_AUDIO_MODE_MONO | TVB_AUDIO_MODE_STEREO);
+    EXPECT_TRUE(o.audioModeSet);
 
     ExpectMatchesFile(sequences::Condense(decoder_trace::Summary(host_->Trace(), 0)),
                       "host_session.txt");

@@ -8,12 +8,12 @@
 #include "include/tvboard.h"
 #include "module_fixture.h"
 #include "ops/tv_standard.h"
+#include "text/format.h"
 #include "tuner/if_tuning.h"
 #include "tuner/synthesizer.h"
 #include "tuner/tuner_init.h"
 #include "tuner/tuner_status.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -23,15 +23,7 @@
 // What a field of a record holds as long as the module has not written it.
 constexpr uint32_t kUntouched = 0xA5A5A5A5u;
 
-// printf into a string, for expected lines that carry values.
-__attribute__((format(printf, 1, 2))) inline std::string Format(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
+using text::Format; // for expected lines that carry values
 
 class TunerTest : public ModuleTest {
   protected:

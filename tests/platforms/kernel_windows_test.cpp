@@ -4,9 +4,10 @@
 // and unit of every wait are checked from the module's milliseconds down to
 // the 100-ns count the kernel receives.
 #include "frame/kernel_services.h"
-#include "ops/open_close.h"
 #include "frame/waits.h"
 #include "ntddk.h"
+#include "ops/open_close.h"
+#include "text/format.h"
 
 #include <gtest/gtest.h>
 
@@ -25,17 +26,7 @@ const void* g_waitedOn;    // the object KeWaitForSingleObject saw last
 KIRQL g_irql;
 void* g_nextBlock;
 
-// A C-style variadic on purpose: printf-style, so the compiler checks the
-// arguments against the format.
-// NOLINTNEXTLINE(cert-dcl50-cpp)
-__attribute__((format(printf, 1, 2))) std::string Fmt(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
-    va_end(args);
-    return text;
-}
+using text::Format;
 
 const char* Mode(KPROCESSOR_MODE m) {
     return m == KernelMode ? "KernelMode" : "UserMode";
@@ -67,30 +58,30 @@ extern "C" {
 void* ExAllocatePoolWithTag(POOL_TYPE type, size_t bytes, uint32_t tag) {
     char name[5] = {};
     std::memcpy(name, &tag, 4); // pool tools show the tag's bytes in memory order
-    g_calls.push_back(Fmt("ExAllocatePoolWithTag(%s, %zu, \"%s\")",
-                          type == NonPagedPool ? "NonPagedPool" : "PagedPool", bytes, name));
+    g_calls.push_back(Format("ExAllocatePoolWithTag(%s, %zu, \"%s\")",
+                             type == NonPagedPool ? "NonPagedPool" : "PagedPool", bytes, name));
     return g_nextBlock;
 }
 void ExFreePool(void* block) {
-    g_calls.push_back(Fmt("ExFreePool(%s)", block == g_nextBlock ? "block" : "other"));
+    g_calls.push_back(Format("ExFreePool(%s)", block == g_nextBlock ? "block" : "other"));
 }
 void KeInitializeEvent(KEVENT* event, EVENT_TYPE type, BOOLEAN state) {
     g_initialised = event;
-    g_calls.push_back(Fmt(
+    g_calls.push_back(Format(
         "KeInitializeEvent(%s, %s)",
         type == SynchronizationEvent ? "SynchronizationEvent" : "NotificationEvent", Bool(state)));
 }
 NTSTATUS KeWaitForSingleObject(void* object, KWAIT_REASON reason, KPROCESSOR_MODE mode,
                                BOOLEAN alertable, LARGE_INTEGER* timeout) {
     g_waitedOn = object;
-    g_calls.push_back(Fmt("KeWaitForSingleObject(%s, %s, %s, %s)",
-                          reason == Executive ? "Executive" : "other", Mode(mode), Bool(alertable),
-                          Time(timeout).c_str()));
+    g_calls.push_back(Format("KeWaitForSingleObject(%s, %s, %s, %s)",
+                             reason == Executive ? "Executive" : "other", Mode(mode),
+                             Bool(alertable), Time(timeout).c_str()));
     return 0x102; // STATUS_TIMEOUT: nobody signals the event
 }
 NTSTATUS KeDelayExecutionThread(KPROCESSOR_MODE mode, BOOLEAN alertable, LARGE_INTEGER* interval) {
-    g_calls.push_back(Fmt("KeDelayExecutionThread(%s, %s, %s)", Mode(mode), Bool(alertable),
-                          Time(interval).c_str()));
+    g_calls.push_back(Format("KeDelayExecutionThread(%s, %s, %s)", Mode(mode), Bool(alertable),
+                             Time(interval).c_str()));
     return 0;
 }
 KIRQL KeGetCurrentIrql(void) {
@@ -98,18 +89,17 @@ KIRQL KeGetCurrentIrql(void) {
     return g_irql;
 }
 void KeStallExecutionProcessor(uint32_t microseconds) {
-    g_calls.push_back(Fmt("KeStallExecutionProcessor(%u)", microseconds));
+    g_calls.push_back(Format("KeStallExecutionProcessor(%u)", microseconds));
 }
 // The kernel build prints with DbgPrint; here each message's own text is
 // recorded among the kernel calls (not the prefix and line break around it).
 unsigned long KernelDebugPrint(const char* format, ...) {
-    char text[256];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof(text), format, args);
+    const std::string message = text::FormatV(format, args);
     va_end(args);
-    if (std::strcmp(text, "<ORVELSTRM.SYS> ") != 0 && std::strcmp(text, "\n") != 0) {
-        g_calls.push_back(Fmt("DbgPrint(%s)", text));
+    if (message != "<ORVELSTRM.SYS> " && message != "\n") {
+        g_calls.push_back(Format("DbgPrint(%s)", message.c_str()));
     }
     return 0;
 }
@@ -137,8 +127,8 @@ TEST_F(WindowsKernelServices, WaitsTurnCountsIntoRelativeKernelTimes) {
         EXPECT_EQ(g_calls,
                   (std::vector<std::string>{
                       "KeInitializeEvent(SynchronizationEvent, FALSE)",
-                      Fmt("KeWaitForSingleObject(Executive, KernelMode, FALSE, %s)", c.kernel),
-                      Fmt("KeDelayExecutionThread(KernelMode, FALSE, %s)", c.kernel),
+                      Format("KeWaitForSingleObject(Executive, KernelMode, FALSE, %s)", c.kernel),
+                      Format("KeDelayExecutionThread(KernelMode, FALSE, %s)", c.kernel),
                   }));
         EXPECT_NE(g_initialised, nullptr);
         EXPECT_EQ(g_waitedOn, g_initialised) << "waits on an event it did not initialise";
@@ -215,9 +205,9 @@ TEST_F(WindowsKernelServices, PoolIsNeverMisused) {
     BoardInfo info{};
     char pointer[32];
     std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(block));
-    const std::string unknown = Fmt("DbgPrint(CloseBoard: record %s was not handed out by "
-                                    "OpenBoard or is already freed; left alone)",
-                                    pointer);
+    const std::string unknown = Format("DbgPrint(CloseBoard: record %s was not handed out by "
+                                       "OpenBoard or is already freed; left alone)",
+                                       pointer);
 
     g_irql = 3; // above dispatch level: no pool
     EXPECT_EQ(OpenBoard(1, &record, &info), TVB_STATUS_INSUFFICIENT_RESOURCES);
@@ -241,15 +231,15 @@ TEST_F(WindowsKernelServices, PoolIsNeverMisused) {
                   "KeGetCurrentIrql",
                   "ExAllocatePoolWithTag(NonPagedPool, 56, \"Wdm \")",
                   "KeGetCurrentIrql",
-                  Fmt("DbgPrint(CloseBoard: called above dispatch level; record %s not freed, "
-                      "left to the host)",
-                      pointer),
+                  Format("DbgPrint(CloseBoard: called above dispatch level; record %s not freed, "
+                         "left to the host)",
+                         pointer),
                   "KeGetCurrentIrql",
                   "ExFreePool(block)",
                   unknown,
-                  Fmt("DbgPrint(CloseBoard: record %s was not handed out by OpenBoard or is "
-                      "already freed; left alone)",
-                      own),
+                  Format("DbgPrint(CloseBoard: record %s was not handed out by OpenBoard or is "
+                         "already freed; left alone)",
+                         own),
               }));
 }
 

@@ -9,6 +9,7 @@ services implement the module's kernel-services interface; the host driver
 reaches the module only through its exports and the kernel services it runs
 on; the bench, the fuzz harness and the performance benchmark go through the
 host driver, and of the module's own headers see only the load-state list.
+The harness's text helpers (harness/text/) include nothing of the harness.
 Outside the host driver, only the tests of the exports themselves call the
 exports.
 
@@ -36,13 +37,14 @@ LEAVES = {"video", "audio", "tuner"}
 EMU_ALLOWED = re.compile(r"^(regmap/|include/|emu/)")
 # What each part of the harness may include, and the folders it may not.
 HARNESS = {
-    "virtual_time": ["include", "virtual_time", "frame/kernel_services.h"],
-    "host_driver": ["include", "emu", "host_driver", "virtual_time", "frame/kernel_services.h",
-                    "frame/module_state.h"],
-    "bench": ["include", "regmap", "emu", "host_driver", "bench", "virtual_time"],
-    "fuzz": ["include", "regmap", "emu", "host_driver", "bench", "fuzz", "virtual_time",
+    "text": ["text"],
+    "virtual_time": ["include", "text", "virtual_time", "frame/kernel_services.h"],
+    "host_driver": ["include", "emu", "host_driver", "text", "virtual_time",
+                    "frame/kernel_services.h", "frame/module_state.h"],
+    "bench": ["include", "regmap", "emu", "host_driver", "bench", "text", "virtual_time"],
+    "fuzz": ["include", "regmap", "emu", "host_driver", "bench", "fuzz", "text", "virtual_time",
              "frame/module_state.h"],
-    "perf": ["include", "emu", "host_driver", "bench", "perf", "virtual_time",
+    "perf": ["include", "emu", "host_driver", "bench", "perf", "text", "virtual_time",
              "frame/module_state.h"],
 }
 # A call of an export, and where one may stand.
