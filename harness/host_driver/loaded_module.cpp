@@ -10,6 +10,8 @@ std::unique_ptr<LoadedModule> LoaderFor(const std::string& path) {
     if (LooksLikePeImage(path)) {
         return std::make_unique<PeImage>();
     }
+#else
+    (void)path; // on Windows the system's loader takes every module, images included
 #endif
     return std::make_unique<ModuleImage>();
 }
