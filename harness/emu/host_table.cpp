@@ -86,14 +86,16 @@ void HostTable::Print(const std::string& text) {
     timeline_.Add(std::move(e));
 }
 
-void HostTable::Wait(WaitKind kind, uint64_t microseconds) {
-    ownUs_ += microseconds;
+void HostTable::Wait(WaitKind kind, uint64_t microseconds, uint64_t times) {
+    const uint64_t waited = microseconds * times;
+    ownUs_ += waited;
     Event e;
     e.kind = EventKind::Wait;
     e.wait = kind;
     e.waitUs = microseconds;
+    e.times = times;
     const uint64_t now = Now();
-    e.timeUs = now >= microseconds ? now - microseconds : 0;
+    e.timeUs = now >= waited ? now - waited : 0;
     timeline_.Add(std::move(e));
 }
 
@@ -147,7 +149,7 @@ BusDevice* HostTable::At(uint32_t address) {
 }
 
 uint32_t HostTable::DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
-                            uint32_t value, uint32_t zero) {
+                                 uint32_t value, uint32_t zero) {
     Event e = Begin(EventKind::RegWrite);
     e.device = device;
     e.reg = reg;
@@ -164,7 +166,7 @@ uint32_t HostTable::DoWriteReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t 
 }
 
 uint32_t HostTable::DoReadReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t bits, uint32_t reg,
-                           uint8_t* value, uint32_t zero) {
+                                uint8_t* value, uint32_t zero) {
     Event e = Begin(EventKind::RegRead);
     e.device = device;
     e.reg = reg;
@@ -184,7 +186,7 @@ uint32_t HostTable::DoReadReg16(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t b
 }
 
 uint32_t HostTable::DoBusWrite(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
-                          uint32_t count, const uint8_t* bytes, uint32_t flags) {
+                               uint32_t count, const uint8_t* bytes, uint32_t flags) {
     Event e = Begin(EventKind::BusWrite);
     e.device = device;
     e.bytes.assign(bytes, bytes + count);
@@ -199,7 +201,7 @@ uint32_t HostTable::DoBusWrite(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a,
 }
 
 uint32_t HostTable::DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b,
-                         uint32_t count, uint8_t* buffer, uint32_t flags) {
+                              uint32_t count, uint8_t* buffer, uint32_t flags) {
     Event e = Begin(EventKind::BusRead);
     e.device = device;
     Check(e.text, "handle", ctx, expectedHandle_);
@@ -228,7 +230,7 @@ uint32_t HostTable::DoForbidden() {
 }
 
 uint32_t HostTable::DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const uint32_t* pins,
-                           const uint32_t* values, uint32_t zero) {
+                                const uint32_t* values, uint32_t zero) {
     Event e = Begin(EventKind::WritePins);
     e.pins.assign(pins, pins + count);
     e.values.assign(values, values + count);
@@ -250,7 +252,7 @@ uint32_t HostTable::DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const ui
 }
 
 uint32_t HostTable::DoReadPins(TVB_HOST_HANDLE ctx, uint32_t count, const uint32_t* pins,
-                          uint32_t* values, uint32_t one) {
+                               uint32_t* values, uint32_t one) {
     Event e = Begin(EventKind::ReadPins);
     Check(e.text, "handle", ctx, expectedHandle_);
     Check(e.text, "last argument", one, 1);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "emu/board.h"
-#include "virtual_time/kernel_virtual.h"
 #include "frame/module_state.h"
 #include "fuzz/bounds.h"
 #include "fuzz/harness.h"
@@ -12,6 +11,7 @@
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <cstdio>
 #include <cstring>
@@ -178,7 +178,8 @@ class CallSequence {
     uint64_t digest_ = 0;            // of every event so far, when asked for
     std::vector<uint64_t> digests_;  // of each event, when asked for
     std::vector<emu::Event> window_; // the events asked for by number
-    void Observed(const emu::Event& e);
+    // Each event as it is recorded (harness.cpp, with the digests).
+    static void Observed(void* self, const emu::Event& e);
     Outcome out_;
 
     const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;

@@ -43,33 +43,59 @@ std::string Masked(std::string text) {
 
 uint64_t DigestOf(uint64_t digest, const emu::Event& e) {
     // FNV-1a a word at a time, with a final mix so that a word's high bits
-    // reach the low ones.
+    // reach the low ones; bytes and characters eight to a word. (Called for
+    // every event of both runs of a differential input.)
     uint64_t h = digest == 0 ? 14695981039346656037ull : digest;
     const auto mix = [&h](uint64_t v) {
         h = (h ^ v) * 1099511628211ull;
         h ^= h >> 29;
     };
+    const auto mixBytes = [&mix](const auto* p, size_t n) {
+        for (size_t i = 0; i < n; i += 8) {
+            uint64_t word = 0;
+            for (size_t k = 0; k < 8 && i + k < n; ++k) {
+                word |= static_cast<uint64_t>(static_cast<uint8_t>(p[i + k])) << (8 * k);
+            }
+            mix(word);
+        }
+    };
     mix(e.timeUs);
-    mix(static_cast<uint64_t>(e.kind) << 32 | e.device);
-    mix(static_cast<uint64_t>(e.reg) << 32 | static_cast<uint64_t>(e.acknowledged) << 8 |
-        static_cast<uint64_t>(e.wait));
-    mix(e.waitUs);
-    mix(e.bytes.size() << 16 | e.pins.size() << 8 | e.values.size());
-    for (uint8_t b : e.bytes) {
-        mix(b);
+    mix(static_cast<uint64_t>(e.device) << 32 | e.reg);
+    mix(static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.acknowledged) << 8 |
+        static_cast<uint64_t>(e.wait) << 16 | static_cast<uint64_t>(e.bytes.size()) << 24 |
+        static_cast<uint64_t>(e.pins.size()) << 40 | static_cast<uint64_t>(e.values.size()) << 48);
+    if (e.kind == emu::EventKind::Wait) {
+        mix(e.waitUs);
+        mix(e.times);
     }
-    for (size_t i = 0; i < e.pins.size(); ++i) {
-        mix(static_cast<uint64_t>(e.pins[i]) << 32 | (i < e.values.size() ? e.values[i] : 0));
-    }
-    for (uint32_t v : e.values) {
-        mix(v);
+    mixBytes(e.bytes.data(), e.bytes.size());
+    for (size_t i = 0; i < e.pins.size() || i < e.values.size(); ++i) {
+        mix(static_cast<uint64_t>(i < e.pins.size() ? e.pins[i] : 0) << 32 |
+            (i < e.values.size() ? e.values[i] : 0));
     }
     if (!e.text.empty()) {
-        for (char c : e.kind == emu::EventKind::Print ? Masked(e.text) : e.text) {
-            mix(static_cast<unsigned char>(c));
-        }
+        const bool print = e.kind == emu::EventKind::Print;
+        const std::string masked = print ? Masked(e.text) : std::string();
+        const std::string& text = print ? masked : e.text;
+        mixBytes(text.data(), text.size());
     }
     return h;
+}
+
+// Called for every event of a run that is digested or whose window is kept:
+// in the file built without the fuzzer's tracing, with the digest.
+void CallSequence::Observed(void* self, const emu::Event& e) {
+    auto* s = static_cast<CallSequence*>(self);
+    const size_t index = s->host_.Trace().Size(); // the number this event gets
+    if (s->how_.digest) {
+        s->digest_ = DigestOf(s->digest_, e);
+    }
+    if (s->how_.eventDigests) {
+        s->digests_.push_back(DigestOf(0, e));
+    }
+    if (index >= s->how_.windowFrom && index <= s->how_.windowTo) {
+        s->window_.push_back(e);
+    }
 }
 
 namespace {
