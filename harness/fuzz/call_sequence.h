@@ -99,8 +99,6 @@ struct RecordArg {
 // Adds an event to a digest (FNV-1a over every field; a debug print's
 // pointers, the pool's addresses that differ from run to run, left out).
 uint64_t DigestOf(uint64_t digest, const emu::Event& e);
-// A debug print's text with its pointers masked.
-std::string Masked(std::string text);
 
 class CallSequence {
   public:

@@ -3,6 +3,7 @@
 #include "fuzz/call_sequence.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace fuzz {
 
@@ -26,19 +27,6 @@ Outcome RunInput(const uint8_t* data, size_t size, const Run& how) {
     }
     vt::Reset(); // the pool blocks the host never gave back
     return out;
-}
-
-std::string Masked(std::string text) {
-    for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2)) {
-        size_t end = at + 2;
-        while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end])) != 0) {
-            ++end;
-        }
-        if (end - at > 6) {
-            text.replace(at, end - at, "0x(address)");
-        }
-    }
-    return text;
 }
 
 uint64_t DigestOf(uint64_t digest, const emu::Event& e) {
@@ -73,12 +61,32 @@ uint64_t DigestOf(uint64_t digest, const emu::Event& e) {
         mix(static_cast<uint64_t>(i < e.pins.size() ? e.pins[i] : 0) << 32 |
             (i < e.values.size() ? e.values[i] : 0));
     }
-    if (!e.text.empty()) {
-        const bool print = e.kind == emu::EventKind::Print;
-        const std::string masked = print ? Masked(e.text) : std::string();
-        const std::string& text = print ? masked : e.text;
-        mixBytes(text.data(), text.size());
+    if (e.kind != emu::EventKind::Print) {
+        mixBytes(e.text.data(), e.text.size());
+        return h;
     }
+    // A print's text with its pointers (0x and more than four hex digits:
+    // the pool's addresses, which differ from run to run) masked, made on
+    // the stack (a print is at most 511 characters).
+    char masked[1024];
+    size_t n = 0;
+    const std::string& text = e.text;
+    for (size_t i = 0; i < text.size() && n + 16 < sizeof masked; ++i) {
+        size_t end = i + 2;
+        if (text.compare(i, 2, "0x") == 0) {
+            while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end])) != 0) {
+                ++end;
+            }
+        }
+        if (end - i > 6) {
+            std::memcpy(masked + n, "0x(address)", 11);
+            n += 11;
+            i = end - 1;
+        } else {
+            masked[n++] = text[i];
+        }
+    }
+    mixBytes(masked, n);
     return h;
 }
 
