@@ -3,7 +3,7 @@
 #include "fuzz/call_sequence.h"
 
 #include <cctype>
-#include <cstring>
+#include <string_view>
 
 namespace fuzz {
 
@@ -79,8 +79,9 @@ uint64_t DigestOf(uint64_t digest, const emu::Event& e) {
             }
         }
         if (end - i > 6) {
-            std::memcpy(masked + n, "0x(address)", 11);
-            n += 11;
+            for (const char c : std::string_view("0x(address)")) {
+                masked[n++] = c;
+            }
             i = end - 1;
         } else {
             masked[n++] = text[i];

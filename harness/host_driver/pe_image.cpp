@@ -374,8 +374,12 @@ bool PeImage::Load(const std::string& path) {
             }
             const vt::WindowsRoutine* found = vt::FindWindowsRoutine(dll.c_str(), name.c_str());
             if (found == nullptr) {
-                return refuse("it imports " + name + " from " + dll +
-                              ", which the kernel services here do not provide");
+                std::string why = "it imports ";
+                why += name;
+                why += " from ";
+                why += dll;
+                why += ", which the kernel services here do not provide";
+                return refuse(why);
             }
             const auto routine = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(found->routine));
             std::memcpy(image + iat + k, &routine, 4);

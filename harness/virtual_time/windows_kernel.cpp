@@ -171,8 +171,9 @@ void TVB_KERNEL_ROUTINE RoutineExFreePool(void* block) {
     KernelFreePool(block);
 }
 
+// Variadic as the kernel's own DbgPrint is.
 __attribute__((cdecl, force_align_arg_pointer, format(printf, 1, 2))) uint32_t
-RoutineDbgPrint(const char* format, ...) {
+RoutineDbgPrint(const char* format, ...) { // NOLINT(cert-dcl50-cpp)
     if (format == nullptr) {
         vt::ReportViolation("DbgPrint", "no format");
         return static_cast<uint32_t>(kStatusInvalidParameter);
@@ -211,7 +212,7 @@ int32_t TVB_KERNEL_ROUTINE RoutineKeWaitForSingleObject(void* object, uint32_t r
     // The object: an event as KeInitializeEvent left it, or as a wait did.
     KernelEvent e{};
     const auto known = object != nullptr ? Events().find(object) : Events().end();
-    bool intact = known != Events().end();
+    bool intact = object != nullptr && known != Events().end();
     if (!intact) {
         vt::ReportViolation(kCall, "object " + Place(object, sizeof e) +
                                        " never initialised by KeInitializeEvent");
