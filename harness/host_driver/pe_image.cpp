@@ -1,9 +1,8 @@
 #include "host_driver/pe_image.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -63,8 +62,8 @@ class Bytes {
 // afresh at every load.
 struct ImageFile {
     std::string path;
-    off_t size = -1;
-    struct timespec modified {};
+    uintmax_t size = 0;
+    std::filesystem::file_time_type modified{};
     std::vector<uint8_t> bytes;
     size_t checksumAt = 0; // where the checksum field is; 0: not computed yet
     uint32_t checksum = 0;
@@ -78,12 +77,14 @@ ImageFile& Cached() {
 // when it cannot be read.
 ImageFile* ReadImage(const std::string& path) {
     ImageFile& f = Cached();
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) {
+    std::error_code failed;
+    const uintmax_t size = std::filesystem::file_size(path, failed);
+    const std::filesystem::file_time_type modified =
+        failed ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(path, failed);
+    if (failed) {
         return nullptr;
     }
-    if (f.path == path && f.size == info.st_size && f.modified.tv_sec == info.st_mtim.tv_sec &&
-        f.modified.tv_nsec == info.st_mtim.tv_nsec) {
+    if (f.path == path && f.size == size && f.modified == modified) {
         return &f;
     }
     std::ifstream in(path, std::ios::binary);
@@ -91,14 +92,13 @@ ImageFile* ReadImage(const std::string& path) {
         return nullptr;
     }
     f = ImageFile{};
-    const auto wanted =
-        static_cast<size_t>(std::min(info.st_size, static_cast<off_t>(kLargestImage + 1)));
+    const auto wanted = static_cast<size_t>(std::min<uintmax_t>(size, kLargestImage + 1));
     f.bytes.resize(wanted);
     in.read(reinterpret_cast<char*>(f.bytes.data()), static_cast<std::streamsize>(wanted));
     f.bytes.resize(static_cast<size_t>(in.gcount()));
     f.path = path;
-    f.size = info.st_size;
-    f.modified = info.st_mtim;
+    f.size = size;
+    f.modified = modified;
     return &f;
 }
 
