@@ -53,9 +53,9 @@ rm -f "$dir"/fuzz-*.log
 echo "fuzz: $workers job(s) for $time s${image:+ on $image and the reference}; logs $dir/fuzz-N.log"
 # libFuzzer writes each job's log (fuzz-N.log) to the working directory.
 (cd "$dir" && "$root/build/$preset/fuzz/tvboard_fuzz" -jobs="$workers" -workers="$workers" \
-    -max_total_time="$time" -timeout=25 -max_len=4096 -dict="$root/fuzz/tvboard.dict" \
+    -max_total_time="$time" -timeout=25 -max_len=4096 -dict="$root/harness/fuzz/tvboard.dict" \
     -print_final_stats=1 -artifact_prefix="$dir/artifacts/" "$dir/corpus" \
-    "$root/fuzz/corpus" >"$dir/fuzz.log" 2>&1) || true
+    "$root/harness/fuzz/corpus" >"$dir/fuzz.log" 2>&1) || true
 
 for log in "$dir"/fuzz-*.log; do
     [ -f "$log" ] || continue

@@ -95,14 +95,16 @@ void HostTable::Print(const std::string& text) {
     timeline_.Add(std::move(e));
 }
 
-void HostTable::Wait(WaitKind kind, uint64_t microseconds) {
-    ownUs_ += microseconds;
+void HostTable::Wait(WaitKind kind, uint64_t microseconds, uint64_t times) {
+    const uint64_t waited = microseconds * times;
+    ownUs_ += waited;
     Event e;
     e.kind = EventKind::Wait;
     e.wait = kind;
     e.waitUs = microseconds;
+    e.times = times;
     const uint64_t now = Now();
-    e.timeUs = now >= microseconds ? now - microseconds : 0;
+    e.timeUs = now >= waited ? now - waited : 0;
     timeline_.Add(std::move(e));
 }
 

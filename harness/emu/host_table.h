@@ -73,9 +73,10 @@ class HostTable {
     void Note(const std::string& text);
     // One debug print of the module, recorded as it arrives.
     void Print(const std::string& text);
-    // A wait of the module that has just ended, stamped with the time it
-    // began. It also advances the host's own time.
-    void Wait(WaitKind kind, uint64_t microseconds);
+    // A wait of the module that has just ended (or `times` equal ones, one
+    // right after the other), stamped with the time it began. It also
+    // advances the host's own time.
+    void Wait(WaitKind kind, uint64_t microseconds, uint64_t times = 1);
 
     // Where event time stamps come from, in microseconds: by default the
     // host's own time, which passes only by the waits recorded; or a clock

@@ -57,13 +57,14 @@ std::string WaitText(const Event& e) {
     const bool wholeMs = e.waitUs % 1000 == 0;
     const std::string amount =
         wholeMs ? std::to_string(e.waitUs / 1000) + " ms" : std::to_string(e.waitUs) + " us";
+    const std::string times = e.times != 1 ? ", " + std::to_string(e.times) + " times" : "";
     switch (e.wait) {
     case WaitKind::Sleep:
-        return "[sleep " + amount + "]";
+        return "[sleep " + amount + times + "]";
     case WaitKind::Delay:
-        return "[" + amount + "]";
+        return "[" + amount + times + "]";
     case WaitKind::Stall:
-        return "[stall " + amount + "]";
+        return "[stall " + amount + times + "]";
     }
     return "[?]";
 }

@@ -40,7 +40,8 @@ struct Event {
     bool acknowledged = true;        // false: no device answered
     WaitKind wait = WaitKind::Sleep;
     uint64_t waitUs = 0;
-    std::string text; // print text, note text, or a complaint about arguments
+    uint64_t times = 1; // equal waits one right after the other, when they come coalesced
+    std::string text;   // print text, note text, or a complaint about arguments
 };
 
 class Timeline {

@@ -23,9 +23,7 @@ CallSequence::CallSequence(const uint8_t* data, size_t size, const fuzz::Run& ho
         host_.Trace().Keep(kReportedEvents);
     }
     if (how.digest || how.eventDigests || how.windowFrom <= how.windowTo) {
-        host_.Trace().Observe(
-            [](void* self, const emu::Event& e) { static_cast<CallSequence*>(self)->Observed(e); },
-            this);
+        host_.Trace().Observe(Observed, this);
     }
     if (how.image.empty() && !how.kernelEvents) {
         driver_ = std::make_unique<host_driver::HostDriver>(nullptr);
@@ -33,19 +31,9 @@ CallSequence::CallSequence(const uint8_t* data, size_t size, const fuzz::Run& ho
         driver_ = std::make_unique<host_driver::HostDriver>(host_, how.image);
         driver_->SetNotes(host_driver::Notes::Off);
         linked_ = driver_->Linked();
-    }
-}
-
-void CallSequence::Observed(const emu::Event& e) {
-    const size_t index = host_.Trace().Size(); // the number this event gets
-    if (how_.digest) {
-        digest_ = DigestOf(digest_, e);
-    }
-    if (how_.eventDigests) {
-        digests_.push_back(DigestOf(0, e));
-    }
-    if (index >= how_.windowFrom && index <= how_.windowTo) {
-        window_.push_back(e);
+        // Both sides of a comparison coalesce alike: a run of equal waits is
+        // one event with its count, compared as exactly as the waits alone.
+        vt::CoalesceWaits(true);
     }
 }
 
@@ -205,6 +193,7 @@ Outcome CallSequence::Run() {
         const auto op = static_cast<Op>(in_.U8() % kOpCount);
         Operation(op);
     }
+    vt::FlushWaits(); // the session's last waits are on its timeline too
     return out_;
 }
 

@@ -97,8 +97,6 @@ struct RecordArg {
 // Adds an event to a digest (FNV-1a over every field; a debug print's
 // pointers, the pool's addresses that differ from run to run, left out).
 uint64_t DigestOf(uint64_t digest, const emu::Event& e);
-// A debug print's text with its pointers masked.
-std::string Masked(std::string text);
 
 class CallSequence {
   public:
@@ -178,7 +176,8 @@ class CallSequence {
     uint64_t digest_ = 0;            // of every event so far, when asked for
     std::vector<uint64_t> digests_;  // of each event, when asked for
     std::vector<emu::Event> window_; // the events asked for by number
-    void Observed(const emu::Event& e);
+    // Each event as it is recorded (harness.cpp, with the digests).
+    static void Observed(void* self, const emu::Event& e);
     Outcome out_;
 
     const TVB_BOARD_MODULE_CAPS* caps_ = nullptr;

@@ -19,6 +19,7 @@ void CallSequence::Start(uint64_t boundUs) {
 }
 
 void CallSequence::Find(const std::string& what) {
+    vt::FlushWaits(); // the report shows every wait so far
     if (out_.findings.empty()) {
         out_.report += "steps:\n";
         for (const std::string& step : out_.steps) {
@@ -60,6 +61,9 @@ bool CallSequence::Excused(const emu::Problem& p) const {
 }
 
 void CallSequence::After() {
+    // A call's last waits are its own: a run of them ends with it, on both
+    // sides of a comparison alike.
+    vt::FlushWaits();
     const uint64_t took = vt::NowUs() - startUs_;
     if (took > out_.longestCallUs) {
         out_.longestCallUs = took;

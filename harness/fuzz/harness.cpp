@@ -3,6 +3,7 @@
 #include "fuzz/call_sequence.h"
 
 #include <cctype>
+#include <string_view>
 
 namespace fuzz {
 
@@ -28,48 +29,82 @@ Outcome RunInput(const uint8_t* data, size_t size, const Run& how) {
     return out;
 }
 
-std::string Masked(std::string text) {
-    for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2)) {
-        size_t end = at + 2;
-        while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end])) != 0) {
-            ++end;
-        }
-        if (end - at > 6) {
-            text.replace(at, end - at, "0x(address)");
-        }
-    }
-    return text;
-}
-
 uint64_t DigestOf(uint64_t digest, const emu::Event& e) {
     // FNV-1a a word at a time, with a final mix so that a word's high bits
-    // reach the low ones.
+    // reach the low ones; bytes and characters eight to a word. (Called for
+    // every event of both runs of a differential input.)
     uint64_t h = digest == 0 ? 14695981039346656037ull : digest;
     const auto mix = [&h](uint64_t v) {
         h = (h ^ v) * 1099511628211ull;
         h ^= h >> 29;
     };
+    const auto mixBytes = [&mix](const auto* p, size_t n) {
+        for (size_t i = 0; i < n; i += 8) {
+            uint64_t word = 0;
+            for (size_t k = 0; k < 8 && i + k < n; ++k) {
+                word |= static_cast<uint64_t>(static_cast<uint8_t>(p[i + k])) << (8 * k);
+            }
+            mix(word);
+        }
+    };
     mix(e.timeUs);
-    mix(static_cast<uint64_t>(e.kind) << 32 | e.device);
-    mix(static_cast<uint64_t>(e.reg) << 32 | static_cast<uint64_t>(e.acknowledged) << 8 |
-        static_cast<uint64_t>(e.wait));
-    mix(e.waitUs);
-    mix(e.bytes.size() << 16 | e.pins.size() << 8 | e.values.size());
-    for (uint8_t b : e.bytes) {
-        mix(b);
+    mix(static_cast<uint64_t>(e.device) << 32 | e.reg);
+    mix(static_cast<uint64_t>(e.kind) | static_cast<uint64_t>(e.acknowledged) << 8 |
+        static_cast<uint64_t>(e.wait) << 16 | static_cast<uint64_t>(e.bytes.size()) << 24 |
+        static_cast<uint64_t>(e.pins.size()) << 40 | static_cast<uint64_t>(e.values.size()) << 48);
+    if (e.kind == emu::EventKind::Wait) {
+        mix(e.waitUs);
+        mix(e.times);
     }
-    for (size_t i = 0; i < e.pins.size(); ++i) {
-        mix(static_cast<uint64_t>(e.pins[i]) << 32 | (i < e.values.size() ? e.values[i] : 0));
+    mixBytes(e.bytes.data(), e.bytes.size());
+    for (size_t i = 0; i < e.pins.size() || i < e.values.size(); ++i) {
+        mix(static_cast<uint64_t>(i < e.pins.size() ? e.pins[i] : 0) << 32 |
+            (i < e.values.size() ? e.values[i] : 0));
     }
-    for (uint32_t v : e.values) {
-        mix(v);
+    if (e.kind != emu::EventKind::Print) {
+        mixBytes(e.text.data(), e.text.size());
+        return h;
     }
-    if (!e.text.empty()) {
-        for (char c : e.kind == emu::EventKind::Print ? Masked(e.text) : e.text) {
-            mix(static_cast<unsigned char>(c));
+    // A print's text with its pointers (0x and more than four hex digits:
+    // the pool's addresses, which differ from run to run) masked, made on
+    // the stack (a print is at most 511 characters).
+    char masked[1024];
+    size_t n = 0;
+    const std::string& text = e.text;
+    for (size_t i = 0; i < text.size() && n + 16 < sizeof masked; ++i) {
+        size_t end = i + 2;
+        if (text.compare(i, 2, "0x") == 0) {
+            while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end])) != 0) {
+                ++end;
+            }
+        }
+        if (end - i > 6) {
+            for (const char c : std::string_view("0x(address)")) {
+                masked[n++] = c;
+            }
+            i = end - 1;
+        } else {
+            masked[n++] = text[i];
         }
     }
+    mixBytes(masked, n);
     return h;
+}
+
+// Called for every event of a run that is digested or whose window is kept:
+// in the file built without the fuzzer's tracing, with the digest.
+void CallSequence::Observed(void* self, const emu::Event& e) {
+    auto* s = static_cast<CallSequence*>(self);
+    const size_t index = s->host_.Trace().Size(); // the number this event gets
+    if (s->how_.digest) {
+        s->digest_ = DigestOf(s->digest_, e);
+    }
+    if (s->how_.eventDigests) {
+        s->digests_.push_back(DigestOf(0, e));
+    }
+    if (index >= s->how_.windowFrom && index <= s->how_.windowTo) {
+        s->window_.push_back(e);
+    }
 }
 
 namespace {

@@ -64,7 +64,9 @@ struct Run {
     size_t windowFrom = 1;
     size_t windowTo = 0;
     // The module's waits and debug prints on the timeline too (what a
-    // differential run compares); without them a run is faster.
+    // differential run compares), each run of equal waits one right after
+    // the other (a busy-wait's stalls) as one wait with its count; without
+    // them a run is faster.
     bool kernelEvents = false;
     // A Windows image to run instead of the linked module (host_driver's
     // in-process loader; the 32-bit x86 build). The checks that read the

@@ -5,17 +5,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #if defined(__i386__) && defined(__linux__)
-#include "frame/kernel_services.h"
-#include "virtual_time/kernel_virtual.h"
+#include "virtual_time/windows_kernel.h"
 
-#include <cstdarg>
 #include <cstring>
-#include <strings.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #define TVB_PE_CAN_RUN 1
@@ -42,7 +39,7 @@ enum Directory { kExports = 0, kImports = 1, kRelocations = 5 };
 // The file, read with every access checked against its end.
 class Bytes {
   public:
-    explicit Bytes(std::vector<uint8_t> data) : data_(std::move(data)) {}
+    explicit Bytes(const std::vector<uint8_t>& data) : data_(data) {}
     size_t Size() const { return data_.size(); }
     bool Has(size_t offset, size_t n) const {
         return offset <= data_.size() && n <= data_.size() - offset;
@@ -58,8 +55,55 @@ class Bytes {
     const uint8_t* At(size_t at) const { return data_.data() + at; }
 
   private:
-    std::vector<uint8_t> data_;
+    const std::vector<uint8_t>& data_;
 };
+
+// The image file as last read, with its checksum once computed: a
+// differential fuzzing run loads the same image for every input, and
+// reading and summing it took most of a short input's time. It is read
+// again when its size or modification time changed; the mapping is made
+// afresh at every load.
+struct ImageFile {
+    std::string path;
+    uintmax_t size = 0;
+    std::filesystem::file_time_type modified{};
+    std::vector<uint8_t> bytes;
+    size_t checksumAt = 0; // where the checksum field is; 0: not computed yet
+    uint32_t checksum = 0;
+};
+ImageFile& Cached() {
+    static ImageFile file;
+    return file;
+}
+
+// The file's bytes, no more than one past the largest image taken; null
+// when it cannot be read.
+ImageFile* ReadImage(const std::string& path) {
+    ImageFile& f = Cached();
+    std::error_code failed;
+    const uintmax_t size = std::filesystem::file_size(path, failed);
+    const std::filesystem::file_time_type modified =
+        failed ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(path, failed);
+    if (failed) {
+        return nullptr;
+    }
+    if (f.path == path && f.size == size && f.modified == modified) {
+        return &f;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return nullptr;
+    }
+    f = ImageFile{};
+    const auto wanted = static_cast<size_t>(std::min<uintmax_t>(size, kLargestImage + 1));
+    f.bytes.resize(wanted);
+    in.read(reinterpret_cast<char*>(f.bytes.data()), static_cast<std::streamsize>(wanted));
+    f.bytes.resize(static_cast<size_t>(in.gcount()));
+    f.path = path;
+    f.size = size;
+    f.modified = modified;
+    return &f;
+}
 
 struct Section {
     std::string name;
@@ -74,91 +118,28 @@ uint32_t Span(const Section& s) {
 
 // The PE checksum: the 16-bit one's-complement-style sum of the file with
 // the checksum field taken as zero, plus the file's length.
-uint32_t Checksum(const Bytes& f, size_t checksumAt) {
+uint32_t Checksum(const std::vector<uint8_t>& f, size_t checksumAt) {
     uint64_t sum = 0;
-    for (size_t i = 0; i < f.Size(); i += 2) {
+    for (size_t i = 0; i < f.size(); i += 2) {
         if (i == checksumAt || i == checksumAt + 2) {
             continue;
         }
-        sum += i + 1 < f.Size() ? f.U16(i) : *f.At(i);
+        sum += i + 1 < f.size() ? static_cast<uint32_t>(f[i] | f[i + 1] << 8) : f[i];
         sum = (sum & 0xFFFF) + (sum >> 16);
     }
     sum = (sum & 0xFFFF) + (sum >> 16);
-    return static_cast<uint32_t>(sum + f.Size());
+    return static_cast<uint32_t>(sum + f.size());
+}
+
+uint32_t ChecksumOf(ImageFile& f, size_t checksumAt) {
+    if (f.checksumAt != checksumAt) {
+        f.checksum = Checksum(f.bytes, checksumAt);
+        f.checksumAt = checksumAt;
+    }
+    return f.checksum;
 }
 
 #if defined(TVB_PE_CAN_RUN)
-
-// --- the kernel imports, on the virtual-time kernel services ----------------
-// Each has the signature and calling convention of the kernel's own, so that
-// an import bound to the wrong routine or called with another argument count
-// breaks the stack as it would on Windows. The image's code may leave the
-// stack only 4-byte aligned, as Windows allows.
-#define TVB_KERNEL_IMPORT __attribute__((stdcall, force_align_arg_pointer))
-
-constexpr int32_t kStatusSuccess = 0;
-
-// The kernel reads a negative time as relative to now, in 100 ns; a positive
-// one is an absolute system time, long past for any value a driver could
-// mean, and zero is now: both end the wait at once.
-int64_t Relative100ns(const int64_t* time, const char* call) {
-    if (time == nullptr) {
-        vt::ReportViolation(call, "no time-out: waits forever on an event nobody signals");
-        return 0;
-    }
-    return *time < 0 ? -*time : 0;
-}
-
-void* TVB_KERNEL_IMPORT ImportExAllocatePoolWithTag(uint32_t type, uint32_t bytes, uint32_t tag) {
-    return KernelAllocatePool(type, bytes, tag);
-}
-void TVB_KERNEL_IMPORT ImportExFreePool(void* block) {
-    KernelFreePool(block);
-}
-__attribute__((cdecl, force_align_arg_pointer, format(printf, 1, 2))) uint32_t
-ImportDbgPrint(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    vt::DebugPrintV(format, args);
-    va_end(args);
-    return 0; // STATUS_SUCCESS
-}
-void TVB_KERNEL_IMPORT ImportKeInitializeEvent(void* /*event*/, uint32_t /*type*/,
-                                               uint32_t /*signalled*/) {}
-int32_t TVB_KERNEL_IMPORT ImportKeWaitForSingleObject(void* /*object*/, uint32_t /*reason*/,
-                                                      uint32_t /*mode*/, uint32_t /*alertable*/,
-                                                      const int64_t* timeout) {
-    return KernelWaitNeverSignalled(Relative100ns(timeout, "KeWaitForSingleObject"));
-}
-int32_t TVB_KERNEL_IMPORT ImportKeDelayExecutionThread(uint32_t /*mode*/, uint32_t /*alertable*/,
-                                                       const int64_t* interval) {
-    KernelDelayExecution(Relative100ns(interval, "KeDelayExecutionThread"));
-    return kStatusSuccess;
-}
-uint8_t TVB_KERNEL_IMPORT ImportKeGetCurrentIrql() {
-    return KernelCurrentIrql();
-}
-void TVB_KERNEL_IMPORT ImportKeStallExecutionProcessor(uint32_t microseconds) {
-    KernelStallProcessor(microseconds);
-}
-
-struct KernelImport {
-    const char* module;
-    const char* name;
-    void* routine;
-};
-const KernelImport kKernelImports[] = {
-    {"ntoskrnl.exe", "ExAllocatePoolWithTag", reinterpret_cast<void*>(ImportExAllocatePoolWithTag)},
-    {"ntoskrnl.exe", "ExFreePool", reinterpret_cast<void*>(ImportExFreePool)},
-    {"ntoskrnl.exe", "DbgPrint", reinterpret_cast<void*>(ImportDbgPrint)},
-    {"ntoskrnl.exe", "KeInitializeEvent", reinterpret_cast<void*>(ImportKeInitializeEvent)},
-    {"ntoskrnl.exe", "KeWaitForSingleObject", reinterpret_cast<void*>(ImportKeWaitForSingleObject)},
-    {"ntoskrnl.exe", "KeDelayExecutionThread",
-     reinterpret_cast<void*>(ImportKeDelayExecutionThread)},
-    {"hal.dll", "KeGetCurrentIrql", reinterpret_cast<void*>(ImportKeGetCurrentIrql)},
-    {"hal.dll", "KeStallExecutionProcessor",
-     reinterpret_cast<void*>(ImportKeStallExecutionProcessor)},
-};
 
 // A word of the mapped image, where the caller made sure it lies inside.
 template <typename T> T Read(const uint8_t* image, size_t at) {
@@ -191,14 +172,12 @@ bool LooksLikePeImage(const std::string& path) {
 
 bool PeImage::Load(const std::string& path) {
     Unload();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    ImageFile* file = ReadImage(path);
+    if (file == nullptr) {
         error_ = "cannot read " + path;
         return false;
     }
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-    const Bytes f(std::move(data));
+    const Bytes f(file->bytes);
     const auto refuse = [&](const std::string& why) {
         error_ = path + ": not a kernel image this loader takes: " + why;
         Unload();
@@ -289,9 +268,9 @@ bool PeImage::Load(const std::string& path) {
         end = sec.virtualAddress + span;
         list.push_back(sec);
     }
-    if (checksum == 0 || checksum != Checksum(f, opt + 64)) {
+    if (checksum == 0 || checksum != ChecksumOf(*file, opt + 64)) {
         return refuse("image checksum " + text::Hex(checksum) + " does not match its contents (" +
-                      text::Hex(Checksum(f, opt + 64)) + ")");
+                      text::Hex(ChecksumOf(*file, opt + 64)) + ")");
     }
 
 #if !defined(TVB_PE_CAN_RUN)
@@ -354,7 +333,11 @@ bool PeImage::Load(const std::string& path) {
     }
 
     // Imports: only what the kernel and the HAL export and the services here
-    // provide, by name.
+    // provide, by name, each bound to its routine there, which holds the
+    // image to the kernel's rules for every argument (windows_kernel.h).
+    // The image is memory the kernel takes as resident, as its routines
+    // need to know.
+    vt::SetImageMemory(base_, size_);
     uint32_t importSize = 0;
     for (uint32_t d = directory(kImports, &importSize); importSize != 0; d += 20) {
         if (d > imageSize - 20) {
@@ -384,15 +367,14 @@ bool PeImage::Load(const std::string& path) {
                 return refuse("an import from " + dll +
                               " by ordinal or with its name outside the image");
             }
-            const KernelImport* found = nullptr;
-            for (const KernelImport& i : kKernelImports) {
-                if (strcasecmp(dll.c_str(), i.module) == 0 && name == i.name) {
-                    found = &i;
-                }
-            }
+            const vt::WindowsRoutine* found = vt::FindWindowsRoutine(dll.c_str(), name.c_str());
             if (found == nullptr) {
-                return refuse("it imports " + name + " from " + dll +
-                              ", which the kernel services here do not provide");
+                std::string why = "it imports ";
+                why += name;
+                why += " from ";
+                why += dll;
+                why += ", which the kernel services here do not provide";
+                return refuse(why);
             }
             const auto routine = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(found->routine));
             std::memcpy(image + iat + k, &routine, 4);
@@ -461,6 +443,7 @@ bool PeImage::Load(const std::string& path) {
 void PeImage::Unload() {
 #if defined(TVB_PE_CAN_RUN)
     if (base_ != nullptr) {
+        vt::SetImageMemory(nullptr, 0);
         munmap(base_, size_);
     }
 #endif

@@ -2,7 +2,8 @@
 // kernel's loader maps an export driver: its headers checked as the loader
 // checks them, its sections placed at their addresses with the protection
 // they ask for, its base relocations applied and its kernel imports bound,
-// here to the virtual-time kernel services (virtual_time/kernel_virtual.h). The
+// here to the kernel's routines on virtual time, which hold every argument
+// to the kernel's rules (virtual_time/windows_kernel.h). The
 // image's own code then runs, on the emulated board and on virtual time, in
 // one deterministic process: the machine code that ships, driven by the
 // same host driver as the reference build.

@@ -17,8 +17,14 @@ emu::WaitKind KindOf(vt::WaitKind kind) {
 }
 
 // The services call these after the clock has moved on by the wait.
-void OnWait(void* self, vt::WaitKind kind, uint64_t microseconds) {
-    static_cast<emu::HostTable*>(self)->Wait(KindOf(kind), microseconds);
+void OnWait(void* self, vt::WaitKind kind, uint64_t microseconds, uint64_t times) {
+    static_cast<emu::HostTable*>(self)->Wait(KindOf(kind), microseconds, times);
+}
+
+// Before the host records anything, the run of equal waits the services may
+// be holding back: it came first.
+void FlushWaits(void* /*self*/) {
+    vt::FlushWaits();
 }
 
 void OnPrint(void* self, const char* text) {
@@ -31,11 +37,13 @@ VirtualTimeLink::VirtualTimeLink(emu::HostTable& host) : host_(host) {
     listener_ = vt::Listener{OnWait, OnPrint, &host_};
     vt::SetListener(&listener_);
     host_.SetClock(vt::NowUs);
+    host_.SetBeforeEvent(FlushWaits, nullptr);
 }
 
 VirtualTimeLink::~VirtualTimeLink() {
     vt::SetListener(nullptr);
     host_.SetClock(nullptr);
+    host_.SetBeforeEvent(nullptr, nullptr);
 }
 
 } // namespace host_driver

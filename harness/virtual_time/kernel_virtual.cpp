@@ -5,6 +5,7 @@
 #include "frame/kernel_services.h"
 #include "include/tvboard.h"
 #include "text/hex.h"
+#include "virtual_time/windows_kernel.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -35,6 +36,20 @@ int g_failAllocations;
 uint64_t g_allocations;
 uint32_t g_lastTag;
 const vt::Listener* g_listener;
+
+// Equal waits one right after the other, held back to reach the listener as
+// one (when asked for): none while `times` is 0.
+struct WaitRun {
+    vt::WaitKind kind;
+    uint64_t us;
+    uint64_t times;
+};
+bool g_coalesce;
+WaitRun g_run;
+// The length of the stalls that go straight on the run held back: the
+// busy-wait's fast path. None while it is kNoFastStall.
+constexpr uint64_t kNoFastStall = ~uint64_t{0};
+uint64_t g_fastStallUs = kNoFastStall;
 
 // A fresh block holds this in every byte, as a checked kernel's special pool
 // fills it: a field nobody wrote shows up in a test instead of reading as 0.
@@ -94,12 +109,6 @@ std::vector<std::string> Texts(const std::vector<Violation>& violations) {
     return texts;
 }
 
-// Event waits and thread delays need a thread that may be switched away.
-void RequireBelowDispatch(const char* call) {
-    if (g_irql >= kIrqlDispatch) {
-        Violate(call, "only below DISPATCH_LEVEL");
-    }
-}
 // Non-paged pool is to be had, and given back, up to dispatch level.
 void RequireAtMostDispatch(const char* call) {
     if (g_irql > kIrqlDispatch) {
@@ -117,11 +126,81 @@ std::string TagText(uint32_t tag) {
     return text;
 }
 
-// Called for every stall of a busy-wait (20 a millisecond), so kept inline.
+// The run held back, to the listener: stamped, as every wait is, when it
+// has ended, which is now (nothing else has moved the clock since).
+void FlushRun() {
+    g_fastStallUs = kNoFastStall;
+    if (g_run.times != 0) {
+        const WaitRun run = g_run;
+        g_run.times = 0;
+        g_listener->onWait(g_listener->self, run.kind, run.us, run.times);
+    }
+}
+
+// Called for every stall of a busy-wait (20 a millisecond), so kept inline:
+// a stall that goes on a run costs a comparison and a count.
 inline __attribute__((always_inline)) void Advance(vt::WaitKind kind, uint64_t us) {
+    if (g_listener == nullptr || g_listener->onWait == nullptr) {
+        g_now += us;
+        return;
+    }
+    if (!g_coalesce) {
+        g_now += us;
+        g_listener->onWait(g_listener->self, kind, us, 1);
+        return;
+    }
+    if (g_run.times != 0 && g_run.kind == kind && g_run.us == us) {
+        g_now += us;
+        ++g_run.times;
+        return;
+    }
+    FlushRun(); // before the clock moves on: the run ended where this wait begins
     g_now += us;
-    if (g_listener != nullptr && g_listener->onWait != nullptr) {
-        g_listener->onWait(g_listener->self, kind, us);
+    g_run = WaitRun{kind, us, 1};
+    if (kind == vt::WaitKind::Stall && us <= kLongestStallUs) {
+        g_fastStallUs = us;
+    }
+}
+
+// A stall that does not simply go on a run (kept apart from the fast path,
+// which then needs no registers of its own).
+__attribute__((noinline)) void Stall(uint32_t microseconds) {
+    if (microseconds > kLongestStallUs) {
+        Violate("KeStallExecutionProcessor", Number(microseconds) + " us, longer than the " +
+                                                 Number(kLongestStallUs) +
+                                                 " us a driver may stall");
+    }
+    Advance(vt::WaitKind::Stall, microseconds);
+}
+
+// What DbgPrint formats: printf's conversions, but no floating point, and the
+// Unicode ones (%C, %S, %lc, %ls, %wc, %ws, %wZ) only at passive level.
+void CheckFormat(const char* format) {
+    constexpr const char* kCall = "DbgPrint";
+    for (const char* p = std::strchr(format, '%'); p != nullptr; p = std::strchr(p, '%')) {
+        ++p;
+        if (*p == '%') {
+            ++p;
+            continue;
+        }
+        const char* spec = p;
+        p += std::strspn(p, "-+ #0");        // flags
+        p += std::strspn(p, "0123456789*."); // width and precision
+        const char* size = p;
+        p += std::strspn(p, "hlLwIqjzt");
+        if (p > size && p[-1] == 'I') {
+            p += std::strspn(p, "0123456789"); // I32, I64
+        }
+        const std::string conversion(spec, p + (*p != '\0' ? 1 : 0));
+        const std::string sizeText(size, p);
+        if (*p != '\0' && std::strchr("fFeEgGaA", *p) != nullptr) {
+            Violate(kCall, "%" + conversion + ": the kernel formats no floating point");
+        }
+        const bool unicode = *p == 'C' || *p == 'S' || *p == 'Z' ||
+                             ((*p == 'c' || *p == 's') && (sizeText == "l" || sizeText == "w"));
+        if (unicode && g_irql != 0) {
+            Violate(kCall, "%" + conversion + ": a Unicode conversion, only at PASSIVE_LEVEL");
+        }
     }
 }
 
@@ -151,12 +230,30 @@ void Reset() {
     Recorded().clear();
     g_lastTag = 0;
     g_listener = nullptr;
+    g_coalesce = false;
+    g_run.times = 0;
+    g_fastStallUs = kNoFastStall;
+    ResetWindowsEvents();
 }
 uint64_t NowUs() {
     return g_now;
 }
 void SetListener(const Listener* listener) {
+    if (g_listener != nullptr && g_listener->onWait != nullptr) {
+        FlushRun();
+    }
+    g_run.times = 0;
+    g_fastStallUs = kNoFastStall;
     g_listener = listener;
+}
+void CoalesceWaits(bool on) {
+    FlushWaits();
+    g_coalesce = on;
+}
+void FlushWaits() {
+    if (g_listener != nullptr && g_listener->onWait != nullptr) {
+        FlushRun();
+    }
 }
 void SetIrql(uint8_t level) {
     g_irql = level;
@@ -188,10 +285,12 @@ std::vector<std::string> Violations() {
 // measures the module's own work, not the kernel's formatting) a print costs
 // the call alone.
 unsigned long DebugPrintV(const char* format, va_list args) {
+    CheckFormat(format);
     if (g_listener == nullptr || g_listener->onPrint == nullptr) {
         return 0;
     }
-    char text[512];
+    FlushWaits();
+    char text[512]; // the kernel hands the debugger at most 512 bytes of one print
     const int n = std::vsnprintf(text, sizeof(text), format, args);
     g_listener->onPrint(g_listener->self, text);
     return n < 0 ? 0 : static_cast<unsigned long>(n);
@@ -199,6 +298,27 @@ unsigned long DebugPrintV(const char* format, va_list args) {
 
 void ReportViolation(const char* call, const std::string& rule) {
     Violate(call, rule);
+}
+
+// A wait that may wait needs a thread that may be switched away; one that
+// cannot wait (a zero time-out) only tests the object, up to dispatch level.
+void Wait(WaitKind kind, const char* call, bool mayNotWait, uint64_t us) {
+    if (mayNotWait ? g_irql > kIrqlDispatch : g_irql >= kIrqlDispatch) {
+        Violate(call, mayNotWait ? "only at or below DISPATCH_LEVEL" : "only below DISPATCH_LEVEL");
+    }
+    Advance(kind, us);
+}
+
+bool InPool(const void* at, size_t bytes) {
+    const auto* p = static_cast<const uint8_t*>(at);
+    auto block = LiveBlocks().upper_bound(const_cast<uint8_t*>(p));
+    if (block == LiveBlocks().begin()) {
+        return false;
+    }
+    --block;
+    const auto* start = static_cast<const uint8_t*>(block->first);
+    return p >= start && bytes <= block->second.bytes &&
+           static_cast<size_t>(p - start) <= block->second.bytes - bytes;
 }
 
 std::vector<std::string> TakeViolations() {
@@ -219,6 +339,9 @@ void* KernelAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag) {
     if (tag != TVB_POOL_TAG) {
         Violate(kCall, "tag " + text::Hex(tag, 8) + " \"" + TagText(tag) + "\", not \"Wdm \" (" +
                            text::Hex(TVB_POOL_TAG, 8) + ")");
+    }
+    if (bytes == 0) {
+        Violate(kCall, "a block of 0 bytes"); // a checked kernel stops the machine for it
     }
     g_lastTag = tag;
     if (g_failAllocations > 0) {
@@ -254,28 +377,32 @@ void KernelFreePool(void* block) {
     LiveBlocks().erase(live);
 }
 
+// What the Windows kernel services make of the module's waits: a count of
+// zero or less is a zero time-out, which does not wait.
 int32_t KernelWaitNeverSignalled(int64_t timeout100ns) {
-    RequireBelowDispatch("KeWaitForSingleObject");
-    Advance(vt::WaitKind::Sleep, RelativeToUs(timeout100ns));
+    vt::Wait(vt::WaitKind::Sleep, "KeWaitForSingleObject", timeout100ns <= 0,
+             RelativeToUs(timeout100ns));
     return kStatusTimeout; // nothing ever signals the event
 }
 
 void KernelDelayExecution(int64_t interval100ns) {
-    RequireBelowDispatch("KeDelayExecutionThread");
-    Advance(vt::WaitKind::Delay, RelativeToUs(interval100ns));
+    vt::Wait(vt::WaitKind::Delay, "KeDelayExecutionThread", false, RelativeToUs(interval100ns));
 }
 
 uint8_t KernelCurrentIrql(void) {
     return g_irql;
 }
 
+// A busy-wait at raised level calls this 20 times a millisecond, millions of
+// times in a long one: a stall that goes on the run held back costs a
+// comparison, an addition and a count.
 void KernelStallProcessor(uint32_t microseconds) {
-    if (microseconds > kLongestStallUs) {
-        Violate("KeStallExecutionProcessor", Number(microseconds) + " us, longer than the " +
-                                                 Number(kLongestStallUs) +
-                                                 " us a driver may stall");
+    if (microseconds == g_fastStallUs) {
+        g_now += microseconds;
+        ++g_run.times;
+        return;
     }
-    Advance(vt::WaitKind::Stall, microseconds);
+    Stall(microseconds);
 }
 
 unsigned long KernelDebugPrint(const char* format, ...) {

@@ -8,6 +8,9 @@
 #include <iterator>
 #include <map>
 #include <numeric>
+#include "virtual_time/kernel_virtual.h"
+#include "virtual_time/windows_kernel.h"
+
 #include <string>
 #include <vector>
 
@@ -129,6 +132,46 @@ TEST_F(StdcallTest, EverySlotRemovesExactlyItsArguments) {
     const uint32_t closeArgs[] = {P(record), 0};
     ASSERT_EQ(std::size(closeArgs), close.args);
     EXPECT_EQ(tvb_raw_call(close.routine(*c), closeArgs, 2, &result), 0) << "CloseBoard";
+}
+
+// The kernel's routines a Windows image is bound to take their arguments off
+// the stack as the kernel's own do (DbgPrint, cdecl, none of them).
+TEST_F(StdcallTest, EveryKernelRoutineRemovesExactlyItsArguments) {
+    size_t count = 0;
+    const vt::WindowsRoutine* routines = vt::WindowsRoutines(&count);
+    ASSERT_EQ(count, 8u);
+    uint8_t event[16] = {};
+    const int64_t shortTime = -10;
+    uint32_t block = 0;
+    const char* format = "%s";
+    const char* text = "";
+    for (size_t i = 0; i < count; ++i) {
+        const vt::WindowsRoutine& r = routines[i];
+        const std::string name = r.name;
+        std::vector<uint32_t> args;
+        if (name == "ExAllocatePoolWithTag") {
+            args = {0, 16, TVB_POOL_TAG};
+        } else if (name == "ExFreePool") {
+            args = {block};
+        } else if (name == "DbgPrint") {
+            args = {P(format), P(text)};
+        } else if (name == "KeInitializeEvent") {
+            args = {P(event), 1, 0};
+        } else if (name == "KeWaitForSingleObject") {
+            args = {P(event), 0, 0, 0, P(&shortTime)};
+        } else if (name == "KeDelayExecutionThread") {
+            args = {0, 0, P(&shortTime)};
+        } else if (name == "KeStallExecutionProcessor") {
+            args = {1};
+        }
+        uint32_t result = 0;
+        const auto pushed = static_cast<uint32_t>(args.size());
+        EXPECT_EQ(tvb_raw_call(r.routine, args.data(), pushed, &result),
+                  static_cast<int32_t>(r.stackBytes) - static_cast<int32_t>(4 * pushed))
+            << name;
+        block = name == "ExAllocatePoolWithTag" ? result : block;
+    }
+    EXPECT_EQ(vt::Violations(), std::vector<std::string>{});
 }
 
 TEST_F(StdcallTest, RawCallNoticesAWrongCount) {

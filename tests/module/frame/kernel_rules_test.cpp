@@ -8,9 +8,10 @@
 
 #include "emu/board.h"
 #include "frame/kernel_services.h"
-#include "virtual_time/kernel_virtual.h"
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
+#include "virtual_time/kernel_virtual.h"
+#include "virtual_time/windows_kernel.h"
 
 #include <functional>
 #include <string>
@@ -40,10 +41,11 @@ TEST_F(KernelRulesTest, EachServiceIsAllowedOnlyAtItsLevels) {
          [] { KernelWaitNeverSignalled(10000); },
          2,
          {"KeWaitForSingleObject at IRQL 2: only below DISPATCH_LEVEL"}},
-        {"event wait, device level",
+        {"event wait with a zero time-out, dispatch", [] { KernelWaitNeverSignalled(0); }, 2, {}},
+        {"event wait with a zero time-out, device level",
          [] { KernelWaitNeverSignalled(0); },
          3,
-         {"KeWaitForSingleObject at IRQL 3: only below DISPATCH_LEVEL"}},
+         {"KeWaitForSingleObject at IRQL 3: only at or below DISPATCH_LEVEL"}},
         {"thread delay, APC", [] { KernelDelayExecution(10000); }, 1, {}},
         {"thread delay, dispatch",
          [] { KernelDelayExecution(10000); },
@@ -56,7 +58,15 @@ TEST_F(KernelRulesTest, EachServiceIsAllowedOnlyAtItsLevels) {
          2,
          {"KeStallExecutionProcessor at IRQL 2: 51 us, longer than the 50 us a driver may stall"}},
         {"level query, high level", [] { KernelCurrentIrql(); }, kHighLevel, {}},
-        {"debug print, high level", [] { KernelDebugPrint("%d", 1); }, kHighLevel, {}},
+        {"debug print, high level", [] { KernelDebugPrint("%d %%ls", 1); }, kHighLevel, {}},
+        {"debug print of a wide string, APC",
+         [] { KernelDebugPrint("%-4ls", L""); },
+         1,
+         {"DbgPrint at IRQL 1: %-4ls: a Unicode conversion, only at PASSIVE_LEVEL"}},
+        {"debug print of a floating-point number, passive",
+         [] { KernelDebugPrint("%ls %5.2f", L"", 1.0); },
+         0,
+         {"DbgPrint at IRQL 0: %5.2f: the kernel formats no floating point"}},
         {"pool, dispatch",
          [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 56, TVB_POOL_TAG)); },
          2,
@@ -95,6 +105,9 @@ TEST_F(KernelRulesTest, PoolBlocksAreTheModulesKindAndFreedExactlyOnce) {
         {"tag bytes reversed",
          [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 56, 0x57646D20)); },
          {"ExAllocatePoolWithTag at IRQL 0: tag 0x57646D20 \" mdW\", not \"Wdm \" (0x206D6457)"}},
+        {"zero bytes",
+         [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 0, TVB_POOL_TAG)); },
+         {"ExAllocatePoolWithTag at IRQL 0: a block of 0 bytes"}},
         {"tag not printable",
          [] { KernelFreePool(KernelAllocatePool(kPoolNonPaged, 56, 0)); },
          {"ExAllocatePoolWithTag at IRQL 0: tag 0x00000000 \"....\", not \"Wdm \" "
@@ -205,3 +218,190 @@ TEST_F(KernelRulesTest, AWholeSessionAtDispatchLevelBreaksNoRule) {
     EXPECT_EQ(static_cast<uint64_t>(dispatch.stalls) * 50, dispatch.waitedUs)
         << "every pause spent in 50 us stalls";
 }
+
+#if defined(__i386__)
+
+namespace {
+
+// The routines a Windows image's imports are bound to, called as the image
+// calls them.
+template <typename Fn> Fn Routine(const char* module, const char* name) {
+    return reinterpret_cast<Fn>(const_cast<void*>(vt::FindWindowsRoutine(module, name)->routine));
+}
+#define TVB_STDCALL __attribute__((stdcall))
+using InitializeEvent = void(TVB_STDCALL*)(void*, uint32_t, uint32_t);
+using WaitForSingleObject = int32_t(TVB_STDCALL*)(void*, uint32_t, uint32_t, uint32_t,
+                                                  const int64_t*);
+using DelayExecutionThread = int32_t(TVB_STDCALL*)(uint32_t, uint32_t, const int64_t*);
+using FreePool = void(TVB_STDCALL*)(void*);
+using Print = uint32_t (*)(const char*, ...);
+
+const int64_t k10Ms = -100000;
+const int64_t kZero = 0;
+constexpr int32_t kTimeout = 0x102;
+constexpr int32_t kAlerted = 0x101;
+constexpr int32_t kUserApc = 0xC0;
+
+} // namespace
+
+// What each argument of the image's kernel calls means to the kernel: the
+// event's type and state honoured (a signalled event satisfies a wait at
+// once, a synchronization event only one), an alertable wait ended early as
+// the kernel may end it, and every argument a driver must not pass for a
+// wait on its own stack reported; BOOLEAN and mode arguments are their low
+// byte alone.
+TEST_F(KernelRulesTest, TheImagesKernelCallsAreHeldToWhatEachArgumentMeans) {
+    static const auto Init = Routine<InitializeEvent>("ntoskrnl.exe", "KeInitializeEvent");
+    static const auto Wait = Routine<WaitForSingleObject>("NTOSKRNL.EXE", "KeWaitForSingleObject");
+    static const auto Delay =
+        Routine<DelayExecutionThread>("ntoskrnl.exe", "KeDelayExecutionThread");
+    static const auto Free = Routine<FreePool>("ntoskrnl.exe", "ExFreePool");
+    static const auto DbgPrint = Routine<Print>("ntoskrnl.exe", "DbgPrint");
+    const struct {
+        const char* name;
+        uint8_t irql;
+        std::function<std::vector<int32_t>(uint8_t* event)> calls;
+        std::vector<int32_t> statuses;
+        uint64_t waitedUs;
+        Texts expected;
+    } cases[] = {
+        {"an event not signalled: the time-out",
+         0,
+         [](uint8_t* e) {
+             Init(e, 1, 0x100);
+             return std::vector<int32_t>{Wait(e, 0, 0x100, 0x200, &k10Ms)};
+         },
+         {kTimeout},
+         10000,
+         {}},
+        {"a signalled synchronization event satisfies one wait",
+         1,
+         [](uint8_t* e) {
+             Init(e, 1, 1);
+             return std::vector<int32_t>{Wait(e, 0, 0, 0, &k10Ms), Wait(e, 0, 0, 0, &k10Ms)};
+         },
+         {0, kTimeout},
+         10000,
+         {}},
+        {"a signalled notification event stays signalled, with no time-out too",
+         0,
+         [](uint8_t* e) {
+             Init(e, 0, 1);
+             return std::vector<int32_t>{Wait(e, 0, 0, 0, &k10Ms), Wait(e, 0, 0, 0, nullptr)};
+         },
+         {0, 0},
+         0,
+         {}},
+        {"an event in a pool block, a zero time-out at dispatch level",
+         2,
+         [](uint8_t*) {
+             void* block = KernelAllocatePool(kPoolNonPaged, 16, TVB_POOL_TAG);
+             Init(block, 1, 0);
+             const int32_t status = Wait(block, 0, 0, 0, &kZero);
+             Free(block);
+             return std::vector<int32_t>{status};
+         },
+         {kTimeout},
+         0,
+         {}},
+        {"an event of no type, one outside resident memory",
+         0,
+         [](uint8_t* e) {
+             Init(e, 2, 0);
+             Init(reinterpret_cast<void*>(0x10), 1, 0);
+             return std::vector<int32_t>{};
+         },
+         {},
+         0,
+         {"KeInitializeEvent at IRQL 0: event type 2, neither NotificationEvent (0) nor "
+          "SynchronizationEvent (1)",
+          "KeInitializeEvent at IRQL 0: event at 0x00000010, outside the stack, the pool and the "
+          "image: no memory the kernel can take as resident"}},
+        {"an event never initialised, one overwritten",
+         0,
+         [](uint8_t* e) {
+             alignas(4) uint8_t never[16] = {};
+             const int32_t first = Wait(never, 0, 0, 0, &k10Ms);
+             Init(e, 1, 0);
+             e[2] = 0;
+             return std::vector<int32_t>{first, Wait(e, 0, 0, 0, &k10Ms)};
+         },
+         {kTimeout, kTimeout},
+         20000,
+         {"KeWaitForSingleObject at IRQL 0: object on the stack never initialised by "
+          "KeInitializeEvent",
+          "KeWaitForSingleObject at IRQL 0: event on the stack overwritten since "
+          "KeInitializeEvent"}},
+        {"a UserMode wait for a user on the stack, a real time-out at dispatch level",
+         2,
+         [](uint8_t* e) {
+             Init(e, 1, 0);
+             return std::vector<int32_t>{Wait(e, 6, 1, 0, &k10Ms)};
+         },
+         {kTimeout},
+         10000,
+         {"KeWaitForSingleObject at IRQL 2: wait reason 6, not Executive (0): the module waits "
+          "for its device, not on behalf of a user",
+          "KeWaitForSingleObject at IRQL 2: UserMode: the kernel may page the stack out during "
+          "the wait, and with it what the wait reads there",
+          "KeWaitForSingleObject at IRQL 2: only below DISPATCH_LEVEL"}},
+        {"alertable waits end at once; no time-out; a mode of neither kind",
+         0,
+         [](uint8_t* e) {
+             Init(e, 1, 0);
+             return std::vector<int32_t>{Wait(e, 0, 0, 1, &k10Ms), Wait(e, 0, 1, 1, &k10Ms),
+                                         Wait(e, 0, 2, 0, nullptr)};
+         },
+         {kAlerted, kUserApc, kTimeout},
+         0,
+         {"KeWaitForSingleObject at IRQL 0: alertable: the kernel may end the wait before its "
+          "time, and here ends it at once (STATUS_ALERTED)",
+          "KeWaitForSingleObject at IRQL 0: UserMode: the kernel may page the stack out during "
+          "the wait, and with it what the wait reads there",
+          "KeWaitForSingleObject at IRQL 0: alertable: the kernel may end the wait before its "
+          "time, and here ends it at once (STATUS_USER_APC)",
+          "KeWaitForSingleObject at IRQL 0: wait mode 2, neither KernelMode (0) nor UserMode (1)",
+          "KeWaitForSingleObject at IRQL 0: no time-out: waits forever on an event nobody "
+          "signals"}},
+        {"delays: the interval, an alertable one ended at once, UserMode, none",
+         1,
+         [](uint8_t*) {
+             const int64_t interval = -10000;
+             return std::vector<int32_t>{Delay(0x100, 0x100, &interval), Delay(0, 1, &interval),
+                                         Delay(1, 0, &interval), Delay(0, 0, nullptr)};
+         },
+         {0, kAlerted, 0, 0},
+         2000,
+         {"KeDelayExecutionThread at IRQL 1: alertable: the kernel may end the wait before its "
+          "time, and here ends it at once (STATUS_ALERTED)",
+          "KeDelayExecutionThread at IRQL 1: UserMode: the kernel may page the stack out during "
+          "the wait, and with it what the wait reads there",
+          "KeDelayExecutionThread at IRQL 1: no interval"}},
+        {"a null block freed; prints at APC level",
+         1,
+         [](uint8_t*) {
+             Free(nullptr);
+             return std::vector<int32_t>{
+                 static_cast<int32_t>(DbgPrint("%S %wZ %I64u %lu", L"", nullptr, 1ull, 2ul)),
+                 static_cast<int32_t>(DbgPrint(nullptr))};
+         },
+         {0, static_cast<int32_t>(0xC000000Du)},
+         0,
+         {"ExFreePool at IRQL 1: a null block: the kernel stops the machine",
+          "DbgPrint at IRQL 1: %S: a Unicode conversion, only at PASSIVE_LEVEL",
+          "DbgPrint at IRQL 1: %wZ: a Unicode conversion, only at PASSIVE_LEVEL",
+          "DbgPrint at IRQL 1: no format"}},
+    };
+    for (const auto& c : cases) {
+        alignas(4) uint8_t event[16] = {};
+        vt::SetIrql(c.irql);
+        const uint64_t start = vt::NowUs();
+        EXPECT_EQ(c.calls(event), c.statuses) << c.name;
+        EXPECT_EQ(vt::NowUs() - start, c.waitedUs) << c.name;
+        vt::SetIrql(0);
+        EXPECT_EQ(vt::TakeViolations(), c.expected) << c.name;
+        EXPECT_EQ(vt::LiveAllocations(), 0) << c.name;
+    }
+}
+
+#endif
