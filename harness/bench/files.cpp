@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include <process.h>
 #include <windows.h>
 #else
+#include <signal.h>
 #include <sys/statvfs.h>
 
 #include <climits>
@@ -71,6 +73,62 @@ std::string FullPath(const std::string& path) {
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return realpath(folder.c_str(), full) != nullptr ? std::string(full) + "/" + name : path;
 }
+#endif
+
+#if !defined(_WIN32)
+// The temporary files of the outputs being written, removed when a signal
+// (Ctrl-C, a kill, a closed terminal) stops the bench before it puts them
+// in place: slots a signal handler may read.
+constexpr int kMostPending = 4;
+char pendingPaths[kMostPending][PATH_MAX];
+volatile std::sig_atomic_t pendingUsed[kMostPending];
+pid_t pendingOwner = 0; // (a child forked to run a module leaves them be)
+
+extern "C" void RemovePending(int signal) {
+    for (int i = 0; i < kMostPending; ++i) {
+        if (pendingUsed[i] != 0 && getpid() == pendingOwner) {
+            unlink(pendingPaths[i]);
+        }
+    }
+    std::signal(signal, SIG_DFL); // then ends as the signal would have
+    std::raise(signal);
+}
+
+// The slot that holds `path`, or -1 (too many, or a path too long); the
+// handler goes only where no one else handles the signal.
+int Track(const std::string& path) {
+    static const bool installed = [] {
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction now {};
+            if (sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_DFL) {
+                struct sigaction remove {};
+                remove.sa_handler = RemovePending;
+                sigaction(signal, &remove, nullptr);
+            }
+        }
+        return true;
+    }();
+    (void)installed;
+    pendingOwner = getpid();
+    for (int i = 0; i < kMostPending; ++i) {
+        if (pendingUsed[i] == 0 && path.size() < PATH_MAX) {
+            std::memcpy(pendingPaths[i], path.c_str(), path.size() + 1);
+            pendingUsed[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+void Untrack(int slot) {
+    if (slot >= 0) {
+        pendingUsed[slot] = 0;
+    }
+}
+#else
+int Track(const std::string&) {
+    return -1;
+}
+void Untrack(int) {}
 #endif
 
 // What a path names that is no regular file, for a message.
@@ -341,6 +399,7 @@ bool Output::Open(const std::string& path, const std::string& what, std::string*
             temporary_.clear();
             return false;
         }
+        pending_ = Track(temporary_);
 #if !defined(_WIN32)
         if (exists) {
             fchmod(fd, info.st_mode & 07777); // the file keeps its permissions
@@ -378,6 +437,8 @@ bool Output::Close(std::string* error) {
         Discard();
         return false;
     }
+    Untrack(pending_);
+    pending_ = -1;
     temporary_.clear();
     return true;
 }
@@ -389,6 +450,8 @@ void Output::Discard() {
         std::remove(temporary_.c_str());
         temporary_.clear();
     }
+    Untrack(pending_);
+    pending_ = -1;
 }
 
 bool FinishStdout(std::string* reason) {

@@ -36,8 +36,8 @@ constexpr uint64_t kLargestModule = uint64_t{64} << 20;
 // `mostBytes`. A FIFO, a device or a folder is refused before it is read
 // (reading one can block or never end). False with "cannot read WHAT PATH:
 // reason".
-bool ReadText(const std::string& path, const std::string& what, size_t mostBytes,
-              std::string* text, std::string* error);
+bool ReadText(const std::string& path, const std::string& what, size_t mostBytes, std::string* text,
+              std::string* error);
 
 // Whether `path` names a regular file of at most `mostBytes`; false with
 // why not in *reason ("No such file or directory", "not a regular file but
@@ -77,7 +77,8 @@ std::string SizeText(uint64_t bytes);
 // is written under a hidden temporary name beside it and put in its place
 // by Close; a FIFO or a character device (/dev/null, the pipe of a reader)
 // is written straight, and one that no process reads is refused at once
-// instead of waited for.
+// instead of waited for. A signal that stops the bench removes the
+// temporary file.
 class Output {
   public:
     Output();
@@ -105,6 +106,7 @@ class Output {
     std::string what_;
     std::string target_; // where the file goes: the path, a link's target
     std::string temporary_;
+    int pending_ = -1; // its slot for a signal's cleanup
     bool stdout_ = false;
     std::unique_ptr<FileBuffer> buffer_;
     std::unique_ptr<std::ostream> stream_;
