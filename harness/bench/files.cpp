@@ -358,9 +358,10 @@ bool Output::Open(const std::string& path, const std::string& what, std::string*
         *error = Failure(errno);
         return false;
     }
-    // What the system names under /dev (/dev/stdout, /dev/fd/N of a pipe)
-    // is written where it leads, not replaced.
-    const bool device = path.compare(0, 5, "/dev/") == 0 || path.compare(0, 6, "/proc/") == 0;
+    // A name of an open descriptor (/dev/stdout, /dev/fd/N of a pipe) is
+    // written where it leads, not replaced.
+    const bool device = path.compare(0, 8, "/dev/fd/") == 0 ||
+                        path.compare(0, 8, "/dev/std") == 0 || path.compare(0, 6, "/proc/") == 0;
     int fd = -1;
     if (exists && (device || S_ISFIFO(info.st_mode) || S_ISCHR(info.st_mode))) {
         fd = open(path.c_str(), kDeviceFlags);
