@@ -5,7 +5,7 @@
 #include "include/tvboard.h"
 
 #include <cmath>
-#include <fstream>
+#include <sstream>
 
 namespace bench {
 
@@ -111,13 +111,9 @@ bool ParseStationOption(const std::string& text, AntennaStation* out, std::strin
 
 bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaStation>* out,
                  std::string* error) {
-    int number = 0;
+    TextLines text(in, name);
     int stations = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back(); // a file written on Windows
-        }
+    for (std::string line; text.Next(&line);) {
         const std::vector<std::string> fields = Fields(line);
         if (fields.empty()) {
             continue;
@@ -126,17 +122,20 @@ bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaS
         s.station.strength = kDefaultStrength;
         std::string what;
         if (!ParseLine(fields, &s, &what)) {
-            *error = name;
-            *error += ":" + std::to_string(number) + ": " + what;
+            *error = text.At() + what;
             return false;
         }
         if (out->size() >= kMostEntries) {
-            *error = name + ":" + std::to_string(number) + ": more than " +
+            *error = text.At() + "more than " +
                      std::to_string(kMostEntries) + " stations on the antenna";
             return false;
         }
         out->push_back(s);
         ++stations;
+    }
+    if (!text.Error().empty()) {
+        *error = text.Error();
+        return false;
     }
     if (stations == 0) {
         *error = name + ": no stations (one a line: MHZ STANDARD [SOUND [STRENGTH [OFFSET_KHZ]]])";
@@ -147,8 +146,12 @@ bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaS
 
 bool LoadAntennaFile(const std::string& path, std::vector<AntennaStation>* out,
                      std::string* error) {
-    std::ifstream in;
-    return OpenToRead(path, "antenna file", &in, error) && ReadAntenna(in, path, out, error);
+    std::string text;
+    if (!ReadText(path, "antenna file", kListBounds.mostBytes, &text, error)) {
+        return false;
+    }
+    std::istringstream in(text);
+    return ReadAntenna(in, Shown(path), out, error);
 }
 
 std::string SoundKeyword(const emu::Sound& sound) {

@@ -1,6 +1,7 @@
 #include "bench/bench_options.h"
 
 #include "bench/channel_list.h"
+#include "bench/files.h"
 #include "text/bit_names.h"
 
 namespace bench {
@@ -54,12 +55,18 @@ void Convert(const Given& g, Command command, Options& o) {
         if (!o.channels.empty()) {
             const Channel* c = FindChannel(o.channels, g.operand);
             if (c == nullptr) {
+                // The list's first names: enough to see what it holds.
+                constexpr size_t kShown = 10;
                 std::vector<std::string> names;
-                for (const Channel& ch : o.channels) {
-                    names.push_back(ch.name);
+                for (size_t i = 0; i < o.channels.size() && i < kShown; ++i) {
+                    names.push_back(o.channels[i].name);
                 }
-                throw UsageError("no channel " + Quoted(g.operand) + " in " + o.channelsPath +
-                                 " (" + text::Joined(names, ", ") + ")");
+                if (o.channels.size() > kShown) {
+                    names.push_back("... " + std::to_string(o.channels.size() - kShown) +
+                                    " more");
+                }
+                throw UsageError("no channel " + Quoted(g.operand) + " in " +
+                                 Shown(o.channelsPath) + " (" + text::Joined(names, ", ") + ")");
             }
             o.tuneChannel = c->name;
             o.tuneHz = c->frequencyHz;
@@ -81,7 +88,7 @@ void Convert(const Given& g, Command command, Options& o) {
         }
     }
     o.save = g.One("--save");
-    if (command == kInput && !g.operand.empty()) {
+    if (command == kInput && g.operandGiven) {
         need(ParseInput(g.operand, &o.input, &error));
         o.inputGiven = true;
     }
@@ -117,8 +124,11 @@ void Convert(const Given& g, Command command, Options& o) {
         need(ParseBusRate(g.One("--bus-rate"), &o.busHz, &error));
     }
     o.module = g.One("--module");
-    if (g.Has("--module") && o.module.empty()) {
-        throw UsageError("--module wants the path of a built module, not ''");
+    // The loader would wait on a FIFO forever, and map a device or read a
+    // file of any size: a module is a regular file of a module's size.
+    std::string reason;
+    if (!o.module.empty() && !IsRegularFile(o.module, kLargestModule, &reason)) {
+        throw UsageError("cannot load module " + Shown(o.module) + ": " + reason);
     }
     o.against = g.One("--against");
     o.scenarios = g.All("--scenario");

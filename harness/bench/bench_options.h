@@ -75,6 +75,7 @@ struct Given {
     std::map<std::string, std::vector<std::string>> values; // every value, in order
     std::map<std::string, int> flags;                       // how often
     std::string operand;                                    // tune's MHZ, input's INPUT
+    bool operandGiven = false;
     std::vector<std::string> operands;                      // picture's settings
 
     bool Has(const std::string& name) const {

@@ -168,9 +168,13 @@ int BoardRun::End(int rc) {
     if (vcd_ != nullptr) {
         vcd_->Finish();
     }
+    // A capture that did not all reach its file fails the run (and leaves
+    // what was there); a whole one is kept even when the run found no lock,
+    // which is what it shows.
     std::string error;
     if (!vcdFile_.Close(&error)) {
         std::fprintf(stderr, "tvboard: %s\n", error.c_str());
+        rc = rc == 0 ? 1 : rc;
     }
     if (options.json) {
         json_->End(result_);

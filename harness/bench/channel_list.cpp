@@ -4,8 +4,8 @@
 #include "bench/values.h"
 #include "host_driver/host_driver.h"
 
-#include <fstream>
 #include <map>
+#include <sstream>
 
 namespace bench {
 
@@ -18,15 +18,15 @@ constexpr const char* kLayout = "NAME MHZ STANDARD";
 bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Channel>* out,
                      std::string* error) {
     std::map<std::string, int> seen; // name -> line
-    int number = 0;
+    TextLines text(in, name);
     std::vector<Channel> channels;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
+    for (std::string line; text.Next(&line);) {
+        const int number = text.Number();
         const std::vector<std::string> f = Fields(line);
         if (f.empty()) {
             continue;
         }
-        const std::string at = name + ":" + std::to_string(number) + ": ";
+        const std::string at = text.At();
         if (f.size() != 3) {
             *error = at + (f.size() < 3 ? "a channel needs " : "too many fields: a channel is ") +
                      kLayout;
@@ -34,6 +34,11 @@ bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Chan
         }
         Channel c;
         c.name = f[0];
+        if (c.name.size() > kLongestChannelName) {
+            *error = at + "a channel's name is at most " + std::to_string(kLongestChannelName) +
+                     " bytes: " + Quoted(c.name);
+            return false;
+        }
         for (char ch : c.name) {
             if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F) {
                 *error = at + "a channel's name is printable: " + Quoted(c.name);
@@ -58,6 +63,10 @@ bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Chan
         seen[c.name] = number;
         channels.push_back(c);
     }
+    if (!text.Error().empty()) {
+        *error = text.Error();
+        return false;
+    }
     if (channels.empty()) {
         *error = name + ": no channels (one a line: " + kLayout + ")";
         return false;
@@ -67,8 +76,12 @@ bool ReadChannelList(std::istream& in, const std::string& name, std::vector<Chan
 }
 
 bool LoadChannelList(const std::string& path, std::vector<Channel>* out, std::string* error) {
-    std::ifstream in;
-    return OpenToRead(path, "channel list", &in, error) && ReadChannelList(in, path, out, error);
+    std::string text;
+    if (!ReadText(path, "channel list", kListBounds.mostBytes, &text, error)) {
+        return false;
+    }
+    std::istringstream in(text);
+    return ReadChannelList(in, Shown(path), out, error);
 }
 
 void WriteChannelListHead(std::ostream& out) {

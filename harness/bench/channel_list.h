@@ -5,19 +5,25 @@
 //   E5      175.25    PAL_B   # stereo, AFC step +0, signal 100
 //   E8      196.3125  PAL_B
 //
-// its name (printable, no blanks, no '#'; unique in the list), its fine-tuned picture
-// carrier in MHz and its TV standard, separated by blanks; '#' starts a
-// comment.
+// its name (printable, no blanks, no '#', at most 64 bytes; unique in the
+// list), its fine-tuned picture carrier in MHz and its TV standard,
+// separated by blanks; '#' starts a comment. The file is read within the
+// bounds of bench/files.h.
 #pragma once
 
 #include "bench/channel_plan.h"
 
+#include <cstddef>
 #include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace bench {
+
+// A name longer than this is no channel's: it would not fit a line of the
+// scan's report, nor a host's channel menu.
+constexpr size_t kLongestChannelName = 64;
 
 // Errors read "NAME:LINE: what is wrong"; a list without a channel is
 // refused.

@@ -1,5 +1,6 @@
 #include "bench/conform.h"
 
+#include "bench/files.h"
 #include "bench/values.h"
 #include "emu/board.h"
 #include "emu/host_table.h"
@@ -103,25 +104,22 @@ bool Microseconds(const std::string& text, uint64_t* value) {
 
 bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* error) {
     std::string line;
-    int number = 0;
+    TextLines text(in, "", kRecordingBounds);
     int opened = 0; // the line of the current scenario
     std::vector<Recording> read;
     std::vector<int> lines;
     const auto fail = [&](const std::string& what) {
-        *error = "line " + std::to_string(number) + ": " + what;
+        *error = text.At() + what;
         return false;
     };
-    while (std::getline(in, line)) {
-        ++number;
-        while (!line.empty() && line.back() == '\r') {
-            line.pop_back(); // a file that went through Windows
-        }
+    while (text.Next(&line)) {
+        const int number = text.Number();
         if (line.empty() || line[0] == '#') {
             continue;
         }
         if (StartsWith(line, "scenario ")) {
             if (opened != 0) {
-                return fail("'scenario' before the 'end' of scenario " + read.back().scenario +
+                return fail("'scenario' before the 'end' of scenario " + Quoted(read.back().scenario) +
                             " (line " + std::to_string(opened) + ")");
             }
             const std::string name = line.substr(9);
@@ -165,8 +163,12 @@ bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* 
         t.line = line.substr(b + 1);
         read.back().lines.push_back(std::move(t));
     }
+    if (!text.Error().empty()) {
+        *error = text.Error();
+        return false;
+    }
     if (opened != 0) {
-        *error = "scenario " + read.back().scenario + " (line " + std::to_string(opened) +
+        *error = "scenario " + Quoted(read.back().scenario) + " (line " + std::to_string(opened) +
                  ") has no 'end'";
         return false;
     }

@@ -11,9 +11,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 namespace bench {
 
@@ -115,26 +115,38 @@ int RunRecord(const Options& o) {
     } else {
         WriteRecordings(out.Stream(), recordings);
     }
+    // (A write that fails at the end fails the run; a file there stays.)
     if (!out.Close(&error)) {
-        throw UsageError(error);
+        std::fprintf(stderr, "tvboard: %s\n", error.c_str());
+        return 1;
     }
     return 0;
 }
 
 int RunConform(const Options& o) {
     std::vector<Recording> references;
+    const std::vector<Scenario> chosen = ChosenScenarios(o);
     if (!o.against.empty()) {
-        std::ifstream file;
+        std::string text;
         std::string error;
-        if (!OpenToRead(o.against, "recorded timelines", &file, &error)) {
+        if (!ReadText(o.against, "recorded timelines", kRecordingBounds.mostBytes, &text,
+                      &error)) {
             throw UsageError(error);
         }
+        std::istringstream file(text);
         if (!ReadRecordings(file, &references, &error)) {
-            throw UsageError("not timelines recorded by tvboard record: " + o.against + ": " +
-                             error);
+            throw UsageError("not timelines recorded by tvboard record: " + Shown(o.against) +
+                             ": " + error);
+        }
+        // Every scenario to compare is there before anything is reported.
+        for (const Scenario& s : chosen) {
+            if (std::none_of(references.begin(), references.end(),
+                             [&s](const Recording& r) { return r.scenario == s.name; })) {
+                throw UsageError(Shown(o.against) + " has no scenario " + Quoted(s.name) +
+                                 " (record it, or choose others with --scenario)");
+            }
         }
     }
-    const std::vector<Scenario> chosen = ChosenScenarios(o);
     CheckModule(o.module);
     const std::string against =
         o.against.empty() ? "the reference built into this bench" : o.against;
@@ -156,15 +168,10 @@ int RunConform(const Options& o) {
         if (o.against.empty()) {
             reference = RecordOne(s, "");
         } else {
-            bool found = false;
             for (const Recording& r : references) {
                 if (r.scenario == s.name) {
                     reference = r;
-                    found = true;
                 }
-            }
-            if (!found) {
-                throw UsageError(o.against + " has no scenario " + Quoted(s.name));
             }
         }
         const Recording built = RecordOne(s, o.module);

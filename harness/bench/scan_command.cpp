@@ -8,6 +8,7 @@
 #include "text/format.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace bench {
@@ -218,14 +219,20 @@ int Scan::Run() {
                                static_cast<unsigned long long>(count), Seconds(took).c_str(),
                                run_.Clock());
              });
-    if (!o_.save.empty()) {
+    if (!o_.save.empty() && n == 0) {
+        // A list without a channel is no list: what was there stays.
+        run_.saveFile.Discard();
+        run_.Say("no channel list written to " + Shown(o_.save) + ": no station found");
+    } else if (!o_.save.empty()) {
         WriteChannelListHead(run_.saveFile.Stream());
         for (const ScanStation& s : found_) {
             WriteChannel(run_.saveFile.Stream(), s.channel, s.Comment());
         }
+        // (A write that fails now fails the run; the list there stays.)
         std::string error;
         if (!run_.saveFile.Close(&error)) {
-            throw UsageError(error);
+            std::fprintf(stderr, "tvboard: %s\n", error.c_str());
+            return 1;
         }
     }
     return n > 0 ? 0 : 1;

@@ -9,6 +9,7 @@
 #include "bench/bench_options.h"
 #include "bench/caps_command.h"
 #include "bench/conform_command.h"
+#include "bench/files.h"
 #include "bench/input_command.h"
 #include "bench/picture_command.h"
 #include "bench/scan_command.h"
@@ -20,6 +21,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -168,8 +171,10 @@ void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
         help += " [" + CommandsOf(entry.commands) + "]";
     }
     if (entry.type == nullptr) {
+        // A flag takes no value: --json=0 is refused, not taken as --json.
         app->add_flag_function(
-            name, [&g, name](int64_t count) { g.flags[name] += static_cast<int>(count); }, help);
+               name, [&g, name](int64_t count) { g.flags[name] += static_cast<int>(count); }, help)
+            ->disable_flag_override();
         return;
     }
     // Every occurrence is collected, wherever it stands, so that a repeated
@@ -187,10 +192,67 @@ void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 }
 
+// "--json", "-x": an option, where a value was wanted ("-5" and "-" are
+// values).
+bool LooksLikeOption(const std::string& value) {
+    return value.size() > 1 && value[0] == '-' &&
+           (value[1] == '-' || std::isalpha(static_cast<unsigned char>(value[1])) != 0);
+}
+
+// A value given to an option: no option taken for one, no empty file name,
+// no module from stdin.
+void CheckValue(const OptionEntry& entry, const std::string& v) {
+    const std::string name = entry.name;
+    const std::string type = entry.type != nullptr ? entry.type : "";
+    const bool file = type == "FILE" || type == "PATH";
+    const std::string wanted = name == "--module" ? "the path of a built module"
+                               : file             ? "a file name"
+                                                  : type;
+    if (file && v.empty()) {
+        throw UsageError(name + " wants " + wanted + ", not ''");
+    }
+    if (LooksLikeOption(v)) {
+        throw UsageError(name + " wants " + wanted + ", not " + Quoted(v) + ", which is an option" +
+                         (file ? " (a file of that name: ./" + v + ")" : ""));
+    }
+    if (name == "--module" && v == "-") {
+        throw UsageError("--module wants the path of a built module, not '-': a module is "
+                         "loaded from a file, not from stdin");
+    }
+}
+
+// The values of the options: each as CheckValue wants it, stdin read once,
+// no file written twice.
+void CheckFiles(const Given& g) {
+    std::vector<std::string> fromStdin;
+    for (const OptionEntry& entry : kOptions) {
+        const std::string name = entry.name;
+        for (const std::string& v : g.All(name)) {
+            CheckValue(entry, v);
+            if (v == "-" && (name == "--antenna" || name == "--channels" || name == "--against")) {
+                fromStdin.push_back(name);
+            }
+        }
+    }
+    if (fromStdin.size() > 1) {
+        throw UsageError(fromStdin[0] + " - and " + fromStdin[1] +
+                         " - would both read stdin: give one a file");
+    }
+    const std::string vcd = g.One("--vcd");
+    const std::string save = g.One("--save");
+    if (!vcd.empty() && !save.empty() && vcd != "-" && save != "-" && SameFile(vcd, save)) {
+        throw UsageError("--vcd and --save name one file, " + Shown(vcd) + ": give each its own");
+    }
+}
+
 // Every option given applies to the command, is given once unless it is a
 // list, and agrees with the others.
 void CheckGiven(const Given& g, const CommandEntry& c) {
     const std::string command = c.name;
+    if (c.operand != nullptr && c.operand->required && !g.operandGiven) {
+        throw UsageError(std::string(c.operand->name) + " is required: " + command + " " +
+                         c.operand->name);
+    }
     for (const OptionEntry& entry : kOptions) {
         if (!g.Has(entry.name)) {
             continue;
@@ -245,6 +307,63 @@ void CheckGiven(const Given& g, const CommandEntry& c) {
     if (c.bit == kConform && !g.Has("--module")) {
         throw UsageError("conform needs --module PATH, the build to check");
     }
+    CheckFiles(g);
+}
+
+// Operands after "--" (which may look like options): to the command's
+// operand, where it takes them.
+void TakeOperands(const std::vector<std::string>& after, const CommandEntry& c, bool named,
+                  Given& g) {
+    if (after.empty()) {
+        return;
+    }
+    const std::string command = c.name;
+    if (c.operand == nullptr) {
+        throw UsageError(Quoted(after[0]) + " after '--' is an operand, and " + command +
+                         " takes none" + (named ? "" : " (a command goes before '--')"));
+    }
+    if (c.operand->list) {
+        g.operands.insert(g.operands.end(), after.begin(), after.end());
+        return;
+    }
+    if (g.operandGiven || after.size() > 1) {
+        const std::string first = g.operandGiven ? g.operand : after[0];
+        const std::string second = g.operandGiven ? after[0] : after[1];
+        throw UsageError(command + " takes one " + c.operand->name + ", not " + Quoted(first) +
+                         " and " + Quoted(second));
+    }
+    g.operand = after[0];
+    g.operandGiven = true;
+}
+
+// CLI11's words for an option it does not know, or a flag given a value,
+// as the bench says them; others as they are.
+std::string ParseProblem(const CLI::ParseError& e, const CLI::App& app,
+                         const std::vector<std::string>& args) {
+    std::string what = e.what();
+    const std::string override = " was given a disallowed flag override";
+    if (what.size() > override.size() &&
+        what.compare(what.size() - override.size(), override.size(), override) == 0) {
+        const std::string flag = "--" + what.substr(0, what.size() - override.size());
+        for (const std::string& a : args) {
+            if (a.rfind(flag + "=", 0) == 0) {
+                return flag + " takes no value: " + Quoted(a) + " (a flag is given alone)";
+            }
+        }
+        return flag + " takes no value (a flag is given alone)";
+    }
+    const std::vector<std::string> extras = app.remaining(true);
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && !extras.empty() &&
+        std::all_of(extras.begin(), extras.end(), LooksLikeOption)) {
+        std::vector<std::string> quoted;
+        quoted.reserve(extras.size());
+        for (const std::string& x : extras) {
+            quoted.push_back(Quoted(x));
+        }
+        return std::string(extras.size() == 1 ? "unknown option " : "unknown options ") +
+               text::Joined(quoted, ", ");
+    }
+    return what;
 }
 
 // One line on stderr: what is wrong and where the help is.
@@ -281,14 +400,26 @@ int Run(int argc, char** argv) {
         AddOption(&app, entry, g, true);
     }
     std::vector<CLI::App*> subs; // as kCommands
+    std::vector<CLI::Option*> required;
     for (const CommandEntry& c : kCommands) {
         CLI::App* sub = app.add_subcommand(c.name, c.help);
         subs.push_back(sub);
+        // (Whether a required operand is there is checked with the rest, so
+        // that an unknown option is named first; the help shows it
+        // required.)
         if (c.operand != nullptr && c.operand->list) {
             sub->add_option(c.operand->name, g.operands, c.operand->help);
         } else if (c.operand != nullptr) {
-            sub->add_option(c.operand->name, g.operand, c.operand->help)
-                ->required(c.operand->required);
+            CLI::Option* operand = sub->add_option_function<std::string>(
+                c.operand->name,
+                [&g](const std::string& v) {
+                    g.operand = v;
+                    g.operandGiven = true;
+                },
+                c.operand->help);
+            if (c.operand->required) {
+                required.push_back(operand);
+            }
         }
         for (const OptionEntry& entry : kOptions) {
             if ((entry.commands & c.bit) != 0) {
@@ -308,17 +439,30 @@ int Run(int argc, char** argv) {
         }
         return nullptr;
     };
+    // What follows "--" is operands, whatever they look like; what comes
+    // before it is parsed.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> after;
+    const auto dash = std::find(args.begin(), args.end(), "--");
+    if (dash != args.end()) {
+        after.assign(dash + 1, args.end());
+        args.erase(dash, args.end());
+    }
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
-        app.parse(argc, argv);
+        app.parse(reversed);
     } catch (const CLI::ParseError& e) {
         if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+            for (CLI::Option* operand : required) {
+                operand->required();
+            }
             return app.exit(e); // --help, --version
         }
         const CommandEntry* c = given();
         const std::string command = c != nullptr ? c->name : "";
-        std::string what = e.what();
+        std::string what = ParseProblem(e, app, args);
         // An option the command does not take: say so, and for which it is.
-        const std::string words = " " + what + " ";
+        const std::string words = " " + std::string(e.what()) + " ";
         for (const OptionEntry& entry : kOptions) {
             const bool named =
                 words.find(std::string(" ") + entry.name + " ") != std::string::npos ||
@@ -334,6 +478,7 @@ int Run(int argc, char** argv) {
     o.command = command.name;
     const std::string help = given() != nullptr ? o.command : "";
     try {
+        TakeOperands(after, command, given() != nullptr, g);
         CheckGiven(g, command);
         Convert(g, command.bit, o);
         return command.onBoard != nullptr ? RunOnBoard(o, command.onBoard) : command.run(o);
@@ -347,10 +492,17 @@ int Run(int argc, char** argv) {
 } // namespace bench
 
 int main(int argc, char** argv) {
+    int rc = 1;
     try {
-        return bench::Run(argc, argv);
+        rc = bench::Run(argc, argv);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tvboard: %s\n", e.what());
-        return 1;
     }
+    // A report that did not all reach stdout (a full disk) is no report.
+    std::string reason;
+    if (!bench::FinishStdout(&reason)) {
+        std::fprintf(stderr, "tvboard: cannot write to stdout: %s\n", reason.c_str());
+        return rc == 0 ? 1 : rc;
+    }
+    return rc;
 }

@@ -36,6 +36,28 @@ bool AllDigits(const std::string& s) {
     return true;
 }
 
+// `text` between `quote`s with control characters as \xNN; past `most`
+// bytes only its first `shown` (not cut inside a UTF-8 character), "..."
+// and its length.
+std::string Escaped(const std::string& text, size_t most, size_t shown, const char* quote) {
+    size_t end = text.size();
+    if (end > most) {
+        end = shown;
+        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+            --end;
+        }
+    }
+    std::string s = quote;
+    for (size_t i = 0; i < end; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        s += byte < 0x20 || byte == 0x7F ? Format("\\x%02X", byte) : std::string(1, text[i]);
+    }
+    if (end == text.size()) {
+        return s + quote;
+    }
+    return s + "..." + quote + Format(" (%zu bytes)", text.size());
+}
+
 } // namespace
 
 std::vector<std::string> Split(const std::string& text, char sep) {
@@ -234,12 +256,11 @@ bool ParseSweep(const std::string& text, Sweep* sweep, std::string* error) {
 }
 
 std::string Quoted(const std::string& text) {
-    std::string s = "'";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        s += byte < 0x20 || byte == 0x7F ? Format("\\x%02X", byte) : std::string(1, c);
-    }
-    return s + "'";
+    return Escaped(text, 64, 48, "'");
+}
+
+std::string Shown(const std::string& path) {
+    return path == "-" ? "stdin" : Escaped(path, 256, 200, "");
 }
 
 std::string MHzText(uint32_t hz) {

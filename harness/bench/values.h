@@ -57,8 +57,13 @@ struct Sweep {
 bool ParseSweep(const std::string& text, Sweep* sweep, std::string* error);
 
 // Text a user gave, in quotes for an error message, with control characters
-// written as \xNN so that the message stays one line.
+// written as \xNN so that the message stays one line. A text longer than 64
+// bytes is shown by its first 48 and its length ('E5xxxx...' (1048576
+// bytes)), so that a message stays short whatever a file brings.
 std::string Quoted(const std::string& text);
+// A path in a message: as Quoted, without the quotes, shortened only past
+// 256 bytes; "-" is stdin.
+std::string Shown(const std::string& path);
 // A frequency for people: "175.250 MHz".
 std::string MHzText(uint32_t hz);
 // A time in seconds, "0.152 s"; an AFC step with its sign, "+1".

@@ -1,15 +1,19 @@
 // The libFuzzer entry for the bench's own parsers: everything a user types
 // or a file brings. The input's first byte chooses the parser, the rest is
 // its text. Each parser must take anything without crashing and, where it
-// accepts, hold to what it promises: values within their ranges, and a
-// channel list or a recording written back reads back the same.
+// accepts, hold to what it promises: values within their ranges, a channel
+// list or a recording written back reads back the same, a byte-order mark
+// changes nothing, a file's lines keep to their bounds and are the text
+// itself, and a text quoted in a message is short.
 #include "bench/antenna_file.h"
 #include "bench/channel_list.h"
 #include "bench/channel_plan.h"
 #include "bench/conform.h"
+#include "bench/files.h"
 #include "bench/picture_settings.h"
 #include "bench/values.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -87,6 +91,16 @@ void Files(uint8_t which, const std::string& text) {
                         SameChannels(channels, again),
                     "a channel list written back does not read back the same", text);
         }
+        // An editor's byte-order mark in front changes nothing.
+        if (text.compare(0, 3, "\xEF\xBB\xBF") != 0) {
+            std::istringstream marked("\xEF\xBB\xBF" + text);
+            std::vector<bench::Channel> same;
+            std::string ignored;
+            Require(bench::ReadChannelList(marked, "list.txt", &same, &ignored) ==
+                            !channels.empty() &&
+                        SameChannels(channels, same),
+                    "a byte-order mark changes what a channel list holds", text);
+        }
     } else {
         std::vector<bench::Recording> recordings;
         if (bench::ReadRecordings(in, &recordings, &error)) {
@@ -102,7 +116,51 @@ void Files(uint8_t which, const std::string& text) {
     Require(error.find('\n') == std::string::npos, "an error of more than one line", text);
 }
 
+// A text's lines under bounds the input chooses: none longer than the
+// bound, none with a NUL byte, the reading ended at the bound of the whole;
+// and where it read to the end, the lines are the text itself (a leading
+// byte-order mark and a CR before each LF left out).
+void Lines(const std::string& input) {
+    if (input.size() < 2) {
+        return;
+    }
+    const bench::TextBounds bounds{16 + static_cast<uint8_t>(input[0]) * size_t{4},
+                                   1 + static_cast<uint8_t>(input[1]) % 64u};
+    const std::string text = input.substr(2);
+    std::istringstream in(text);
+    bench::TextLines lines(in, "f", bounds);
+    std::vector<std::string> got;
+    size_t bytes = 0;
+    for (std::string line; lines.Next(&line);) {
+        Require(line.size() <= bounds.longestLine && line.find('\0') == std::string::npos,
+                "a line past its bound or with a NUL byte", text);
+        bytes += line.size() + 1;
+        got.push_back(line);
+    }
+    Require(bytes <= bounds.mostBytes + got.size() + 3, "more text read than the bound", text);
+    Require(lines.Error().find('\n') == std::string::npos, "an error of more than one line",
+            text);
+    if (!lines.Error().empty()) {
+        return;
+    }
+    std::string rest = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? text.substr(3) : text;
+    std::vector<std::string> expected;
+    for (size_t start = 0; start < rest.size();) {
+        const size_t end = std::min(rest.find('\n', start), rest.size());
+        std::string line = rest.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        expected.push_back(line);
+        start = end + 1;
+    }
+    Require(got == expected, "the lines read are not the text's", text);
+}
+
 void Values(uint8_t which, const std::string& text) {
+    const std::string quoted = bench::Quoted(text);
+    Require(quoted.size() <= 4 * 64 + 32 && quoted.find('\n') == std::string::npos,
+            "a text quoted in a message is long or more than one line", text);
     std::string error;
     uint32_t hz = 0;
     uint32_t bits = 0;
@@ -170,10 +228,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
-    const uint8_t which = data[0] % 10;
+    const uint8_t which = data[0] % 11;
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
     if (which < 3) {
         Files(which, text);
+    } else if (which == 10) {
+        Lines(text);
     } else {
         Values(which, text);
     }

@@ -23,7 +23,7 @@ std::vector<AntennaStation> Read(const std::string& text, std::string* error) {
 
 TEST(AntennaFileTest, LinesGiveStationsAtTheirCarrier) {
     std::string error;
-    const std::vector<AntennaStation> s = Read("# a line-up\n"
+    const std::vector<AntennaStation> s = Read("\xEF\xBB\xBF# a line-up, saved with a byte-order mark\n"
                                                "\n"
                                                "175.25 PAL_B stereo 230 0   # E5\n"
                                                "  196.25\tPAL_B dual 180 +60\r\n"
@@ -55,7 +55,7 @@ TEST(AntennaFileTest, LinesGiveStationsAtTheirCarrier) {
 
 TEST(AntennaFileTest, ABadLineIsNamedWithWhatIsWrong) {
     const struct {
-        const char* line;
+        std::string line;
         const char* error;
     } cases[] = {
         {"471.25", "air.txt:2: a station needs at least a frequency (MHz) and a TV standard"},
@@ -77,10 +77,13 @@ TEST(AntennaFileTest, ABadLineIsNamedWithWhatIsWrong) {
          "air.txt:2: carrier offset must be -5000..5000 kHz: '5000.5'"},
         {"471.25 PAL_B mono 9 60k", "air.txt:2: carrier offset must be -5000..5000 kHz: '60k'"},
         {"0.001 PAL_B mono 9 -2", "air.txt:2: the carrier lies outside 0..4000.000 MHz"},
+        {std::string("471.25\0 PAL_B", 13), "air.txt:2: a NUL byte: not a text file"},
+        {std::string(4097, '1'), "air.txt:2: a line longer than 4096 bytes, beginning '1111"},
+        {"\xEF\xBB\xBF" "471.25 PAL_B", "air.txt:2: not a frequency in MHz: '\xEF\xBB\xBF" "471.25'"},
     };
     for (const auto& c : cases) {
         std::string error;
-        EXPECT_TRUE(Read(std::string("175.25 PAL_B\n") + c.line + "\n", &error).empty()) << c.line;
+        EXPECT_TRUE(Read("175.25 PAL_B\n" + c.line + "\n", &error).empty()) << c.line;
         EXPECT_NE(error.find(c.error), std::string::npos) << c.line << ": " << error;
     }
 }

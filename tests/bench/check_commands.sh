@@ -29,15 +29,30 @@ cp "$library" "$work/arm.so" && printf '\267' | dd of="$work/arm.so" bs=1 seek=1
 echo "not a module" >"$work/text.so"
 mkdir "$work/folder.so"
 awk 'BEGIN { for (i = 0; i < 10001; i++) printf "%.4f PAL_B\n", 100 + i / 1000 }' >"$work/crowd.txt"
-awk 'BEGIN { printf "C"; for (i = 0; i < 600; i++) printf "x"; print " 175.25 PAL_B" }' >"$work/long.txt"
+awk 'BEGIN { printf "C"; for (i = 0; i < 63; i++) printf "x"; print " 175.25 PAL_B" }' >"$work/long.txt"
+# Files past a bound or no text file at all; a FIFO no process writes or
+# reads; a channel list with a byte-order mark; a recording of one scenario.
+awk 'BEGIN { printf "C"; for (i = 0; i < 64; i++) printf "x"; print " 175.25 PAL_B" }' >"$work/name65.txt"
+awk 'BEGIN { printf "C"; for (i = 0; i < 1000000; i++) printf "x"; print " 175.25 PAL_B" }' >"$work/name1m.txt"
+awk 'BEGIN { for (i = 0; i < 12; i++) printf "C%d %d PAL_B\n", i, 100 + i }' >"$work/many.txt"
+printf '175.25 PAL_B\n\000\n' >"$work/nul.txt"
+printf '\357\273\277E5 175.25 PAL_B\r\n' >"$work/bom.txt"
+truncate -s 2M "$work/huge.txt" && truncate -s 17M "$work/huge-rec.txt" && truncate -s 65M "$work/huge.so"
+awk 'BEGIN { printf "scenario session\n0 - "; for (i = 0; i < 65536; i++) printf "x"; print "" }' >"$work/long-rec.txt"
+mkfifo "$work/fifo"
+"$bench" record --scenario session --out "$work/one.txt"
 
 # KIND|RC|PATTERN|ARGUMENTS: KIND out (PATTERN in stdout and stderr), usage
 # (exit 2, nothing on stdout, one line on stderr with PATTERN and the help),
-# json (one JSON document on stdout with PATTERN).
+# json (one JSON document on stdout with PATTERN); KIND<FILE reads stdin from
+# FILE (else /dev/null), out>FILE writes stdout there.
 while IFS='|' read -r kind want pattern args; do
     case $kind in '' | '#'*) continue ;; esac
     eval "set -- $args"
-    "$bench" "$@" >"$work/out" 2>"$work/err"
+    from=/dev/null to=$work/out
+    case $kind in *'<'*) from=${kind#*<} kind=${kind%%<*} ;; *'>'*) to=${kind#*>} kind=${kind%%>*} ;; esac
+    : >"$work/out"
+    "$bench" "$@" <"$from" >"$to" 2>"$work/err"
     rc=$?
     if [ "$rc" -ge 128 ]; then fail "$@"; echo "  ended by signal $((rc - 128))"; continue; fi
     case $kind in
@@ -64,6 +79,8 @@ out|0|^  178.06 *178.0625 MHz  *AFC step +0|scan --sweep 175:179:0.0625 --statio
 out|0|2 stations in 65 channels|scan --sweep 175:179:0.0625 --station 176:PAL_B --station 178.06:PAL_B
 out|1|0 stations in 2 channels|scan --sweep 100:101:1
 out|0|5 stations in 58 channels|scan --save "$work/list.txt"
+out|1|no channel list written to $work/list.txt: no station found|scan --sweep 100:101:1 --save "$work/list.txt"
+usage|2|lies outside the tuner's range|scan --sweep 900:1000:1 --save "$work/list.txt"
 out|0|tuned E8 at 196.3125 MHz (PAL_B): locked, AFC step +0, signal 100|tune E8 --channels "$work/list.txt"
 out|0|5 stations in 5 channels|scan --channels "$work/list.txt"
 out|0|xxx  *175.250 MHz  *AFC step +0  signal 100  sound mono+stereo$|scan --channels "$work/long.txt"
@@ -111,7 +128,23 @@ out|1|claim check: the module reports lock, but the IF demodulator, which it did
 out|1|claim check: the module keeps 175.250 MHz as tuned, but the synthesizer is set for no frequency|--module "$fakes/fake_liar.so" tune 175.25
 out|1|claim check: the module reports TV sound mono+stereo+lang-a+lang-b+lang-c, but the broadcast carries mono|--module "$fakes/fake_liar.so" tune 175.25
 # Bad usage: the command line.
-usage|2|The following argument was not expected: --bogus|--bogus
+usage|2|unknown option '--bogus'|--bogus
+usage|2|unknown option '-x'|tune -x
+usage|2|--json takes no value: '--json=0' (a flag is given alone)|--json=0 caps
+usage|2|--trace takes no value: '--trace=no'|tune 175.25 --trace=no
+usage|2|--json takes no value: '--json=garbage'|caps --json=garbage
+usage|2|'tune' after '--' is an operand, and session takes none (a command goes before '--')|-- tune 175.25
+usage|2|tune takes one MHZ, not '175.25' and '--json'|tune 175.25 -- --json
+out|0|tuned 175.250 MHz|tune -- 175.25
+usage|2|--vcd wants a file name, not '--json', which is an option (a file of that name: ./--json)|tune 175.25 --vcd --json
+usage|2|--standard wants NAME, not '--json', which is an option|tune 175.25 --standard --json
+usage|2|--vcd wants a file name, not ''|tune 175.25 --vcd ''
+usage|2|--save wants a file name, not ''|scan --save ''
+usage|2|--out wants a file name, not ''|record --out ''
+usage|2|--channels wants a file name, not ''|scan --channels ''
+usage|2|--vcd and --save name one file, $work/x.vcd: give each its own|scan --vcd "$work/x.vcd" --save "$work/./x.vcd"
+usage|2|--antenna - and --channels - would both read stdin: give one a file|scan --antenna - --channels -
+usage|2|--module wants the path of a built module, not '-'|--module - caps
 usage|2|stations does not take --sweep (it is for scan)|stations --sweep 1:2:3
 usage|2|caps does not take --vcd (it is for session, tune, scan, input, picture)|--vcd "$work/x.vcd" caps
 usage|2|caps does not take --vcd|caps --vcd "$work/x.vcd"
@@ -170,11 +203,34 @@ usage|2|$work/twice.txt:2: channel 'E5' is already on line 1|scan --channels "$w
 usage|2|$work/short.txt:1: a channel needs NAME MHZ STANDARD|scan --channels "$work/short.txt"
 usage|2|$work/comments.txt: no channels|scan --channels "$work/comments.txt"
 usage|2|no channel 'E9' in $work/list.txt (E5, E8, E25, E39, E57)|tune E9 --channels "$work/list.txt"
+usage|2|no channel 'E9' in $work/many.txt (C0, C1, C2, C3, C4, C5, C6, C7, C8, C9, ... 2 more)|tune E9 --channels "$work/many.txt"
+out|0|^  E5  *175.250 MHz|scan --channels "$work/bom.txt"
+usage|2|$work/name65.txt:1: a channel's name is at most 64 bytes: 'Cxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...' (65 bytes) (see|scan --channels "$work/name65.txt"
+usage|2|$work/name1m.txt:1: a line longer than 4096 bytes, beginning 'Cxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx' (see|tune C --channels "$work/name1m.txt"
+usage|2|$work/nul.txt:2: a NUL byte: not a text file|stations --antenna "$work/nul.txt"
+usage|2|cannot read antenna file $work/huge.txt: 2097152 bytes, more than the 1 MiB the bench reads|stations --antenna "$work/huge.txt"
+usage</dev/zero|2|cannot read channel list stdin: more than the 1 MiB the bench reads|scan --channels -
+usage|2|stdin: no channels|scan --channels -
+usage|2|cannot read channel list $work/fifo: not a regular file but a FIFO|scan --channels "$work/fifo"
+usage|2|cannot read antenna file $work/fifo: not a regular file but a FIFO|stations --antenna "$work/fifo"
+usage|2|cannot read channel list /dev/zero: not a regular file but a character device|scan --channels /dev/zero
+usage|2|cannot read recorded timelines $work/fifo: not a regular file but a FIFO|conform --module "$library" --against "$work/fifo"
+usage|2|cannot write channel list $work/fifo: No such device or address (no process reads the FIFO)|scan --save "$work/fifo"
+usage|2|cannot write capture $work/fifo: No such device or address (no process reads the FIFO)|tune 175.25 --vcd "$work/fifo"
+usage|2|cannot write recording $work/fifo: No such device or address (no process reads the FIFO)|record --out "$work/fifo"
+out|1|cannot write capture /dev/full: No space left on device|tune 175.25 --vcd /dev/full
+out|1|cannot write recording /dev/full: No space left on device|record --scenario session --out /dev/full
+out>/dev/full|1|cannot write to stdout: No space left on device|tune 175.25
+out>/dev/full|1|cannot write to stdout: No space left on device|scan --json
 usage|2|cannot write capture /nonexistent/x.vcd: No such file or directory|tune 175.25 --vcd /nonexistent/x.vcd
 usage|2|cannot write channel list $work: Is a directory|scan --save "$work"
 usage|2|cannot write recording /nonexistent/x.txt: No such file or directory|record --out /nonexistent/x.txt
 usage|2|cannot read recorded timelines $work/none.txt: No such file or directory|conform --module "$library" --against "$work/none.txt"
 usage|2|not timelines recorded by tvboard record: $work/bad-rec.txt: line 2: the time is not a whole number of microseconds: 'abc'|conform --module "$library" --against "$work/bad-rec.txt"
+usage|2|not timelines recorded by tvboard record: $work/long-rec.txt: line 2: a line longer than 65536 bytes|conform --module "$library" --against "$work/long-rec.txt"
+usage|2|cannot read recorded timelines $work/huge-rec.txt: 17825792 bytes, more than the 16 MiB the bench reads|conform --module "$library" --against "$work/huge-rec.txt"
+usage|2|$work/one.txt has no scenario 'scan-lock-first' (record it, or choose others with --scenario)|conform --module "$library" --against "$work/one.txt"
+json|0|"conforms": true|conform --module "$library" --against "$work/one.txt" --scenario session --json
 # Bad usage: modules.
 usage|2|cannot load module /nonexistent/libtvboard.so: No such file or directory|--module /nonexistent/libtvboard.so session
 usage|2|cannot load module $work/truncated.so: is truncated: a segment it maps ends at byte|--module "$work/truncated.so" caps
@@ -182,6 +238,8 @@ usage|2|cannot load module $work/arm.so: is built for 64-bit ARM, this bench run
 usage|2|cannot load module $work/text.so: not a module: neither an ELF shared library nor a Windows image|--module "$work/text.so" tune 175.25
 usage|2|cannot load module $work/folder.so: Is a directory|--module "$work/folder.so" caps
 usage|2|--module wants the path of a built module, not ''|--module '' caps
+usage|2|cannot load module $work/fifo: not a regular file but a FIFO|--module "$work/fifo" caps
+usage|2|cannot load module $work/huge.so: 68157440 bytes, more than the 64 MiB the bench takes|--module "$work/huge.so" caps
 usage|2|the module's capability record cannot be driven: the VideoOps table is null, the InputOps table is null|--module "$fakes/fake_null_tables.so" caps
 usage|2|the module's capability record cannot be driven: TunerOps slot 2 is null|--module "$fakes/fake_null_slot.so" session
 usage|2|the module's capability record cannot be driven: the VideoOps table is null|--module "$fakes/fake_null_tables.so" conform
