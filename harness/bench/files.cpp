@@ -268,7 +268,9 @@ bool TextLines::Next(std::string* line) {
             return false; // a text of nothing but the mark has no line
         }
     }
-    if (!line->empty() && line->back() == '\r') {
+    // A CR before the LF (a DOS editor, or one that added its own to a
+    // CRLF text) is not part of the line.
+    while (!line->empty() && line->back() == '\r') {
         line->pop_back();
     }
     return true;
