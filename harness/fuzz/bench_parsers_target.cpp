@@ -148,7 +148,7 @@ void Lines(const std::string& input) {
     for (size_t start = 0; start < rest.size();) {
         const size_t end = std::min(rest.find('\n', start), rest.size());
         std::string line = rest.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
+        while (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
         expected.push_back(line);
