@@ -130,6 +130,12 @@ void Convert(const Given& g, Command command, Options& o) {
     if (!o.module.empty() && !IsRegularFile(o.module, kLargestModule, &reason)) {
         throw UsageError("cannot load module " + Shown(o.module) + ": " + reason);
     }
+    if (g.Has("--call-timeout")) {
+        const std::string text = g.One("--call-timeout");
+        if (!ParseDecimal(text, &o.callSeconds) || o.callSeconds < 0.1 || o.callSeconds > 3600) {
+            throw UsageError("--call-timeout wants seconds, 0.1..3600: " + Quoted(text));
+        }
+    }
     o.against = g.One("--against");
     o.scenarios = g.All("--scenario");
     o.out = g.One("--out");

@@ -49,6 +49,7 @@ struct Options {
     uint32_t busHz = 100000;
     // The build driven, conformance and recordings.
     std::string module; // a built module to load instead of the linked one
+    double callSeconds = 10.0; // the time each of its calls may take
     std::string against;
     std::vector<std::string> scenarios;
     std::string out;     // record: "" or "-" stdout

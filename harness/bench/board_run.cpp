@@ -1,6 +1,7 @@
 #include "bench/board_run.h"
 
 #include "bench/register_view.h"
+#include "host_driver/isolation.h"
 #include "text/format.h"
 #include "virtual_time/kernel_virtual.h"
 
@@ -43,6 +44,16 @@ BoardRun::BoardRun(const Options& o)
     }
     host.Trace().Keep(kKeptEvents);
     OpenOutputs();
+    // Watched, the timeline goes out up to each call, so that what a module
+    // that never returns did before is there.
+    host_driver::BeforeEachCall([this] {
+        Flush();
+        FlushReport();
+    });
+}
+
+BoardRun::~BoardRun() {
+    host_driver::BeforeEachCall(FlushReport);
 }
 
 // Everything that writes is opened before the run, so that a path that
@@ -69,13 +80,13 @@ void BoardRun::OpenOutputs() {
     views.condensed = options.trace;
     views.timestamps = options.timestamps;
     if (options.json) {
-        json_ = std::make_unique<JsonStream>(std::cout);
+        json_ = std::make_unique<JsonStream>(Stdout());
     } else if (views.text) {
-        std::cout << "-- bus timeline ("
+        Stdout() << "-- bus timeline ("
                   << (options.trace ? "DSP handshakes condensed" : "every event") << ")\n";
     }
     stream_ = std::make_unique<TimelineStream>(
-        host.Trace(), views, &std::cout,
+        host.Trace(), views, &Stdout(),
         [this](const Json& j) {
             BeginDocument();
             json_->Item(j);
@@ -100,10 +111,14 @@ void BoardRun::Write(const std::string& text) {
         return;
     }
     Flush();
-    std::FILE* to = vcdFile_.IsStdout() || saveFile.IsStdout() ? stderr : stdout;
-    std::cout.flush();
-    std::fputs(text.c_str(), to);
-    std::fflush(to);
+    Stdout().flush();
+    if (vcdFile_.IsStdout() || saveFile.IsStdout()) {
+        std::fputs(text.c_str(), stderr);
+        std::fflush(stderr);
+    } else {
+        Stdout() << text;
+        Stdout().flush();
+    }
 }
 
 void BoardRun::Waiting(const std::string& what) {
@@ -157,7 +172,7 @@ int BoardRun::End(int rc) {
         if (options.json) {
             json_->EndList();
         } else {
-            std::cout << text::Format("-- end of the bus timeline: %zu events, %s of %s\n",
+            Stdout() << text::Format("-- end of the bus timeline: %zu events, %s of %s\n",
                                       host.Trace().Size(), Seconds(NowUs()).c_str(), Clock());
         }
     }

@@ -31,6 +31,7 @@ class BoardRun {
     // so that a module or a path that will not do stops the bench at once;
     // throws UsageError.
     explicit BoardRun(const Options& options);
+    ~BoardRun();
     BoardRun(const BoardRun&) = delete;
     BoardRun& operator=(const BoardRun&) = delete;
 

@@ -13,6 +13,9 @@ int CapsCommand(BoardRun& run, HostCalls& calls) {
     const CapsReport r = ReadCaps(*run.driver.Caps());
     calls.Unload();
     run.Flush();
+    if (!r.unusable.empty()) {
+        throw UsageError(r.unusable);
+    }
     Json tables = Json::array();
     for (const TableInfo& t : r.tables) {
         Json slots = Json::array();

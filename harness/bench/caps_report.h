@@ -39,10 +39,12 @@ struct CapsReport {
     std::vector<TunerModeInfo> tunerModes;
     AudioFormat audioFormat{};
     AudioInterfaceConfig audioConfig{};
+    std::string unusable; // caps a host cannot use: the first one's reason
 };
 
-// Reads the record and its tables; calls only the stubs, GetTunerModeCaps
-// and GetAudioFormat, none of which reaches the board.
+// Reads the record and its tables (which the host driver has checked);
+// calls only the stubs, GetTunerModeCaps and GetAudioFormat, none of which
+// reaches the board.
 CapsReport ReadCaps(const TVB_BOARD_MODULE_CAPS& caps);
 
 } // namespace bench

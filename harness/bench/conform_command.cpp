@@ -6,6 +6,7 @@
 #include "bench/progress.h"
 #include "bench/timeline_stream.h"
 #include "bench/values.h"
+#include "host_driver/isolation.h"
 #include "text/bit_names.h"
 #include "text/format.h"
 
@@ -96,6 +97,7 @@ int RunRecord(const Options& o) {
             progress.Show("record: scenario " + Counted(i, chosen.size(), chosen[i].name));
         }
         std::vector<emu::Event> events;
+        host_driver::WatchContext(std::string("scenario ") + chosen[i].name);
         recordings.push_back(RecordOne(chosen[i], o.module, o.json ? &events : nullptr));
         if (json != nullptr) {
             Json timeline = Json::array();
@@ -151,9 +153,10 @@ int RunConform(const Options& o) {
     const std::string against =
         o.against.empty() ? "the reference built into this bench" : o.against;
     if (!o.json) {
-        std::printf("conformance of %s against %s\n", o.module.c_str(), against.c_str());
-        std::printf("%-16s %-6s %12s %12s %7s\n", "scenario", "result", "calls took", "waits need",
-                    "ratio");
+        Stdout() << text::Format("conformance of %s against %s\n", o.module.c_str(),
+                                 against.c_str())
+                 << text::Format("%-16s %-6s %12s %12s %7s\n", "scenario", "result", "calls took",
+                                 "waits need", "ratio");
     }
     Progress progress;
     Json list = Json::array();
@@ -174,7 +177,9 @@ int RunConform(const Options& o) {
                 }
             }
         }
+        host_driver::WatchContext(std::string("scenario ") + s.name + " on the build");
         const Recording built = RecordOne(s, o.module);
+        host_driver::WatchContext("");
         const Verdict v = Compare(reference, built);
         const bool ok = v.same && v.waitsKept;
         failed += ok ? 0 : 1;
@@ -183,13 +188,14 @@ int RunConform(const Options& o) {
         const std::string problem = ok ? "" : (v.same ? "a wait is too short" : "timelines differ");
         progress.Clear();
         if (!o.json) {
-            std::printf("%-16s %-6s %s %s %7.3f\n", s.name, ok ? "ok" : "FAIL",
-                        Ms(v.tookUs).c_str(), Ms(v.requiredUs).c_str(),
-                        Ratio(v.tookUs, v.requiredUs));
+            Stdout() << text::Format("%-16s %-6s %s %s %7.3f\n", s.name, ok ? "ok" : "FAIL",
+                                     Ms(v.tookUs).c_str(), Ms(v.requiredUs).c_str(),
+                                     Ratio(v.tookUs, v.requiredUs));
             if (!ok) {
-                std::printf("  %s: %s\n%s", s.name, problem.c_str(), v.difference.c_str());
+                Stdout() << text::Format("  %s: %s\n%s", s.name, problem.c_str(),
+                                         v.difference.c_str());
             }
-            std::fflush(stdout);
+            Stdout().flush();
         }
         list.push_back({{"name", s.name},
                         {"what", s.what},
@@ -214,11 +220,12 @@ int RunConform(const Options& o) {
                           {"required_us", requiredAll},
                           {"ratio", Decimal(Ratio(tookAll, requiredAll))},
                           {"scenarios", std::move(list)}};
-        std::fputs(JsonText(doc).c_str(), stdout);
+        Stdout() << JsonText(doc);
     } else {
-        std::printf("%s: %d scenario%s failed; calls took %s for %s of required waits\n",
-                    failed == 0 ? "conform" : "DOES NOT CONFORM", failed, failed == 1 ? "" : "s",
-                    Ms(tookAll).c_str(), Ms(requiredAll).c_str());
+        Stdout() << text::Format(
+            "%s: %d scenario%s failed; calls took %s for %s of required waits\n",
+            failed == 0 ? "conform" : "DOES NOT CONFORM", failed, failed == 1 ? "" : "s",
+            Ms(tookAll).c_str(), Ms(requiredAll).c_str());
     }
     return failed == 0 ? 0 : 1;
 }

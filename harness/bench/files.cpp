@@ -19,6 +19,7 @@
 #include <process.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <signal.h>
 #include <sys/statvfs.h>
 
@@ -415,12 +416,12 @@ bool Output::Open(const std::string& path, const std::string& what, std::string*
 }
 
 std::ostream& Output::Stream() {
-    return stream_ == nullptr ? std::cout : *stream_;
+    return stream_ == nullptr ? Stdout() : *stream_;
 }
 
 bool Output::Close(std::string* error) {
     if (stdout_) {
-        std::cout.flush();
+        Stdout().flush();
         return true;
     }
     if (buffer_ == nullptr) {
@@ -457,7 +458,57 @@ void Output::Discard() {
     pending_ = -1;
 }
 
+namespace {
+std::unique_ptr<Output::FileBuffer> g_reportBuffer;
+std::unique_ptr<std::ostream> g_report;
+} // namespace
+
+std::ostream& Stdout() {
+    return g_report != nullptr ? *g_report : std::cout;
+}
+
+void ReportTo(int fd) {
+    g_reportBuffer = std::make_unique<Output::FileBuffer>(fd);
+    g_report = std::make_unique<std::ostream>(g_reportBuffer.get());
+}
+
+void FlushReport() {
+    Stdout().flush();
+}
+
+void RemoveTemporaries(const std::string& path, int pid) {
+#if !defined(_WIN32)
+    if (path.empty() || path == "-" || pid <= 0) {
+        return;
+    }
+    // Where Output::Open puts its temporary file for the path.
+    struct stat info {};
+    const std::string target = stat(path.c_str(), &info) == 0 ? FullPath(path) : path;
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+    const std::string name = target.substr(slash == std::string::npos ? 0 : slash + 1);
+    const std::string prefix = "." + name.substr(0, 100) + text::Format(".tvboard-%d-", pid);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+            unlink((folder + "/" + entry->d_name).c_str());
+        }
+    }
+    closedir(dir);
+#else
+    (void)path;
+    (void)pid;
+#endif
+}
+
 bool FinishStdout(std::string* reason) {
+    if (g_report != nullptr) { // (the watching bench writes stdout)
+        g_report->flush();
+        return true;
+    }
     std::cout.flush();
     if (std::fflush(stdout) != 0) {
         *reason = Reason(errno);

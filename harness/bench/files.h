@@ -98,8 +98,11 @@ class Output {
     // Removes the temporary file: what was at the path stays.
     void Discard();
 
-  private:
+    // The stream buffer of a descriptor, which keeps the reason a write
+    // failed.
     class FileBuffer;
+
+  private:
     std::string Failure(int code) const;
 
     std::string path_;
@@ -112,10 +115,22 @@ class Output {
     std::unique_ptr<std::ostream> stream_;
 };
 
+// Where the bench's report goes: stdout. In the process that runs a module
+// under watch (watched_run.h) the module has stdout to itself, and the
+// report goes to `fd`, the pipe to the watching bench, after ReportTo.
+std::ostream& Stdout();
+void ReportTo(int fd);
+void FlushReport();
+
 // Writes out what the report left in stdout's buffer; false with the
 // system's reason when any of the report did not reach stdout (a full
 // disk), even where the C library dropped the failed part earlier.
 bool FinishStdout(std::string* reason);
+
+// Removes what a process `pid` left of an output to `path` ("", "-":
+// none) when it ended before putting the file in place: a run stopped
+// mid-way leaves the file as it was.
+void RemoveTemporaries(const std::string& path, int pid);
 
 // Whether two paths name one file: the same file where it exists, the same
 // place in the same folder where it does not yet.

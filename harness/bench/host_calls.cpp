@@ -59,10 +59,18 @@ bool HostCalls::BringUp() {
         run_.Waiting(WaitingFor(SessionStep::InitializeSensor));
         run_.driver.InitializeSensor(TVB_VIDEO_INPUT_TUNER);
         run_.Flush();
-        tvLimits = run_.driver.TunerModeLimits(TVB_TUNER_MODE_TV);
+        ReadTvLimits();
         SetStandard(run_.options.standard);
     }
     return open;
+}
+
+void HostCalls::ReadTvLimits() {
+    tvLimits = run_.driver.TunerModeLimits(TVB_TUNER_MODE_TV);
+    run_.Flush();
+    if (!run_.driver.Error().empty()) {
+        throw UsageError(run_.driver.Error());
+    }
 }
 
 void HostCalls::SetStandard(uint32_t s) {

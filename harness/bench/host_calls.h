@@ -33,6 +33,9 @@ class HostCalls {
     // InitializeSensor, the TV mode's limits and the run's standard. False
     // (and said so) when the module did not open the board.
     bool BringUp();
+    // The TV mode's limits into tvLimits; caps that cannot be used stop the
+    // bench (UsageError).
+    void ReadTvLimits();
     void SetStandard(uint32_t standard);
     // Tunes, then (unless refused) asks for the status until locked, at most
     // `polls` times.

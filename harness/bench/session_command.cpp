@@ -81,7 +81,7 @@ void Report(BoardRun& run, HostCalls& calls, SessionStep step, const SessionOutc
             }
             return lines;
         });
-        calls.tvLimits = run.driver.TunerModeLimits(TVB_TUNER_MODE_TV);
+        calls.ReadTvLimits();
         break;
     }
     case SessionStep::SetStandard:

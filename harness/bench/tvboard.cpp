@@ -3,7 +3,8 @@
 //
 // Exit status: 0 done; 1 the board or the module did not do what was asked
 // (no lock, no station found, a build that does not conform, a claim of the
-// module the board contradicts); 2 bad usage (an unknown option, a value
+// module the board contradicts, a module under test that crashed, hung,
+// exited or printed to stdout in a call); 2 bad usage (an unknown option, a value
 // that does not parse, an option the command does not take, a module or
 // file that cannot be read), reported in one line on stderr.
 #include "bench/bench_options.h"
@@ -17,6 +18,7 @@
 #include "bench/standards_command.h"
 #include "bench/stations_command.h"
 #include "bench/tune_command.h"
+#include "bench/watched_run.h"
 #include "text/bit_names.h"
 
 #include <CLI/CLI.hpp>
@@ -144,6 +146,9 @@ const OptionEntry kOptions[] = {
     {"--module", "PATH", false, kAll & ~kStations,
      "drive this build of the module (libtvboard.so, or tvboard.sys with the Windows bench) as "
      "its host would load it: real waits, its debug text on the timeline and on stderr"},
+    {"--call-timeout", "SECONDS", false, kAll & ~kStations,
+     "with --module: how long each call into the module may take before the bench stops it "
+     "(default 10)"},
     {"--json", nullptr, false, kAll, "the results as one JSON document on stdout"},
     {"--against", "FILE", false, kConform,
      "compare with the timelines in FILE (written by record) instead of the reference built "
@@ -285,6 +290,10 @@ void CheckGiven(const Given& g, const CommandEntry& c) {
     if (g.Flag("--timestamps") && !g.Flag("--trace") && !g.Flag("--raw")) {
         throw UsageError("--timestamps stamps the lines of --trace or --raw: give one of them");
     }
+    if (g.Has("--call-timeout") && !g.Has("--module")) {
+        throw UsageError("--call-timeout limits the calls of a module loaded with --module: give "
+                         "--module PATH too");
+    }
     if (g.Has("--bus-rate") && !g.Has("--vcd")) {
         throw UsageError("--bus-rate is the clock of --vcd: give --vcd FILE too");
     }
@@ -393,7 +402,8 @@ int Run(int argc, char** argv) {
     app.require_subcommand(0, 1);
     app.footer("Exit status: 0 done, 1 the board or module did not do what was asked (no lock, "
                "no station found, a build that does not conform, a claim of the module the "
-               "board contradicts), 2 bad usage.\n"
+               "board contradicts, a module under test that crashed, hung, exited or printed to "
+               "stdout in a call), 2 bad usage.\n"
                "An option may stand before the command or after it; [...] lists the commands "
                "it is for. 'tvboard COMMAND --help' shows the options of a command.");
     for (const OptionEntry& entry : kOptions) {
@@ -481,10 +491,19 @@ int Run(int argc, char** argv) {
         TakeOperands(after, command, given() != nullptr, g);
         CheckGiven(g, command);
         Convert(g, command.bit, o);
-        return command.onBoard != nullptr ? RunOnBoard(o, command.onBoard) : command.run(o);
     } catch (const UsageError& e) {
         return BadUsage(help, e.what());
     }
+    const auto run = [&]() {
+        try {
+            return command.onBoard != nullptr ? RunOnBoard(o, command.onBoard) : command.run(o);
+        } catch (const UsageError& e) {
+            return BadUsage(help, e.what());
+        }
+    };
+    // A module under test runs in a process of its own, so that whatever it
+    // does, the bench lives to report it; the linked module is the bench's.
+    return o.module.empty() ? run() : RunWatched(o, run);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "host_driver/host_driver.h"
 
 #include "frame/module_state.h"
+#include "host_driver/isolation.h"
 #include "host_driver/slots.h"
 #include "include/tvboard.h"
 #include "text/bit_names.h"
@@ -9,6 +10,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 
 namespace host_driver {
 
@@ -35,27 +37,49 @@ constexpr Named kAudioModeNames[] = {
     {TVB_AUDIO_MODE_LANG_C, "lang-c"},
 };
 
-// What keeps a capability record from being driven: a table that is not
-// there or a slot without a routine, which a host would call through a null
-// pointer. Empty when every table and slot is there.
-std::string MissingFromCaps(const TVB_BOARD_MODULE_CAPS& caps) {
+std::string At(const void* p) {
+    return text::Hex(reinterpret_cast<uintptr_t>(p));
+}
+
+// What keeps a capability record from being driven: a size of another
+// record, a table that is not there or lies outside the module (a host
+// would read garbage or fault), a slot without a routine or one outside the
+// module, which a host would call through. `in` tells whether bytes lie in
+// the module. Empty when every table and slot is sound.
+std::string MissingFromCaps(const TVB_BOARD_MODULE_CAPS& caps,
+                            const std::function<bool(const void*, size_t)>& in) {
+    if (caps.Size != sizeof caps) {
+        return "its size is " + std::to_string(caps.Size) + " bytes, a capability record's is " +
+               std::to_string(sizeof caps);
+    }
     std::string missing;
     const auto add = [&missing](const std::string& what) {
         missing += (missing.empty() ? "" : ", ") + what;
     };
     for (const Table& t : kTables) {
-        if (t.in(caps) == nullptr) {
+        const void* table = t.in(caps);
+        if (table == nullptr) {
             add(std::string("the ") + t.name + " table is null");
             continue;
         }
+        if (!in(table, t.count * sizeof(void*))) {
+            add(std::string("the ") + t.name + " table at " + At(table) +
+                " lies outside the module");
+            continue;
+        }
         for (size_t i = 0; i < t.count; ++i) {
-            if (t.slots[i].routine(caps) == nullptr) {
+            const void* routine = t.slots[i].routine(caps);
+            if (routine == nullptr) {
                 add(std::string(t.name) + " slot " + std::to_string(i) + " is null");
+            } else if (!in(routine, 1)) {
+                add(std::string(t.name) + " slot " + std::to_string(i) + " at " + At(routine) +
+                    " lies outside the module");
             }
         }
     }
     return missing;
 }
+
 
 uint64_t RealClockUs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
@@ -64,6 +88,18 @@ uint64_t RealClockUs() {
 }
 
 } // namespace
+
+// (A mode the tuner does not have answers all zero.)
+std::string WrongInTunerCaps(const TunerModeCaps& c) {
+    if (c.MinFrequency > c.MaxFrequency) {
+        return "its lowest frequency " + std::to_string(c.MinFrequency) +
+               " Hz is above its highest " + std::to_string(c.MaxFrequency) + " Hz";
+    }
+    if (c.MaxFrequency != 0 && c.TuningGranularity == 0) {
+        return "it tunes in steps of 0 Hz";
+    }
+    return "";
+}
 
 std::string StandardName(uint32_t standard) {
     const std::string name = text::NameOf(kStandardNames, standard);
@@ -109,7 +145,10 @@ HostDriver::HostDriver(emu::HostTable& host, const std::string& image, bool echo
     // A Windows kernel image runs here on the virtual-time services, like
     // the linked module: the machine code that ships, deterministically.
     image_ = LoaderFor(image);
-    if (!image_->Load(image)) {
+    EnteringCall("loading the module"); // (its constructors run)
+    const bool loaded = image_->Load(image);
+    CallReturned();
+    if (!loaded) {
         error_ = image_->Error();
         return;
     }
@@ -131,7 +170,11 @@ HostDriver::~HostDriver() {
     if (!OnVirtualTime() && host_ != nullptr) {
         host_->SetClock(nullptr);
     }
-    image_.reset();
+    if (image_ != nullptr) {
+        EnteringCall("unloading the module"); // (its destructors run)
+        image_.reset();
+        CallReturned();
+    }
 }
 
 void HostDriver::DrainPrints() {
@@ -144,9 +187,11 @@ void HostDriver::Calling(const std::string& what) {
     if (Noting()) {
         host_->Note("host: " + what);
     }
+    EnteringCall(what);
 }
 
 void HostDriver::Returned() {
+    CallReturned();
     if (host_ != nullptr && notes_ == Notes::CallsAndReturns) {
         host_->Note("returned");
     }
@@ -172,18 +217,41 @@ void HostDriver::HandIn(const TVB_HOST_OPS* table, const TVB_BOARD_MODULE_CAPS* 
     module_.GetCaps(0, table, listOut, countOut);
     Returned();
     if (listOut != nullptr) {
-        caps_ = (*listOut != nullptr && (countOut == nullptr || *countOut >= 1)) ? (*listOut)[0]
-                                                                                 : nullptr;
-        // Checked here, once, so that no caller ever calls through a table
-        // or slot the record does not have.
-        const std::string missing = caps_ != nullptr ? MissingFromCaps(*caps_) : "";
-        if (!missing.empty()) {
-            error_ = "the module's capability record cannot be driven: " + missing;
-            caps_ = nullptr;
-        } else if (caps_ == nullptr) {
-            error_ = "the module's GetBoardModuleCaps gave no capability record";
-        }
+        // Checked here, once, before anything is read through them, so that
+        // no caller ever reads or calls through what the record does not
+        // have.
+        caps_ = nullptr;
+        error_ = UnusableCaps(*listOut, countOut);
     }
+}
+
+std::string HostDriver::UnusableCaps(const TVB_BOARD_MODULE_CAPS* const* list,
+                                     const uint32_t* count) {
+    const auto in = [this](const void* p, size_t size) {
+        return image_ == nullptr || image_->Holds(p, size); // (the linked module is ours)
+    };
+    if (list == nullptr || (count != nullptr && *count == 0)) {
+        return "the module's GetBoardModuleCaps gave no capability record";
+    }
+    if (count != nullptr && *count != 1) {
+        return "the module's GetBoardModuleCaps counts " + std::to_string(*count) +
+               " capability records, where a board module has one";
+    }
+    if (!in(list, sizeof *list)) {
+        return "the module's capability list at " + At(list) + " lies outside the module";
+    }
+    if (list[0] == nullptr) {
+        return "the module's GetBoardModuleCaps gave no capability record";
+    }
+    if (!in(list[0], sizeof *list[0])) {
+        return "the module's capability record at " + At(list[0]) + " lies outside the module";
+    }
+    const std::string missing = MissingFromCaps(*list[0], in);
+    if (!missing.empty()) {
+        return "the module's capability record cannot be driven: " + missing;
+    }
+    caps_ = list[0];
+    return "";
 }
 
 bool HostDriver::Load(const TVB_HOST_OPS* table) {
@@ -210,9 +278,8 @@ int32_t HostDriver::InitializeSensor(uint32_t input) {
     }
     const VideoPropertyDefaults& d = defaults_;
     record_ = TVB_SENSOR_INIT_RECORD{input, 0};
-    if (Noting()) {
-        Calling("InitializeSensor, input " + std::to_string(input) + " from the record");
-    }
+    Calling(Noting() ? "InitializeSensor, input " + std::to_string(input) + " from the record"
+                     : "InitializeSensor");
     const auto v = [&d](int k) { return static_cast<int32_t>(d.Value[k]); };
     const int32_t r = caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3),
                                                         v(4), v(5), v(6), v(7), v(8), v(9), v(10),
@@ -246,9 +313,7 @@ TVTunerSettings HostDriver::Request(uint32_t id) const {
 }
 
 TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings request) {
-    if (Noting()) {
-        Calling("SetTunerProperty " + what);
-    }
+    Calling(what.empty() ? "SetTunerProperty" : "SetTunerProperty " + what);
     caps_->TunerOps->SetTunerProperty(settings_, 0, &request);
     Returned();
     return request;
@@ -256,9 +321,7 @@ TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings re
 
 TVTunerSettings HostDriver::GetTuner(const std::string& what, uint32_t requestId) {
     TVTunerSettings r = Request(requestId);
-    if (Noting()) {
-        Calling("GetTunerProperty " + what);
-    }
+    Calling(what.empty() ? "GetTunerProperty" : "GetTunerProperty " + what);
     caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
     Returned();
     return r;
@@ -305,18 +368,15 @@ bool HostDriver::SetAudioMode(uint32_t mode) {
 }
 
 uint32_t HostDriver::SetVideoProperty(uint32_t property, int32_t value) {
-    if (Noting()) {
-        Calling("SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value));
-    }
+    Calling(Noting() ? "SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value)
+                     : "SetVideoProperty");
     const uint32_t r = caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
     Returned();
     return r;
 }
 
 uint32_t HostDriver::GetVideoProperty(uint32_t property) {
-    if (Noting()) {
-        Calling("GetVideoProperty " + std::to_string(property));
-    }
+    Calling(Noting() ? "GetVideoProperty " + std::to_string(property) : "GetVideoProperty");
     uint32_t value = 0;
     caps_->VideoOps->GetVideoProperty(0, 0, property, &value, 0);
     Returned();
@@ -324,9 +384,7 @@ uint32_t HostDriver::GetVideoProperty(uint32_t property) {
 }
 
 void HostDriver::SetSampleRate(uint32_t rate) {
-    if (Noting()) {
-        Calling("SetAudioSampleRate " + std::to_string(rate) + " Hz");
-    }
+    Calling(Noting() ? "SetAudioSampleRate " + std::to_string(rate) + " Hz" : "SetAudioSampleRate");
     AudioFormat f{0, rate, 1, 0};
     caps_->AudioOps->SetAudioSampleRate(0, emu::HostTable::kBoardHandle, &f);
     Returned();
@@ -347,11 +405,15 @@ uint32_t HostDriver::InputQuery(const std::string& note) {
 
 TunerModeCaps HostDriver::TunerModeLimits(uint32_t mode) {
     TunerModeCaps limits{};
-    if (Noting()) {
-        Calling("GetTunerModeCaps " + (mode == TVB_TUNER_MODE_TV ? "TV" : std::to_string(mode)));
-    }
+    const std::string name = mode == TVB_TUNER_MODE_TV ? "TV" : std::to_string(mode);
+    Calling(Noting() ? "GetTunerModeCaps " + name : "GetTunerModeCaps");
     caps_->TunerOps->GetTunerModeCaps(0, 0, mode, &limits);
     Returned();
+    const std::string wrong = WrongInTunerCaps(limits);
+    if (!wrong.empty()) {
+        error_ = "the module's tuner caps of mode " + name + " cannot be used: " + wrong;
+        return TunerModeCaps{};
+    }
     return limits;
 }
 

@@ -67,9 +67,10 @@ class HostDriver {
     void HandIn(const TVB_HOST_OPS* table, const TVB_BOARD_MODULE_CAPS* const** listOut,
                 uint32_t* countOut);
     // DllInitialize, then GetBoardModuleCaps with the host's table (or
-    // `table`); false when no capability record came back, or one with a
-    // table or slot missing (null), with the reason in Error(): such a
-    // record is never called through.
+    // `table`); false when no capability record came back, or one that
+    // cannot be driven (another count or size, a table or slot missing or
+    // outside the module's image), with the reason in Error(): such a record
+    // is never read or called through.
     bool Load(const TVB_HOST_OPS* table = nullptr);
 
     // --- the operation tables -----------------------------------------------
@@ -99,7 +100,9 @@ class HostDriver {
     void InputSelect(uint32_t input, const std::string& note);
     uint32_t InputQuery(const std::string& note = "InputQuery");
     // GetTunerModeCaps: the frequencies, steps and inputs of a tuner mode
-    // (TVB_TUNER_MODE_TV, ...).
+    // (TVB_TUNER_MODE_TV, ...). Caps that cannot be used (the lowest
+    // frequency above the highest) come back all zero, with the reason in
+    // Error().
     TunerModeCaps TunerModeLimits(uint32_t mode);
 
     // A tuner request built on the host's record, and its answer.
@@ -108,7 +111,7 @@ class HostDriver {
     TVTunerSettings GetTuner(const std::string& what, uint32_t requestId);
 
     // Any other call the caller makes through Caps(): notes around it as
-    // around the driver's own.
+    // around the driver's own, and a watcher (isolation.h) told of it.
     void Calling(const std::string& what);
     void Returned();
     // Whether the driver writes notes at all (callers need not build them).
@@ -121,6 +124,10 @@ class HostDriver {
     void DrainPrints();
 
   private:
+    // The error that keeps the list GetBoardModuleCaps handed out from
+    // being driven (caps_ is its record when there is none).
+    std::string UnusableCaps(const TVB_BOARD_MODULE_CAPS* const* list, const uint32_t* count);
+
     emu::HostTable* host_;
     std::unique_ptr<LoadedModule> image_;
     std::unique_ptr<PrintCapture> prints_;
@@ -142,5 +149,9 @@ std::string StandardName(uint32_t standard);
 std::vector<uint32_t> StandardBits();
 uint32_t StandardFromName(const std::string& name); // 0 when unknown
 std::string AudioModeNames(uint32_t modes);
+// What keeps a tuner mode's caps (GetTunerModeCaps) from being used: a
+// lowest frequency above the highest, a range without a step; empty when
+// they can be.
+std::string WrongInTunerCaps(const TunerModeCaps& caps);
 
 } // namespace host_driver

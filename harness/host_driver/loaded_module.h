@@ -5,6 +5,7 @@
 
 #include "include/tvboard.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,9 @@ class LoadedModule {
     // services (a Windows image mapped in-process); false when the system's
     // loader bound it to real waits.
     virtual bool OnVirtualTime() const = 0;
+    // Whether the `size` bytes at `at` lie within what the loader mapped of
+    // the module: where its records, tables and routines must be.
+    virtual bool Holds(const void* at, size_t size) const = 0;
 
     const Exports& Bound() const { return exports_; }
     const std::string& Error() const { return error_; }

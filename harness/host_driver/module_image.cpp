@@ -7,6 +7,7 @@
 #else
 #include <dlfcn.h>
 #include <elf.h>
+#include <link.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -163,6 +164,29 @@ void Close(void* handle) {
 }
 #endif
 
+#if !defined(_WIN32)
+// The segments the loader mapped for the object of `map`.
+struct Segments {
+    const link_map* map;
+    std::vector<std::pair<uintptr_t, uintptr_t>> found;
+};
+int FindSegments(dl_phdr_info* info, size_t /*size*/, void* data) {
+    auto* s = static_cast<Segments*>(data);
+    const char* name = info->dlpi_name != nullptr ? info->dlpi_name : "";
+    if (info->dlpi_addr != s->map->l_addr || std::strcmp(name, s->map->l_name) != 0) {
+        return 0;
+    }
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const auto& ph = info->dlpi_phdr[i];
+        if (ph.p_type == PT_LOAD) {
+            const uintptr_t from = info->dlpi_addr + ph.p_vaddr;
+            s->found.emplace_back(from, from + ph.p_memsz);
+        }
+    }
+    return 1;
+}
+#endif
+
 template <typename F> void Bind(F& slot, void* handle, const char* name) {
     slot = reinterpret_cast<F>(Symbol(handle, name));
 }
@@ -194,7 +218,33 @@ bool ModuleImage::Load(const std::string& given) {
         Unload();
         return false;
     }
+#if defined(_WIN32)
+    const auto* base = static_cast<const char*>(handle_);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const auto from = reinterpret_cast<uintptr_t>(base);
+    mapped_.push_back({from, from + nt->OptionalHeader.SizeOfImage});
+#else
+    link_map* map = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr) {
+        Segments s{map, {}};
+        dl_iterate_phdr(FindSegments, &s);
+        for (const auto& r : s.found) {
+            mapped_.push_back({r.first, r.second});
+        }
+    }
+#endif
     return true;
+}
+
+bool ModuleImage::Holds(const void* at, size_t size) const {
+    const auto p = reinterpret_cast<uintptr_t>(at);
+    for (const Range& r : mapped_) {
+        if (p >= r.from && size <= r.to - r.from && p - r.from <= r.to - r.from - size) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ModuleImage::Unload() {
@@ -203,6 +253,7 @@ void ModuleImage::Unload() {
         handle_ = nullptr;
     }
     exports_ = Exports{};
+    mapped_.clear();
 }
 
 } // namespace host_driver

@@ -5,7 +5,9 @@
 
 #include "host_driver/loaded_module.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace host_driver {
 
@@ -22,9 +24,15 @@ class ModuleImage : public LoadedModule {
     bool Load(const std::string& path) override;
     void Unload() override;
     bool OnVirtualTime() const override { return false; }
+    bool Holds(const void* at, size_t size) const override;
 
   private:
+    struct Range {
+        uintptr_t from;
+        uintptr_t to;
+    };
     void* handle_ = nullptr;
+    std::vector<Range> mapped_; // the segments the loader mapped
 };
 
 } // namespace host_driver

@@ -31,6 +31,12 @@ class PeImage : public LoadedModule {
     bool Load(const std::string& path) override;
     void Unload() override;
     bool OnVirtualTime() const override { return true; }
+    bool Holds(const void* at, size_t size) const override {
+        const auto* from = static_cast<const char*>(base_);
+        const auto* p = static_cast<const char*>(at);
+        return base_ != nullptr && p >= from && size <= size_ &&
+               static_cast<size_t>(p - from) <= size_ - size;
+    }
 
   private:
     void* base_ = nullptr;

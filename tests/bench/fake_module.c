@@ -4,10 +4,69 @@
  *   FAKE_NULL_SLOT    a record with a null slot (SetTunerProperty)
  *   FAKE_LIAR         a module that answers every call but never touches
  *                     the board: it says "locked" on every frequency, on
- *                     the carrier, with stereo and every language. */
+ *                     the carrier, with stereo and every language.
+ *   FAKE_MISBEHAVE    the liar, which misbehaves as TVB_FAKE in the
+ *                     environment says: WHAT:CALL makes the export or
+ *                     operation CALL abort, fault on a null pointer (segv),
+ *                     loop forever (hang), end the process with _exit(0)
+ *                     (exit), print to stdout (print) or take half a second
+ *                     (slow); garbage-table hands out a record with a
+ *                     VideoOps table that points nowhere, size one whose size
+ *                     reads 0xFFFFFFFF, tuner-caps TV caps with the lowest
+ *                     frequency above the highest. */
 #include "include/tvboard.h"
 
 #include <string.h>
+
+#if defined(FAKE_MISBEHAVE)
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
+
+static volatile int* volatile g_nowhere = 0;
+
+static const char* Fault(void) {
+    const char* fault = getenv("TVB_FAKE");
+    return fault != 0 ? fault : "";
+}
+/* Whether TVB_FAKE is WHAT:CALL (or WHAT, for a call of null). */
+static int Asked(const char* what, const char* call) {
+    const char* fault = Fault();
+    const size_t n = strlen(what);
+    if (strncmp(fault, what, n) != 0) {
+        return 0;
+    }
+    return call == 0 ? fault[n] == 0 : fault[n] == ':' && strcmp(fault + n + 1, call) == 0;
+}
+static void Misbehave(const char* call) {
+    if (Asked("abort", call)) {
+        abort();
+    }
+    if (Asked("segv", call)) {
+        *g_nowhere = 1;
+    }
+    if (Asked("hang", call)) {
+        for (;;) {
+            *(volatile const char*)call;
+        }
+    }
+    if (Asked("exit", call)) {
+        _exit(0);
+    }
+    if (Asked("print", call)) {
+        printf("%s was here\n", call);
+    }
+    if (Asked("slow", call)) {
+        const struct timespec half = {0, 500000000};
+        nanosleep(&half, 0);
+    }
+}
+#define MISBEHAVE(call) Misbehave(call)
+#else
+#define MISBEHAVE(call) ((void)0)
+#endif
 
 static TVB_TUNER_SETTINGS g_settings;
 
@@ -32,6 +91,7 @@ static TVB_ARG TVB_API Stub20(TVB_ARG a1, TVB_ARG a2, TVB_ARG a3, TVB_ARG a4, TV
 
 static TVB_STATUS TVB_API FakeOpenBoard(TVB_HOST_HANDLE ctx, TVB_TUNER_SETTINGS** out,
                                         TVB_BOARD_INFO* info) {
+    MISBEHAVE("OpenBoard");
     (void)ctx;
     (void)info;
     memset(&g_settings, 0, sizeof g_settings);
@@ -40,12 +100,14 @@ static TVB_STATUS TVB_API FakeOpenBoard(TVB_HOST_HANDLE ctx, TVB_TUNER_SETTINGS*
     return TVB_STATUS_SUCCESS;
 }
 static TVB_STATUS TVB_API FakeCloseBoard(TVB_TUNER_SETTINGS* settings, TVB_ARG unused) {
+    MISBEHAVE("CloseBoard");
     (void)settings;
     (void)unused;
     return TVB_STATUS_SUCCESS;
 }
 static uint32_t TVB_API FakeGetVideoStandards(TVB_ARG a, TVB_ARG b, uint32_t* count,
                                               TVB_VIDEO_STANDARD_DESCRIPTOR* buffer) {
+    MISBEHAVE("GetVideoStandards");
     (void)a;
     (void)b;
     (void)buffer;
@@ -54,6 +116,7 @@ static uint32_t TVB_API FakeGetVideoStandards(TVB_ARG a, TVB_ARG b, uint32_t* co
 }
 static uint32_t TVB_API FakeGetVideoPropertyDefaults(TVB_ARG a, TVB_ARG b,
                                                      TVB_VIDEO_PROPERTY_DEFAULTS* d) {
+    MISBEHAVE("GetVideoPropertyDefaults");
     (void)a;
     (void)b;
     memset(d, 0, sizeof *d);
@@ -65,6 +128,7 @@ static int32_t TVB_API FakeInitializeSensor(const TVB_SENSOR_INIT_RECORD* r, TVB
                                             int32_t p8, int32_t p9, int32_t p10, int32_t p11,
                                             int32_t p12, int32_t p13, int32_t p14, int32_t p15,
                                             int32_t p16, int32_t p17) {
+    MISBEHAVE("InitializeSensor");
     (void)r;
     (void)h;
     return a3 & a4 & p1 & p2 & p3 & p4 & p5 & p6 & p7 & p8 & p9 & p10 & p11 & p12 & p13 & p14 &
@@ -72,6 +136,7 @@ static int32_t TVB_API FakeInitializeSensor(const TVB_SENSOR_INIT_RECORD* r, TVB
 }
 static uint32_t TVB_API FakeSetVideoProperty(TVB_ARG a1, TVB_ARG a2, uint32_t p, int32_t v,
                                              TVB_ARG a5) {
+    MISBEHAVE("SetVideoProperty");
     (void)a1;
     (void)a2;
     (void)p;
@@ -81,6 +146,7 @@ static uint32_t TVB_API FakeSetVideoProperty(TVB_ARG a1, TVB_ARG a2, uint32_t p,
 }
 static uint32_t TVB_API FakeGetVideoProperty(TVB_ARG a1, TVB_ARG a2, uint32_t p, uint32_t* v,
                                              TVB_ARG a5) {
+    MISBEHAVE("GetVideoProperty");
     (void)a1;
     (void)a2;
     (void)p;
@@ -90,6 +156,7 @@ static uint32_t TVB_API FakeGetVideoProperty(TVB_ARG a1, TVB_ARG a2, uint32_t p,
 }
 static uint32_t TVB_API FakeGetAudioFormat(TVB_ARG a, TVB_ARG b, TVB_AUDIO_INTERFACE_CONFIG* c,
                                            TVB_AUDIO_FORMAT* f) {
+    MISBEHAVE("GetAudioFormat");
     (void)a;
     (void)b;
     (void)c;
@@ -97,12 +164,14 @@ static uint32_t TVB_API FakeGetAudioFormat(TVB_ARG a, TVB_ARG b, TVB_AUDIO_INTER
     return 0;
 }
 static uint32_t TVB_API FakeSetAudioSampleRate(TVB_ARG a, TVB_HOST_HANDLE h, TVB_AUDIO_FORMAT* f) {
+    MISBEHAVE("SetAudioSampleRate");
     (void)a;
     (void)h;
     (void)f;
     return 0;
 }
 static uint32_t TVB_API FakeInputSelect(TVB_ARG a, TVB_ARG b, uint32_t input) {
+    MISBEHAVE("InputSelect");
     (void)a;
     (void)b;
     (void)input;
@@ -110,11 +179,18 @@ static uint32_t TVB_API FakeInputSelect(TVB_ARG a, TVB_ARG b, uint32_t input) {
 }
 static uint32_t TVB_API FakeGetTunerModeCaps(TVB_ARG a, TVB_ARG b, uint32_t mode,
                                              TVB_TUNER_MODE_CAPS* caps) {
+    MISBEHAVE("GetTunerModeCaps");
     (void)a;
     (void)b;
     if (mode == TVB_TUNER_MODE_TV) {
         caps->MinFrequency = 40000000;
         caps->MaxFrequency = 847000000;
+#if defined(FAKE_MISBEHAVE)
+        if (Asked("tuner-caps", 0)) {
+            caps->MinFrequency = 847000000;
+            caps->MaxFrequency = 40000000;
+        }
+#endif
         caps->TuningGranularity = 62500;
         caps->NumberOfInputs = 2;
         caps->SettlingTime = 500;
@@ -123,6 +199,7 @@ static uint32_t TVB_API FakeGetTunerModeCaps(TVB_ARG a, TVB_ARG b, uint32_t mode
 }
 static uint32_t TVB_API FakeGetTunerProperty(TVB_TUNER_SETTINGS* s, TVB_ARG u,
                                              TVB_TUNER_SETTINGS* r) {
+    MISBEHAVE("GetTunerProperty");
     (void)u;
     r->Frequency = s->Frequency;
     if (r->RequestId == TVB_REQUEST_STATUS) {
@@ -135,6 +212,7 @@ static uint32_t TVB_API FakeGetTunerProperty(TVB_TUNER_SETTINGS* s, TVB_ARG u,
     return 0;
 }
 static uint32_t TVB_API SetTuner(TVB_TUNER_SETTINGS* s, TVB_ARG u, TVB_TUNER_SETTINGS* r) {
+    MISBEHAVE("SetTunerProperty");
     (void)u;
     if (r->RequestId == TVB_REQUEST_FREQUENCY) {
         s->Frequency = r->Frequency; /* "tuned", without a word to the synthesizer */
@@ -158,7 +236,10 @@ static uint32_t TVB_API SetTuner(TVB_TUNER_SETTINGS* s, TVB_ARG u, TVB_TUNER_SET
 /* The slot FAKE_NULL_SLOT leaves out. */
 #define FakeSetTunerProperty SLOT(SetTuner)
 /* The input last selected is always the tuner. */
-#define FakeInputQuery Stub2
+static TVB_ARG TVB_API FakeInputQuery(TVB_ARG a, TVB_ARG b) {
+    MISBEHAVE("InputQuery");
+    return a & b & 0;
+}
 
 /* The tables as the header lists them: each operation the fake's own of its
  * name, each stub one of its argument count that returns 0. */
@@ -166,16 +247,34 @@ static uint32_t TVB_API SetTuner(TVB_TUNER_SETTINGS* s, TVB_ARG u, TVB_TUNER_SET
 #define FAKE_STUB(table, slot, member, arguments, result) Stub##arguments,
 #define FAKE_TABLE(table, type, slots) static const type k##table = {slots(FAKE_OP, FAKE_STUB)};
 TVB_OPS_TABLES(FAKE_TABLE)
-static const TVB_BOARD_MODULE_CAPS kCaps = {
-    56,         TVB_CAPS_WORD4,    TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoardOps, TABLE(&kVideoOps),
-    &kAudioOps, TABLE(&kInputOps), &kTunerOps};
+static const TVB_BOARD_MODULE_CAPS kCaps = {sizeof(TVB_BOARD_MODULE_CAPS),
+                                             TVB_CAPS_WORD4,
+                                             TVB_CAPS_WORD8,
+                                             TVB_CAPS_WORD12,
+                                             &kBoardOps,
+                                             TABLE(&kVideoOps),
+                                             &kAudioOps,
+                                             TABLE(&kInputOps),
+                                             &kTunerOps};
 static const TVB_BOARD_MODULE_CAPS* const kList[1] = {&kCaps};
+#if defined(FAKE_MISBEHAVE)
+static const TVB_BOARD_MODULE_CAPS kGarbageTable = {
+    sizeof(TVB_BOARD_MODULE_CAPS), TVB_CAPS_WORD4, TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoardOps,
+    (const TVB_VIDEO_OPS*)(uintptr_t)0x5A5A5A50u, &kAudioOps, &kInputOps, &kTunerOps};
+static const TVB_BOARD_MODULE_CAPS kHugeSize = {
+    0xFFFFFFFFu, TVB_CAPS_WORD4, TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoardOps,
+    &kVideoOps,  &kAudioOps,     &kInputOps,     &kTunerOps};
+static const TVB_BOARD_MODULE_CAPS* const kGarbageTableList[1] = {&kGarbageTable};
+static const TVB_BOARD_MODULE_CAPS* const kHugeSizeList[1] = {&kHugeSize};
+#endif
 
 TVB_DECLSPEC TVB_STATUS TVB_API DllInitialize(void* registryPath) {
     (void)registryPath;
+    MISBEHAVE("DllInitialize");
     return TVB_STATUS_SUCCESS;
 }
 TVB_DECLSPEC TVB_STATUS TVB_API DllUnload(void) {
+    MISBEHAVE("DllUnload");
     return TVB_STATUS_SUCCESS;
 }
 TVB_DECLSPEC void TVB_API GetBoardModuleCaps(TVB_ARG unused, const TVB_HOST_OPS* hostOps,
@@ -183,8 +282,16 @@ TVB_DECLSPEC void TVB_API GetBoardModuleCaps(TVB_ARG unused, const TVB_HOST_OPS*
                                              uint32_t* countOut) {
     (void)unused;
     (void)hostOps;
+    MISBEHAVE("GetBoardModuleCaps");
     if (listOut != 0) {
         *listOut = kList;
+#if defined(FAKE_MISBEHAVE)
+        if (Asked("garbage-table", 0)) {
+            *listOut = kGarbageTableList;
+        } else if (Asked("size", 0)) {
+            *listOut = kHugeSizeList;
+        }
+#endif
     }
     if (countOut != 0) {
         *countOut = 1;
