@@ -62,8 +62,7 @@ void Convert(const Given& g, Command command, Options& o) {
                     names.push_back(o.channels[i].name);
                 }
                 if (o.channels.size() > kShown) {
-                    names.push_back("... " + std::to_string(o.channels.size() - kShown) +
-                                    " more");
+                    names.push_back("... " + std::to_string(o.channels.size() - kShown) + " more");
                 }
                 throw UsageError("no channel " + Quoted(g.operand) + " in " +
                                  Shown(o.channelsPath) + " (" + text::Joined(names, ", ") + ")");

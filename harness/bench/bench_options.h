@@ -48,7 +48,7 @@ struct Options {
     std::string vcd; // write the bus traffic here ("-": stdout)
     uint32_t busHz = 100000;
     // The build driven, conformance and recordings.
-    std::string module; // a built module to load instead of the linked one
+    std::string module;        // a built module to load instead of the linked one
     double callSeconds = 10.0; // the time each of its calls may take
     std::string against;
     std::vector<std::string> scenarios;
@@ -77,7 +77,7 @@ struct Given {
     std::map<std::string, int> flags;                       // how often
     std::string operand;                                    // tune's MHZ, input's INPUT
     bool operandGiven = false;
-    std::vector<std::string> operands;                      // picture's settings
+    std::vector<std::string> operands; // picture's settings
 
     bool Has(const std::string& name) const {
         return values.count(name) != 0 || flags.count(name) != 0;

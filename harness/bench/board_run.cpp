@@ -83,7 +83,7 @@ void BoardRun::OpenOutputs() {
         json_ = std::make_unique<JsonStream>(Stdout());
     } else if (views.text) {
         Stdout() << "-- bus timeline ("
-                  << (options.trace ? "DSP handshakes condensed" : "every event") << ")\n";
+                 << (options.trace ? "DSP handshakes condensed" : "every event") << ")\n";
     }
     stream_ = std::make_unique<TimelineStream>(
         host.Trace(), views, &Stdout(),
@@ -173,7 +173,7 @@ int BoardRun::End(int rc) {
             json_->EndList();
         } else {
             Stdout() << text::Format("-- end of the bus timeline: %zu events, %s of %s\n",
-                                      host.Trace().Size(), Seconds(NowUs()).c_str(), Clock());
+                                     host.Trace().Size(), Seconds(NowUs()).c_str(), Clock());
         }
     }
     if (options.registers) {

@@ -48,7 +48,8 @@ class OpenJson {
     // a whole one when none was begun; "" when it is whole.
     std::string Ending(const std::string& command, const std::string& error) const {
         if (last_ == 0) {
-            return JsonText({{"schema_version", kSchemaVersion}, {"command", command}, {"error", error}});
+            return JsonText(
+                {{"schema_version", kSchemaVersion}, {"command", command}, {"error", error}});
         }
         if (open_.empty() || deep_) {
             return "";
@@ -61,8 +62,9 @@ class OpenJson {
             end += open_[i] == '[' ? "\n  ]" : "\n  }";
         }
         const bool empty = open_.size() == 1 && last_ == '{';
-        return end + (empty ? "\n  " : ",\n  ") + "\"error\": " +
-               Json(error).dump(-1, ' ', false, Json::error_handler_t::replace) + "\n}\n";
+        return end + (empty ? "\n  " : ",\n  ") +
+               "\"error\": " + Json(error).dump(-1, ' ', false, Json::error_handler_t::replace) +
+               "\n}\n";
     }
 
   private:

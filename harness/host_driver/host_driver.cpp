@@ -80,7 +80,6 @@ std::string MissingFromCaps(const TVB_BOARD_MODULE_CAPS& caps,
     return missing;
 }
 
-
 uint64_t RealClockUs() {
     return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
                                      std::chrono::steady_clock::now().time_since_epoch())
@@ -368,8 +367,9 @@ bool HostDriver::SetAudioMode(uint32_t mode) {
 }
 
 uint32_t HostDriver::SetVideoProperty(uint32_t property, int32_t value) {
-    Calling(Noting() ? "SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value)
-                     : "SetVideoProperty");
+    Calling(Noting()
+                ? "SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value)
+                : "SetVideoProperty");
     const uint32_t r = caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
     Returned();
     return r;

@@ -148,8 +148,8 @@ using Clock = std::chrono::steady_clock;
 
 // The watcher's side: what the child said about its calls.
 struct Watch {
-    std::string call;     // the call it is in, or the one last made
-    std::string context;  // what the run was doing then
+    std::string call;    // the call it is in, or the one last made
+    std::string context; // what the run was doing then
     bool inCall = false;
     Clock::time_point deadline;
     bool done = false; // the run said it came to its end
@@ -188,7 +188,7 @@ struct Watch {
 
     // Where the child was: "OpenBoard", "after OpenBoard returned".
     std::string Where() const {
-        std::string where = inCall          ? call
+        std::string where = inCall         ? call
                             : call.empty() ? "before the module's first call"
                                            : "after " + call + " returned";
         return context.empty() ? where : context + ": " + where;
@@ -245,8 +245,8 @@ IsolatedEnd RunIsolated(const Isolation& iso, const std::function<int(int)>& run
     int stray[2];
     if (pipe2(results, O_CLOEXEC) != 0 || pipe2(watch, O_CLOEXEC) != 0 ||
         pipe2(stray, O_CLOEXEC) != 0) {
-        end.failure = std::string("cannot make a pipe for the module's process: ") +
-                      std::strerror(errno);
+        end.failure =
+            std::string("cannot make a pipe for the module's process: ") + std::strerror(errno);
         return end;
     }
     std::fflush(nullptr); // what is buffered goes out once, not once from each process
@@ -272,11 +272,13 @@ IsolatedEnd RunIsolated(const Isolation& iso, const std::function<int(int)>& run
     Watch w;
     pollfd fds[2] = {{results[0], POLLIN, 0}, {watch[0], POLLIN, 0}};
     const auto take = [&] {
-        if (fds[0].fd >= 0 && !Drain(fds[0].fd, [&](const char* b, size_t n) { iso.results(b, n); })) {
+        if (fds[0].fd >= 0 &&
+            !Drain(fds[0].fd, [&](const char* b, size_t n) { iso.results(b, n); })) {
             close(fds[0].fd);
             fds[0].fd = -1;
         }
-        if (fds[1].fd >= 0 && !Drain(fds[1].fd, [&](const char* b, size_t n) { w.Take(iso, b, n); })) {
+        if (fds[1].fd >= 0 &&
+            !Drain(fds[1].fd, [&](const char* b, size_t n) { w.Take(iso, b, n); })) {
             close(fds[1].fd);
             fds[1].fd = -1;
         }
@@ -286,9 +288,11 @@ IsolatedEnd RunIsolated(const Isolation& iso, const std::function<int(int)>& run
     for (;;) {
         int waitMs = 200;
         if (w.inCall && !killed) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(w.deadline -
-                                                                                    Clock::now());
-            waitMs = static_cast<int>(left.count() < 0 ? 0 : left.count() < 200 ? left.count() : 200);
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(w.deadline - Clock::now());
+            waitMs = static_cast<int>(left.count() < 0     ? 0
+                                      : left.count() < 200 ? left.count()
+                                                           : 200);
         }
         const bool open = fds[0].fd >= 0 || fds[1].fd >= 0;
         if (open || w.inCall) {
@@ -329,8 +333,7 @@ IsolatedEnd RunIsolated(const Isolation& iso, const std::function<int(int)>& run
     if (WIFSIGNALED(status)) {
         end.failure = w.Where() + ": killed by " + SignalName(WTERMSIG(status));
     } else {
-        end.failure =
-            w.Where() + ": exited with status " + std::to_string(WEXITSTATUS(status));
+        end.failure = w.Where() + ": exited with status " + std::to_string(WEXITSTATUS(status));
     }
     return end;
 }

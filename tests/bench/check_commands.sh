@@ -41,18 +41,23 @@ truncate -s 2M "$work/huge.txt" && truncate -s 17M "$work/huge-rec.txt" && trunc
 awk 'BEGIN { printf "scenario session\n0 - "; for (i = 0; i < 65536; i++) printf "x"; print "" }' >"$work/long-rec.txt"
 mkfifo "$work/fifo"
 "$bench" record --scenario session --out "$work/one.txt"
+echo kept >"$work/kept.txt"
+m=$fakes/fake_misbehave.so # misbehaves as TVB_FAKE says
 
 # KIND|RC|PATTERN|ARGUMENTS: KIND out (PATTERN in stdout and stderr), usage
 # (exit 2, nothing on stdout, one line on stderr with PATTERN and the help),
-# json (one JSON document on stdout with PATTERN); KIND<FILE reads stdin from
-# FILE (else /dev/null), out>FILE writes stdout there.
+# json (one JSON document on stdout with PATTERN), module (exit RC, PATTERN
+# on the last line of stderr, and with --json one JSON document on stdout);
+# KIND<FILE reads stdin from FILE (else /dev/null), out>FILE writes stdout
+# there, KIND@FAULT runs with TVB_FAKE=FAULT.
 while IFS='|' read -r kind want pattern args; do
     case $kind in '' | '#'*) continue ;; esac
     eval "set -- $args"
-    from=/dev/null to=$work/out
+    from=/dev/null to=$work/out fault=
+    case $kind in *'@'*) fault=${kind#*@} kind=${kind%%@*} ;; esac
     case $kind in *'<'*) from=${kind#*<} kind=${kind%%<*} ;; *'>'*) to=${kind#*>} kind=${kind%%>*} ;; esac
     : >"$work/out"
-    "$bench" "$@" <"$from" >"$to" 2>"$work/err"
+    TVB_FAKE=$fault "$bench" "$@" <"$from" >"$to" 2>"$work/err"
     rc=$?
     if [ "$rc" -ge 128 ]; then fail "$@"; echo "  ended by signal $((rc - 128))"; continue; fi
     case $kind in
@@ -64,6 +69,12 @@ while IFS='|' read -r kind want pattern args; do
         fi ;;
     json) if [ "$rc" -ne "$want" ] || ! python3 -m json.tool "$work/out" >/dev/null 2>&1 ||
             ! grep -q -- "$pattern" "$work/out"; then fail "$@"; continue; fi ;;
+    module) if [ "$rc" -ne "$want" ] || ! tail -n 1 "$work/err" | grep -q -- "$pattern"; then
+            fail "$@"; continue
+        fi
+        case " $* " in *" --json "*) if ! python3 -m json.tool "$work/out" >/dev/null 2>&1; then
+            fail "$@"; echo "  no JSON document"; continue
+        fi ;; esac ;;
     esac
     echo "ok: $rc tvboard $args${kind#out}: $(head -c 160 "$work/err")"
 done <<EOF
@@ -244,6 +255,23 @@ usage|2|the module's capability record cannot be driven: the VideoOps table is n
 usage|2|the module's capability record cannot be driven: TunerOps slot 2 is null|--module "$fakes/fake_null_slot.so" session
 usage|2|the module's capability record cannot be driven: the VideoOps table is null|--module "$fakes/fake_null_tables.so" conform
 usage|2|cannot load module /nonexistent/libtvboard.so: No such file or directory|--module /nonexistent/libtvboard.so conform
+usage@garbage-table|2|cannot be driven: the VideoOps table at 0x5A5A5A50 lies outside the module|--module "$m" caps
+usage@size|2|cannot be driven: its size is 4294967295 bytes, a capability record's is|--module "$m" session
+usage@tuner-caps|2|tuner caps of mode TV cannot be used: its lowest frequency 847000000 Hz is above its highest 40000000 Hz|--module "$m" tune 175.25
+usage@tuner-caps|2|tuner caps of mode tv cannot be used: its lowest frequency 847000000 Hz is above|--module "$m" caps
+usage|2|--call-timeout limits the calls of a module loaded with --module|tune 175.25 --call-timeout 1
+usage|2|--call-timeout wants seconds, 0.1..3600: '0'|--module "$m" caps --call-timeout 0
+# A module that crashes, hangs, exits or prints: exit 1, the call named, the
+# timeline up to it, a JSON document ended with the line as its "error".
+module@abort:DllInitialize|1|^tvboard: DllInitialize: killed by SIGABRT|--module "$m" caps
+module@segv:GetTunerModeCaps|1|^tvboard: GetTunerModeCaps tv: killed by SIGSEGV|--module "$m" caps --json
+module@segv:SetTunerProperty|1|^tvboard: SetTunerProperty VideoStandard PAL_B: killed by SIGSEGV|--module "$m" tune 175.25 --json --trace
+module@hang:GetTunerProperty|1|^tvboard: GetTunerProperty status: no return after 1 s$|--module "$m" tune 175.25 --call-timeout 1 --json
+module@exit:OpenBoard|1|^tvboard: OpenBoard: exited with status 0$|--module "$m" session
+module@exit:OpenBoard|1|^tvboard: OpenBoard: exited with status 0$|--module "$m" session --json --raw
+module@print:OpenBoard|1|^tvboard: OpenBoard: wrote to stdout, which is the bench's: 'OpenBoard was here.x0A'$|--module "$m" session --json
+module@exit:SetAudioSampleRate|1|^tvboard: scenario session: SetAudioSampleRate 48000 Hz: exited with status 0$|--module "$m" record --out "$work/kept.txt"
+module@segv:InputQuery|1|InputQuery: killed by SIGSEGV|--module "$m" input --vcd "$work/kept.txt"
 # Machine-readable results.
 json|0|"schema_version": 2,|standards --json
 json|0|"frame_rate": 29.97002997003,|standards --json
@@ -261,6 +289,30 @@ json|0|"oscillator_hz": 182000000|tune 175.25 --registers --json
 json|0|"timeline":\[|record --json --scenario session
 json|0|"conforms": true|conform --module "$library" --scenario session --json
 EOF
+
+# conform of a module that crashes, hangs or exits in a call of each of the
+# five tables fails, naming the scenario and the call; what it was writing
+# is left as it was.
+# (SCENARIO:CALL:NAMED, NAMED how the scenario names the call.)
+for call in session:OpenBoard:OpenBoard session:InitializeSensor:InitializeSensor \
+    session:SetAudioSampleRate:SetAudioSampleRate 'inputs:InputQuery:InputOps query' \
+    'session:GetTunerProperty:GetTunerProperty status'; do
+    scenario=${call%%:*} named=${call##*:} call=${call#*:} call=${call%%:*}
+    for what in segv:'killed by SIGSEGV' hang:'no return after 1 s' exit:'exited with status 0'; do
+        TVB_FAKE=${what%%:*}:$call "$bench" conform --module "$m" --call-timeout 1 \
+            >"$work/out" 2>"$work/err"
+        rc=$?
+        line="tvboard: scenario $scenario on the build: $named[^:]*: ${what#*:}"
+        if [ "$rc" -ne 1 ] || ! tail -n 1 "$work/err" | grep -q "^$line"; then
+            fail "conform, ${what%%:*} in $call"
+        else
+            echo "ok: $rc TVB_FAKE=${what%%:*}:$call tvboard conform: $(tail -n 1 "$work/err")"
+        fi
+    done
+done
+if [ "$(cat "$work/kept.txt")" != kept ] || ls -a "$work" | grep -q tvboard-; then
+    echo "FAIL: a run the module ended changed $work/kept.txt or left a temporary file"; failed=1
+fi
 
 # A progress line while scanning, on a terminal only.
 "$bench" scan >"$work/out" 2>"$work/err"

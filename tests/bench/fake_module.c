@@ -248,22 +248,28 @@ static TVB_ARG TVB_API FakeInputQuery(TVB_ARG a, TVB_ARG b) {
 #define FAKE_TABLE(table, type, slots) static const type k##table = {slots(FAKE_OP, FAKE_STUB)};
 TVB_OPS_TABLES(FAKE_TABLE)
 static const TVB_BOARD_MODULE_CAPS kCaps = {sizeof(TVB_BOARD_MODULE_CAPS),
-                                             TVB_CAPS_WORD4,
-                                             TVB_CAPS_WORD8,
-                                             TVB_CAPS_WORD12,
-                                             &kBoardOps,
-                                             TABLE(&kVideoOps),
-                                             &kAudioOps,
-                                             TABLE(&kInputOps),
-                                             &kTunerOps};
+                                            TVB_CAPS_WORD4,
+                                            TVB_CAPS_WORD8,
+                                            TVB_CAPS_WORD12,
+                                            &kBoardOps,
+                                            TABLE(&kVideoOps),
+                                            &kAudioOps,
+                                            TABLE(&kInputOps),
+                                            &kTunerOps};
 static const TVB_BOARD_MODULE_CAPS* const kList[1] = {&kCaps};
 #if defined(FAKE_MISBEHAVE)
-static const TVB_BOARD_MODULE_CAPS kGarbageTable = {
-    sizeof(TVB_BOARD_MODULE_CAPS), TVB_CAPS_WORD4, TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoardOps,
-    (const TVB_VIDEO_OPS*)(uintptr_t)0x5A5A5A50u, &kAudioOps, &kInputOps, &kTunerOps};
-static const TVB_BOARD_MODULE_CAPS kHugeSize = {
-    0xFFFFFFFFu, TVB_CAPS_WORD4, TVB_CAPS_WORD8, TVB_CAPS_WORD12, &kBoardOps,
-    &kVideoOps,  &kAudioOps,     &kInputOps,     &kTunerOps};
+static const TVB_BOARD_MODULE_CAPS kGarbageTable = {sizeof(TVB_BOARD_MODULE_CAPS),
+                                                    TVB_CAPS_WORD4,
+                                                    TVB_CAPS_WORD8,
+                                                    TVB_CAPS_WORD12,
+                                                    &kBoardOps,
+                                                    (const TVB_VIDEO_OPS*)(uintptr_t)0x5A5A5A50u,
+                                                    &kAudioOps,
+                                                    &kInputOps,
+                                                    &kTunerOps};
+static const TVB_BOARD_MODULE_CAPS kHugeSize = {0xFFFFFFFFu,     TVB_CAPS_WORD4, TVB_CAPS_WORD8,
+                                                TVB_CAPS_WORD12, &kBoardOps,     &kVideoOps,
+                                                &kAudioOps,      &kInputOps,     &kTunerOps};
 static const TVB_BOARD_MODULE_CAPS* const kGarbageTableList[1] = {&kGarbageTable};
 static const TVB_BOARD_MODULE_CAPS* const kHugeSizeList[1] = {&kHugeSize};
 #endif
