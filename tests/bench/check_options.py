@@ -5,7 +5,9 @@ a command lists in its --help changes what the command prints or writes
 as after it; an option the command does not list is refused in both places
 (exit 2, naming the command).
 
-usage: check_options.py BENCH LIBRARY ANTENNA_FILE"""
+--call-timeout acts on a fake module whose DllInitialize takes half a second.
+
+usage: check_options.py BENCH LIBRARY ANTENNA_FILE SLOW_MODULE"""
 import os
 import re
 import shutil
@@ -27,15 +29,17 @@ SAMPLE = {
     "--picture": ["hue=10"], "--sound": ["mono"], "--trace": [], "--raw": [],
     "--timestamps": [], "--vcd": ["bus.vcd"], "--bus-rate": ["400k"], "--registers": [],
     "--module": ["LIB"], "--json": [], "--against": ["RECORDED"], "--scenario": ["picture"],
-    "--out": ["out.txt"],
+    "--out": ["out.txt"], "--call-timeout": ["0.1"],
 }
-NEEDS = {"--timestamps": ["--raw"], "--bus-rate": ["--vcd", "bus.vcd"]}
+NEEDS = {"--timestamps": ["--raw"], "--bus-rate": ["--vcd", "bus.vcd"],
+         "--call-timeout": ["--module", "SLOW"]}
 # Where the command's run must differ from BASE: a quick channel list with a
 # built module (which waits for real), no --module in the run without it.
 OVERRIDE = {
     ("scan", "--module"): ["--channels", "LIST"],
     ("conform", "--module"): ["--scenario", "session"],
     ("tune", "--channels"): ["E5"],
+    ("conform", "--call-timeout"): ["--scenario", "session"],
 }
 
 
@@ -47,7 +51,7 @@ def run(bench, work, args, paths):
     args = [paths.get(a, a) for a in args]
     p = subprocess.run([bench] + args, cwd=folder, capture_output=True, text=True,
                        errors="replace", check=False, timeout=300,
-                       env=dict(os.environ, SOURCE_DATE_EPOCH="0"))
+                       env=dict(os.environ, SOURCE_DATE_EPOCH="0", TVB_FAKE="slow:DllInitialize"))
     files = {}
     for name in sorted(os.listdir(folder)):
         with open(os.path.join(folder, name), "rb") as f:
@@ -68,9 +72,9 @@ def options_of(bench, command):
 
 
 def main():
-    bench, library, antenna = [os.path.abspath(a) for a in sys.argv[1:4]]
+    bench, library, antenna, slow = [os.path.abspath(a) for a in sys.argv[1:5]]
     work = tempfile.mkdtemp()
-    paths = {"LIB": library, "ANTENNA": antenna, "LIST": os.path.join(work, "list.txt"),
+    paths = {"LIB": library, "ANTENNA": antenna, "SLOW": slow, "LIST": os.path.join(work, "list.txt"),
              "RECORDED": os.path.join(work, "recorded.txt")}
     with open(paths["LIST"], "w", encoding="utf-8") as f:
         f.write("E5 175.25 PAL_B\nE8 196.3125 PAL_B\n")
