@@ -236,7 +236,7 @@ std::string HostDriver::UnusableCaps(const TVB_BOARD_MODULE_CAPS* const* list,
         return "the module's GetBoardModuleCaps counts " + std::to_string(*count) +
                " capability records, where a board module has one";
     }
-    if (!in(list, sizeof *list)) {
+    if (!in(list, sizeof(const TVB_BOARD_MODULE_CAPS*))) { // its one entry
         return "the module's capability list at " + At(list) + " lies outside the module";
     }
     if (list[0] == nullptr) {

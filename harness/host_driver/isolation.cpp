@@ -23,15 +23,18 @@ namespace host_driver {
 
 namespace {
 
-// The child's side: the pipe to the watcher, and the other end of the pipe
-// that is the child's stdout, which only the module writes to.
+// The child's side: the pipe to the watcher, and what writes out its
+// results.
 int g_watch = -1;
-int g_stray = -1;
 std::function<void()> g_flush;
+
+#if !defined(_WIN32)
+// The other end of the pipe that is the child's stdout, which only the
+// module writes to.
+int g_stray = -1;
 
 constexpr size_t kLongestLine = 240;
 
-#if !defined(_WIN32)
 void Send(char kind, const std::string& text) {
     if (g_watch < 0) {
         return;
@@ -181,7 +184,7 @@ struct Watch {
                 stray = Where() + ": wrote to stdout, which is the bench's: " + text;
             } else if (kind == 'D') {
                 done = true;
-                status = std::atoi(text.c_str());
+                status = static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
             }
         }
     }
