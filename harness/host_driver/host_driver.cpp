@@ -277,8 +277,9 @@ int32_t HostDriver::InitializeSensor(uint32_t input) {
     }
     const VideoPropertyDefaults& d = defaults_;
     record_ = TVB_SENSOR_INIT_RECORD{input, 0};
-    Calling(Noting() ? "InitializeSensor, input " + std::to_string(input) + " from the record"
-                     : "InitializeSensor");
+    CallingSlot("InitializeSensor", [input] {
+        return "InitializeSensor, input " + std::to_string(input) + " from the record";
+    });
     const auto v = [&d](int k) { return static_cast<int32_t>(d.Value[k]); };
     const int32_t r = caps_->VideoOps->InitializeSensor(&record_, 0, -1, -1, v(0), v(1), v(2), v(3),
                                                         v(4), v(5), v(6), v(7), v(8), v(9), v(10),
@@ -312,7 +313,7 @@ TVTunerSettings HostDriver::Request(uint32_t id) const {
 }
 
 TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings request) {
-    Calling(what.empty() ? "SetTunerProperty" : "SetTunerProperty " + what);
+    CallingSlot("SetTunerProperty", [&what] { return "SetTunerProperty " + what; });
     caps_->TunerOps->SetTunerProperty(settings_, 0, &request);
     Returned();
     return request;
@@ -320,7 +321,7 @@ TVTunerSettings HostDriver::SetTuner(const std::string& what, TVTunerSettings re
 
 TVTunerSettings HostDriver::GetTuner(const std::string& what, uint32_t requestId) {
     TVTunerSettings r = Request(requestId);
-    Calling(what.empty() ? "GetTunerProperty" : "GetTunerProperty " + what);
+    CallingSlot("GetTunerProperty", [&what] { return "GetTunerProperty " + what; });
     caps_->TunerOps->GetTunerProperty(settings_, 0, &r);
     Returned();
     return r;
@@ -367,16 +368,17 @@ bool HostDriver::SetAudioMode(uint32_t mode) {
 }
 
 uint32_t HostDriver::SetVideoProperty(uint32_t property, int32_t value) {
-    Calling(Noting()
-                ? "SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value)
-                : "SetVideoProperty");
+    CallingSlot("SetVideoProperty", [property, value] {
+        return "SetVideoProperty " + std::to_string(property) + " = " + std::to_string(value);
+    });
     const uint32_t r = caps_->VideoOps->SetVideoProperty(0, 0, property, value, 0);
     Returned();
     return r;
 }
 
 uint32_t HostDriver::GetVideoProperty(uint32_t property) {
-    Calling(Noting() ? "GetVideoProperty " + std::to_string(property) : "GetVideoProperty");
+    CallingSlot("GetVideoProperty",
+                [property] { return "GetVideoProperty " + std::to_string(property); });
     uint32_t value = 0;
     caps_->VideoOps->GetVideoProperty(0, 0, property, &value, 0);
     Returned();
@@ -384,7 +386,8 @@ uint32_t HostDriver::GetVideoProperty(uint32_t property) {
 }
 
 void HostDriver::SetSampleRate(uint32_t rate) {
-    Calling(Noting() ? "SetAudioSampleRate " + std::to_string(rate) + " Hz" : "SetAudioSampleRate");
+    CallingSlot("SetAudioSampleRate",
+                [rate] { return "SetAudioSampleRate " + std::to_string(rate) + " Hz"; });
     AudioFormat f{0, rate, 1, 0};
     caps_->AudioOps->SetAudioSampleRate(0, emu::HostTable::kBoardHandle, &f);
     Returned();
@@ -406,7 +409,7 @@ uint32_t HostDriver::InputQuery(const std::string& note) {
 TunerModeCaps HostDriver::TunerModeLimits(uint32_t mode) {
     TunerModeCaps limits{};
     const std::string name = mode == TVB_TUNER_MODE_TV ? "TV" : std::to_string(mode);
-    Calling(Noting() ? "GetTunerModeCaps " + name : "GetTunerModeCaps");
+    CallingSlot("GetTunerModeCaps", [&name] { return "GetTunerModeCaps " + name; });
     caps_->TunerOps->GetTunerModeCaps(0, 0, mode, &limits);
     Returned();
     const std::string wrong = WrongInTunerCaps(limits);

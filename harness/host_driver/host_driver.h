@@ -13,6 +13,7 @@
 #pragma once
 
 #include "emu/host_table.h"
+#include "host_driver/isolation.h"
 #include "host_driver/loaded_module.h"
 #include "host_driver/print_capture.h"
 #include "host_driver/virtual_time_link.h"
@@ -124,6 +125,15 @@ class HostDriver {
     void DrainPrints();
 
   private:
+    // Before a call into the module: Calling(full()) where notes are written
+    // (the note is built only then), else the watcher told of `slot` alone.
+    template <typename Full> void CallingSlot(const char* slot, const Full& full) {
+        if (Noting()) {
+            Calling(full());
+        } else if (Watched()) {
+            EnteringCall(slot);
+        }
+    }
     // The error that keeps the list GetBoardModuleCaps handed out from
     // being driven (caps_ is its record when there is none).
     std::string UnusableCaps(const TVB_BOARD_MODULE_CAPS* const* list, const uint32_t* count);

@@ -105,6 +105,10 @@ void EnteringCall(const std::string& what) {
     Send('C', what);
 }
 
+bool Watched() {
+    return g_watch >= 0;
+}
+
 void CallReturned() {
     if (g_watch >= 0) {
         LookForStrayOutput();

@@ -38,6 +38,8 @@ IsolatedEnd RunIsolated(const Isolation& isolation, const std::function<int(int 
 // returned; nothing when no watcher listens.
 void EnteringCall(const std::string& what);
 void CallReturned();
+// Whether a watcher listens (whether a call's name is wanted at all).
+bool Watched();
 // What the run is doing, for the failure's line ("scenario session"); empty:
 // nothing.
 void WatchContext(const std::string& what);
