@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -227,6 +228,15 @@ template <typename Sink> bool Drain(int fd, Sink&& sink) {
     close(stray[1]);
     fcntl(STDOUT_FILENO, F_SETFL, fcntl(STDOUT_FILENO, F_GETFL) | O_NONBLOCK);
     std::setvbuf(stdout, nullptr, _IONBF, 0); // each of its writes is seen at once
+    // A fault of the module ends the process with its signal, for the
+    // watcher to name, whoever handled it before: a sanitizer's report would
+    // go to the module's debug text and end with an exit status. (The
+    // sanitizer keeps its handler against signal() and sigaction(), so the
+    // kernel is asked: its record for the default action is all zero.)
+    const unsigned long long kDefaultAction[4] = {};
+    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
+        syscall(SYS_rt_sigaction, fault, kDefaultAction, nullptr, 8);
+    }
     g_stray = stray[0];
     g_watch = watch;
     int rc = 1;
