@@ -13,6 +13,10 @@ int CapsCommand(BoardRun& run, HostCalls& calls) {
     const CapsReport r = ReadCaps(*run.driver.Caps());
     calls.Unload();
     run.Flush();
+    for (const TunerModeInfo& m : r.tunerModes) {
+        run.claims.TunerMode(m.mode, m.limits);
+    }
+    run.claims.AudioFormatRead(r.audioFormat, r.audioConfig);
     Json tables = Json::array();
     for (const TableInfo& t : r.tables) {
         Json slots = Json::array();

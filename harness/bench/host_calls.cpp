@@ -59,10 +59,25 @@ bool HostCalls::BringUp() {
         run_.Waiting(WaitingFor(SessionStep::InitializeSensor));
         run_.driver.InitializeSensor(TVB_VIDEO_INPUT_TUNER);
         run_.Flush();
-        tvLimits = run_.driver.TunerModeLimits(TVB_TUNER_MODE_TV);
+        ReadTvLimits();
         SetStandard(run_.options.standard);
     }
     return open;
+}
+
+void HostCalls::ReadTvLimits() {
+    tvLimits = run_.driver.TunerModeLimits(TVB_TUNER_MODE_TV);
+    run_.claims.TunerMode(TVB_TUNER_MODE_TV, tvLimits);
+}
+
+void HostCalls::StandardsRead(const std::vector<VideoStandardDescriptor>& standards) {
+    run_.Flush();
+    run_.claims.Descriptors(standards);
+}
+
+void HostCalls::SampleRateSet(uint32_t rate) {
+    run_.Flush();
+    run_.claims.SampleRateSet(rate);
 }
 
 void HostCalls::SetStandard(uint32_t s) {

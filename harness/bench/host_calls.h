@@ -10,6 +10,7 @@
 #include "include/tvboard.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace bench {
 
@@ -45,6 +46,8 @@ class HostCalls {
     uint32_t SelectInput(uint32_t input);
     uint32_t QueryInput();
     void SetPicture(const PictureControl& control, int32_t value);
+    // GetTunerModeCaps of the TV mode, into tvLimits.
+    void ReadTvLimits();
     // As a host ends: the board closed, the module unloaded.
     void End();
 
@@ -58,6 +61,8 @@ class HostCalls {
     void StatusRead(const TVTunerSettings& status, uint32_t keptHz);
     uint32_t ModesRead(uint32_t modes);
     bool ModeSet(uint32_t mode, bool accepted);
+    void StandardsRead(const std::vector<VideoStandardDescriptor>& standards);
+    void SampleRateSet(uint32_t rate);
     // What the bench shows it waits for at a step (while a loaded build waits
     // for real), "" for nothing.
     static const char* WaitingFor(host_driver::SessionStep step);

@@ -70,6 +70,7 @@
 #include "emu/device.h"
 #include "regmap/decoder_map.h"
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -149,6 +150,8 @@ class Decoder : public BusDevice {
     void OnRead(std::function<void(uint16_t reg)> hook) { onRead_ = std::move(hook); }
     // DSP bytes written while the DSP was not ready.
     unsigned LostWrites() const { return lostWrites_; }
+    // Whether the host has written or read the register (taken or not).
+    bool Touched(uint16_t reg) const { return touched_.test(reg); }
 
   private:
     uint8_t Status() const;
@@ -167,6 +170,7 @@ class Decoder : public BusDevice {
     void UpdateSoundStatus();
 
     uint8_t regs_[65536] = {};
+    std::bitset<65536> touched_;
 
     unsigned readyPolls_ = 0;
     unsigned dataReadyPolls_ = 0;

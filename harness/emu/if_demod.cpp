@@ -57,6 +57,27 @@ uint8_t IfDemod::CodeOf(uint32_t standard) {
     }
 }
 
+const char* IfDemod::CodeName(uint8_t code) {
+    switch (code) {
+    case ifd::kCodeMN:
+        return "M/N";
+    case ifd::kCodeB:
+        return "B";
+    case ifd::kCodeGH:
+        return "G/H";
+    case ifd::kCodeI:
+        return "I";
+    case ifd::kCodeD:
+        return "D";
+    case ifd::kCodeL:
+        return "L";
+    case ifd::kCodeL1:
+        return "L'";
+    default:
+        return "none";
+    }
+}
+
 bool IfDemod::GateOpen() const {
     return (regs_[ifd::kGate] & ifd::kGateConnect) != 0;
 }
@@ -103,6 +124,7 @@ bool IfDemod::Write(const uint8_t* bytes, size_t count) {
         if (pointer_ == ifd::kGate && !faulted) {
             gateFaulted_ = false;
         }
+        touched_.set(pointer_);
         regs_[pointer_++] = taken[i];
     }
     if (taken.size() > 1) {
@@ -141,6 +163,7 @@ bool IfDemod::Read(uint8_t* buffer, size_t count) {
 }
 
 uint8_t IfDemod::ReadRegister(uint8_t reg) {
+    touched_.set(reg);
     if (reg == ifd::kStatus) {
         ++statusReads_;
         lastStatus_ = ReadStatus();
