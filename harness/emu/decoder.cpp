@@ -146,7 +146,7 @@ bool Decoder::ReadFails(uint16_t reg) {
 }
 
 bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
-    touched_.set(reg);
+    touched_[reg] = true;
     if (ReadFails(reg)) {
         if (reg == dmap::kDspStatus) {
             WatchPoll(false, 0, 0);
@@ -384,7 +384,7 @@ void Decoder::WatchWrite(uint16_t reg) {
 }
 
 bool Decoder::WriteReg16(uint16_t reg, uint8_t value) {
-    touched_.set(reg);
+    touched_[reg] = true;
     if (dmap::InDspWindow(reg)) {
         WatchWrite(reg);
         sinceAccess_ = 0;

@@ -70,10 +70,10 @@
 #include "emu/device.h"
 #include "regmap/decoder_map.h"
 
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace emu {
 
@@ -151,7 +151,7 @@ class Decoder : public BusDevice {
     // DSP bytes written while the DSP was not ready.
     unsigned LostWrites() const { return lostWrites_; }
     // Whether the host has written or read the register (taken or not).
-    bool Touched(uint16_t reg) const { return touched_.test(reg); }
+    bool Touched(uint16_t reg) const { return touched_[reg]; }
 
   private:
     uint8_t Status() const;
@@ -170,7 +170,7 @@ class Decoder : public BusDevice {
     void UpdateSoundStatus();
 
     uint8_t regs_[65536] = {};
-    std::bitset<65536> touched_;
+    std::vector<bool> touched_ = std::vector<bool>(65536); // (on the heap: boards live on stacks)
 
     unsigned readyPolls_ = 0;
     unsigned dataReadyPolls_ = 0;
