@@ -245,10 +245,6 @@ void Claims::Picture(const PictureControl& c, int32_t value) {
     }
 }
 
-} // namespace bench
-
-namespace bench {
-
 void Claims::Descriptors(const std::vector<VideoStandardDescriptor>& descriptors) {
     for (const VideoStandardDescriptor& d : descriptors) {
         const std::string name = text::FixedField(d.Name);

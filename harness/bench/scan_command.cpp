@@ -159,8 +159,10 @@ Sweep Scan::SweepWithin(Range range, uint64_t* skipped) {
 }
 
 std::string Scan::LeftOutText() const {
-    std::vector<std::string> named(leftOut_.begin(),
-                                   leftOut_.begin() + std::min(leftOut_.size(), kLeftOutNamed));
+    std::vector<std::string> named;
+    for (size_t i = 0; i < leftOut_.size() && i < kLeftOutNamed; ++i) {
+        named.push_back(leftOut_[i]);
+    }
     if (leftOut_.size() > named.size()) {
         named.push_back("and " + std::to_string(leftOut_.size() - named.size()) + " more");
     }
