@@ -42,7 +42,6 @@ struct LineSystem {
     uint32_t maxHeight;
     uint32_t frameRate;
 };
-constexpr uint32_t kEither = TVB_STANDARD_PAL_M;
 constexpr LineSystem kLineSystems[] = {
     {525,
      TVB_STANDARD_NTSC_M | TVB_STANDARD_NTSC_M_J | TVB_STANDARD_NTSC_433 | TVB_STANDARD_PAL_M |
@@ -254,26 +253,27 @@ void Claims::Descriptors(const std::vector<VideoStandardDescriptor>& descriptors
             }
             bool fits = false;
             const LineSystem* own = nullptr;
+            int systems = 0;
             for (const LineSystem& ls : kLineSystems) {
                 if ((ls.standards & bit) == 0) {
                     continue;
                 }
-                own = own == nullptr ? &ls : own;
+                own = &ls;
+                ++systems;
                 fits = fits || (d.Height >= ls.minHeight && d.Height <= ls.maxHeight &&
                                 d.FrameRate == ls.frameRate);
             }
-            if (own != nullptr && !fits && bit != kEither) {
-                Fail(text::Format("the descriptor '%s' gives %s %u lines at %.3f frames/s, but "
-                                  "%s is a %d-line standard: %u lines at %.3f frames/s",
-                                  name.c_str(), host_driver::StandardName(bit).c_str(), d.Height,
-                                  d.FrameRate / 1001.0, host_driver::StandardName(bit).c_str(),
-                                  own->lines, own->minHeight, own->frameRate / 1001.0));
-            } else if (!fits && bit == kEither) {
-                Fail(text::Format("the descriptor '%s' gives %s %u lines at %.3f frames/s, "
-                                  "which neither line system has",
-                                  name.c_str(), host_driver::StandardName(bit).c_str(), d.Height,
-                                  d.FrameRate / 1001.0));
+            if (fits || own == nullptr) {
+                continue;
             }
+            const std::string standard = host_driver::StandardName(bit);
+            Fail(text::Format("the descriptor '%s' gives %s %u lines at %.3f frames/s, ",
+                              name.c_str(), standard.c_str(), d.Height, d.FrameRate / 1001.0) +
+                 (systems == 1 ? text::Format("but %s is a %d-line standard: %u lines at %.3f "
+                                              "frames/s",
+                                              standard.c_str(), own->lines, own->minHeight,
+                                              own->frameRate / 1001.0)
+                               : std::string("which neither line system has")));
         }
     }
 }

@@ -54,6 +54,8 @@ TEST(ClaimsTest, WhatTheModuleDescribesAgainstWhatTheBoardAndStandardsAllow) {
          nullptr},
         {"PAL_M on 525 lines", [](auto& c) { c.Descriptors({Descriptor(0x200, 480, 30000)}); },
          nullptr},
+        {"PAL_M on 500 lines", [](auto& c) { c.Descriptors({Descriptor(0x200, 500, 30000)}); },
+         "which neither line system has"},
         {"NTSC_M on 576 lines", [](auto& c) { c.Descriptors({Descriptor(0x1, 576, 25025)}); },
          "gives NTSC_M 576 lines"},
         {"PAL_B at 30 frames/s", [](auto& c) { c.Descriptors({Descriptor(0x10, 576, 30030)}); },
