@@ -237,9 +237,12 @@ int RunConform(const Options& o) {
                           {"scenarios", std::move(list)}};
         std::fputs(JsonText(doc).c_str(), stdout);
     } else {
-        std::printf("%s: %d scenario%s failed; calls took %s for %s of required waits\n",
+        const bool noneTimed = untimed == static_cast<int>(chosen.size());
+        std::printf("%s: %d scenario%s failed; calls took %s %s\n",
                     failed == 0 ? "conform" : "DOES NOT CONFORM", failed, failed == 1 ? "" : "s",
-                    Ms(tookAll).c_str(), Ms(requiredAll).c_str());
+                    Ms(tookAll).c_str(),
+                    noneTimed ? "(no waits to hold them to)"
+                              : ("for " + Ms(requiredAll) + " of required waits").c_str());
         if (untimed != 0) {
             std::printf("timing not compared in %d scenario%s: %s holds no waits there (a "
                         "recording of a loaded build, whose waits were real), so only the "
