@@ -129,8 +129,7 @@ int RunConform(const Options& o) {
     if (!o.against.empty()) {
         std::string text;
         std::string error;
-        if (!ReadText(o.against, "recorded timelines", kRecordingBounds.mostBytes, &text,
-                      &error)) {
+        if (!ReadText(o.against, "recorded timelines", kRecordingBounds.mostBytes, &text, &error)) {
             throw UsageError(error);
         }
         std::istringstream file(text);
