@@ -24,7 +24,8 @@ void ConvertBusTool(const Given& g, Command command, Options& o) {
     const std::vector<std::string> words = dump ? std::vector<std::string>{g.operand} : g.operands;
     const std::vector<std::string> wanted = {"DEVICE", "REG", "VALUE"};
     const size_t count = dump ? 1 : command == kGet ? 2 : 3;
-    const std::string synopsis = text::Joined({wanted.begin(), wanted.begin() + count}, " ");
+    const std::string synopsis = text::Joined(
+        std::vector<std::string>(wanted.begin(), wanted.begin() + static_cast<long>(count)), " ");
     const std::string name = dump ? "dump" : command == kGet ? "get" : "set";
     if (words.size() < count) {
         throw UsageError(name + " wants " + synopsis + ": " + wanted[words.size()] + " is missing");

@@ -76,7 +76,10 @@ int DumpCommand(BoardRun& run, HostCalls& /*calls*/) {
         } else {
             values.emplace_back();
             list.push_back(nullptr);
-            firstFailure = failed++ == 0 ? RegisterLabel(d, reg) + ": " + why : firstFailure;
+            if (failed++ == 0) {
+                firstFailure = RegisterLabel(d, reg);
+                firstFailure += ": " + why;
+            }
         }
         if ((reg & 0xFFu) == 0xFFu) {
             run.Flush();
