@@ -111,12 +111,14 @@ bool ParseRegister(const BoardDevice& d, const std::string& text, uint32_t* reg,
             return true;
         }
     }
-    const bool synthName =
-        &d == &kSynthesizer && text.size() > 1 && (text[0] == 'R' || text[0] == 'r');
+    // The synthesizer's registers go by number too: R0..R12, in decimal.
+    const bool numbered = &d == &kSynthesizer && text.size() > 1 &&
+                          (text[0] == 'R' || text[0] == 'r') &&
+                          std::isdigit(static_cast<unsigned char>(text[1])) != 0;
     bool tooBig = false;
     uint32_t v = 0;
-    if (ParseNumber(synthName ? text.substr(1) : text, d.registers - 1, &v, &tooBig)) {
-        if (!tooBig && !(synthName && text.substr(1).rfind("0x", 0) == 0)) {
+    if (ParseNumber(numbered ? text.substr(1) : text, d.registers - 1, &v, &tooBig)) {
+        if (!tooBig) {
             *reg = v;
             return true;
         }

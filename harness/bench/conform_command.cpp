@@ -129,7 +129,8 @@ int RunConform(const Options& o) {
     if (!o.against.empty()) {
         std::string text;
         std::string error;
-        if (!ReadText(o.against, "recorded timelines", kRecordingBounds.mostBytes, &text, &error)) {
+        if (!ReadText(o.against, "recorded timelines", kRecordingBounds.mostBytes, &text,
+                      &error)) {
             throw UsageError(error);
         }
         std::istringstream file(text);
