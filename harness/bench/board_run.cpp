@@ -43,6 +43,9 @@ BoardRun::BoardRun(const Options& o)
     }
     host.Trace().Keep(kKeptEvents);
     OpenOutputs();
+    if (o.diff) {
+        before_ = TakeSnapshot(board);
+    }
 }
 
 // Everything that writes is opened before the run, so that a path that
@@ -160,6 +163,11 @@ int BoardRun::End(int rc) {
             std::cout << text::Format("-- end of the bus timeline: %zu events, %s of %s\n",
                                       host.Trace().Size(), Seconds(NowUs()).c_str(), Clock());
         }
+    }
+    if (options.diff) {
+        const RegisterSnapshot after = TakeSnapshot(board);
+        Put({{"diff", DiffJson(before_, after)}},
+            [&](const Json&) { return DiffText(before_, after, options.command); });
     }
     if (options.registers) {
         Put({{"registers", RegisterViewJson(board)}},

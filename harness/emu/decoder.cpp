@@ -113,6 +113,13 @@ uint8_t Decoder::Status() const {
     return status;
 }
 
+uint8_t Decoder::Peek(uint16_t reg) const {
+    if (reg == dmap::kDspStatus) {
+        return Status();
+    }
+    return reg == dmap::kVideoStatus ? videoStatus_ : regs_[reg];
+}
+
 void Decoder::Tick() {
     CountDown(readyIn_);
     if (requestPending_) {

@@ -102,6 +102,11 @@ class Decoder : public BusDevice {
     uint8_t& Reg(uint16_t reg) { return regs_[reg]; }
     uint32_t Dword(uint16_t reg) const;
     void SetDword(uint16_t reg, uint32_t value);
+    // What a read of `reg` would deliver now, without counting as one (no
+    // poll, request or fetch made): the status 0x580 as the DSP's state
+    // shows it, the video status as set, a DSP register as its fetch would
+    // deliver it, any other as written.
+    uint8_t Peek(uint16_t reg) const;
     // A field of the backing registers; setting it keeps the other bits of
     // its dword.
     uint32_t Field(const regmap::DecoderField& field) const;

@@ -83,6 +83,10 @@ bool Synth::Read(uint8_t* /*buffer*/, size_t /*count*/) {
     return Refuse(!demod_.GateOpen(), "a read (the synthesizer is write-only)", false);
 }
 
+bool Synth::AnswersAddress() const {
+    return demod_.GateOpen();
+}
+
 uint32_t Synth::Divider() const {
     return static_cast<uint32_t>(regs_[sm::kDividerHigh]) << sm::kDividerHighShift |
            regs_[sm::kDividerLow] >> sm::kDividerLowShift;

@@ -1,11 +1,13 @@
 // The libFuzzer entry for the bench's own parsers: everything a user types
 // or a file brings. The input's first byte chooses the parser, the rest is
 // its text. Each parser must take anything without crashing and, where it
-// accepts, hold to what it promises: values within their ranges, a channel
-// list or a recording written back reads back the same, a byte-order mark
-// changes nothing, a file's lines keep to their bounds and are the text
-// itself, and a text quoted in a message is short.
+// accepts, hold to what it promises: values within their ranges (registers
+// within their device's), a channel list or a recording written back reads
+// back the same, a byte-order mark changes nothing, a file's lines keep to
+// their bounds and are the text itself, and a text quoted in a message is
+// short.
 #include "bench/antenna_file.h"
+#include "bench/bus_devices.h"
 #include "bench/channel_list.h"
 #include "bench/channel_plan.h"
 #include "bench/conform.h"
@@ -138,8 +140,7 @@ void Lines(const std::string& input) {
         got.push_back(line);
     }
     Require(bytes <= bounds.mostBytes + got.size() + 3, "more text read than the bound", text);
-    Require(lines.Error().find('\n') == std::string::npos, "an error of more than one line",
-            text);
+    Require(lines.Error().find('\n') == std::string::npos, "an error of more than one line", text);
     if (!lines.Error().empty()) {
         return;
     }
@@ -203,14 +204,29 @@ void Values(uint8_t which, const std::string& text) {
         }
         break;
     }
-    case 8:
+    case 8: {
         if (bench::ParseAudioModes(text, &bits, &error)) {
             Require(bits != 0, "no TV sound mode", text);
         }
         bench::ParseInput(text, &bits, &error);
         bench::ParseStandard(text, &bits, &error);
         bench::ParseBand(text, &bits, &error);
+        for (const bench::BoardDevice* d :
+             {&bench::Decoder(), &bench::Demodulator(), &bench::Synthesizer()}) {
+            uint32_t reg = 0;
+            uint32_t last = 0;
+            if (bench::ParseRegister(*d, text, &reg, &error)) {
+                Require(reg < d->registers, "a register the device does not have", text);
+            }
+            if (bench::ParseRange(*d, text, &reg, &last, &error)) {
+                Require(reg <= last && last < d->registers, "a range the device does not have",
+                        text);
+            }
+        }
+        uint8_t byte = 0;
+        bench::ParseByte(text, &byte, &error);
         break;
+    }
     default: {
         long v = 0;
         if (bench::ParseWhole(text, -50, 1000, "N", &v, &error)) {

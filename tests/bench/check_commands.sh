@@ -167,7 +167,7 @@ usage|2|--vcd and --save name one file, $work/x.vcd: give each its own|scan --vc
 usage|2|--antenna - and --channels - would both read stdin: give one a file|scan --antenna - --channels -
 usage|2|--module wants the path of a built module, not '-'|--module - caps
 usage|2|stations does not take --sweep (it is for scan)|stations --sweep 1:2:3
-usage|2|caps does not take --vcd (it is for session, tune, scan, input, picture)|--vcd "$work/x.vcd" caps
+usage|2|caps does not take --vcd (it is for session, tune, scan, input, picture, detect, dump, get, set)|--vcd "$work/x.vcd" caps
 usage|2|caps does not take --vcd|caps --vcd "$work/x.vcd"
 usage|2|stations does not take --lock-late|stations --lock-late 3
 usage|2|--standard given 2 times ('PAL_B', 'PAL_G'): give it once|--standard PAL_B tune 175.25 --standard PAL_G
@@ -184,6 +184,25 @@ usage|2|--vcd - and --save - cannot both write to stdout|scan --vcd - --save -
 out|0|^E5       175.250    PAL_B     # sound mono+stereo|scan --save - --band vhf-high
 usage|2|--sweep and --band do not go together|scan --sweep 1:2:1 --band uhf
 usage|2|--channels and --standard do not go together|tune E5 --channels "$work/list.txt" --standard PAL_G
+usage|2|set writes to the decoder: give --yes to write (the bench asks no questions, as i2cset -y)|set decoder 0x10A 0x80
+usage|2|unknown device 'tuner' (decoder, demodulator, synthesizer)|get tuner 0x10
+usage|2|the IF demodulator has no register '0x100' (0x00..0xFF)|get demodulator 0x100
+usage|2|the synthesizer has no register 'R13' (R0..R12, 0x00..0x0C)|set synthesizer R13 0 --yes
+usage|2|not a register of the decoder: 'bright' (0x000..0xFFFF or a name: InputSelect, |get decoder bright
+usage|2|VALUE wants a byte, 0..255 or 0x00..0xFF, not '256'|set decoder brightness 256 --yes
+usage|2|VALUE wants a byte, 0..255 or 0x00..0xFF, not '-1'|set decoder brightness -1 --yes
+usage|2|get wants DEVICE REG: REG is missing|get decoder
+usage|2|set takes DEVICE REG VALUE, not also '9'|set decoder 1 2 9 --yes
+usage|2|DEVICE REG is required: get DEVICE REG|get
+usage|2|DEVICE is required: dump DEVICE|dump
+usage|2|the synthesizer is write-only: it acknowledges no read, so dump has nothing to read|dump synthesizer
+usage|2|the synthesizer is write-only: it acknowledges no read, so get has nothing to read|get synthesizer R4
+usage|2|--range '0x20-0x10': FIRST above LAST|dump decoder --range 0x20-0x10
+usage|2|--range wants FIRST-LAST, two registers of the decoder (e.g. 0x000-0x00F), not '5'|dump decoder --range 5
+usage|2|--range: the IF demodulator has no register '0x100'|dump demodulator --range 0-0x100
+usage|2|detect does not take --module|detect --module "$library"
+usage|2|caps does not take --diff (it is for session, tune, scan, input, picture, set)|caps --diff
+usage|2|tune does not take --yes (it is for set)|tune 175.25 --yes
 # Bad usage: values.
 usage|2|not a frequency in MHz: 'abc' (e.g. 175.25)|tune abc
 usage|2|not a frequency in MHz: ''|tune ''
@@ -286,6 +305,9 @@ json|1|"audio_mode_programmed": \[|tune 759.25 --sound lang-a+lang-c --json
 json|0|"timing_compared": false|conform --module "$library" --against "$work/loaded.txt" --scenario session --json
 json|0|"timeline":\[|record --json --scenario session
 json|0|"conforms": true|conform --module "$library" --scenario session --json
+json|0|"answered": false,|detect --json
+json|0|"read_back": 128$|set decoder brightness 128 --yes --json
+json|0|"after": 145|set synthesizer R4 0x91 --yes --diff --json
 EOF
 
 # A progress line while scanning, on a terminal only.
