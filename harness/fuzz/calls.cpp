@@ -387,6 +387,36 @@ void CallSequence::InputCall(size_t slot) {
 
 // --- TunerOps ---------------------------------------------------------------
 
+RecordArg CallSequence::TunerRecord(Record how, size_t extent, uint8_t length, uint8_t fill,
+                                    const RecordArg* settings) {
+    RecordArg r;
+    r.how = how;
+    if (how == Record::Null) {
+        return r;
+    }
+    if (how == Record::Live || how == Record::Older) {
+        r.ptr = reinterpret_cast<uint8_t*>(how == Record::Live ? live_ : OlderRecord());
+        r.size = r.ptr != nullptr ? kSettingsSize : 0;
+        if (r.ptr == nullptr && settings == nullptr) {
+            r.how = Record::Null; // the host has no such settings record: it passes none
+            return r;
+        }
+    } else if (how == Record::Same && settings != nullptr && settings->ptr != nullptr &&
+               settings->size >= extent) {
+        r.ptr = settings->ptr;
+        r.size = settings->size;
+    } else if (how == Record::Short && kSettingsSize > extent) {
+        r.size = extent + length % (kSettingsSize - extent);
+        r.ptr = NewBlock(r.size, fill);
+    }
+    if (r.ptr == nullptr) {
+        r.how = Record::Full;
+        r.size = kSettingsSize;
+        r.ptr = NewBlock(r.size, fill);
+    }
+    return r;
+}
+
 void CallSequence::TunerCall(size_t slot) {
     const TVB_TUNER_OPS* ops = caps_->TunerOps;
     if (slot == 0) {
@@ -417,39 +447,31 @@ void CallSequence::TunerCall(size_t slot) {
     const bool set = slot == 2;
 
     // The settings record.
-    RecordArg settings;
-    settings.how = static_cast<Record>(in_.U8() % kRecordCount);
-    const size_t settingsExtent = set ? kSettingsSetEnd : kSettingsGetEnd;
+    const auto settingsHow = static_cast<Record>(in_.U8() % kRecordCount);
     const uint8_t settingsLength = in_.U8();
     const TVB_ARG unused = in_.Value(Kind::Any);
     // The request.
     const auto requestHow = static_cast<Record>(in_.U8() % kRecordCount);
     const uint32_t id = in_.Value(Kind::RequestId);
+    // The request's field that carries its value, and what the value stands for.
+    static const struct {
+        uint32_t id;
+        Kind kind;
+        Field field;
+    } kPayloads[] = {
+        {TVB_REQUEST_AUDIO_MODE, Kind::AudioMode, &TVTunerSettings::AudioMode},
+        {TVB_REQUEST_MODE, Kind::Mode, &TVTunerSettings::Mode},
+        {TVB_REQUEST_VIDEO_STANDARD, Kind::Standard, &TVTunerSettings::VideoStandard},
+        {TVB_REQUEST_FREQUENCY, Kind::Frequency, &TVTunerSettings::Frequency},
+        {TVB_REQUEST_TUNER_INPUT, Kind::Input, &TVTunerSettings::TunerInput},
+    };
     Kind payloadKind = Kind::Any;
     Field payloadField = nullptr;
-    switch (id) {
-    case TVB_REQUEST_AUDIO_MODE:
-        payloadKind = Kind::AudioMode;
-        payloadField = &TVTunerSettings::AudioMode;
-        break;
-    case TVB_REQUEST_MODE:
-        payloadKind = Kind::Mode;
-        payloadField = &TVTunerSettings::Mode;
-        break;
-    case TVB_REQUEST_VIDEO_STANDARD:
-        payloadKind = Kind::Standard;
-        payloadField = &TVTunerSettings::VideoStandard;
-        break;
-    case TVB_REQUEST_FREQUENCY:
-        payloadKind = Kind::Frequency;
-        payloadField = &TVTunerSettings::Frequency;
-        break;
-    case TVB_REQUEST_TUNER_INPUT:
-        payloadKind = Kind::Input;
-        payloadField = &TVTunerSettings::TunerInput;
-        break;
-    default:
-        break;
+    for (const auto& p : kPayloads) {
+        if (p.id == id) {
+            payloadKind = p.kind;
+            payloadField = p.field;
+        }
     }
     const uint32_t payload = in_.Value(payloadKind);
     const uint8_t fill = in_.U8();
@@ -458,61 +480,11 @@ void CallSequence::TunerCall(size_t slot) {
         return;
     }
 
-    switch (settings.how) {
-    case Record::Null:
-        break;
-    case Record::Live:
-    case Record::Older:
-        settings.ptr =
-            reinterpret_cast<uint8_t*>(settings.how == Record::Live ? live_ : OlderRecord());
-        settings.size = settings.ptr != nullptr ? kSettingsSize : 0;
-        if (settings.ptr == nullptr) {
-            settings.how = Record::Null;
-        }
-        break;
-    case Record::Short:
-        settings.size = settingsExtent + settingsLength % (kSettingsSize - settingsExtent);
-        settings.ptr = NewBlock(settings.size, fill);
-        break;
-    default:
-        settings.how = Record::Full;
-        settings.size = kSettingsSize;
-        settings.ptr = NewBlock(settings.size, fill);
-        break;
-    }
-
+    const RecordArg settings =
+        TunerRecord(settingsHow, set ? kSettingsSetEnd : kSettingsGetEnd, settingsLength, fill);
     const size_t requestExtent = set && id == TVB_REQUEST_AUDIO_MODE ? kResultEnd : kRequestIdEnd;
-    RecordArg request;
-    request.how = requestHow;
-    switch (requestHow) {
-    case Record::Null:
-        break;
-    case Record::Live:
-    case Record::Older:
-        request.ptr =
-            reinterpret_cast<uint8_t*>(requestHow == Record::Live ? live_ : OlderRecord());
-        request.size = request.ptr != nullptr ? kSettingsSize : 0;
-        break;
-    case Record::Same:
-        if (settings.ptr != nullptr && settings.size >= requestExtent) {
-            request.ptr = settings.ptr;
-            request.size = settings.size;
-        }
-        break;
-    case Record::Short:
-        if (kSettingsSize > requestExtent) {
-            request.size = requestExtent + requestLength % (kSettingsSize - requestExtent);
-            request.ptr = NewBlock(request.size, fill);
-        }
-        break;
-    default:
-        break;
-    }
-    if (requestHow != Record::Null && request.ptr == nullptr) {
-        request.how = Record::Full;
-        request.size = kSettingsSize;
-        request.ptr = NewBlock(request.size, fill);
-    }
+    const RecordArg request =
+        TunerRecord(requestHow, requestExtent, requestLength, fill, &settings);
     if (request.ptr != nullptr) {
         auto* r = reinterpret_cast<TVTunerSettings*>(request.ptr);
         r->RequestId = id;
