@@ -57,7 +57,7 @@ constexpr size_t kRequestIdEnd = offsetof(TVTunerSettings, RequestId) + 4; // ev
 constexpr size_t kResultEnd = offsetof(TVTunerSettings, Result) + 4;       // audio-mode set
 constexpr size_t kSettingsGetEnd = offsetof(TVTunerSettings, SignalStrength) + 4;
 constexpr size_t kSettingsSetEnd = offsetof(TVTunerSettings, AudioMode) + 4;
-constexpr size_t kBoardInfoSize = 76; // the name area, then words at 64, 68 and 72
+constexpr size_t kBoardInfoSize = sizeof(BoardInfo);
 constexpr size_t kStandardsSize = TVB_VIDEO_STANDARD_COUNT * sizeof(VideoStandardDescriptor);
 constexpr size_t kSampleRateEnd = offsetof(AudioFormat, SampleRate) + 4;
 

@@ -87,7 +87,7 @@ void CallSequence::BoardCall(size_t slot) {
                    "was given none");
         }
         if (info.ptr != nullptr) {
-            Expect(std::strcmp(reinterpret_cast<const char*>(info.ptr), "TV Tuner Board") == 0,
+            Expect(std::strcmp(reinterpret_cast<const char*>(info.ptr), TVB_BOARD_NAME) == 0,
                    "BoardInfo name");
         }
         if (status == TVB_STATUS_SUCCESS && out != nullptr && record != nullptr) {
