@@ -1,5 +1,6 @@
 // The fuzz harness's session: one input decoded into board faults
-// (call_sequence.cpp) and host calls (calls.cpp), every call checked (checks.cpp).
+// (call_sequence.cpp) and host calls (calls.cpp, tuner_calls.cpp), every
+// call checked (checks.cpp).
 // Private to the harness; fuzz/harness.h is what its users see.
 #pragma once
 

@@ -139,7 +139,7 @@ benchmark::UserCounters Prepare(const Operation& op) {
     const double n = op.ops;
     const bench::BusLoad at100k = bench::MeasureBusLoad(events, 100000);
     const bench::BusLoad at400k = bench::MeasureBusLoad(events, 400000);
-    const benchmark::UserCounters c = {
+    benchmark::UserCounters c = {
         {"ops", n},
         {"host_calls", static_cast<double>(replay::Calls()) / n},
         {"waits_us", static_cast<double>(vt::NowUs() - waitedBefore) / n},
