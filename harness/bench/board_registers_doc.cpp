@@ -19,6 +19,7 @@
 #include "bench/files.h"
 #include "bench/register_names.h"
 #include "include/tvboard.h"
+#include "text/bit_names.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -133,10 +134,7 @@ std::string DecoderMeaning(uint32_t reg, const RegisterAccess& a) {
             dwords.insert(f.field.reg);
         }
     }
-    std::string meaning;
-    for (const std::string& m : meanings) {
-        meaning += (meaning.empty() ? "" : "; ") + m;
-    }
+    std::string meaning = text::Joined({meanings.begin(), meanings.end()}, "; ");
     if (meanings.empty() && !dwords.empty() && !a.readers.empty()) {
         std::string at;
         for (uint32_t d : dwords) {

@@ -1,5 +1,6 @@
 #include "bench/board_registers_page.h"
 
+#include "text/bit_names.h"
 #include "text/hex.h"
 
 namespace board_doc {
@@ -16,10 +17,7 @@ std::string Ms(uint64_t us) {
 }
 
 std::string Join(const std::set<std::string>& items) {
-    std::string s;
-    for (const std::string& item : items) {
-        s += (s.empty() ? "" : ", ") + item;
-    }
+    const std::string s = text::Joined({items.begin(), items.end()}, ", ");
     return s.empty() ? "—" : s;
 }
 
