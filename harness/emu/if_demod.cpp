@@ -88,25 +88,9 @@ uint8_t IfDemod::StandardCode() const {
 
 bool IfDemod::Write(const uint8_t* bytes, size_t count) {
     const TransferFault f = faults_ ? faults_(false, count, transfers_++) : TransferFault{};
-    std::vector<uint8_t> taken(bytes, bytes + count);
-    bool ack = true;
-    switch (f.kind) {
-    case TransferFault::Kind::None:
-        break;
-    case TransferFault::Kind::NoAck:
-        taken.clear();
-        ack = false;
-        break;
-    case TransferFault::Kind::CutShort:
-        taken.resize(f.keep < count ? f.keep : count);
-        ack = false;
-        break;
-    case TransferFault::Kind::Corrupt:
-        if (count != 0) {
-            taken[f.index % count] ^= f.flip;
-        }
-        break;
-    }
+    const std::vector<uint8_t> taken = BytesTaken(f, bytes, count);
+    const bool ack =
+        f.kind != TransferFault::Kind::NoAck && f.kind != TransferFault::Kind::CutShort;
     const bool faulted = f.kind != TransferFault::Kind::None;
     if (faulted) {
         faultedSince_ = true;

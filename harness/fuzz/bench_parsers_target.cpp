@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -33,37 +34,23 @@ void Require(bool holds, const char* what, const std::string& input) {
 }
 
 bool SameChannels(const std::vector<bench::Channel>& a, const std::vector<bench::Channel>& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].name != b[i].name || a[i].frequencyHz != b[i].frequencyHz ||
-            a[i].standard != b[i].standard) {
-            return false;
-        }
-    }
-    return true;
+    const auto key = [](const bench::Channel& c) {
+        return std::tie(c.name, c.frequencyHz, c.standard);
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](const auto& x, const auto& y) { return key(x) == key(y); });
 }
 
 bool SameRecordings(const std::vector<bench::Recording>& a,
                     const std::vector<bench::Recording>& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].scenario != b[i].scenario || a[i].lines.size() != b[i].lines.size()) {
-            return false;
-        }
-        for (size_t k = 0; k < a[i].lines.size(); ++k) {
-            const bench::TimedLine& x = a[i].lines[k];
-            const bench::TimedLine& y = b[i].lines[k];
-            if (x.timeUs != y.timeUs || x.wait != y.wait || x.waitUs != y.waitUs ||
-                x.line != y.line) {
-                return false;
-            }
-        }
-    }
-    return true;
+    const auto line = [](const bench::TimedLine& l) {
+        return std::tie(l.timeUs, l.wait, l.waitUs, l.line);
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](const auto& x, const auto& y) {
+        return x.scenario == y.scenario &&
+               std::equal(x.lines.begin(), x.lines.end(), y.lines.begin(), y.lines.end(),
+                          [&](const auto& p, const auto& q) { return line(p) == line(q); });
+    });
 }
 
 void Files(uint8_t which, const std::string& text) {
