@@ -12,8 +12,8 @@ to or names (NAME.md), and a file the header names (tvboard.lib, ...) in the
 Windows archive, must be in the archive. No file may hold a path of the
 build's source or build folders, nor any absolute path but the toolchain's
 and the system's under /usr (what `strings` finds, ASCII and UTF-16). In the
-unpacked Windows archive, every `osslsigncode verify` command that INSTALL.md
-and docs/release.md give with the shipped test CA must pass as written, and
+unpacked Windows archive, every `osslsigncode verify` command that INSTALL.md,
+docs/release.md and the README give with the shipped test CA must pass as written, and
 the PDB must be the image's (check_pdb.py).
 
 usage: check_package.py WINDOWS.zip RELEASE_BUILD LINUX.tar.gz LINUX_BUILD I386_BUILD
@@ -213,13 +213,16 @@ def main(argv):
         check(listed == imports, f"INSTALL.md lists the image's {len(imports)} imports",
               f"INSTALL.md lists the imports {' '.join(listed)}, the image has "
               f"{' '.join(imports)}")
+        with open(os.path.join(SOURCE, "README.md"), "rb") as f:
+            readme = f.read()
         commands = sorted({line.strip()
-                           for page in ("INSTALL.md", "docs/release.md")
-                           for line in unpacked[windows].get(page, b"").decode().splitlines()
+                           for text in (unpacked[windows].get("INSTALL.md", b""),
+                                        unpacked[windows].get("docs/release.md", b""), readme)
+                           for line in text.decode().splitlines()
                            if line.strip().startswith("osslsigncode verify")
                            and "tvboard-test-ca.cer" in line})
         check(commands, f"the verify command given: {' | '.join(commands)}",
-              "INSTALL.md and docs/release.md give no osslsigncode verify with the test CA")
+              "INSTALL.md, docs/release.md and the README give no osslsigncode verify with the test CA")
         for command in commands:
             verify = subprocess.run(shlex.split(command), cwd=tmp, capture_output=True, text=True)
             check(verify.returncode == 0 and "Signature verification: ok" in verify.stdout,
