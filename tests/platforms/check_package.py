@@ -19,6 +19,7 @@ the PDB must be the image's (check_pdb.py).
 usage: check_package.py WINDOWS.zip RELEASE_BUILD LINUX.tar.gz LINUX_BUILD I386_BUILD
 """
 
+import base64
 import hashlib
 import os
 import re
@@ -66,7 +67,14 @@ def printable_runs(data):
 
 
 def machine_paths(data, folders):
-    """The build's folders, and absolute paths outside /usr, that a file holds."""
+    """The build's folders, and absolute paths outside /usr, that a file holds.
+    The system's own device files (/dev/null, /dev/stdout, /dev/fd/N: what the
+    bench and its manual name) are no build machine's. A PEM certificate is
+    read as the DER its base64 holds, which is where a path would be."""
+    pem = re.fullmatch(rb"\s*-----BEGIN CERTIFICATE-----(.*?)-----END CERTIFICATE-----\s*",
+                       data, re.S)
+    if pem:
+        data = base64.b64decode(b"".join(pem.group(1).split()))
     found = set()
     for run in printable_runs(data):
         for folder in folders:
@@ -76,7 +84,7 @@ def machine_paths(data, folders):
         # (not a relative path's inner parts, nor a URL's)
         for m in re.finditer(r"(?<![\w.~/-])/(?:[\w.+-]+/)*[\w.+-]+", run):
             path = m.group()
-            if path.count("/") > 1 and not path.startswith("/usr/"):
+            if path.count("/") > 1 and not path.startswith(("/usr/", "/dev/")):
                 found.add(path)
     return sorted(found)
 
