@@ -126,8 +126,8 @@ bool ReadAntenna(std::istream& in, const std::string& name, std::vector<AntennaS
             return false;
         }
         if (out->size() >= kMostEntries) {
-            *error = text.At() + "more than " +
-                     std::to_string(kMostEntries) + " stations on the antenna";
+            *error = text.At() + "more than " + std::to_string(kMostEntries) +
+                     " stations on the antenna";
             return false;
         }
         out->push_back(s);

@@ -17,6 +17,46 @@ uint32_t MHzOf(const std::string& text) {
     return hz;
 }
 
+// The bus tools' operands: DEVICE (dump), DEVICE REG (get), DEVICE REG
+// VALUE (set); the register space dump reads; set's --yes.
+void ConvertBusTool(const Given& g, Command command, Options& o) {
+    const bool dump = command == kDump;
+    const std::vector<std::string> words = dump ? std::vector<std::string>{g.operand} : g.operands;
+    const std::vector<std::string> wanted = {"DEVICE", "REG", "VALUE"};
+    const size_t count = dump ? 1 : command == kGet ? 2 : 3;
+    const std::string synopsis = text::Joined(
+        std::vector<std::string>(wanted.begin(), wanted.begin() + static_cast<long>(count)), " ");
+    const std::string name = dump ? "dump" : command == kGet ? "get" : "set";
+    if (words.size() < count) {
+        throw UsageError(name + " wants " + synopsis + ": " + wanted[words.size()] + " is missing");
+    }
+    if (words.size() > count) {
+        throw UsageError(name + " takes " + synopsis + ", not also " + Quoted(words[count]));
+    }
+    std::string error;
+    if (!ParseDevice(words[0], &o.device, &error) ||
+        (count > 1 && !ParseRegister(*o.device, words[1], &o.reg, &error)) ||
+        (count > 2 && !ParseByte(words[2], &o.value, &error))) {
+        throw UsageError(error);
+    }
+    const std::string title = std::string("the ") + o.device->title;
+    if (!o.device->readable && command != kSet) {
+        throw UsageError(title + " is write-only: it acknowledges no read, so " + name +
+                         " has nothing to read (set writes it; what the module wrote to it: tune "
+                         "MHZ --registers)");
+    }
+    o.first = 0;
+    o.last = o.device->registers - 1;
+    if (g.Has("--range") && !ParseRange(*o.device, g.One("--range"), &o.first, &o.last, &error)) {
+        throw UsageError(error);
+    }
+    o.yes = g.Flag("--yes");
+    if (command == kSet && !o.yes) {
+        throw UsageError("set writes to " + title +
+                         ": give --yes to write (the bench asks no questions, as i2cset -y)");
+    }
+}
+
 } // namespace
 
 void Convert(const Given& g, Command command, Options& o) {
@@ -95,7 +135,11 @@ void Convert(const Given& g, Command command, Options& o) {
         need(ParseInput(g.One("--input"), &o.input, &error), "--input: ");
         o.inputGiven = true;
     }
-    std::vector<std::string> settings = g.operands;
+    if (command == kDump || command == kGet || command == kSet) {
+        ConvertBusTool(g, command, o);
+    }
+    std::vector<std::string> settings =
+        command == kPicture ? g.operands : std::vector<std::string>{};
     const std::vector<std::string>& options = g.All("--picture");
     settings.insert(settings.end(), options.begin(), options.end());
     for (const std::string& text : settings) {
@@ -113,6 +157,7 @@ void Convert(const Given& g, Command command, Options& o) {
         need(ParseAudioModes(g.One("--sound"), &o.sound, &error), "--sound: ");
         o.soundGiven = true;
     }
+    o.diff = g.Flag("--diff");
     o.trace = g.Flag("--trace");
     o.raw = g.Flag("--raw");
     o.timestamps = g.Flag("--timestamps");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "bench/antenna_file.h"
+#include "bench/bus_devices.h"
 #include "bench/channel_plan.h"
 #include "bench/picture_settings.h"
 #include "bench/values.h"
@@ -39,7 +40,15 @@ struct Options {
     std::vector<std::pair<const PictureControl*, int32_t>> picture;
     bool soundGiven = false;
     uint32_t sound = 0;
+    // The bus tools: the device, register and value (dump, get, set).
+    const BoardDevice* device = nullptr;
+    uint32_t reg = 0;
+    uint8_t value = 0;
+    uint32_t first = 0; // dump: the registers from first to last
+    uint32_t last = 0;
+    bool yes = false; // set: the write is meant
     // Output.
+    bool diff = false;
     bool trace = false;
     bool raw = false;
     bool timestamps = false;
@@ -68,6 +77,10 @@ enum Command : unsigned {
     kPicture = 1u << 7,
     kConform = 1u << 8,
     kRecord = 1u << 9,
+    kDetect = 1u << 10,
+    kDump = 1u << 11,
+    kGet = 1u << 12,
+    kSet = 1u << 13,
 };
 
 // What the command line gave, option by option, before it is checked
@@ -77,7 +90,7 @@ struct Given {
     std::map<std::string, int> flags;                       // how often
     std::string operand;                                    // tune's MHZ, input's INPUT
     bool operandGiven = false;
-    std::vector<std::string> operands; // picture's settings
+    std::vector<std::string> operands; // picture's settings, get's and set's
 
     bool Has(const std::string& name) const {
         return values.count(name) != 0 || flags.count(name) != 0;

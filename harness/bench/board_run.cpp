@@ -44,6 +44,9 @@ BoardRun::BoardRun(const Options& o)
     }
     host.Trace().Keep(kKeptEvents);
     OpenOutputs();
+    if (o.diff) {
+        before_ = TakeSnapshot(board);
+    }
     // Watched, the timeline goes out up to each call, so that what a module
     // that never returns did before is there.
     host_driver::BeforeEachCall([this] {
@@ -175,6 +178,11 @@ int BoardRun::End(int rc) {
             Stdout() << text::Format("-- end of the bus timeline: %zu events, %s of %s\n",
                                      host.Trace().Size(), Seconds(NowUs()).c_str(), Clock());
         }
+    }
+    if (options.diff) {
+        const RegisterSnapshot after = TakeSnapshot(board);
+        Put({{"diff", DiffJson(before_, after)}},
+            [&](const Json&) { return DiffText(before_, after, options.command); });
     }
     if (options.registers) {
         Put({{"registers", RegisterViewJson(board)}},

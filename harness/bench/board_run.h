@@ -12,6 +12,7 @@
 #include "bench/files.h"
 #include "bench/json_document.h"
 #include "bench/progress.h"
+#include "bench/register_diff.h"
 #include "bench/timeline_stream.h"
 #include "bench/vcd.h"
 #include "emu/board.h"
@@ -85,6 +86,7 @@ class BoardRun {
     bool Verify();
 
     uint64_t started_ = 0;
+    RegisterSnapshot before_; // --diff: the registers before the command
     Json result_ = Json::object();
     bool begun_ = false; // the document's head is out
     Output vcdFile_;

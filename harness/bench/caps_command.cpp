@@ -16,6 +16,10 @@ int CapsCommand(BoardRun& run, HostCalls& calls) {
     if (!r.unusable.empty()) {
         throw UsageError(r.unusable);
     }
+    for (const TunerModeInfo& m : r.tunerModes) {
+        run.claims.TunerMode(m.mode, m.limits);
+    }
+    run.claims.AudioFormatRead(r.audioFormat, r.audioConfig);
     Json tables = Json::array();
     for (const TableInfo& t : r.tables) {
         Json slots = Json::array();

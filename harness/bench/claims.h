@@ -1,9 +1,14 @@
 // What the module tells the host, held against what the emulated board is
 // actually doing: lock, AFC step, signal and frequency of a status answer,
-// the frequency it keeps after a tuning, the TV sound modes it reports and
-// accepts, the input it reports, the picture it was asked for. A module
-// that says "locked" while the demodulator shows no lock, or reports a
-// frequency the synthesizer is not set for, fails like a protocol
+// the frequency it keeps after a tuning (and that it lies within the range
+// it advertises), the TV sound modes it reports and accepts, the input it
+// reports, the picture it was asked for, the sample-rate pin; and what it
+// describes without the board against what the board and the broadcast
+// standards allow: each video standard descriptor's lines and frame rate
+// against its standards, each tuner mode's range against what the
+// synthesizer reaches, the audio format's rate code against its rate. A
+// module that says "locked" while the demodulator shows no lock, or reports
+// a frequency the synthesizer is not set for, fails like a protocol
 // violation.
 #pragma once
 
@@ -39,6 +44,15 @@ class Claims {
     void Input(uint32_t chosen, uint32_t reported);
     // A picture control set to `value`.
     void Picture(const PictureControl& control, int32_t value);
+    // The video standard descriptors the module lists.
+    void Descriptors(const std::vector<VideoStandardDescriptor>& descriptors);
+    // A tuner mode's caps (nothing for a mode the module does not fill);
+    // those of the TV mode also bound the frequencies Tuned takes.
+    void TunerMode(uint32_t mode, const TunerModeCaps& caps);
+    // The audio format GetAudioFormat filled.
+    void AudioFormatRead(const AudioFormat& format, const AudioInterfaceConfig& config);
+    // After SetAudioSampleRate with `rate`: the rate pin.
+    void SampleRateSet(uint32_t rate);
 
     // The TV sound modes the broadcast received now offers.
     uint32_t BroadcastModes() const;
@@ -49,9 +63,9 @@ class Claims {
 
   private:
     void Fail(const std::string& what) { broken_.push_back("claim check: " + what); }
-    uint32_t TunedNowHz() const;
 
     const emu::Board& board_;
+    TunerModeCaps tvCaps_{}; // the TV mode's, once read
     int statusReadsBefore_ = 0;
     uint64_t oscillatorBefore_ = 0;
     std::vector<std::string> broken_;

@@ -119,8 +119,9 @@ bool ReadRecordings(std::istream& in, std::vector<Recording>* out, std::string* 
         }
         if (StartsWith(line, "scenario ")) {
             if (opened != 0) {
-                return fail("'scenario' before the 'end' of scenario " + Quoted(read.back().scenario) +
-                            " (line " + std::to_string(opened) + ")");
+                return fail("'scenario' before the 'end' of scenario " +
+                            Quoted(read.back().scenario) + " (line " + std::to_string(opened) +
+                            ")");
             }
             const std::string name = line.substr(9);
             if (name.empty() || name.find(' ') != std::string::npos) {

@@ -71,6 +71,17 @@ void HostCalls::ReadTvLimits() {
     if (!run_.driver.Error().empty()) {
         throw UsageError(run_.driver.Error());
     }
+    run_.claims.TunerMode(TVB_TUNER_MODE_TV, tvLimits);
+}
+
+void HostCalls::StandardsRead(const std::vector<VideoStandardDescriptor>& standards) {
+    run_.Flush();
+    run_.claims.Descriptors(standards);
+}
+
+void HostCalls::SampleRateSet(uint32_t rate) {
+    run_.Flush();
+    run_.claims.SampleRateSet(rate);
 }
 
 void HostCalls::SetStandard(uint32_t s) {

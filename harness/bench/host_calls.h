@@ -10,6 +10,7 @@
 #include "include/tvboard.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace bench {
 
@@ -33,9 +34,6 @@ class HostCalls {
     // InitializeSensor, the TV mode's limits and the run's standard. False
     // (and said so) when the module did not open the board.
     bool BringUp();
-    // The TV mode's limits into tvLimits; caps that cannot be used stop the
-    // bench (UsageError).
-    void ReadTvLimits();
     void SetStandard(uint32_t standard);
     // Tunes, then (unless refused) asks for the status until locked, at most
     // `polls` times.
@@ -48,6 +46,9 @@ class HostCalls {
     uint32_t SelectInput(uint32_t input);
     uint32_t QueryInput();
     void SetPicture(const PictureControl& control, int32_t value);
+    // GetTunerModeCaps of the TV mode, into tvLimits; caps that cannot be
+    // used stop the bench (UsageError).
+    void ReadTvLimits();
     // As a host ends: the board closed, the module unloaded.
     void End();
 
@@ -61,6 +62,8 @@ class HostCalls {
     void StatusRead(const TVTunerSettings& status, uint32_t keptHz);
     uint32_t ModesRead(uint32_t modes);
     bool ModeSet(uint32_t mode, bool accepted);
+    void StandardsRead(const std::vector<VideoStandardDescriptor>& standards);
+    void SampleRateSet(uint32_t rate);
     // What the bench shows it waits for at a step (while a loaded build waits
     // for real), "" for nothing.
     static const char* WaitingFor(host_driver::SessionStep step);

@@ -56,6 +56,11 @@ Device DecoderView(const emu::Decoder& d) {
     for (const NamedDecoderField& f : kDecoderFields) {
         names.emplace(f.field.reg, ""); // a field's register named only by address
     }
+    for (uint32_t address = 0; address <= UINT16_MAX; ++address) {
+        if (d.Touched(static_cast<uint16_t>(address))) {
+            names.emplace(address, ""); // written or read, named by no map
+        }
+    }
     for (const auto& [address, name] : names) {
         Register r{Format("%03X", address),
                    address,
@@ -99,32 +104,20 @@ Device DecoderView(const emu::Decoder& d) {
     return dev;
 }
 
-const char* CodeName(uint8_t code) {
-    switch (code) {
-    case ifd::kCodeMN:
-        return "M/N";
-    case ifd::kCodeB:
-        return "B";
-    case ifd::kCodeGH:
-        return "G/H";
-    case ifd::kCodeI:
-        return "I";
-    case ifd::kCodeD:
-        return "D";
-    case ifd::kCodeL:
-        return "L";
-    case ifd::kCodeL1:
-        return "L'";
-    default:
-        return "none";
-    }
-}
-
 Device IfDemodView(const emu::IfDemod& d) {
     Device dev{"if_demodulator", "IF demodulator", TVB_IF_DEMOD_ADDRESS, {}, Json::object(), ""};
+    std::map<uint32_t, std::string> names;
     for (const NamedRegister& nr : kIfDemodRegisters) {
-        const uint8_t reg = static_cast<uint8_t>(nr.address);
-        Register r{Format("%02X", reg), reg, Plain(nr.name), d.Peek(reg), {}};
+        names[nr.address] = Plain(nr.name);
+    }
+    for (uint32_t address = 0; address <= UINT8_MAX; ++address) {
+        if (d.Touched(static_cast<uint8_t>(address))) {
+            names.emplace(address, ""); // written or read, named by no map
+        }
+    }
+    for (const auto& [address, name] : names) {
+        const uint8_t reg = static_cast<uint8_t>(address);
+        Register r{Format("%02X", reg), reg, name, d.Peek(reg), {}};
         for (const NamedMask& f : kIfDemodFields) {
             if (f.reg == reg) {
                 r.fields.push_back({Plain(f.name), Masked(r.value, f.mask)});
@@ -137,14 +130,16 @@ Device IfDemodView(const emu::IfDemod& d) {
     const int afc = static_cast<int8_t>(static_cast<uint8_t>((status & ifd::kAfcMask) << 1)) / 2;
     const uint32_t tuned = d.TunedHz();
     const emu::Station* s = d.Receiving();
-    dev.decoded = {{"standard_code", CodeName(d.StandardCode())},
+    dev.decoded = {{"standard_code", emu::IfDemod::CodeName(d.StandardCode())},
                    {"gate_open", d.GateOpen()},
                    {"locked", locked},
                    {"afc_value", afc},
                    {"tuned_hz", tuned},
-                   {"receiving_hz", s != nullptr ? Json(s->frequencyHz) : Json(nullptr)}};
+                   {"receiving_hz", s != nullptr ? Json(s->frequencyHz) : Json(nullptr)},
+                   {"receiving_standard",
+                    s != nullptr ? Json(host_driver::StandardName(s->standard)) : Json(nullptr)}};
     dev.decodedText =
-        std::string("standard code ") + CodeName(d.StandardCode()) + ", gate " +
+        std::string("standard code ") + emu::IfDemod::CodeName(d.StandardCode()) + ", gate " +
         (d.GateOpen() ? "open" : "closed") + ", " +
         (locked ? "locked, AFC value " + Signed(afc) : std::string("no lock")) + ", tuned " +
         (tuned != 0 ? MHzText(tuned) : std::string("nowhere")) + ", receiving " +

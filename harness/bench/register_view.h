@@ -1,7 +1,9 @@
 // The emulated devices' registers as they stand, after any command: every
 // register and bit field the register maps (regmap/) name, by those names,
-// and what they amount to (input, picture, standard code, gate, lock,
-// tuned frequency, divider and oscillator). Like i2cdump, but decoded.
+// every other register the host wrote or read, by its address, and what
+// they amount to (input, picture, standard code, gate, lock, tuned
+// frequency, the station received and its standard, divider and
+// oscillator). Like i2cdump, but decoded.
 #pragma once
 
 #include "bench/json_document.h"

@@ -1,5 +1,6 @@
 #include "bench/scan_command.h"
 
+#include "bench/board_reading.h"
 #include "bench/channel_list.h"
 #include "bench/explanations.h"
 #include "bench/station_finder.h"
@@ -19,6 +20,8 @@ using text::Format;
 
 // More sweep points than this are not a scan anyone waits for.
 constexpr uint64_t kMostSweepPoints = 100000;
+// The channels left out that the report names; the rest it counts.
+constexpr size_t kLeftOutNamed = 10;
 
 // A station found, as the module reports it there; `entry` is its part of
 // the document's "found".
@@ -26,23 +29,41 @@ struct ScanStation {
     Json entry;
     Channel channel; // as a channel list keeps it
     uint32_t modes = 0;
+    std::string setUp; // the standard asked and the demodulator's set-up, where they differ
 
     int AfcStep() const { return entry["afc_step"]; }
     uint32_t Signal() const { return entry["signal"]; }
+    // What the board did besides: where the synthesizer is when that is
+    // not the station's frequency, the set-up where it is not the standard's.
+    std::string Besides() const {
+        const uint32_t synthHz = entry["synthesizer_hz"];
+        std::string b;
+        if (synthHz != channel.frequencyHz) {
+            b = "synthesizer at " + MHzText(synthHz);
+        }
+        if (!setUp.empty()) {
+            b += (b.empty() ? "" : ", ") + setUp;
+        }
+        return b;
+    }
     std::string Line() const {
         const uint32_t nominalHz = entry["nominal_hz"];
         const double offHz =
             static_cast<double>(channel.frequencyHz) - static_cast<double>(nominalHz);
+        const std::string besides = Besides();
         return Format("  %-7s %14s%-13s AFC step %s  signal %3u  sound %s", channel.name.c_str(),
                       MHzText(channel.frequencyHz).c_str(),
                       offHz == 0 ? "" : Format(" (%+.1f kHz)", offHz / 1e3).c_str(),
                       Step(AfcStep()).c_str(), Signal(),
-                      host_driver::AudioModeNames(modes).c_str());
+                      host_driver::AudioModeNames(modes).c_str()) +
+               (besides.empty() ? "" : " (" + besides + ")");
     }
     std::string Comment() const {
+        const std::string besides = Besides();
         return Format("sound %s, AFC step %s, signal %u",
                       host_driver::AudioModeNames(modes).c_str(), Step(AfcStep()).c_str(),
-                      Signal());
+                      Signal()) +
+               (besides.empty() ? "" : "; " + besides);
     }
 };
 
@@ -52,21 +73,24 @@ class Scan {
     int Run();
 
   private:
-    std::vector<Channel> Channels(Range range, uint64_t* skipped) const;
-    Sweep SweepWithin(Range range, uint64_t* skipped) const;
+    std::vector<Channel> Channels(Range range, uint64_t* skipped);
+    Sweep SweepWithin(Range range, uint64_t* skipped);
     Heard Hear(uint32_t hz);
     void Found(const FoundStation& f);
+    // What was left out, the first few by name: "E2 48.250 MHz, ..., and 3 more".
+    std::string LeftOutText() const;
 
     BoardRun& run_;
     HostCalls& calls_;
     const Options& o_;
     uint32_t lastTunedHz_ = 0;
     std::vector<ScanStation> found_;
+    std::vector<std::string> leftOut_; // what was left out: channels, or a sweep's ends
 };
 
 // The channels to scan: a channel list or the standard's plan, those
 // outside the tuner's range left out (and said so).
-std::vector<Channel> Scan::Channels(Range range, uint64_t* skipped) const {
+std::vector<Channel> Scan::Channels(Range range, uint64_t* skipped) {
     std::vector<Channel> channels = o_.channels;
     const uint32_t standard = calls_.standard;
     if (channels.empty()) {
@@ -77,17 +101,20 @@ std::vector<Channel> Scan::Channels(Range range, uint64_t* skipped) const {
         }
         channels = ChannelPlan(standard, o_.bands);
     }
-    const size_t before = channels.size();
-    channels.erase(
-        std::remove_if(channels.begin(), channels.end(),
-                       [&range](const Channel& c) { return !range.Holds(c.frequencyHz); }),
-        channels.end());
-    *skipped = before - channels.size();
-    return channels;
+    std::vector<Channel> within;
+    for (const Channel& c : channels) {
+        if (range.Holds(c.frequencyHz)) {
+            within.push_back(c);
+        } else {
+            leftOut_.push_back(c.name + " " + MHzText(c.frequencyHz));
+        }
+    }
+    *skipped = channels.size() - within.size();
+    return within;
 }
 
 // A sweep clipped to the tuner's range, refused where it makes no sense.
-Sweep Scan::SweepWithin(Range range, uint64_t* skipped) const {
+Sweep Scan::SweepWithin(Range range, uint64_t* skipped) {
     const Sweep& s = o_.sweep;
     const uint32_t granularity = calls_.tvLimits.TuningGranularity;
     if (s.stepHz < granularity) {
@@ -112,12 +139,34 @@ Sweep Scan::SweepWithin(Range range, uint64_t* skipped) const {
                          " lies outside the tuner's range " + range.Text());
     }
     *skipped = s.Points() - in.Points();
+    const auto span = [](uint64_t fromHz, uint64_t toHz) {
+        return MHzText(static_cast<uint32_t>(fromHz)) + ".." + MHzText(static_cast<uint32_t>(toHz));
+    };
+    if (in.fromHz != s.fromHz) {
+        leftOut_.push_back(span(s.fromHz, in.fromHz - s.stepHz));
+    }
+    const uint64_t last = s.fromHz + (s.Points() - 1) * uint64_t{s.stepHz};
+    const uint64_t lastIn = in.fromHz + (in.Points() - 1) * uint64_t{in.stepHz};
+    if (last != lastIn) {
+        leftOut_.push_back(span(lastIn + s.stepHz, last));
+    }
     if (in.Points() > kMostSweepPoints) {
         throw UsageError("--sweep gives " + std::to_string(in.Points()) +
                          " frequencies, more than " + std::to_string(kMostSweepPoints) +
                          ": take a larger step or a narrower range");
     }
     return in;
+}
+
+std::string Scan::LeftOutText() const {
+    std::vector<std::string> named;
+    for (size_t i = 0; i < leftOut_.size() && i < kLeftOutNamed; ++i) {
+        named.push_back(leftOut_[i]);
+    }
+    if (leftOut_.size() > named.size()) {
+        named.push_back("and " + std::to_string(leftOut_.size() - named.size()) + " more");
+    }
+    return text::Joined(named, ", ");
 }
 
 Heard Scan::Hear(uint32_t hz) {
@@ -137,18 +186,29 @@ void Scan::Found(const FoundStation& f) {
         t = calls_.Status();
     }
     const uint32_t modes = t.locked ? calls_.AudioModes() : TVB_AUDIO_MODE_MONO;
+    // The station is kept with the standard the board received it in (a
+    // standard without a set-up of its own is received as another one);
+    // the one asked for is said beside it.
+    const uint32_t received = ReceivedStandard(run_.board);
+    const uint32_t standard = received != 0 ? received : calls_.standard;
     // A sweep point is no channel: the station is named by its frequency.
     const Channel channel{o_.sweeping ? Format("%.2f", f.hz / 1e6) : f.channel.name, f.hz,
-                          calls_.standard};
-    const ScanStation s{{{"channel", channel.name},
-                         {"frequency_hz", f.hz},
-                         {"nominal_hz", o_.sweeping ? f.hz : f.channel.frequencyHz},
-                         {"standard", host_driver::StandardName(calls_.standard)},
-                         {"afc_step", t.locked ? t.status.PllOffset : f.afcStep},
-                         {"signal", t.locked ? t.status.SignalStrength : 0},
-                         {"audio_modes", text::BitNames(modes, host_driver::AudioModeNames)}},
-                        channel,
-                        modes};
+                          standard};
+    ScanStation s{{{"channel", channel.name},
+                   {"frequency_hz", f.hz},
+                   {"nominal_hz", o_.sweeping ? f.hz : f.channel.frequencyHz},
+                   {"standard", host_driver::StandardName(standard)},
+                   {"afc_step", t.locked ? t.status.PllOffset : f.afcStep},
+                   {"signal", t.locked ? t.status.SignalStrength : 0},
+                   {"audio_modes", text::BitNames(modes, host_driver::AudioModeNames)}},
+                  channel,
+                  modes,
+                  ""};
+    s.entry.update(TuningMembers(calls_));
+    if (standard != calls_.standard || !SetUpFor(SetUpCode(run_.board), calls_.standard)) {
+        s.entry["asked_standard"] = host_driver::StandardName(calls_.standard);
+        s.setUp = "asked for " + StandardAsSetUp(calls_);
+    }
     run_.Say(s.Line()); // (its entry goes into the summary)
     found_.push_back(s);
 }
@@ -170,9 +230,11 @@ int Scan::Run() {
         o_.channels.empty() ? host_driver::StandardName(calls_.standard) : o_.channelsPath;
     run_.Say(Format("scanning %llu channels for %s", static_cast<unsigned long long>(count),
                     what.c_str()) +
-             (skipped != 0 ? Format(", %llu outside the tuner's range %s left out",
-                                    static_cast<unsigned long long>(skipped), range.Text().c_str())
-                           : ""));
+             (skipped != 0
+                  ? Format(", %llu outside the tuner's range %s left out: ",
+                           static_cast<unsigned long long>(skipped), range.Text().c_str()) +
+                        LeftOutText()
+                  : ""));
     const uint64_t start = run_.NowUs();
     StationFinder finder(calls_.tvLimits.TuningGranularity,
                          [this](uint32_t hz) { return Hear(hz); });
@@ -210,6 +272,7 @@ int Scan::Run() {
     run_.Put({{"standard", host_driver::StandardName(calls_.standard)},
               {"channels", count},
               {"left_out", skipped},
+              {"left_out_what", leftOut_},
               {"range", {{"min_hz", range.lowHz}, {"max_hz", range.highHz}}},
               {"found", entries},
               {"took_us", took},

@@ -1,7 +1,7 @@
 #include "bench/scenarios.h"
 
-#include "host_driver/slots.h"
 #include "host_driver/session.h"
+#include "host_driver/slots.h"
 #include "include/tvboard.h"
 #include "regmap/decoder_map.h"
 

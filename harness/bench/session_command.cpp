@@ -21,13 +21,19 @@ using text::Format;
 // Status requests a session makes until the tuner locks.
 constexpr int kSessionPolls = 3;
 
+// Whether the session's tuning ended locked where it was asked to.
+bool Locked(const SessionPlan& plan, const SessionOutcome& o) {
+    return o.keptHz == plan.frequencyHz && o.status.Busy == 0;
+}
+
 // The tuning, once the session is done with it.
 void PutTuning(BoardRun& run, HostCalls& calls, const SessionPlan& plan, const SessionOutcome& o) {
     const bool refused = o.keptHz != plan.frequencyHz;
-    const bool locked = !refused && o.status.Busy == 0;
+    const bool locked = Locked(plan, o);
     Json members = {{"standard", host_driver::StandardName(plan.standard)},
                     {"frequency_hz", plan.frequencyHz},
                     {"locked", locked}};
+    members.update(TuningMembers(calls));
     if (!refused) {
         members["polls"] = o.polls;
     }
@@ -37,9 +43,10 @@ void PutTuning(BoardRun& run, HostCalls& calls, const SessionPlan& plan, const S
     const std::string why = locked    ? ""
                             : refused ? RefusalReason(calls, plan.frequencyHz)
                                       : NoLockReason(calls, plan.frequencyHz);
-    run.Put(members, [&](const Json& j) {
-        const std::string line =
-            "tuned " + MHzText(plan.frequencyHz) + " (" + j["standard"].get<std::string>() + "): ";
+    run.Put(members, [&](const Json&) {
+        const std::string line = "tuned " + MHzText(plan.frequencyHz) + " (" +
+                                 StandardAsSetUp(calls) + ")" +
+                                 (refused ? "" : SynthesizerOff(calls, plan.frequencyHz)) + ": ";
         if (refused) {
             return line + "refused: " + why + "\n";
         }
@@ -56,7 +63,9 @@ void PutTuning(BoardRun& run, HostCalls& calls, const SessionPlan& plan, const S
 // What the session command reports after a step of the session, and its
 // additions: the TV mode's limits with the standards, --input and
 // --picture once the standard is set.
-void Report(BoardRun& run, HostCalls& calls, SessionStep step, const SessionOutcome& o) {
+// (`soundSet`: the sound mode asked for is set, once the session got there.)
+void Report(BoardRun& run, HostCalls& calls, SessionStep step, const SessionPlan& plan,
+            const SessionOutcome& o, bool* soundSet) {
     const Options& opt = run.options;
     switch (step) {
     case SessionStep::Open:
@@ -108,7 +117,7 @@ void Report(BoardRun& run, HostCalls& calls, SessionStep step, const SessionOutc
         }
         break;
     case SessionStep::SetAudioMode:
-        PutSound(run, o.audioModes, true, o.audioMode, o.audioModeSet);
+        *soundSet = PutSound(run, o.audioModes, true, o.audioMode, o.audioModeSet, Locked(plan, o));
         break;
     case SessionStep::SampleRate:
         run.Put({{"sample_rate", TVB_SAMPLE_RATE_48000}, {"rate_pin", run.host.PinOutput(0)}},
@@ -140,6 +149,9 @@ void Check(HostCalls& calls, SessionStep step, const SessionPlan& plan, const Se
     case SessionStep::Open:
         calls.Opened(o.opened);
         break;
+    case SessionStep::Standards:
+        calls.StandardsRead(o.standards);
+        break;
     case SessionStep::SetStandard:
         calls.standard = plan.standard;
         break;
@@ -154,6 +166,9 @@ void Check(HostCalls& calls, SessionStep step, const SessionPlan& plan, const Se
         break;
     case SessionStep::SetAudioMode:
         calls.ModeSet(o.audioMode, o.audioModeSet);
+        break;
+    case SessionStep::SampleRate:
+        calls.SampleRateSet(plan.sampleRate);
         break;
     case SessionStep::Unload:
         calls.Unloaded();
@@ -189,17 +204,17 @@ int SessionCommand(BoardRun& run, HostCalls& calls) {
             calls.BeforeTune();
         }
     };
+    bool soundSet = false;
     hooks.after = [&](SessionStep step, const SessionOutcome& out) {
         Check(calls, step, plan, out);
         run.Flush();
-        Report(run, calls, step, out);
+        Report(run, calls, step, plan, out, &soundSet);
     };
     SessionOutcome out;
     if (!host_driver::RunSession(run.driver, plan, &out, hooks)) {
         return 1;
     }
-    const bool locked = out.keptHz == plan.frequencyHz && out.status.Busy == 0;
-    return locked && (out.audioModeSet || !o.soundGiven) ? 0 : 1;
+    return Locked(plan, out) && (soundSet || !o.soundGiven) ? 0 : 1;
 }
 
 } // namespace bench

@@ -16,7 +16,7 @@ int StandardsCommand(BoardRun& run, HostCalls& calls) {
     const std::vector<VideoStandardDescriptor> standards = run.driver.Standards();
     const VideoPropertyDefaults defaults = run.driver.PropertyDefaults();
     calls.Unload();
-    run.Flush();
+    calls.StandardsRead(standards);
     std::vector<VideoStandardDescriptor> shown;
     Json list = Json::array();
     for (const VideoStandardDescriptor& d : standards) {

@@ -24,6 +24,7 @@ int TuneCommand(BoardRun& run, HostCalls& calls) {
                     {"standard", host_driver::StandardName(calls.standard)},
                     {"refused", t.refused},
                     {"locked", t.locked}});
+    members.update(TuningMembers(calls));
     if (t.refused) {
         members.update({{"kept_hz", t.keptHz}, {"reason", RefusalReason(calls, hz)}});
     } else if (!t.locked) {
@@ -33,7 +34,8 @@ int TuneCommand(BoardRun& run, HostCalls& calls) {
     }
     run.Put(members, [&](const Json& j) {
         const std::string line = "tuned " + (o.tuneChannel.empty() ? "" : o.tuneChannel + " at ") +
-                                 MHzText(hz) + " (" + j["standard"].get<std::string>() + "): ";
+                                 MHzText(hz) + " (" + StandardAsSetUp(calls) + ")" +
+                                 (t.refused ? "" : SynthesizerOff(calls, hz)) + ": ";
         if (t.refused) {
             return line + "refused, the module keeps " + MHzText(t.keptHz) + ": " +
                    j["reason"].get<std::string>() + "\n";
@@ -49,8 +51,8 @@ int TuneCommand(BoardRun& run, HostCalls& calls) {
     if (t.locked) {
         run.Waiting(HostCalls::WaitingFor(host_driver::SessionStep::AudioModes));
         const uint32_t modes = calls.AudioModes();
-        soundSet = !o.soundGiven || calls.SetAudioMode(o.sound);
-        PutSound(run, modes, o.soundGiven, o.sound, soundSet);
+        const bool accepted = !o.soundGiven || calls.SetAudioMode(o.sound);
+        soundSet = PutSound(run, modes, o.soundGiven, o.sound, accepted, true);
     }
     run.Add({{"took_us", took}, {"clock", run.Clock()}});
     return t.locked && soundSet ? 0 : 1;

@@ -10,21 +10,25 @@
 #include "bench/bench_options.h"
 #include "bench/caps_command.h"
 #include "bench/conform_command.h"
+#include "bench/detect_command.h"
+#include "bench/dump_command.h"
 #include "bench/files.h"
+#include "bench/get_command.h"
 #include "bench/input_command.h"
 #include "bench/picture_command.h"
 #include "bench/scan_command.h"
 #include "bench/session_command.h"
+#include "bench/set_command.h"
 #include "bench/standards_command.h"
 #include "bench/stations_command.h"
 #include "bench/tune_command.h"
+#include "bench/usage_messages.h"
 #include "bench/watched_run.h"
 #include "text/bit_names.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -55,6 +59,11 @@ const Operand kFrequency{
 const Operand kInputName{"INPUT", "tuner, composite or svideo (or 0, 1, 2)", false, false};
 const Operand kSettings{"CONTROL=VALUE", "brightness, contrast, saturation 0..100, hue -50..50",
                         false, true};
+const Operand kDevice{"DEVICE", "decoder, demodulator or synthesizer", true, false};
+const Operand kDeviceReg{"DEVICE REG", "the device and a register: 0x1B, 27 or a name (Status)",
+                         true, true};
+const Operand kDeviceRegValue{"DEVICE REG VALUE", "the device, a register and a byte (0x80, 128)",
+                              true, true};
 
 // A command: its bit, name, handler (a command on the board, or one of its
 // own), operand (or none) and help.
@@ -94,12 +103,20 @@ const CommandEntry kCommands[] = {
     {kRecord, "record", nullptr, RunRecord, nullptr,
      "write the scenarios' timelines of the reference (or of --module) for a later conform "
      "--against"},
+    {kDetect, "detect", DetectCommand, nullptr, nullptr,
+     "which 7-bit bus addresses answer a quick write, as i2cdetect draws them"},
+    {kDump, "dump", DumpCommand, nullptr, &kDevice,
+     "read every register of DEVICE (or --range) on the bus and show them as i2cdump does"},
+    {kGet, "get", GetCommand, nullptr, &kDeviceReg, "read one register on the bus, as i2cget"},
+    {kSet, "set", SetCommand, nullptr, &kDeviceRegValue,
+     "write one register on the bus and read it back, as i2cset (only with --yes)"},
 };
 
 constexpr unsigned kBoard = kSession | kTune | kScan;
 constexpr unsigned kDrives = kSession | kStandards | kTune | kScan | kCaps | kInput | kPicture;
 constexpr unsigned kBus = kSession | kTune | kScan | kInput | kPicture;
-constexpr unsigned kAll = kDrives | kStations | kConform | kRecord;
+constexpr unsigned kTools = kDetect | kDump | kGet | kSet;
+constexpr unsigned kAll = kDrives | kStations | kConform | kRecord | kTools;
 
 struct OptionEntry {
     const char* name;
@@ -134,19 +151,25 @@ const OptionEntry kOptions[] = {
     {"--sound", "MODE", false, kSession | kTune,
      "choose this TV sound mode once locked: mono, stereo, lang-a, lang-b, lang-c, or several "
      "joined by '+'"},
-    {"--trace", nullptr, false, kDrives, "print the bus timeline, DSP handshakes condensed"},
-    {"--raw", nullptr, false, kDrives, "print every host call, wait and debug print"},
-    {"--timestamps", nullptr, false, kDrives, "with --trace or --raw: time stamps"},
-    {"--vcd", "FILE", false, kBus,
+    {"--trace", nullptr, false, kDrives | kTools,
+     "print the bus timeline, DSP handshakes condensed"},
+    {"--raw", nullptr, false, kDrives | kTools, "print every host call, wait and debug print"},
+    {"--timestamps", nullptr, false, kDrives | kTools, "with --trace or --raw: time stamps"},
+    {"--vcd", "FILE", false, kBus | kTools,
      "write the bus traffic to FILE ('-': stdout) as a logic analyzer's capture (Value Change "
      "Dump of the wires scl and sda)"},
-    {"--bus-rate", "HZ", false, kBus, "the bus clock of --vcd, e.g. 100k (default), 400k, 1M"},
-    {"--registers", nullptr, false, kDrives,
+    {"--bus-rate", "HZ", false, kBus | kTools,
+     "the bus clock of --vcd, e.g. 100k (default), 400k, 1M"},
+    {"--registers", nullptr, false, kDrives | kSet,
      "show the emulated devices' registers at the end, decoded by field name"},
-    {"--module", "PATH", false, kAll & ~kStations,
+    {"--diff", nullptr, false, kBus | kSet,
+     "show the registers the command changed, before and after"},
+    {"--range", "FIRST-LAST", false, kDump, "only the registers FIRST to LAST, e.g. 0x100-0x11F"},
+    {"--yes", nullptr, false, kSet, "write: the bench asks no questions (i2cset -y)"},
+    {"--module", "PATH", false, kAll & ~kStations & ~kTools,
      "drive this build of the module (libtvboard.so, or tvboard.sys with the Windows bench) as "
      "its host would load it: real waits, its debug text on the timeline and on stderr"},
-    {"--call-timeout", "SECONDS", false, kAll & ~kStations,
+    {"--call-timeout", "SECONDS", false, kAll & ~kStations & ~kTools,
      "with --module: how long each call into the module may take before the bench stops it "
      "(default 10)"},
     {"--json", nullptr, false, kAll, "the results as one JSON document on stdout"},
@@ -195,13 +218,6 @@ void AddOption(CLI::App* app, const OptionEntry& entry, Given& g, bool top) {
         ->type_size(1)
         ->expected(1)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-}
-
-// "--json", "-x": an option, where a value was wanted ("-5" and "-" are
-// values).
-bool LooksLikeOption(const std::string& value) {
-    return value.size() > 1 && value[0] == '-' &&
-           (value[1] == '-' || std::isalpha(static_cast<unsigned char>(value[1])) != 0);
 }
 
 // A value given to an option: no option taken for one, no empty file name,
@@ -254,7 +270,9 @@ void CheckFiles(const Given& g) {
 // list, and agrees with the others.
 void CheckGiven(const Given& g, const CommandEntry& c) {
     const std::string command = c.name;
-    if (c.operand != nullptr && c.operand->required && !g.operandGiven) {
+    const bool operandGiven =
+        c.operand != nullptr && c.operand->list ? !g.operands.empty() : g.operandGiven;
+    if (c.operand != nullptr && c.operand->required && !operandGiven) {
         throw UsageError(std::string(c.operand->name) + " is required: " + command + " " +
                          c.operand->name);
     }
@@ -343,51 +361,6 @@ void TakeOperands(const std::vector<std::string>& after, const CommandEntry& c, 
     }
     g.operand = after[0];
     g.operandGiven = true;
-}
-
-// CLI11's words for an option it does not know, or a flag given a value,
-// as the bench says them; others as they are.
-std::string ParseProblem(const CLI::ParseError& e, const CLI::App& app,
-                         const std::vector<std::string>& args) {
-    std::string what = e.what();
-    const std::string override = " was given a disallowed flag override";
-    if (what.size() > override.size() &&
-        what.compare(what.size() - override.size(), override.size(), override) == 0) {
-        const std::string flag = "--" + what.substr(0, what.size() - override.size());
-        for (const std::string& a : args) {
-            if (a.rfind(flag + "=", 0) == 0) {
-                return flag + " takes no value: " + Quoted(a) + " (a flag is given alone)";
-            }
-        }
-        return flag + " takes no value (a flag is given alone)";
-    }
-    const std::vector<std::string> extras = app.remaining(true);
-    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && !extras.empty() &&
-        std::all_of(extras.begin(), extras.end(), LooksLikeOption)) {
-        std::vector<std::string> quoted;
-        quoted.reserve(extras.size());
-        for (const std::string& x : extras) {
-            quoted.push_back(Quoted(x));
-        }
-        return std::string(extras.size() == 1 ? "unknown option " : "unknown options ") +
-               text::Joined(quoted, ", ");
-    }
-    return what;
-}
-
-// One line on stderr: what is wrong and where the help is.
-// (Control characters a value brought, which the command-line parser quotes
-// as they are, are written as \xNN: the message stays one line.)
-int BadUsage(const std::string& command, const std::string& what) {
-    std::string line;
-    for (char c : what) {
-        const auto byte = static_cast<unsigned char>(c);
-        line += byte < 0x20 || byte == 0x7F ? Quoted(std::string(1, c)).substr(1, 4)
-                                            : std::string(1, c);
-    }
-    std::fprintf(stderr, "tvboard: %s (see 'tvboard%s --help')\n", line.c_str(),
-                 command.empty() ? "" : (" " + command).c_str());
-    return 2;
 }
 
 int Run(int argc, char** argv) {

@@ -113,6 +113,13 @@ uint8_t Decoder::Status() const {
     return status;
 }
 
+uint8_t Decoder::Peek(uint16_t reg) const {
+    if (reg == dmap::kDspStatus) {
+        return Status();
+    }
+    return reg == dmap::kVideoStatus ? videoStatus_ : regs_[reg];
+}
+
 void Decoder::Tick() {
     CountDown(readyIn_);
     if (requestPending_) {
@@ -146,6 +153,7 @@ bool Decoder::ReadFails(uint16_t reg) {
 }
 
 bool Decoder::ReadReg16(uint16_t reg, uint8_t* value) {
+    touched_[reg] = true;
     if (ReadFails(reg)) {
         if (reg == dmap::kDspStatus) {
             WatchPoll(false, 0, 0);
@@ -383,6 +391,7 @@ void Decoder::WatchWrite(uint16_t reg) {
 }
 
 bool Decoder::WriteReg16(uint16_t reg, uint8_t value) {
+    touched_[reg] = true;
     if (dmap::InDspWindow(reg)) {
         WatchWrite(reg);
         sinceAccess_ = 0;

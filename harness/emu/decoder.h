@@ -73,6 +73,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <vector>
 
 namespace emu {
 
@@ -101,6 +102,11 @@ class Decoder : public BusDevice {
     uint8_t& Reg(uint16_t reg) { return regs_[reg]; }
     uint32_t Dword(uint16_t reg) const;
     void SetDword(uint16_t reg, uint32_t value);
+    // What a read of `reg` would deliver now, without counting as one (no
+    // poll, request or fetch made): the status 0x580 as the DSP's state
+    // shows it, the video status as set, a DSP register as its fetch would
+    // deliver it, any other as written.
+    uint8_t Peek(uint16_t reg) const;
     // A field of the backing registers; setting it keeps the other bits of
     // its dword.
     uint32_t Field(const regmap::DecoderField& field) const;
@@ -149,6 +155,8 @@ class Decoder : public BusDevice {
     void OnRead(std::function<void(uint16_t reg)> hook) { onRead_ = std::move(hook); }
     // DSP bytes written while the DSP was not ready.
     unsigned LostWrites() const { return lostWrites_; }
+    // Whether the host has written or read the register (taken or not).
+    bool Touched(uint16_t reg) const { return touched_[reg]; }
 
   private:
     uint8_t Status() const;
@@ -167,6 +175,7 @@ class Decoder : public BusDevice {
     void UpdateSoundStatus();
 
     uint8_t regs_[65536] = {};
+    std::vector<bool> touched_ = std::vector<bool>(65536); // (on the heap: boards live on stacks)
 
     unsigned readyPolls_ = 0;
     unsigned dataReadyPolls_ = 0;

@@ -47,6 +47,10 @@ class BusDevice {
     virtual bool ReadReg16(uint16_t /*reg*/, uint8_t* /*value*/) { return false; }
     virtual bool Write(const uint8_t* /*bytes*/, size_t /*count*/) { return false; }
     virtual bool Read(uint8_t* /*buffer*/, size_t /*count*/) { return false; }
+    // Whether the part acknowledges its address now: what a quick write (the
+    // address alone, no data, as a bus scan probes) finds. No protocol
+    // applies to it, and nothing changes.
+    virtual bool AnswersAddress() const { return true; }
 
     // The violations seen since the last call, oldest first; the device
     // forgets them.

@@ -141,6 +141,7 @@ size_t HostTable::ConsumeProblems(const std::string& text) {
 
 void HostTable::Record(Event&& e, BusDevice* device) {
     const size_t index = timeline_.Size();
+    lastAcknowledged_ = e.acknowledged;
     if (!e.text.empty()) {
         problems_.push_back(Problem{index, e.text, false, {}});
     }
@@ -230,6 +231,15 @@ uint32_t HostTable::DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, 
     }
     Record(std::move(e), dev);
     return 0;
+}
+
+bool HostTable::QuickWrite(uint32_t address) {
+    Event e = Begin(EventKind::BusWrite);
+    e.device = address;
+    const BusDevice* dev = At(address);
+    e.acknowledged = dev != nullptr && dev->AnswersAddress();
+    Record(std::move(e), nullptr);
+    return lastAcknowledged_;
 }
 
 uint32_t HostTable::DoForbidden() {

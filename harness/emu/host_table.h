@@ -104,6 +104,15 @@ class HostTable {
     uint32_t DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, uint32_t b, uint32_t count,
                        uint8_t* buffer, uint32_t flags);
     uint32_t DoForbidden();
+
+    // A bus tool's probe of an address (not one of the module's calls): a
+    // quick write, the address byte with the write bit and a stop, no data.
+    // On the timeline as a bus write of no bytes; true when a device
+    // acknowledged its address (BusDevice::AnswersAddress).
+    bool QuickWrite(uint32_t address);
+    // Whether a device acknowledged the latest call of slots 0 to 3 (which
+    // return nothing that says so).
+    bool LastAcknowledged() const { return lastAcknowledged_; }
     uint32_t DoWritePins(TVB_HOST_HANDLE handle, uint32_t count, const uint32_t* pins,
                          const uint32_t* values, uint32_t zero);
     uint32_t DoReadPins(TVB_HOST_HANDLE ctx, uint32_t count, const uint32_t* pins, uint32_t* values,
@@ -121,6 +130,7 @@ class HostTable {
     std::array<uint32_t, TVB_PIN_COUNT> pinInputs_{};
     std::array<uint32_t, TVB_PIN_COUNT> pinOutputs_{};
     int forbidden_ = 0;
+    bool lastAcknowledged_ = false;
     TVB_HOST_HANDLE expectedHandle_ = kBoardHandle;
     std::vector<Problem> problems_;
     Clock clock_ = nullptr;

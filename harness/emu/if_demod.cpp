@@ -57,6 +57,27 @@ uint8_t IfDemod::CodeOf(uint32_t standard) {
     }
 }
 
+const char* IfDemod::CodeName(uint8_t code) {
+    switch (code) {
+    case ifd::kCodeMN:
+        return "M/N";
+    case ifd::kCodeB:
+        return "B";
+    case ifd::kCodeGH:
+        return "G/H";
+    case ifd::kCodeI:
+        return "I";
+    case ifd::kCodeD:
+        return "D";
+    case ifd::kCodeL:
+        return "L";
+    case ifd::kCodeL1:
+        return "L'";
+    default:
+        return "none";
+    }
+}
+
 bool IfDemod::GateOpen() const {
     return (regs_[ifd::kGate] & ifd::kGateConnect) != 0;
 }
@@ -67,25 +88,9 @@ uint8_t IfDemod::StandardCode() const {
 
 bool IfDemod::Write(const uint8_t* bytes, size_t count) {
     const TransferFault f = faults_ ? faults_(false, count, transfers_++) : TransferFault{};
-    std::vector<uint8_t> taken(bytes, bytes + count);
-    bool ack = true;
-    switch (f.kind) {
-    case TransferFault::Kind::None:
-        break;
-    case TransferFault::Kind::NoAck:
-        taken.clear();
-        ack = false;
-        break;
-    case TransferFault::Kind::CutShort:
-        taken.resize(f.keep < count ? f.keep : count);
-        ack = false;
-        break;
-    case TransferFault::Kind::Corrupt:
-        if (count != 0) {
-            taken[f.index % count] ^= f.flip;
-        }
-        break;
-    }
+    const std::vector<uint8_t> taken = BytesTaken(f, bytes, count);
+    const bool ack =
+        f.kind != TransferFault::Kind::NoAck && f.kind != TransferFault::Kind::CutShort;
     const bool faulted = f.kind != TransferFault::Kind::None;
     if (faulted) {
         faultedSince_ = true;
@@ -103,6 +108,7 @@ bool IfDemod::Write(const uint8_t* bytes, size_t count) {
         if (pointer_ == ifd::kGate && !faulted) {
             gateFaulted_ = false;
         }
+        touched_.set(pointer_);
         regs_[pointer_++] = taken[i];
     }
     if (taken.size() > 1) {
@@ -141,6 +147,7 @@ bool IfDemod::Read(uint8_t* buffer, size_t count) {
 }
 
 uint8_t IfDemod::ReadRegister(uint8_t reg) {
+    touched_.set(reg);
     if (reg == ifd::kStatus) {
         ++statusReads_;
         lastStatus_ = ReadStatus();

@@ -45,6 +45,7 @@
 #include "emu/transfer_faults.h"
 
 #include <array>
+#include <bitset>
 #include <functional>
 #include <optional>
 
@@ -73,6 +74,9 @@ class IfDemod : public BusDevice {
     uint8_t StandardCode() const;
     static uint32_t IfOffsetHz(uint8_t code);
     static uint8_t CodeOf(uint32_t standard);
+    // A standard code as the demodulator's set-up is called: "M/N", "B",
+    // "G/H", "I", "D", "L", "L'"; "none" for any other.
+    static const char* CodeName(uint8_t code);
     // 0 while the synthesizer gives no usable frequency.
     uint32_t TunedHz() const;
     // The station received now, or null.
@@ -97,6 +101,9 @@ class IfDemod : public BusDevice {
     // Makes 0x1B read this value regardless of reception (nullopt: computed).
     void ForceStatus(std::optional<uint8_t> status) { forcedStatus_ = status; }
     int StatusReads() const { return statusReads_; }
+    // Whether a register was written or read (a sub-address set alone is
+    // neither).
+    bool Touched(uint8_t reg) const { return touched_.test(reg); }
 
     // Called with the station received (or null) whenever reception may have
     // changed: after every acknowledged write to the demodulator or the
@@ -113,6 +120,7 @@ class IfDemod : public BusDevice {
     const Antenna& antenna_;
     const Synth* synth_ = nullptr;
     std::array<uint8_t, 256> regs_{};
+    std::bitset<256> touched_;
     uint8_t pointer_ = 0;
     int lockDelayReads_ = 0;
     bool lockNever_ = false;

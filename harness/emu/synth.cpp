@@ -42,14 +42,7 @@ bool Synth::Refuse(bool closed, const char* why, bool faulted) {
 bool Synth::Write(const uint8_t* bytes, size_t count) {
     const TransferFault f = faults_ ? faults_(false, count, faultTransfers_++) : TransferFault{};
     const bool faulted = f.kind != TransferFault::Kind::None;
-    std::vector<uint8_t> taken(bytes, bytes + count);
-    if (f.kind == TransferFault::Kind::NoAck) {
-        taken.clear();
-    } else if (f.kind == TransferFault::Kind::CutShort && f.keep < count) {
-        taken.resize(f.keep);
-    } else if (f.kind == TransferFault::Kind::Corrupt && count != 0) {
-        taken[f.index % count] ^= f.flip;
-    }
+    const std::vector<uint8_t> taken = BytesTaken(f, bytes, count);
     if (!demod_.GateOpen()) {
         return Refuse(true, "", faulted);
     }
@@ -81,6 +74,10 @@ bool Synth::Write(const uint8_t* bytes, size_t count) {
 
 bool Synth::Read(uint8_t* /*buffer*/, size_t /*count*/) {
     return Refuse(!demod_.GateOpen(), "a read (the synthesizer is write-only)", false);
+}
+
+bool Synth::AnswersAddress() const {
+    return demod_.GateOpen();
 }
 
 uint32_t Synth::Divider() const {

@@ -42,6 +42,8 @@ class Synth : public BusDevice {
 
     bool Write(const uint8_t* bytes, size_t count) override;
     bool Read(uint8_t* buffer, size_t count) override;
+    // Only while the gate is open: otherwise cut off from the bus.
+    bool AnswersAddress() const override;
     void SetTransferFaults(TransferFaultPlan plan) { faults_ = std::move(plan); }
 
     uint8_t Reg(int index) const { return regs_.at(static_cast<size_t>(index)); }

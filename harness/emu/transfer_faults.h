@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace emu {
 
@@ -27,5 +28,18 @@ struct TransferFault {
 // Decides the fault of each transfer from its direction, its byte count and
 // its number (from 0, counted over the device's life). Null: no faults.
 using TransferFaultPlan = std::function<TransferFault(bool read, size_t count, unsigned transfer)>;
+
+// The bytes of a write that reach the device under fault `f`.
+inline std::vector<uint8_t> BytesTaken(const TransferFault& f, const uint8_t* bytes, size_t count) {
+    std::vector<uint8_t> taken(bytes, bytes + count);
+    if (f.kind == TransferFault::Kind::NoAck) {
+        taken.clear();
+    } else if (f.kind == TransferFault::Kind::CutShort && f.keep < count) {
+        taken.resize(f.keep);
+    } else if (f.kind == TransferFault::Kind::Corrupt && count != 0) {
+        taken[f.index % count] ^= f.flip;
+    }
+    return taken;
+}
 
 } // namespace emu

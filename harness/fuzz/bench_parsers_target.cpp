@@ -1,11 +1,13 @@
 // The libFuzzer entry for the bench's own parsers: everything a user types
 // or a file brings. The input's first byte chooses the parser, the rest is
 // its text. Each parser must take anything without crashing and, where it
-// accepts, hold to what it promises: values within their ranges, a channel
-// list or a recording written back reads back the same, a byte-order mark
-// changes nothing, a file's lines keep to their bounds and are the text
-// itself, and a text quoted in a message is short.
+// accepts, hold to what it promises: values within their ranges (registers
+// within their device's), a channel list or a recording written back reads
+// back the same, a byte-order mark changes nothing, a file's lines keep to
+// their bounds and are the text itself, and a text quoted in a message is
+// short.
 #include "bench/antenna_file.h"
+#include "bench/bus_devices.h"
 #include "bench/channel_list.h"
 #include "bench/channel_plan.h"
 #include "bench/conform.h"
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -31,37 +34,23 @@ void Require(bool holds, const char* what, const std::string& input) {
 }
 
 bool SameChannels(const std::vector<bench::Channel>& a, const std::vector<bench::Channel>& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].name != b[i].name || a[i].frequencyHz != b[i].frequencyHz ||
-            a[i].standard != b[i].standard) {
-            return false;
-        }
-    }
-    return true;
+    const auto key = [](const bench::Channel& c) {
+        return std::tie(c.name, c.frequencyHz, c.standard);
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](const auto& x, const auto& y) { return key(x) == key(y); });
 }
 
 bool SameRecordings(const std::vector<bench::Recording>& a,
                     const std::vector<bench::Recording>& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].scenario != b[i].scenario || a[i].lines.size() != b[i].lines.size()) {
-            return false;
-        }
-        for (size_t k = 0; k < a[i].lines.size(); ++k) {
-            const bench::TimedLine& x = a[i].lines[k];
-            const bench::TimedLine& y = b[i].lines[k];
-            if (x.timeUs != y.timeUs || x.wait != y.wait || x.waitUs != y.waitUs ||
-                x.line != y.line) {
-                return false;
-            }
-        }
-    }
-    return true;
+    const auto line = [](const bench::TimedLine& l) {
+        return std::tie(l.timeUs, l.wait, l.waitUs, l.line);
+    };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](const auto& x, const auto& y) {
+        return x.scenario == y.scenario &&
+               std::equal(x.lines.begin(), x.lines.end(), y.lines.begin(), y.lines.end(),
+                          [&](const auto& p, const auto& q) { return line(p) == line(q); });
+    });
 }
 
 void Files(uint8_t which, const std::string& text) {
@@ -138,8 +127,7 @@ void Lines(const std::string& input) {
         got.push_back(line);
     }
     Require(bytes <= bounds.mostBytes + got.size() + 3, "more text read than the bound", text);
-    Require(lines.Error().find('\n') == std::string::npos, "an error of more than one line",
-            text);
+    Require(lines.Error().find('\n') == std::string::npos, "an error of more than one line", text);
     if (!lines.Error().empty()) {
         return;
     }
@@ -203,14 +191,29 @@ void Values(uint8_t which, const std::string& text) {
         }
         break;
     }
-    case 8:
+    case 8: {
         if (bench::ParseAudioModes(text, &bits, &error)) {
             Require(bits != 0, "no TV sound mode", text);
         }
         bench::ParseInput(text, &bits, &error);
         bench::ParseStandard(text, &bits, &error);
         bench::ParseBand(text, &bits, &error);
+        for (const bench::BoardDevice* d :
+             {&bench::Decoder(), &bench::Demodulator(), &bench::Synthesizer()}) {
+            uint32_t reg = 0;
+            uint32_t last = 0;
+            if (bench::ParseRegister(*d, text, &reg, &error)) {
+                Require(reg < d->registers, "a register the device does not have", text);
+            }
+            if (bench::ParseRange(*d, text, &reg, &last, &error)) {
+                Require(reg <= last && last < d->registers, "a range the device does not have",
+                        text);
+            }
+        }
+        uint8_t byte = 0;
+        bench::ParseByte(text, &byte, &error);
         break;
+    }
     default: {
         long v = 0;
         if (bench::ParseWhole(text, -50, 1000, "N", &v, &error)) {

@@ -1,5 +1,6 @@
 // The fuzz harness's session: one input decoded into board faults
-// (session.cpp) and host calls (calls.cpp), every call checked (checks.cpp).
+// (call_sequence.cpp) and host calls (calls.cpp, tuner_calls.cpp), every
+// call checked (checks.cpp).
 // Private to the harness; fuzz/harness.h is what its users see.
 #pragma once
 
@@ -57,34 +58,19 @@ constexpr size_t kRequestIdEnd = offsetof(TVTunerSettings, RequestId) + 4; // ev
 constexpr size_t kResultEnd = offsetof(TVTunerSettings, Result) + 4;       // audio-mode set
 constexpr size_t kSettingsGetEnd = offsetof(TVTunerSettings, SignalStrength) + 4;
 constexpr size_t kSettingsSetEnd = offsetof(TVTunerSettings, AudioMode) + 4;
-constexpr size_t kBoardInfoSize = 76; // the name area, then words at 64, 68 and 72
+constexpr size_t kBoardInfoSize = sizeof(BoardInfo);
 constexpr size_t kStandardsSize = TVB_VIDEO_STANDARD_COUNT * sizeof(VideoStandardDescriptor);
 constexpr size_t kSampleRateEnd = offsetof(AudioFormat, SampleRate) + 4;
 
 using text::Hex;
 
 inline const char* RecordName(Record how) {
-    switch (how) {
-    case Record::Null:
-        return "null";
-    case Record::Full:
-        return "full";
-    case Record::Short:
-        return "short";
-    case Record::Live:
-        return "live";
-    case Record::Older:
-        return "older";
-    case Record::Same:
-        return "same";
-    case Record::Count:
-        break;
-    }
-    return "?";
+    static const char* const kNames[] = {"null", "full", "short", "live", "older", "same"};
+    static_assert(sizeof(kNames) / sizeof(kNames[0]) == kRecordCount, "a name for every kind");
+    return how < Record::Count ? kNames[static_cast<size_t>(how)] : "?";
 }
 
 // A record argument as made for one call.
-
 struct RecordArg {
     uint8_t* ptr = nullptr;
     size_t size = 0; // bytes the host owns from ptr on
@@ -132,6 +118,13 @@ class CallSequence {
     // the harness's own.
     RecordArg SameOr(const RecordArg& other, size_t full, size_t extent, uint8_t fill);
     TVTunerSettings* OlderRecord();
+    // A tuner call's settings record (without `settings`) or request (the
+    // call's settings record given, which Same shares when it is long
+    // enough), made as `how` says, of which the call may touch `extent`
+    // bytes. A live or older settings record the host does not have is
+    // passed as none; a request that cannot be made so is a full one.
+    RecordArg TunerRecord(Record how, size_t extent, uint8_t length, uint8_t fill,
+                          const RecordArg* settings = nullptr);
 
     // --- checks -----------------------------------------------------------
     // Brackets every host call: before, the state the checks compare with;

@@ -1,5 +1,6 @@
 // The host calls of an input: each slot of the five tables with the
-// arguments and records the input asks for.
+// arguments and records the input asks for (the tuner table's in
+// tuner_calls.cpp).
 #include "fuzz/call_sequence.h"
 
 namespace fuzz {
@@ -87,7 +88,7 @@ void CallSequence::BoardCall(size_t slot) {
                    "was given none");
         }
         if (info.ptr != nullptr) {
-            Expect(std::strcmp(reinterpret_cast<const char*>(info.ptr), "TV Tuner Board") == 0,
+            Expect(std::strcmp(reinterpret_cast<const char*>(info.ptr), TVB_BOARD_NAME) == 0,
                    "BoardInfo name");
         }
         if (status == TVB_STATUS_SUCCESS && out != nullptr && record != nullptr) {
@@ -382,177 +383,6 @@ void CallSequence::InputCall(size_t slot) {
     const TVB_ARG r = ops->InputQuery(a, b);
     Expect(r == expectedInput_,
            [&] { return "InputOps[1] returned " + Hex(r) + ", expected " + Hex(expectedInput_); });
-    After();
-}
-
-// --- TunerOps ---------------------------------------------------------------
-
-void CallSequence::TunerCall(size_t slot) {
-    const TVB_TUNER_OPS* ops = caps_->TunerOps;
-    if (slot == 0) {
-        const TVB_ARG a = in_.Value(Kind::Any);
-        const TVB_ARG b = in_.Value(Kind::Any);
-        const uint32_t mode = in_.Value(Kind::Mode);
-        const bool known = mode == TVB_TUNER_MODE_TV || mode == TVB_TUNER_MODE_FM_RADIO;
-        RecordArg caps = MakeRecord(sizeof(TunerModeCaps), known ? sizeof(TunerModeCaps) : 0, 0xA5);
-        if (in_.Ended()) {
-            return;
-        }
-        Before(
-            [&] {
-                return "GetTunerModeCaps(" + std::to_string(mode) + ", " + caps.Describe() + ")";
-            },
-            0);
-        Expect(ops->GetTunerModeCaps(a, b, mode, reinterpret_cast<TunerModeCaps*>(caps.ptr)) == 0,
-               "GetTunerModeCaps did not return 0");
-        if (known && caps.ptr != nullptr) {
-            TunerModeCaps c{};
-            std::memcpy(&c, caps.ptr, sizeof c);
-            Expect(c.MaxFrequency == (mode == TVB_TUNER_MODE_TV ? 847000000u : 107900000u),
-                   "tuner mode caps");
-        }
-        After();
-        return;
-    }
-    const bool set = slot == 2;
-
-    // The settings record.
-    RecordArg settings;
-    settings.how = static_cast<Record>(in_.U8() % kRecordCount);
-    const size_t settingsExtent = set ? kSettingsSetEnd : kSettingsGetEnd;
-    const uint8_t settingsLength = in_.U8();
-    const TVB_ARG unused = in_.Value(Kind::Any);
-    // The request.
-    const auto requestHow = static_cast<Record>(in_.U8() % kRecordCount);
-    const uint32_t id = in_.Value(Kind::RequestId);
-    Kind payloadKind = Kind::Any;
-    Field payloadField = nullptr;
-    switch (id) {
-    case TVB_REQUEST_AUDIO_MODE:
-        payloadKind = Kind::AudioMode;
-        payloadField = &TVTunerSettings::AudioMode;
-        break;
-    case TVB_REQUEST_MODE:
-        payloadKind = Kind::Mode;
-        payloadField = &TVTunerSettings::Mode;
-        break;
-    case TVB_REQUEST_VIDEO_STANDARD:
-        payloadKind = Kind::Standard;
-        payloadField = &TVTunerSettings::VideoStandard;
-        break;
-    case TVB_REQUEST_FREQUENCY:
-        payloadKind = Kind::Frequency;
-        payloadField = &TVTunerSettings::Frequency;
-        break;
-    case TVB_REQUEST_TUNER_INPUT:
-        payloadKind = Kind::Input;
-        payloadField = &TVTunerSettings::TunerInput;
-        break;
-    default:
-        break;
-    }
-    const uint32_t payload = in_.Value(payloadKind);
-    const uint8_t fill = in_.U8();
-    const uint8_t requestLength = in_.U8();
-    if (in_.Ended()) {
-        return;
-    }
-
-    switch (settings.how) {
-    case Record::Null:
-        break;
-    case Record::Live:
-    case Record::Older:
-        settings.ptr =
-            reinterpret_cast<uint8_t*>(settings.how == Record::Live ? live_ : OlderRecord());
-        settings.size = settings.ptr != nullptr ? kSettingsSize : 0;
-        if (settings.ptr == nullptr) {
-            settings.how = Record::Null;
-        }
-        break;
-    case Record::Short:
-        settings.size = settingsExtent + settingsLength % (kSettingsSize - settingsExtent);
-        settings.ptr = NewBlock(settings.size, fill);
-        break;
-    default:
-        settings.how = Record::Full;
-        settings.size = kSettingsSize;
-        settings.ptr = NewBlock(settings.size, fill);
-        break;
-    }
-
-    const size_t requestExtent = set && id == TVB_REQUEST_AUDIO_MODE ? kResultEnd : kRequestIdEnd;
-    RecordArg request;
-    request.how = requestHow;
-    switch (requestHow) {
-    case Record::Null:
-        break;
-    case Record::Live:
-    case Record::Older:
-        request.ptr =
-            reinterpret_cast<uint8_t*>(requestHow == Record::Live ? live_ : OlderRecord());
-        request.size = request.ptr != nullptr ? kSettingsSize : 0;
-        break;
-    case Record::Same:
-        if (settings.ptr != nullptr && settings.size >= requestExtent) {
-            request.ptr = settings.ptr;
-            request.size = settings.size;
-        }
-        break;
-    case Record::Short:
-        if (kSettingsSize > requestExtent) {
-            request.size = requestExtent + requestLength % (kSettingsSize - requestExtent);
-            request.ptr = NewBlock(request.size, fill);
-        }
-        break;
-    default:
-        break;
-    }
-    if (requestHow != Record::Null && request.ptr == nullptr) {
-        request.how = Record::Full;
-        request.size = kSettingsSize;
-        request.ptr = NewBlock(request.size, fill);
-    }
-    if (request.ptr != nullptr) {
-        auto* r = reinterpret_cast<TVTunerSettings*>(request.ptr);
-        r->RequestId = id;
-        if (payloadField != nullptr) {
-            r->*payloadField = payload;
-        }
-    }
-
-    uint64_t bound = 0;
-    if (request.ptr != nullptr) {
-        if (set) {
-            bound = id == TVB_REQUEST_AUDIO_MODE  ? bounds::kSetAudioMode
-                    : id == TVB_REQUEST_FREQUENCY ? bounds::kTune
-                                                  : 0;
-        } else {
-            bound = id == TVB_REQUEST_MODE     ? bounds::kDetectAudioModes
-                    : id == TVB_REQUEST_STATUS ? bounds::kStatus
-                                               : 0;
-        }
-    }
-    tuner_ = set ? Tuner::Set : Tuner::Get;
-    requestId_ = id;
-    if (how_.describe) {
-        kind_ = std::string(set ? "SetTunerProperty" : "GetTunerProperty") + " id " +
-                (request.ptr != nullptr ? std::to_string(id) : std::string("(no request)"));
-    }
-    settingsArg_ = reinterpret_cast<const TVTunerSettings*>(settings.ptr);
-    requestArg_ = request.ptr;
-    requestSize_ = request.size;
-    Before(
-        [&] {
-            return std::string(set ? "SetTunerProperty" : "GetTunerProperty") + "(settings " +
-                   settings.Describe() + ", request " + request.Describe() + " id " +
-                   std::to_string(id) + " value " + Hex(payload) + ")";
-        },
-        bound);
-    const uint32_t r = (set ? ops->SetTunerProperty : ops->GetTunerProperty)(
-        reinterpret_cast<TVTunerSettings*>(settings.ptr), unused,
-        reinterpret_cast<TVTunerSettings*>(request.ptr));
-    Expect(r == 0, [&] { return "tuner property call returned " + Hex(r); });
     After();
 }
 

@@ -100,7 +100,8 @@ const std::vector<uint32_t> kRegisters = {0x10E, 0x102, 0x11F, 0x404, 0x405, 0x4
                                           0x454, 0x455, 0x456, 0x457, 0x464, 0x465, 0x580,
                                           0x400, 0x500, 0x3FF, 0x501, 0x108, 0x190, 0x59B};
 const std::vector<uint32_t> kAny = {
-    0, 1, 2, 3, 7, 0xFFFFFFFF, 0x80000000, 0x7FFFFFFF, emu::HostTable::kBoardHandle, 0x1000, 16, 255};
+    0,      1,  2,  3, 7, 0xFFFFFFFF, 0x80000000, 0x7FFFFFFF, emu::HostTable::kBoardHandle,
+    0x1000, 16, 255};
 
 } // namespace
 

@@ -30,7 +30,7 @@ namespace fuzz {
 
 enum class Op : uint8_t {
     Call,            // table u8 (BoardOps, VideoOps, AudioOps, InputOps, TunerOps), slot u8,
-                     // then the slot's arguments (calls.cpp)
+                     // then the slot's arguments (calls.cpp, tuner_calls.cpp)
     Initialize,      // DllInitialize
     Unload,          // DllUnload
     Caps,            // GetBoardModuleCaps: table u8 (as the header; 2: mask u8 follows),

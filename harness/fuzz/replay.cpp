@@ -233,18 +233,13 @@ int main(int argc, char** argv) {
         images.push_back(args[1]);
         args.erase(args.begin(), args.begin() + 2);
     }
-    bool stats = false;
-    bool show = false;
-    bool timeline = false;
-    bool longest = false;
+    std::string view; // --stats, --show, --timeline or --longest
     if (!args.empty() && (args[0] == "--stats" || args[0] == "--show" || args[0] == "--timeline" ||
                           args[0] == "--longest")) {
-        stats = args[0] == "--stats";
-        show = args[0] == "--show";
-        timeline = args[0] == "--timeline";
-        longest = args[0] == "--longest";
+        view = args[0];
         args.erase(args.begin());
     }
+    const bool timeline = view == "--timeline";
     std::map<std::string, uint64_t> longestByKind;
     if (args.empty()) {
         std::fprintf(stderr,
@@ -281,13 +276,13 @@ int main(int argc, char** argv) {
         if (timeline) {
             std::printf("%s", out.timeline.c_str());
         }
-        if (show) {
+        if (view == "--show") {
             std::printf("%s:\n", path.c_str());
             for (const std::string& step : out.steps) {
                 std::printf("  %s\n", step.c_str());
             }
         }
-        if (stats) {
+        if (view == "--stats") {
             std::printf("%s: %zu calls, longest %.3f s: %s\n", path.filename().c_str(), out.calls,
                         static_cast<double>(out.longestCallUs) / 1e6, out.longestCall.c_str());
         }
@@ -300,7 +295,7 @@ int main(int argc, char** argv) {
             std::printf("FINDING %s\n%s", path.c_str(), out.report.c_str());
         }
     }
-    if (longest) {
+    if (view == "--longest") {
         for (const auto& [kind, us] : longestByKind) {
             std::printf("%12.3f s  %s\n", static_cast<double>(us) / 1e6, kind.c_str());
         }

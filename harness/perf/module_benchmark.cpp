@@ -19,12 +19,12 @@
 // bus_bytes, waits_us and the bus time at 100 and 400 kHz (bus_us_100k,
 // bus_us_400k).
 #include "bench/i2c_transfers.h"
-#include "perf/replay_host.h"
 #include "emu/board.h"
-#include "virtual_time/kernel_virtual.h"
 #include "frame/module_state.h"
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
+#include "perf/replay_host.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <benchmark/benchmark.h>
 
@@ -118,19 +118,11 @@ const std::vector<Operation>& Operations() {
     return kOperations;
 }
 
-// What one cycle does on the emulated board, per operation.
-struct Cost {
-    double hostCalls = 0;
-    double busBytes = 0;
-    double waitsUs = 0;
-    double busUs100k = 0;
-    double busUs400k = 0;
-};
-
 // Brings the module up on the emulated board, runs the operation's cycle
 // there once for the recording, and leaves the module bound to the replaying
-// host in the same state.
-Cost Prepare(const Operation& op) {
+// host in the same state. What one cycle did on the board, per operation,
+// as the benchmark's counters.
+benchmark::UserCounters Prepare(const Operation& op) {
     emu::HostTable host;
     emu::Board board(host);
     board.antenna.Add({kStationA, TVB_STANDARD_PAL_B, emu::kStereoSound, 230});
@@ -142,17 +134,19 @@ Cost Prepare(const Operation& op) {
     host.Trace().Clear();
     const uint64_t waitedBefore = vt::NowUs(); // the waits asked for, added up
     op.cycle();
-    Cost c;
     const std::vector<emu::Event>& events = host.Trace().Events();
     replay::Load(events);
     const double n = op.ops;
-    c.hostCalls = static_cast<double>(replay::Calls()) / n;
-    c.waitsUs = static_cast<double>(vt::NowUs() - waitedBefore) / n;
     const bench::BusLoad at100k = bench::MeasureBusLoad(events, 100000);
     const bench::BusLoad at400k = bench::MeasureBusLoad(events, 400000);
-    c.busBytes = static_cast<double>(at100k.bytes) / n;
-    c.busUs100k = static_cast<double>(at100k.busNs) / 1e3 / n;
-    c.busUs400k = static_cast<double>(at400k.busNs) / 1e3 / n;
+    benchmark::UserCounters c = {
+        {"ops", n},
+        {"host_calls", static_cast<double>(replay::Calls()) / n},
+        {"waits_us", static_cast<double>(vt::NowUs() - waitedBefore) / n},
+        {"bus_bytes", static_cast<double>(at100k.bytes) / n},
+        {"bus_us_100k", static_cast<double>(at100k.busNs) / 1e3 / n},
+        {"bus_us_400k", static_cast<double>(at400k.busNs) / 1e3 / n},
+    };
     // The same state again, now on the replaying host.
     g_host = replay::Ops();
     Start(replay::Ops());
@@ -163,17 +157,8 @@ Cost Prepare(const Operation& op) {
     return c;
 }
 
-void Report(benchmark::State& state, const Operation& op, const Cost& c) {
-    state.counters["ops"] = op.ops;
-    state.counters["host_calls"] = c.hostCalls;
-    state.counters["bus_bytes"] = c.busBytes;
-    state.counters["waits_us"] = c.waitsUs;
-    state.counters["bus_us_100k"] = c.busUs100k;
-    state.counters["bus_us_400k"] = c.busUs400k;
-}
-
 [[maybe_unused]] void ModuleCycle(benchmark::State& state, const Operation* op) {
-    const Cost c = Prepare(*op);
+    const benchmark::UserCounters counters = Prepare(*op);
     for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): the loop idiom
         replay::Rewind();
         op->cycle();
@@ -181,7 +166,7 @@ void Report(benchmark::State& state, const Operation& op, const Cost& c) {
     if (replay::Mismatches() != 0 || replay::Made() != replay::Calls()) {
         state.SkipWithError("the module took another path than on the emulated board");
     }
-    Report(state, *op, c);
+    state.counters.insert(counters.begin(), counters.end());
 }
 
 // The set-up a cycle does that is not the operation (a load-state restore

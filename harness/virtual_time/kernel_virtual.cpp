@@ -86,13 +86,9 @@ std::vector<Violation>& Recorded() {
     return violations;
 }
 
-std::string Number(uint64_t n) {
-    return std::to_string(n);
-}
-
 // "<call> at IRQL <level>: <rule>".
 void Violate(const char* call, const std::string& rule) {
-    const std::string text = std::string(call) + " at IRQL " + Number(g_irql) + ": " + rule;
+    const std::string text = std::string(call) + " at IRQL " + std::to_string(g_irql) + ": " + rule;
     if (!Recorded().empty() && Recorded().back().text == text) {
         ++Recorded().back().times;
     } else {
@@ -104,7 +100,8 @@ std::vector<std::string> Texts(const std::vector<Violation>& violations) {
     std::vector<std::string> texts;
     texts.reserve(violations.size());
     for (const Violation& v : violations) {
-        texts.push_back(v.times == 1 ? v.text : v.text + " (" + Number(v.times) + " times)");
+        texts.push_back(v.times == 1 ? v.text
+                                     : v.text + " (" + std::to_string(v.times) + " times)");
     }
     return texts;
 }
@@ -166,9 +163,9 @@ inline __attribute__((always_inline)) void Advance(vt::WaitKind kind, uint64_t u
 // which then needs no registers of its own).
 __attribute__((noinline)) void Stall(uint32_t microseconds) {
     if (microseconds > kLongestStallUs) {
-        Violate("KeStallExecutionProcessor", Number(microseconds) + " us, longer than the " +
-                                                 Number(kLongestStallUs) +
-                                                 " us a driver may stall");
+        Violate("KeStallExecutionProcessor",
+                std::to_string(microseconds) + " us, longer than the " +
+                    std::to_string(kLongestStallUs) + " us a driver may stall");
     }
     Advance(vt::WaitKind::Stall, microseconds);
 }
@@ -275,8 +272,8 @@ std::vector<std::string> Violations() {
         inOrder[live.second.number] = live.second;
     }
     for (const auto& live : inOrder) {
-        all.push_back("ExAllocatePoolWithTag at IRQL " + Number(live.second.irql) + ": block of " +
-                      Number(live.second.bytes) + " bytes never freed");
+        all.push_back("ExAllocatePoolWithTag at IRQL " + std::to_string(live.second.irql) +
+                      ": block of " + std::to_string(live.second.bytes) + " bytes never freed");
     }
     return all;
 }
@@ -334,7 +331,7 @@ void* KernelAllocatePool(uint32_t poolType, size_t bytes, uint32_t tag) {
     constexpr const char* kCall = "ExAllocatePoolWithTag";
     RequireAtMostDispatch(kCall);
     if (poolType != kPoolNonPaged) {
-        Violate(kCall, "pool type " + Number(poolType) + ", not NonPagedPool (0)");
+        Violate(kCall, "pool type " + std::to_string(poolType) + ", not NonPagedPool (0)");
     }
     if (tag != TVB_POOL_TAG) {
         Violate(kCall, "tag " + text::Hex(tag, 8) + " \"" + TagText(tag) + "\", not \"Wdm \" (" +

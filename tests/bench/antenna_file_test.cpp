@@ -23,14 +23,15 @@ std::vector<AntennaStation> Read(const std::string& text, std::string* error) {
 
 TEST(AntennaFileTest, LinesGiveStationsAtTheirCarrier) {
     std::string error;
-    const std::vector<AntennaStation> s = Read("\xEF\xBB\xBF# a line-up, saved with a byte-order mark\n"
-                                               "\n"
-                                               "175.25 PAL_B stereo 230 0   # E5\n"
-                                               "  196.25\tPAL_B dual 180 +60\r\n"
-                                               "615.25 PAL_G triple 170 -62.5\n"
-                                               "55.75 SECAM_L1\n"
-                                               "63.75 SECAM_L1 mono 1 -5000\n",
-                                               &error);
+    const std::vector<AntennaStation> s =
+        Read("\xEF\xBB\xBF# a line-up, saved with a byte-order mark\n"
+             "\n"
+             "175.25 PAL_B stereo 230 0   # E5\n"
+             "  196.25\tPAL_B dual 180 +60\r\n"
+             "615.25 PAL_G triple 170 -62.5\n"
+             "55.75 SECAM_L1\n"
+             "63.75 SECAM_L1 mono 1 -5000\n",
+             &error);
     ASSERT_EQ(s.size(), 5u) << error;
     EXPECT_EQ(s[0].station.frequencyHz, 175250000u);
     EXPECT_EQ(s[0].station.standard, TVB_STANDARD_PAL_B);
@@ -79,7 +80,10 @@ TEST(AntennaFileTest, ABadLineIsNamedWithWhatIsWrong) {
         {"0.001 PAL_B mono 9 -2", "air.txt:2: the carrier lies outside 0..4000.000 MHz"},
         {std::string("471.25\0 PAL_B", 13), "air.txt:2: a NUL byte: not a text file"},
         {std::string(4097, '1'), "air.txt:2: a line longer than 4096 bytes, beginning '1111"},
-        {"\xEF\xBB\xBF" "471.25 PAL_B", "air.txt:2: not a frequency in MHz: '\xEF\xBB\xBF" "471.25'"},
+        {"\xEF\xBB\xBF"
+         "471.25 PAL_B",
+         "air.txt:2: not a frequency in MHz: '\xEF\xBB\xBF"
+         "471.25'"},
     };
     for (const auto& c : cases) {
         std::string error;

@@ -41,6 +41,7 @@ truncate -s 2M "$work/huge.txt" && truncate -s 17M "$work/huge-rec.txt" && trunc
 awk 'BEGIN { printf "scenario session\n0 - "; for (i = 0; i < 65536; i++) printf "x"; print "" }' >"$work/long-rec.txt"
 mkfifo "$work/fifo"
 "$bench" record --scenario session --out "$work/one.txt"
+"$bench" record --module "$library" --scenario session --out "$work/loaded.txt" # no waits in it
 echo kept >"$work/kept.txt"
 m=$fakes/fake_misbehave.so # misbehaves as TVB_FAKE says
 
@@ -124,7 +125,7 @@ out|0|# host: GetBoardModuleCaps|--trace caps
 out|0|6 stations in 58 channels|scan --antenna "$antennas/europe-cable-pal-bg.txt"
 out|0|E44 .*AFC step -1|scan --antenna "$antennas/europe-cable-pal-bg.txt" --standard PAL_G
 out|0|5 stations in 47 channels|scan --antenna "$antennas/france-secam-l.txt" --standard SECAM_L
-out|0|tuned 55.750 MHz (SECAM_L): locked|tune 55.75 --antenna "$antennas/france-secam-l.txt" --standard SECAM_L
+out|0|tuned 55.750 MHz (SECAM_L, set up as L': SECAM_L1): locked|tune 55.75 --antenna "$antennas/france-secam-l.txt" --standard SECAM_L
 out|0|63.8125 MHz  SECAM_L1 .*(63.750 MHz +62.5 kHz)|stations --antenna "$antennas/france-secam-l.txt"
 out|0|^ *479.250 MHz  SECAM_L |stations --standard SECAM_L
 out|0|Usage: tvboard \[OPTIONS\] \[SUBCOMMAND\]|--help
@@ -138,6 +139,26 @@ out|0|capability record: [0-9]* bytes|--module libtvboard.so caps
 out|1|claim check: the module reports lock, but the IF demodulator, which it did not ask, shows none|--module "$fakes/fake_liar.so" tune 175.25
 out|1|claim check: the module keeps 175.250 MHz as tuned, but the synthesizer is set for no frequency|--module "$fakes/fake_liar.so" tune 175.25
 out|1|claim check: the module reports TV sound mono+stereo+lang-a+lang-b+lang-c, but the broadcast carries mono|--module "$fakes/fake_liar.so" tune 175.25
+out|1|claim check: the module keeps 30.000 MHz as tuned, outside the TV range 40.000..847.000 MHz it advertises|--module "$fakes/fake_liar.so" tune 30
+out|1|claim check: the sample rate was set to 48000 Hz, but the rate pin 0 is not driven, where 48000 Hz needs 1|--module "$fakes/fake_liar.so" session
+out|1|claim check: the descriptor 'Decoder NTSC' gives NTSC_M 576 lines at 25.000 frames/s, but NTSC_M is a 525-line standard|--module "$fakes/fake_bad_records.so" standards
+out|1|claim check: the module advertises tuner mode 1 from 40.000 MHz to 1000.000 MHz, but the board tunes 35.750 MHz..902.250 MHz|--module "$fakes/fake_bad_records.so" caps
+out|1|claim check: the audio format gives 32000 Hz, but its rate code (word 1) is 8, where 32000 Hz is 12|--module "$fakes/fake_bad_records.so" caps
+# What the board did, beside what was asked: the synthesizer's frequency and
+# step, the demodulator's set-up, the sound the DSP was programmed for.
+out|0|tuned 615.125 MHz (PAL_B), synthesizer at 615.000 MHz in 250 kHz steps: locked, AFC step +2|tune 615.125
+out|0|tuned 175.250 MHz (SECAM_K, set up as B: PAL_B, SECAM_B): locked|tune 175.25 --standard SECAM_K
+out|1|no PAL_B or SECAM_B station on the antenna within the demodulator's reach: it has no set-up for SECAM_K and is set up as B|tune 200 --standard SECAM_K
+out|0|^R6       175.250    PAL_B     # sound mono+stereo, AFC step +0, signal 100; asked for SECAM_K, set up as B|scan --standard SECAM_K --band vhf-high --save -
+out|1|TV sound available: mono+stereo; no lock, so no sound to set (the module accepted stereo)$|--no-lock session
+out|1|lang-a+lang-c accepted, but the audio DSP was programmed for stereo (register 0x464)|tune 759.25 --sound lang-a+lang-c
+out|0|mono+lang-a+lang-b+lang-c; lang-c set$|tune 759.25 --sound lang-c
+out|0|left out: E68 847.250 MHz, E69 855.250 MHz$|scan --band uhf
+out|1|20 outside the tuner's range 40.000..847.000 MHz left out: 20.000 MHz..39.000 MHz$|scan --sweep 20:45:1
+out|0|^  2A0                     03$|tune 175.25 --registers
+out|0|^  580  *[0-9A-F][0-9A-F]$|tune 175.25 --registers
+out|0|not recorded|conform --module "$library" --against "$work/loaded.txt" --scenario session
+out|0|timing not compared in 1 scenario: $work/loaded.txt holds no waits there|conform --module "$library" --against "$work/loaded.txt" --scenario session
 # Bad usage: the command line.
 usage|2|unknown option '--bogus'|--bogus
 usage|2|unknown option '-x'|tune -x
@@ -157,7 +178,7 @@ usage|2|--vcd and --save name one file, $work/x.vcd: give each its own|scan --vc
 usage|2|--antenna - and --channels - would both read stdin: give one a file|scan --antenna - --channels -
 usage|2|--module wants the path of a built module, not '-'|--module - caps
 usage|2|stations does not take --sweep (it is for scan)|stations --sweep 1:2:3
-usage|2|caps does not take --vcd (it is for session, tune, scan, input, picture)|--vcd "$work/x.vcd" caps
+usage|2|caps does not take --vcd (it is for session, tune, scan, input, picture, detect, dump, get, set)|--vcd "$work/x.vcd" caps
 usage|2|caps does not take --vcd|caps --vcd "$work/x.vcd"
 usage|2|stations does not take --lock-late|stations --lock-late 3
 usage|2|--standard given 2 times ('PAL_B', 'PAL_G'): give it once|--standard PAL_B tune 175.25 --standard PAL_G
@@ -174,6 +195,25 @@ usage|2|--vcd - and --save - cannot both write to stdout|scan --vcd - --save -
 out|0|^E5       175.250    PAL_B     # sound mono+stereo|scan --save - --band vhf-high
 usage|2|--sweep and --band do not go together|scan --sweep 1:2:1 --band uhf
 usage|2|--channels and --standard do not go together|tune E5 --channels "$work/list.txt" --standard PAL_G
+usage|2|set writes to the decoder: give --yes to write (the bench asks no questions, as i2cset -y)|set decoder 0x10A 0x80
+usage|2|unknown device 'tuner' (decoder, demodulator, synthesizer)|get tuner 0x10
+usage|2|the IF demodulator has no register '0x100' (0x00..0xFF)|get demodulator 0x100
+usage|2|the synthesizer has no register 'R13' (R0..R12, 0x00..0x0C)|set synthesizer R13 0 --yes
+usage|2|not a register of the decoder: 'bright' (0x000..0xFFFF or a name: InputSelect, |get decoder bright
+usage|2|VALUE wants a byte, 0..255 or 0x00..0xFF, not '256'|set decoder brightness 256 --yes
+usage|2|VALUE wants a byte, 0..255 or 0x00..0xFF, not '-1'|set decoder brightness -1 --yes
+usage|2|get wants DEVICE REG: REG is missing|get decoder
+usage|2|set takes DEVICE REG VALUE, not also '9'|set decoder 1 2 9 --yes
+usage|2|DEVICE REG is required: get DEVICE REG|get
+usage|2|DEVICE is required: dump DEVICE|dump
+usage|2|the synthesizer is write-only: it acknowledges no read, so dump has nothing to read|dump synthesizer
+usage|2|the synthesizer is write-only: it acknowledges no read, so get has nothing to read|get synthesizer R4
+usage|2|--range '0x20-0x10': FIRST above LAST|dump decoder --range 0x20-0x10
+usage|2|--range wants FIRST-LAST, two registers of the decoder (e.g. 0x000-0x00F), not '5'|dump decoder --range 5
+usage|2|--range: the IF demodulator has no register '0x100'|dump demodulator --range 0-0x100
+usage|2|detect does not take --module|detect --module "$library"
+usage|2|caps does not take --diff (it is for session, tune, scan, input, picture, set)|caps --diff
+usage|2|tune does not take --yes (it is for set)|tune 175.25 --yes
 # Bad usage: values.
 usage|2|not a frequency in MHz: 'abc' (e.g. 175.25)|tune abc
 usage|2|not a frequency in MHz: ''|tune ''
@@ -286,8 +326,16 @@ json|0|"audio_mode": "stereo"|session --json
 json|0|"input": "composite"|input composite --json
 json|0|"control": "hue"|picture --json
 json|0|"oscillator_hz": 182000000|tune 175.25 --registers --json
+json|0|"receiving_standard": "PAL_B"|tune 175.25 --registers --json
+json|0|"synthesizer_hz": 615000000,|tune 615.125 --json
+json|0|"set_up_as": "B",|tune 175.25 --standard NTSC_433 --json
+json|1|"audio_mode_programmed": \[|tune 759.25 --sound lang-a+lang-c --json
+json|0|"timing_compared": false|conform --module "$library" --against "$work/loaded.txt" --scenario session --json
 json|0|"timeline":\[|record --json --scenario session
 json|0|"conforms": true|conform --module "$library" --scenario session --json
+json|0|"answered": false,|detect --json
+json|0|"read_back": 128$|set decoder brightness 128 --yes --json
+json|0|"after": 145|set synthesizer R4 0x91 --yes --diff --json
 EOF
 
 # conform of a module that crashes, hangs or exits in a call of each of the

@@ -21,6 +21,8 @@ BASE = {
     "session": [], "standards": [], "tune": ["175.25"], "scan": [], "stations": [],
     "caps": [], "input": ["composite"], "picture": ["hue=10"],
     "conform": ["--module", "LIB", "--scenario", "session"], "record": ["--scenario", "session"],
+    "detect": [], "dump": ["demodulator"], "get": ["decoder", "0x10A"],
+    "set": ["decoder", "0x10A", "0x80", "--yes"],
 }
 SAMPLE = {
     "--standard": ["PAL_G"], "--station": ["176:PAL_B"], "--antenna": ["ANTENNA"],
@@ -29,7 +31,8 @@ SAMPLE = {
     "--picture": ["hue=10"], "--sound": ["mono"], "--trace": [], "--raw": [],
     "--timestamps": [], "--vcd": ["bus.vcd"], "--bus-rate": ["400k"], "--registers": [],
     "--module": ["LIB"], "--json": [], "--against": ["RECORDED"], "--scenario": ["picture"],
-    "--out": ["out.txt"], "--call-timeout": ["0.1"],
+    "--out": ["out.txt"], "--diff": [], "--range": ["0x10-0x1f"], "--yes": [],
+    "--call-timeout": ["0.1"],
 }
 NEEDS = {"--timestamps": ["--raw"], "--bus-rate": ["--vcd", "bus.vcd"],
          "--call-timeout": ["--module", "SLOW"]}
@@ -39,6 +42,7 @@ OVERRIDE = {
     ("scan", "--module"): ["--channels", "LIST"],
     ("conform", "--module"): ["--scenario", "session"],
     ("tune", "--channels"): ["E5"],
+    ("set", "--yes"): ["decoder", "0x10A", "0x80"],
     ("conform", "--call-timeout"): ["--scenario", "session"],
 }
 

@@ -2,7 +2,8 @@
 """The bench's logic-analyzer capture (tvboard --vcd) read back by sigrok's
 I2C protocol decoder must give exactly the bus transfers of the bench's own
 timeline (tvboard --raw), for a tune and for a session with its audio DSP
-accesses, at 100 kHz and at 400 kHz. Both sides are brought into one
+accesses, for the quick writes of detect and a dump across the DSP's window,
+at 100 kHz and at 400 kHz. Both sides are brought into one
 normalized form, one transaction a line:
 
     S AW:42 A DW:01 A DW:0E A Sr AR:43 A DR:5A N P
@@ -227,6 +228,8 @@ def main():
         ("tune", ["tune", "175.25"], 100000),
         ("tune-400k", ["--station", "196.31:PAL_B:dual", "tune", "196.25"], 400000),
         ("session-dsp", ["session"], 100000),
+        ("detect", ["detect"], 100000),
+        ("dump-dsp", ["dump", "decoder", "--range", "0x3FC-0x407"], 400000),
     ]
     failed = 0
     for name, args, rate in cases:

@@ -5,6 +5,10 @@
  *   FAKE_LIAR         a module that answers every call but never touches
  *                     the board: it says "locked" on every frequency, on
  *                     the carrier, with stereo and every language.
+ *   FAKE_BAD_RECORDS  the liar, whose records also describe what no board
+ *                     does: an NTSC descriptor of 576 lines at 25 frames/s,
+ *                     a TV range up to 1000 MHz, a 32 kHz audio format
+ *                     with the 48 kHz rate code.
  *   FAKE_MISBEHAVE    the liar, which misbehaves as TVB_FAKE in the
  *                     environment says: WHAT:CALL makes the export or
  *                     operation CALL abort, fault on a null pointer (segv),
@@ -110,8 +114,19 @@ static uint32_t TVB_API FakeGetVideoStandards(TVB_ARG a, TVB_ARG b, uint32_t* co
     MISBEHAVE("GetVideoStandards");
     (void)a;
     (void)b;
-    (void)buffer;
     *count = 0;
+#if defined(FAKE_BAD_RECORDS)
+    memset(buffer, 0, sizeof *buffer);
+    strcpy(buffer->Name, "Decoder NTSC");
+    buffer->Size = sizeof *buffer;
+    buffer->Standards = TVB_STANDARD_NTSC_M;
+    buffer->FrameRate = 25025;
+    buffer->Width = 720;
+    buffer->Height = 576;
+    *count = 1;
+#else
+    (void)buffer;
+#endif
     return 0;
 }
 static uint32_t TVB_API FakeGetVideoPropertyDefaults(TVB_ARG a, TVB_ARG b,
@@ -159,8 +174,14 @@ static uint32_t TVB_API FakeGetAudioFormat(TVB_ARG a, TVB_ARG b, TVB_AUDIO_INTER
     MISBEHAVE("GetAudioFormat");
     (void)a;
     (void)b;
+#if defined(FAKE_BAD_RECORDS)
+    memset(c, 0, sizeof *c);
+    f->SampleRate = TVB_SAMPLE_RATE_32000;
+    c->Word[1] = 8; /* the code of 48 kHz */
+#else
     (void)c;
     (void)f;
+#endif
     return 0;
 }
 static uint32_t TVB_API FakeSetAudioSampleRate(TVB_ARG a, TVB_HOST_HANDLE h, TVB_AUDIO_FORMAT* f) {
@@ -184,7 +205,11 @@ static uint32_t TVB_API FakeGetTunerModeCaps(TVB_ARG a, TVB_ARG b, uint32_t mode
     (void)b;
     if (mode == TVB_TUNER_MODE_TV) {
         caps->MinFrequency = 40000000;
+#if defined(FAKE_BAD_RECORDS)
+        caps->MaxFrequency = 1000000000;
+#else
         caps->MaxFrequency = 847000000;
+#endif
 #if defined(FAKE_MISBEHAVE)
         if (Asked("tuner-caps", 0)) {
             caps->MinFrequency = 847000000;

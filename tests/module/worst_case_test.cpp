@@ -7,9 +7,9 @@
 #include "audio/tv_audio.h"
 #include "decoder/decoder_access.h"
 #include "decoder_fixture.h"
-#include "virtual_time/kernel_virtual.h"
 #include "fuzz/bounds.h"
 #include "ops/input_selection.h"
+#include "virtual_time/kernel_virtual.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include "host_driver/slots.h"
 #include "module_fixture.h"
 
+#include "virtual_time/kernel_virtual.h"
+#include "virtual_time/windows_kernel.h"
 #include <iterator>
 #include <map>
 #include <numeric>
-#include "virtual_time/kernel_virtual.h"
-#include "virtual_time/windows_kernel.h"
 
 #include <string>
 #include <vector>

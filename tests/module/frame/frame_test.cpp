@@ -5,8 +5,8 @@
 #include "exports/tables.h"
 #include "frame/host_calls.h"
 #include "frame/kernel_services.h"
-#include "virtual_time/kernel_virtual.h"
 #include "frame/waits.h"
+#include "virtual_time/kernel_virtual.h"
 
 #include <array>
 #include <cstdio>
