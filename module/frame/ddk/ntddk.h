@@ -18,6 +18,7 @@
 #define NTAPI __stdcall
 #define VOID void
 #define FALSE 0
+#define TRUE 1
 #define STATUS_SUCCESS ((NTSTATUS)0x00000000L)
 
 typedef unsigned char UCHAR;
@@ -44,7 +45,9 @@ typedef union _LARGE_INTEGER {
 
 typedef enum _POOL_TYPE { NonPagedPool = 0, PagedPool = 1 } POOL_TYPE;
 typedef enum _EVENT_TYPE { NotificationEvent = 0, SynchronizationEvent = 1 } EVENT_TYPE;
-typedef enum _KWAIT_REASON { Executive = 0 } KWAIT_REASON;
+/* (UserRequest, the wait on behalf of a user thread, is what a driver
+   waiting for its device must not pass.) */
+typedef enum _KWAIT_REASON { Executive = 0, UserRequest = 6 } KWAIT_REASON;
 typedef enum _MODE { KernelMode = 0, UserMode = 1 } MODE;
 
 /* The kernel keeps a dispatcher header in an event: 16 bytes on x86, which
@@ -84,7 +87,8 @@ _Static_assert(sizeof(BOOLEAN) == 1 && sizeof(KIRQL) == 1 && sizeof(KPROCESSOR_M
 _Static_assert(sizeof(POOL_TYPE) == 4 && sizeof(EVENT_TYPE) == 4 && sizeof(KWAIT_REASON) == 4,
                "the kernel's enumerations are 32-bit arguments");
 _Static_assert(NonPagedPool == 0 && SynchronizationEvent == 1 && Executive == 0 &&
-                   KernelMode == 0 && STATUS_SUCCESS == 0 && FALSE == 0,
+                   KernelMode == 0 && STATUS_SUCCESS == 0 && FALSE == 0 && TRUE == 1 &&
+                   UserRequest == 6,
                "the kernel's values of the constants the services pass");
 
 #endif
