@@ -180,7 +180,7 @@ void CheckFormat(const char* format) {
             ++p;
             continue;
         }
-        const char* spec = p;
+        const char* start = p;               // the conversion after its percent sign
         p += std::strspn(p, "-+ #0");        // flags
         p += std::strspn(p, "0123456789*."); // width and precision
         const char* size = p;
@@ -188,7 +188,7 @@ void CheckFormat(const char* format) {
         if (p > size && p[-1] == 'I') {
             p += std::strspn(p, "0123456789"); // I32, I64
         }
-        const std::string conversion(spec, p + (*p != '\0' ? 1 : 0));
+        const std::string conversion(start, p + (*p != '\0' ? 1 : 0));
         const std::string sizeText(size, p);
         if (*p != '\0' && std::strchr("fFeEgGaA", *p) != nullptr) {
             Violate(kCall, "%" + conversion + ": the kernel formats no floating point");
