@@ -39,6 +39,17 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 echo "setup: installing$missing"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
+# A mirror being synced serves an index that does not match its release
+# file for a while: try again, and then install from the lists there are
+# (apt-get install names what it cannot find).
+tries=0
+until apt-get update -q; do
+    tries=$((tries + 1))
+    if [ "$tries" -ge 3 ]; then
+        echo "setup: apt-get update failed $tries times; installing from the package lists there are" >&2
+        break
+    fi
+    sleep 20
+done
 # shellcheck disable=SC2086
 apt-get install -y -q $missing
