@@ -114,7 +114,9 @@ if(TVB_WINE)
                    ${tvb_against})
   add_test(NAME sys_session_under_wine
            COMMAND ${TVB_WINE} ${TVB_BENCH} --module ${TVB_SYS_IMAGE} session --trace)
-  set_tests_properties(sys_session_under_wine PROPERTIES
+  # (The two longest: started first.)
+  set_tests_properties(sys_conformance_under_wine PROPERTIES COST 20)
+  set_tests_properties(sys_session_under_wine PROPERTIES COST 20
                        PASS_REGULAR_EXPRESSION
                        "stereo set.*dbg \"<ORVELSTRM.SYS> \" \"\\*+ Unload Board Module")
   add_test(NAME c_host_imports_sys_under_wine COMMAND ${TVB_WINE} $<TARGET_FILE:tvboard_c_host>

@@ -60,7 +60,7 @@ Recording RecordOne(const Scenario& s, const std::string& module,
     return r;
 }
 
-std::string Ms(uint64_t us) {
+std::string MsColumn(uint64_t us) {
     return text::Format("%9.1f ms", static_cast<double>(us) / 1000.0);
 }
 
@@ -204,11 +204,11 @@ int RunConform(const Options& o) {
         if (!o.json) {
             if (timed) {
                 Stdout() << text::Format("%-16s %-6s %s %s %7.3f\n", s.name, ok ? "ok" : "FAIL",
-                                         Ms(v.tookUs).c_str(), Ms(v.requiredUs).c_str(),
+                                         MsColumn(v.tookUs).c_str(), MsColumn(v.requiredUs).c_str(),
                                          Ratio(v.tookUs, v.requiredUs));
             } else {
                 Stdout() << text::Format("%-16s %-6s %s %12s %7s\n", s.name, ok ? "ok" : "FAIL",
-                                         Ms(v.tookUs).c_str(), "not recorded", "-");
+                                         MsColumn(v.tookUs).c_str(), "not recorded", "-");
             }
             if (!ok) {
                 Stdout() << text::Format("  %s: %s\n%s", s.name, problem.c_str(),
@@ -246,10 +246,10 @@ int RunConform(const Options& o) {
         const bool noneTimed = untimed == static_cast<int>(chosen.size());
         Stdout() << text::Format("%s: %d scenario%s failed; calls took %s %s\n",
                                  failed == 0 ? "conform" : "DOES NOT CONFORM", failed,
-                                 failed == 1 ? "" : "s", Ms(tookAll).c_str(),
+                                 failed == 1 ? "" : "s", MsColumn(tookAll).c_str(),
                                  noneTimed
                                      ? "(no waits to hold them to)"
-                                     : ("for " + Ms(requiredAll) + " of required waits").c_str());
+                                     : ("for " + MsColumn(requiredAll) + " of required waits").c_str());
         if (untimed != 0) {
             Stdout() << text::Format(
                 "timing not compared in %d scenario%s: %s holds no waits there (a recording of a "

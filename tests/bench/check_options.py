@@ -8,6 +8,8 @@ as after it; an option the command does not list is refused in both places
 --call-timeout acts on a fake module whose DllInitialize takes half a second.
 
 usage: check_options.py BENCH LIBRARY ANTENNA_FILE SLOW_MODULE"""
+import concurrent.futures
+import itertools
 import os
 import re
 import shutil
@@ -47,10 +49,12 @@ OVERRIDE = {
 }
 
 
+FOLDERS = itertools.count()
+
+
 def run(bench, work, args, paths):
     """Exit status, output and the files made, in a fresh folder."""
-    folder = os.path.join(work, "run")
-    shutil.rmtree(folder, ignore_errors=True)
+    folder = os.path.join(work, "run-%d" % next(FOLDERS))
     os.mkdir(folder)
     args = [paths.get(a, a) for a in args]
     p = subprocess.run([bench] + args, cwd=folder, capture_output=True, text=True,
@@ -60,7 +64,9 @@ def run(bench, work, args, paths):
     for name in sorted(os.listdir(folder)):
         with open(os.path.join(folder, name), "rb") as f:
             files[name] = f.read()
-    text = p.stdout + "\0" + p.stderr
+    shutil.rmtree(folder, ignore_errors=True)
+    # (Each run has its own folder: where it was is no difference.)
+    text = (p.stdout + "\0" + p.stderr).replace(folder, "RUN")
     if "LIB" in args or paths["LIB"] in args:
         # Real time: times and their ratios differ from run to run, in
         # their digits, in how many there are and so in the blanks that pad
@@ -86,7 +92,10 @@ def main():
         f.write("E5 175.25 PAL_B\nE8 196.3125 PAL_B\n")
     subprocess.run([bench, "record", "--scenario", "session", "--out", paths["RECORDED"]],
                    check=True)
-    failed = 0
+    # The runs are independent (each in its own folder) and most of a run
+    # is starting the bench or waiting for real: three at a time.
+    pool = concurrent.futures.ThreadPoolExecutor(max_workers=3)
+    cases = []
     for command, base in BASE.items():
         listed = options_of(bench, command)
         for option, value in SAMPLE.items():
@@ -94,21 +103,25 @@ def main():
             before = [option] + value + needs + [command]
             args = OVERRIDE.get((command, option), base)
             after = [command] + args + [option] + value + needs
-            got_after = run(bench, work, after, paths)
-            got_before = run(bench, work, before + args, paths)
-            problem = None
-            if option in listed:
-                without = run(bench, work, [command] + args + needs, paths)
-                if got_after == without:
-                    problem = "changes nothing"
-                elif got_before != got_after:
-                    problem = "acts differently before the command"
-            elif got_after[0] != 2 or got_before[0] != 2 or \
-                    "%s does not take %s" % (command, option) not in got_after[1] + got_before[1]:
-                problem = "is not refused (exit %d, %d)" % (got_after[0], got_before[0])
-            if problem:
-                print("FAIL: %s %s %s: %s" % (command, option, " ".join(value), problem))
-                failed += 1
+            runs = [after, before + args] + ([[command] + args + needs] if option in listed else [])
+            cases.append((command, option, value, option in listed,
+                          [pool.submit(run, bench, work, r, paths) for r in runs]))
+    failed = 0
+    for command, option, value, listed, runs in cases:
+        got_after, got_before = runs[0].result(), runs[1].result()
+        problem = None
+        if listed:
+            if got_after == runs[2].result():
+                problem = "changes nothing"
+            elif got_before != got_after:
+                problem = "acts differently before the command"
+        elif got_after[0] != 2 or got_before[0] != 2 or \
+                "%s does not take %s" % (command, option) not in got_after[1] + got_before[1]:
+            problem = "is not refused (exit %d, %d)" % (got_after[0], got_before[0])
+        if problem:
+            print("FAIL: %s %s %s: %s" % (command, option, " ".join(value), problem))
+            failed += 1
+    pool.shutdown()
     print("%d commands and %d options: %d failed" % (len(BASE), len(SAMPLE), failed))
     shutil.rmtree(work, ignore_errors=True)
     return 1 if failed else 0
