@@ -97,7 +97,7 @@ def main():
     w("")
     w("- *host calls*: calls of the host's bus and pin operations; *bytes on the bus*: "
       "every byte of their two-wire transactions, address bytes included (the mapping "
-      "of `harness/bench/i2c_transfers.h`: a decoder register write is 4 bytes, a read 5).")
+      "of `harness/emu/i2c_transfers.h`: a decoder register write is 4 bytes, a read 5).")
     w("- *required waits*: the `SleepMs`/`DelayMs` waits the operation asks for.")
     w("- *bus time*: the transactions at that clock rate, 9 clocks a byte, start, "
       "repeated start and stop, and one clock period of free bus before each.")

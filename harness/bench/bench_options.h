@@ -6,6 +6,7 @@
 #include "bench/channel_plan.h"
 #include "bench/picture_settings.h"
 #include "bench/values.h"
+#include "emu/i2c_transfers.h"
 #include "include/tvboard.h"
 
 #include <cstdint>
@@ -54,8 +55,8 @@ struct Options {
     bool timestamps = false;
     bool json = false;
     bool registers = false;
-    std::string vcd; // write the bus traffic here ("-": stdout)
-    uint32_t busHz = 100000;
+    std::string vcd;                      // write the bus traffic here ("-": stdout)
+    uint32_t busHz = emu::kStandardBusHz; // the bus clock: its transfers take time at it
     // The build driven, conformance and recordings.
     std::string module;        // a built module to load instead of the linked one
     double callSeconds = 10.0; // the time each of its calls may take

@@ -34,6 +34,7 @@ BoardRun::BoardRun(const Options& o)
     if (!driver.Ready()) {
         throw UsageError(driver.Error());
     }
+    host.SetBusRate(o.busHz);
     started_ = host.Now();
     for (const AntennaStation& s : o.stations.empty() ? DefaultLineup() : o.stations) {
         board.antenna.Add(s.station);

@@ -4,6 +4,7 @@
 #include "bench/values.h"
 #include "emu/board.h"
 #include "emu/host_table.h"
+#include "emu/i2c_transfers.h"
 #include "host_driver/host_driver.h"
 #include "text/format.h"
 
@@ -46,6 +47,7 @@ std::string Ms(uint64_t us) {
 bool Record(const Scenario& scenario, const std::string& image, Recording* out, std::string* error,
             std::vector<emu::Event>* events) {
     emu::HostTable host;
+    host.SetBusRate(emu::kStandardBusHz);
     {
         emu::Board board(host);
         host_driver::HostDriver driver(host, image);

@@ -1,6 +1,6 @@
 #include "bench/vcd.h"
 
-#include "bench/i2c_transfers.h"
+#include "emu/i2c_transfers.h"
 
 #include <algorithm>
 #include <vector>
@@ -44,22 +44,22 @@ class Wires {
 };
 
 // Draws one transaction from `at` on (both wires high there); returns its end.
-uint64_t Draw(Wires& w, const I2cTransaction& t, uint64_t at, uint64_t q) {
-    for (const I2cSymbol& s : t) {
+uint64_t Draw(Wires& w, const emu::I2cTransaction& t, uint64_t at, uint64_t q) {
+    for (const emu::I2cSymbol& s : t) {
         switch (s.kind) {
-        case I2cSymbol::Start:
+        case emu::I2cSymbol::Start:
             w.Set(at, kSda, 0);
             w.Set(at + 2 * q, kScl, 0);
             at += 2 * q;
             break;
-        case I2cSymbol::RepeatedStart:
+        case emu::I2cSymbol::RepeatedStart:
             w.Set(at + q, kSda, 1);
             w.Set(at + 2 * q, kScl, 1);
             w.Set(at + 3 * q, kSda, 0);
             w.Set(at + 4 * q, kScl, 0);
             at += 4 * q;
             break;
-        case I2cSymbol::Byte:
+        case emu::I2cSymbol::Byte:
             for (int bit = 8; bit >= 0; --bit) {
                 // Eight data bits, most significant first, then the
                 // acknowledge bit: low for A, high for N.
@@ -70,7 +70,7 @@ uint64_t Draw(Wires& w, const I2cTransaction& t, uint64_t at, uint64_t q) {
                 at += 4 * q;
             }
             break;
-        case I2cSymbol::Stop:
+        case emu::I2cSymbol::Stop:
             w.Set(at + q, kSda, 0);
             w.Set(at + 2 * q, kScl, 1);
             w.Set(at + 3 * q, kSda, 1);
@@ -84,12 +84,12 @@ uint64_t Draw(Wires& w, const I2cTransaction& t, uint64_t at, uint64_t q) {
 } // namespace
 
 struct VcdWriter::State {
-    State(std::ostream& out, uint32_t busHz) : wires(out), timing(busHz) {}
+    State(std::ostream& out, uint32_t busHz) : wires(out), timing(busHz), now(timing.BusFreeNs()) {}
     Wires wires;
-    I2cTiming timing;
+    emu::I2cTiming timing;
     bool haveOrigin = false;
     uint64_t originUs = 0;
-    uint64_t now = 0;
+    uint64_t now; // the idle bus before the first event, then the end of the latest transaction
 };
 
 VcdWriter::VcdWriter(std::ostream& out, const VcdOptions& options)
@@ -112,26 +112,32 @@ VcdWriter::~VcdWriter() = default;
 void VcdWriter::Add(const emu::Event& e) {
     State& s = *state_;
     if (!s.haveOrigin) {
+        // The capture starts a bus-free period before the first event, as
+        // an analyzer triggered just before the run: a decoder sees the
+        // idle bus before the first start.
         s.haveOrigin = true;
         s.originUs = e.timeUs;
     }
     if (e.kind == emu::EventKind::Wait) {
-        s.now += e.waitUs * 1000;
+        s.now += e.waitUs * e.times * 1000;
         return;
     }
-    const I2cTransaction t = ToTransaction(e);
+    const emu::I2cTransaction t = emu::ToTransaction(e);
     if (t.empty()) {
         return;
     }
-    s.now += s.timing.BusFreeNs(); // the bus is free before every start
-    const uint64_t called = e.timeUs >= s.originUs ? (e.timeUs - s.originUs) * 1000 : 0;
+    // A transaction starts when its host call was made, or when the bus is
+    // free again after the one before (its stamps may not hold the bus's
+    // time: a build that waits for real).
+    const uint64_t called =
+        s.timing.BusFreeNs() + (e.timeUs >= s.originUs ? (e.timeUs - s.originUs) * 1000 : 0);
     s.now = std::max(s.now, called);
     s.now = Draw(s.wires, t, s.now, s.timing.quarterNs);
+    s.now += s.timing.BusFreeNs(); // the bus is free after every stop
 }
 
 uint64_t VcdWriter::Finish() {
     State& s = *state_;
-    s.now += s.timing.BusFreeNs();
     s.wires.Mark(s.now); // the idle bus after the last stop
     return s.now;
 }

@@ -2,14 +2,18 @@
 // wires scl and sda in a Value Change Dump (IEEE 1364), which GTKWave and
 // PulseView open and sigrok's I2C decoder reads back.
 //
-// Each bus call becomes its transaction (bench/i2c_transfers.h) at the chosen
+// Each bus call becomes its transaction (emu/i2c_transfers.h) at the chosen
 // clock rate: in every clock period SDA changes a quarter period after SCL
 // fell, SCL is high for the second half; a start pulls SDA low while SCL is
 // high, a stop lets it go high while SCL is high. The bus stays idle (both
-// wires high) for a clock period before every transaction and for the whole
-// length of every wait on the timeline. On a timeline of a loaded build,
-// which waits for real and records no waits, a transaction starts no earlier
-// than its host call did.
+// wires high) for a clock period after every transaction and for the whole
+// length of every wait on the timeline. The dump starts a clock period of
+// idle bus before the first event. A transaction starts at its event's time
+// stamp (counted from the first event's) where the timeline holds the bus's
+// time at this rate (emu::HostTable::SetBusRate), to the microsecond of the
+// stamps; on a timeline that does not (a loaded build's, which waits for
+// real and records no waits) it starts when its host call was made or when
+// the bus is free again, whichever is later.
 #pragma once
 
 #include "emu/timeline.h"

@@ -1,5 +1,6 @@
 #include "emu/host_table.h"
 
+#include "emu/i2c_transfers.h"
 #include "include/tvboard.h"
 
 #include <cstdio>
@@ -140,6 +141,19 @@ size_t HostTable::ConsumeProblems(const std::string& text) {
 }
 
 void HostTable::Record(Event&& e, BusDevice* device) {
+    // The bus's time, in whole microseconds on the clock; what is left of
+    // one goes with the next call's, so that the stamps never run ahead of
+    // the bus nor fall behind it by a microsecond or more.
+    uint64_t busUs = 0;
+    if (busHz_ != 0) {
+        const I2cTransaction t = ToTransaction(e);
+        if (!t.empty()) {
+            const I2cTiming timing(busHz_);
+            busNs_ += timing.Duration(t) + timing.BusFreeNs();
+            busUs = busNs_ / 1000;
+            busNs_ %= 1000;
+        }
+    }
     const size_t index = timeline_.Size();
     lastAcknowledged_ = e.acknowledged;
     if (!e.text.empty()) {
@@ -152,6 +166,11 @@ void HostTable::Record(Event&& e, BusDevice* device) {
         }
     }
     timeline_.Add(std::move(e));
+    if (clock_ == nullptr) {
+        ownUs_ += busUs;
+    } else if (advance_ != nullptr && busUs != 0) {
+        advance_(busUs);
+    }
 }
 
 BusDevice* HostTable::At(uint32_t address) {

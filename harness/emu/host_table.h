@@ -79,12 +79,28 @@ class HostTable {
     void Wait(WaitKind kind, uint64_t microseconds, uint64_t times = 1);
 
     // Where event time stamps come from, in microseconds: by default the
-    // host's own time, which passes only by the waits recorded; or a clock
-    // given here (virtual time, or a real clock when a loaded build waits for
-    // real). Null goes back to the host's own time.
+    // host's own time, which passes by the waits recorded and the bus's
+    // time; or a clock given here, with what moves it on by the bus's time
+    // (virtual time), or with nothing for a clock that runs by itself (a
+    // real clock when a loaded build waits for real: the emulated bus takes
+    // none of it). Null goes back to the host's own time.
     using Clock = uint64_t (*)();
-    void SetClock(Clock clock) { clock_ = clock; }
+    using Advance = void (*)(uint64_t microseconds);
+    void SetClock(Clock clock, Advance advance = nullptr) {
+        clock_ = clock;
+        advance_ = advance;
+    }
     uint64_t Now() const;
+    // The bus's own time at a clock rate in Hz (0, the default: a bus that
+    // takes no time). Every bus call (slots 0 to 3, a quick write) then
+    // lasts as long as its transaction on the two-wire bus and the bus-free
+    // time after it (emu/i2c_transfers.h): its event is stamped when it
+    // starts, and the clock has moved on by that much (in whole
+    // microseconds, the rest carried to the next call) when it returns. A
+    // logic analyzer's capture at that rate then shows each transaction at
+    // its event's time.
+    void SetBusRate(uint32_t hz) { busHz_ = hz; }
+    uint32_t BusRate() const { return busHz_; }
     // Called before every host call and note the host records (not before
     // prints and waits), e.g. to bring onto the timeline the prints a loaded
     // build made meanwhile.
@@ -134,7 +150,10 @@ class HostTable {
     TVB_HOST_HANDLE expectedHandle_ = kBoardHandle;
     std::vector<Problem> problems_;
     Clock clock_ = nullptr;
-    uint64_t ownUs_ = 0; // the host's own time: the waits recorded so far
+    Advance advance_ = nullptr;
+    uint32_t busHz_ = 0;
+    uint64_t busNs_ = 0; // bus time not yet on the clock, under a microsecond
+    uint64_t ownUs_ = 0; // the host's own time: the waits and bus time so far
     Hook beforeEvent_ = nullptr;
     void* beforeSelf_ = nullptr;
 };

@@ -36,7 +36,7 @@ void OnPrint(void* self, const char* text) {
 VirtualTimeLink::VirtualTimeLink(emu::HostTable& host) : host_(host) {
     listener_ = vt::Listener{OnWait, OnPrint, &host_};
     vt::SetListener(&listener_);
-    host_.SetClock(vt::NowUs);
+    host_.SetClock(vt::NowUs, vt::PassUs);
     host_.SetBeforeEvent(FlushWaits, nullptr);
 }
 

@@ -18,8 +18,8 @@
 // iteration holds. Each benchmark reports per operation: host_calls,
 // bus_bytes, waits_us and the bus time at 100 and 400 kHz (bus_us_100k,
 // bus_us_400k).
-#include "bench/i2c_transfers.h"
 #include "emu/board.h"
+#include "emu/i2c_transfers.h"
 #include "frame/module_state.h"
 #include "host_driver/host_driver.h"
 #include "include/tvboard.h"
@@ -137,8 +137,8 @@ benchmark::UserCounters Prepare(const Operation& op) {
     const std::vector<emu::Event>& events = host.Trace().Events();
     replay::Load(events);
     const double n = op.ops;
-    const bench::BusLoad at100k = bench::MeasureBusLoad(events, 100000);
-    const bench::BusLoad at400k = bench::MeasureBusLoad(events, 400000);
+    const emu::BusLoad at100k = emu::MeasureBusLoad(events, 100000);
+    const emu::BusLoad at400k = emu::MeasureBusLoad(events, 400000);
     benchmark::UserCounters c = {
         {"ops", n},
         {"host_calls", static_cast<double>(replay::Calls()) / n},

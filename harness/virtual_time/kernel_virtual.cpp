@@ -235,6 +235,12 @@ void Reset() {
 uint64_t NowUs() {
     return g_now;
 }
+void PassUs(uint64_t us) {
+    if (g_listener != nullptr && g_listener->onWait != nullptr) {
+        FlushRun(); // a run of waits held back ended before this time passed
+    }
+    g_now += us;
+}
 void SetListener(const Listener* listener) {
     if (g_listener != nullptr && g_listener->onWait != nullptr) {
         FlushRun();

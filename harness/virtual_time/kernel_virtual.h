@@ -45,6 +45,10 @@ struct Listener {
 // blocks still live are freed.
 void Reset();
 uint64_t NowUs();
+// Time that passes outside the module's waits, e.g. while the host's bus
+// moves the bytes of a call: the clock moves on; it is no wait of the
+// module's and breaks no rule.
+void PassUs(uint64_t us);
 void SetListener(const Listener* listener);
 // With `on`, a run of equal waits (same kind and length: a busy-wait's
 // stalls, 20 a millisecond) reaches the listener as one wait with its count,

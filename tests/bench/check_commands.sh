@@ -99,7 +99,7 @@ out|0|xxx  *175.250 MHz  *AFC step +0  signal 100  sound mono+stereo$|scan --cha
 out|0|locked, AFC step +1|--station 196.31:PAL_B:dual tune 196.25
 out|0|mono+lang-a+lang-b; lang-b set|--station 196.31:PAL_B:dual tune 196.25 --sound lang-b
 out|1|mono; stereo refused|tune 503.25 --sound stereo
-out|1|no lock (2.952 s): no PAL_B station on the antenna|tune 200
+out|1|no lock (2.973 s): no PAL_B station on the antenna|tune 200
 out|1|refused, the module keeps 67.250 MHz: 1000.000 MHz lies outside the tuner's TV range 40.000..847.000 MHz|tune 1000
 out|1|never locks (--no-lock)|--no-lock tune 175.25
 out|0|locked|--lock-late 20 tune 175.25
@@ -188,7 +188,8 @@ usage|2|conform needs --module|conform
 usage|2|--trace and --raw are two views of one timeline|tune 175.25 --trace --raw
 usage|2|--timestamps stamps the lines of --trace or --raw|--timestamps tune 175.25
 usage|2|--timestamps and --json do not go together|tune 175.25 --raw --timestamps --json
-usage|2|--bus-rate is the clock of --vcd|tune 175.25 --bus-rate 400k
+out|0|signal 100 (0.160 s)|tune 175.25
+out|0|signal 100 (0.154 s)|tune 175.25 --bus-rate 400k
 usage|2|--no-lock and --lock-late contradict each other|--no-lock --lock-late 3 tune 175.25
 usage|2|--vcd - writes to stdout, where --json, --trace and --raw write too: give --vcd a file|tune 175.25 --vcd - --json
 usage|2|--vcd - and --save - cannot both write to stdout|scan --vcd - --save -
@@ -320,7 +321,7 @@ json|0|"locked": true|tune 175.25 --json
 json|1|"reason": "1000.000 MHz lies outside|tune 1000 --json
 json|0|"afc_step": -2|scan --json
 json|0|"offset_hz": 60000|stations --json
-json|0|{"time_us":180000,"kind":"transfer","device":"if-demodulator","address":150,"direction":"write","bytes":\[33,192\],"acknowledged":true,"note":"gate open: synthesizer on the bus"}|tune 175.25 --json --raw
+json|0|{"time_us":722830,"kind":"transfer","device":"if-demodulator","address":150,"direction":"write","bytes":\[33,192\],"acknowledged":true,"note":"gate open: synthesizer on the bus"}|tune 175.25 --json --raw
 json|0|"kind":"register","device":"decoder","address":66,"direction":"read","register":1028,"bytes":\[128,2,0,0\],"acknowledged":true,"dsp":true|tune 175.25 --json --trace
 json|0|"audio_mode": "stereo"|session --json
 json|0|"input": "composite"|input composite --json

@@ -12,7 +12,9 @@ The timeline side is worked out here from the timeline's text, independently
 of the bench's waveform code. The dump's header is checked as GTKWave and
 PulseView read it, and every idle stretch of the bus between two
 transactions must be the waits the timeline has there, plus the same fixed
-bus-free time.
+bus-free time; each transaction must start where the timeline's time stamp
+(--timestamps, to the microsecond) puts its host call, since the bus's time
+at that rate is on the clock the stamps come from.
 
 usage: check_vcd.py BENCH SIGROK_CLI WORKDIR"""
 import os
@@ -25,6 +27,7 @@ REG_READ = re.compile(r"^([0-9A-F]{2})\[([0-9A-F]{3,4})\] -> (?:([0-9A-F]{2})|\(
 BUS_WRITE = re.compile(r"^([0-9A-F]{2}) \{([0-9A-F ]*)\}( \(no ack\))?")
 BUS_READ = re.compile(r"^([0-9A-F]{2}) -> (?:\{([0-9A-F ]*)\}|\(no ack\))")
 WAIT = re.compile(r"^\[(?:sleep |stall )?(\d+) (ms|us)\]")
+STAMP = re.compile(r"^ *(\d+)\.(\d{3}) ms  ")
 
 
 def hex2(v):
@@ -32,10 +35,16 @@ def hex2(v):
 
 
 def timeline(lines):
-    """The transactions of a --raw timeline and the waits before each."""
+    """The transactions of a --raw --timestamps timeline, with the waits
+    before each and its time stamp (us)."""
     out = []
     waited = 0
     for line in lines:
+        m = STAMP.match(line)
+        if not m:
+            continue
+        stamp = int(m.group(1)) * 1000 + int(m.group(2))
+        line = line[m.end():]
         m = WAIT.match(line)
         if m:
             waited += int(m.group(1)) * (1000 if m.group(2) == "ms" else 1)
@@ -83,7 +92,7 @@ def timeline(lines):
                         t += ["DW:" + b, "A"]
                     t.append("P")
         if t is not None:
-            out.append((" ".join(t), waited))
+            out.append((" ".join(t), waited, stamp))
             waited = 0
     return out
 
@@ -158,11 +167,14 @@ def check_header(path):
     return problems, wires, tokens[i:]
 
 
-def idle_gaps(wires, changes):
+def idle_gaps(wires, changes, starts=None):
     """Lengths (ns) from each stop to the start that follows it: SDA rising
-    while SCL is high is a stop, SDA falling while SCL is high a start."""
+    while SCL is high is a stop, SDA falling while SCL is high a start (a
+    repeated one when no stop came before it). With `starts`, the time of
+    every start that is not a repeated one goes there."""
     level = {"scl": 1, "sda": 1}
     now, stopped, gaps = 0, None, []
+    idle = True
     for tok in changes:
         if tok.startswith("#"):
             now = int(tok[1:])
@@ -171,16 +183,22 @@ def idle_gaps(wires, changes):
         if name == "sda" and level["scl"] and value != level["sda"]:
             if value:
                 stopped = now
-            elif stopped is not None:
-                gaps.append(now - stopped)
-                stopped = None
+                idle = True
+            else:
+                if idle and starts is not None:
+                    starts.append(now)
+                idle = False
+                if stopped is not None:
+                    gaps.append(now - stopped)
+                    stopped = None
         level[name] = value
     return gaps
 
 
 def run(bench, sigrok, work, name, args, rate):
     vcd = os.path.join(work, name + ".vcd")
-    raw = subprocess.run([bench] + args + ["--raw", "--vcd", vcd, "--bus-rate", str(rate)],
+    raw = subprocess.run([bench] + args + ["--raw", "--timestamps", "--vcd", vcd, "--bus-rate",
+                                           str(rate)],
                          capture_output=True, text=True, check=False)
     if raw.returncode not in (0, 1) or "-- bus timeline" not in raw.stdout:
         return ["bench failed (%d): %s" % (raw.returncode, raw.stderr.strip())]
@@ -199,14 +217,24 @@ def run(bench, sigrok, work, name, args, rate):
     got = decoded(dec.stdout)
     if len(want) < 20:
         problems.append("only %d transactions on the timeline" % len(want))
-    for k, (w, g) in enumerate(zip([t for t, _ in want], got)):
+    for k, (w, g) in enumerate(zip([t for t, _, _ in want], got)):
         if w != g:
             problems.append("transaction %d: timeline %s, sigrok %s" % (k + 1, w, g))
             break
     if len(want) != len(got):
         problems.append("%d transactions on the timeline, %d decoded" % (len(want), len(got)))
-    gaps = idle_gaps(wires, changes)
-    waits = [w * 1000 for _, w in want[1:]]
+    starts = []
+    gaps = idle_gaps(wires, changes, starts)
+    # (The capture starts a bus-free period before the first event.)
+    stamps = [m for m in map(STAMP.match, lines) if m]
+    first = int(stamps[0].group(1)) * 1000 + int(stamps[0].group(2)) if stamps else 0
+    free = 4 * ((10 ** 9 + 2 * rate) // (4 * rate))
+    late = [(k + 1, s, free + (stamp - first) * 1000) for k, (s, (_, _, stamp)) in
+            enumerate(zip(starts, want)) if not 0 <= s - free - (stamp - first) * 1000 < 1000]
+    if late or len(starts) != len(want):
+        problems.append("%d transactions start off their time stamps (number, ns, stamp ns): %s"
+                        % (len(late), late[:3]))
+    waits = [w * 1000 for _, w, _ in want[1:]]
     if len(gaps) != len(waits):
         problems.append("%d idle stretches for %d transactions" % (len(gaps), len(want)))
     else:

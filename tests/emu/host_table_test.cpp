@@ -245,6 +245,44 @@ TEST_F(EmuHostTest, AGivenClockStampsEveryEvent) {
                          "   650.000 ms  dbg \"x\"\n");
 }
 
+void AdvanceTestClock(uint64_t us) {
+    g_clockUs += us;
+}
+
+// At 400 kHz a call no device answers (S addr N P: half a period, nine
+// clocks, a period) takes 26.25 us, and the bus-free time after it 2.5 us:
+// 28.75 us a call. The clock moves on in whole microseconds, the rest
+// carried, so the stamps stay within a microsecond of the bus; pins take no
+// bus time; a clock that runs by itself (no advance) is left alone.
+TEST_F(EmuHostTest, BusCallsTakeTheirTimeOnTheBusAtItsRate) {
+    uint8_t byte = 0;
+    host_.SetBusRate(400000);
+    Ops().WriteReg16(kHandle, 0x42, TVB_REG16_ADDRESS_BITS, 0x100, 1, TVB_HOST_ZERO_ARG);
+    Ops().BusRead(kHandle, 0x96, TVB_BUS_READ_MODE, 0, 1, &byte, TVB_BUS_TRANSFER_FLAGS);
+    Ops().BusRead(kHandle, 0x96, TVB_BUS_READ_MODE, 0, 1, &byte, TVB_BUS_TRANSFER_FLAGS);
+    const uint32_t pin = 0;
+    uint32_t level = 0;
+    Ops().ReadPins(kHandle, 1, &pin, &level, TVB_READ_PINS_MODE);
+    host_.Wait(emu::WaitKind::Delay, 1000);
+    host_.Note("end");
+    EXPECT_EQ(Stamped(), "     0.000 ms  42[100] <- 01 (no ack)\n"
+                         "     0.028 ms  96 -> (no ack)\n"
+                         "     0.057 ms  96 -> (no ack)\n"
+                         "     0.086 ms  pins -> 0=0\n"
+                         "     0.086 ms  [1 ms]\n"
+                         "     1.086 ms  # end\n");
+
+    host_.Trace().Clear();
+    host_.SetClock(TestClock, AdvanceTestClock);
+    g_clockUs = 0;
+    Ops().BusRead(kHandle, 0x96, TVB_BUS_READ_MODE, 0, 1, &byte, TVB_BUS_TRANSFER_FLAGS);
+    EXPECT_EQ(g_clockUs, 29u) << "the given clock moved on, with the 0.25 us carried to it";
+    host_.SetClock(TestClock);
+    Ops().BusRead(kHandle, 0x96, TVB_BUS_READ_MODE, 0, 1, &byte, TVB_BUS_TRANSFER_FLAGS);
+    EXPECT_EQ(g_clockUs, 29u) << "a clock that runs by itself";
+    host_.SetClock(nullptr);
+}
+
 int g_hooks;
 void CountHook(void* self) {
     ++*static_cast<int*>(self);

@@ -24,7 +24,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace bench {
+namespace emu {
 
 struct I2cSymbol {
     enum Kind { Start, RepeatedStart, Byte, Stop } kind;
@@ -35,7 +35,11 @@ struct I2cSymbol {
 using I2cTransaction = std::vector<I2cSymbol>;
 
 // The transaction of one bus call; empty for any other event.
-I2cTransaction ToTransaction(const emu::Event& event);
+I2cTransaction ToTransaction(const Event& event);
+
+// The bus clock of the two-wire bus's standard mode, which the board's
+// devices all take.
+constexpr uint32_t kStandardBusHz = 100000;
 
 // Bus timing at a clock rate, in nanoseconds: every byte takes nine clock
 // periods, a start half a period, a repeated start and a stop one period
@@ -57,6 +61,6 @@ struct BusLoad {
     size_t bytes = 0;
     uint64_t busNs = 0;
 };
-BusLoad MeasureBusLoad(const std::vector<emu::Event>& events, uint32_t busHz);
+BusLoad MeasureBusLoad(const std::vector<Event>& events, uint32_t busHz);
 
-} // namespace bench
+} // namespace emu

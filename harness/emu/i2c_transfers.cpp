@@ -1,6 +1,6 @@
-#include "bench/i2c_transfers.h"
+#include "emu/i2c_transfers.h"
 
-namespace bench {
+namespace emu {
 
 namespace {
 
@@ -19,27 +19,27 @@ I2cTransaction Unanswered(uint8_t address) {
 
 } // namespace
 
-I2cTransaction ToTransaction(const emu::Event& e) {
+I2cTransaction ToTransaction(const Event& e) {
     const uint8_t write = static_cast<uint8_t>(e.device & 0xFEu);
     const uint8_t read = static_cast<uint8_t>(write | kReadBit);
     const uint8_t regHi = static_cast<uint8_t>(e.reg >> 8);
     const uint8_t regLo = static_cast<uint8_t>(e.reg);
     const uint8_t first = e.bytes.empty() ? 0 : e.bytes[0];
     switch (e.kind) {
-    case emu::EventKind::RegWrite:
+    case EventKind::RegWrite:
         if (!e.acknowledged) {
             return Unanswered(write);
         }
         return {{I2cSymbol::Start}, Byte(write, true), Byte(regHi, true),
                 Byte(regLo, true),  Byte(first, true), {I2cSymbol::Stop}};
-    case emu::EventKind::RegRead:
+    case EventKind::RegRead:
         if (!e.acknowledged) {
             return Unanswered(write);
         }
         return {{I2cSymbol::Start}, Byte(write, true),          Byte(regHi, true),
                 Byte(regLo, true),  {I2cSymbol::RepeatedStart}, Byte(read, true),
                 Byte(first, false), {I2cSymbol::Stop}};
-    case emu::EventKind::BusWrite: {
+    case EventKind::BusWrite: {
         if (!e.acknowledged) {
             return Unanswered(write);
         }
@@ -50,7 +50,7 @@ I2cTransaction ToTransaction(const emu::Event& e) {
         t.push_back({I2cSymbol::Stop});
         return t;
     }
-    case emu::EventKind::BusRead: {
+    case EventKind::BusRead: {
         if (!e.acknowledged) {
             return Unanswered(read);
         }
@@ -96,10 +96,10 @@ size_t BusBytes(const I2cTransaction& t) {
     return n;
 }
 
-BusLoad MeasureBusLoad(const std::vector<emu::Event>& events, uint32_t busHz) {
+BusLoad MeasureBusLoad(const std::vector<Event>& events, uint32_t busHz) {
     const I2cTiming timing(busHz);
     BusLoad load;
-    for (const emu::Event& e : events) {
+    for (const Event& e : events) {
         const I2cTransaction t = ToTransaction(e);
         if (t.empty()) {
             continue;
@@ -111,4 +111,4 @@ BusLoad MeasureBusLoad(const std::vector<emu::Event>& events, uint32_t busHz) {
     return load;
 }
 
-} // namespace bench
+} // namespace emu
