@@ -1,6 +1,6 @@
 #include "bench/antenna_file.h"
 
-#include "bench/files.h"
+#include "bench/input_files.h"
 #include "bench/values.h"
 #include "include/tvboard.h"
 

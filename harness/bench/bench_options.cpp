@@ -1,7 +1,7 @@
 #include "bench/bench_options.h"
 
 #include "bench/channel_list.h"
-#include "bench/files.h"
+#include "bench/input_files.h"
 #include "text/bit_names.h"
 
 namespace bench {

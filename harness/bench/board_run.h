@@ -9,8 +9,8 @@
 
 #include "bench/bench_options.h"
 #include "bench/claims.h"
-#include "bench/files.h"
 #include "bench/json_document.h"
+#include "bench/output_files.h"
 #include "bench/progress.h"
 #include "bench/register_diff.h"
 #include "bench/timeline_stream.h"

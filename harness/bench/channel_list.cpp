@@ -1,6 +1,6 @@
 #include "bench/channel_list.h"
 
-#include "bench/files.h"
+#include "bench/input_files.h"
 #include "bench/values.h"
 #include "host_driver/host_driver.h"
 

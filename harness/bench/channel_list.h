@@ -8,7 +8,7 @@
 // its name (printable, no blanks, no '#', at most 64 bytes; unique in the
 // list), its fine-tuned picture carrier in MHz and its TV standard,
 // separated by blanks; '#' starts a comment. The file is read within the
-// bounds of bench/files.h.
+// bounds of bench/input_files.h.
 #pragma once
 
 #include "bench/channel_plan.h"

@@ -1,6 +1,6 @@
 #include "bench/conform.h"
 
-#include "bench/files.h"
+#include "bench/input_files.h"
 #include "bench/values.h"
 #include "emu/board.h"
 #include "emu/host_table.h"

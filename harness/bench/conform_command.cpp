@@ -1,8 +1,9 @@
 #include "bench/conform_command.h"
 
 #include "bench/conform.h"
-#include "bench/files.h"
+#include "bench/input_files.h"
 #include "bench/json_document.h"
+#include "bench/output_files.h"
 #include "bench/progress.h"
 #include "bench/timeline_stream.h"
 #include "bench/values.h"
@@ -244,12 +245,12 @@ int RunConform(const Options& o) {
         Stdout() << JsonText(doc);
     } else {
         const bool noneTimed = untimed == static_cast<int>(chosen.size());
-        Stdout() << text::Format("%s: %d scenario%s failed; calls took %s %s\n",
-                                 failed == 0 ? "conform" : "DOES NOT CONFORM", failed,
-                                 failed == 1 ? "" : "s", MsColumn(tookAll).c_str(),
-                                 noneTimed
-                                     ? "(no waits to hold them to)"
-                                     : ("for " + MsColumn(requiredAll) + " of required waits").c_str());
+        Stdout() << text::Format(
+            "%s: %d scenario%s failed; calls took %s %s\n",
+            failed == 0 ? "conform" : "DOES NOT CONFORM", failed, failed == 1 ? "" : "s",
+            MsColumn(tookAll).c_str(),
+            noneTimed ? "(no waits to hold them to)"
+                      : ("for " + MsColumn(requiredAll) + " of required waits").c_str());
         if (untimed != 0) {
             Stdout() << text::Format(
                 "timing not compared in %d scenario%s: %s holds no waits there (a recording of a "

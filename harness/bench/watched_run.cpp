@@ -1,7 +1,7 @@
 #include "bench/watched_run.h"
 
-#include "bench/files.h"
 #include "bench/json_document.h"
+#include "bench/output_files.h"
 #include "host_driver/isolation.h"
 
 #include <cstdio>

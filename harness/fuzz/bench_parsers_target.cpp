@@ -11,7 +11,7 @@
 #include "bench/channel_list.h"
 #include "bench/channel_plan.h"
 #include "bench/conform.h"
-#include "bench/files.h"
+#include "bench/input_files.h"
 #include "bench/picture_settings.h"
 #include "bench/values.h"
 
