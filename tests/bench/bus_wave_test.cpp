@@ -13,13 +13,13 @@ namespace {
 using emu::Event;
 using emu::EventKind;
 
-Event Call(EventKind kind, uint32_t device, uint32_t reg, std::vector<uint8_t> bytes,
+Event Call(EventKind kind, uint32_t device, uint32_t reg, const std::vector<uint8_t>& bytes,
            bool ack = true, uint64_t timeUs = 0) {
     Event e;
     e.kind = kind;
     e.device = device;
     e.reg = reg;
-    e.bytes = std::move(bytes);
+    e.bytes = bytes;
     e.acknowledged = ack;
     e.timeUs = timeUs;
     return e;
