@@ -23,7 +23,8 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   set(TVB_SYS_MSVC ON)
   # The C++ libraries beneath the bench need a C++ library for Windows,
   # which this build has not.
-  set_target_properties(tvb_text tvb_module_vt tvb_emu tvb_host_driver PROPERTIES EXCLUDE_FROM_ALL ON)
+  set_target_properties(tvb_text tvb_module_vt tvb_emu tvb_host_driver tvb_claims PROPERTIES
+                        EXCLUDE_FROM_ALL ON)
 else()
   set(TVB_SYS_MSVC OFF)
 endif()

@@ -4,6 +4,7 @@
 // Private to the harness; fuzz/harness.h is what its users see.
 #pragma once
 
+#include "bench/claims.h"
 #include "emu/board.h"
 #include "frame/module_state.h"
 #include "fuzz/bounds.h"
@@ -160,6 +161,13 @@ class CallSequence {
     fuzz::Run how_;
     emu::HostTable host_;
     emu::Board board_{host_};
+    // What the module describes without the board (its standards, tuner
+    // modes and audio format), held against what the board and the
+    // broadcast standards allow, by the bench's own check; the claims on
+    // the board's state are left to the bench, where no device fault stands
+    // between what the board does and what the module saw.
+    bench::Claims claims_{board_};
+    size_t claimsSeen_ = 0; // the broken claims already found
     // The module from its load state, on virtual time. The session hands in
     // host_'s table (or a damaged one) itself and notes each call; the
     // module's waits and prints reach the timeline only when asked for.

@@ -191,6 +191,13 @@ void CallSequence::VideoCall(size_t slot) {
             std::memcpy(&n, count.ptr, 4);
             Expect(n == TVB_VIDEO_STANDARD_COUNT,
                    [&] { return "standard count " + std::to_string(n); });
+            if (n == TVB_VIDEO_STANDARD_COUNT &&
+                buffer.size >= TVB_VIDEO_STANDARD_COUNT * sizeof(VideoStandardDescriptor)) {
+                std::vector<VideoStandardDescriptor> listed(TVB_VIDEO_STANDARD_COUNT);
+                std::memcpy(listed.data(), buffer.ptr,
+                            TVB_VIDEO_STANDARD_COUNT * sizeof(VideoStandardDescriptor));
+                claims_.Descriptors(listed);
+            }
         }
         After();
         return;
@@ -325,6 +332,16 @@ void CallSequence::AudioCall(size_t slot) {
             0);
         ops->GetAudioFormat(a, b, reinterpret_cast<AudioInterfaceConfig*>(config.ptr),
                             reinterpret_cast<AudioFormat*>(format.ptr));
+        // (Records that overlap are the host's business: what it reads back
+        // from them is not what the module said.)
+        if (config.ptr != nullptr && format.ptr != nullptr && format.how != Record::Same &&
+            config.size >= sizeof(AudioInterfaceConfig) && format.size >= sizeof(AudioFormat)) {
+            AudioInterfaceConfig gotConfig{};
+            AudioFormat gotFormat{};
+            std::memcpy(&gotConfig, config.ptr, sizeof gotConfig);
+            std::memcpy(&gotFormat, format.ptr, sizeof gotFormat);
+            claims_.AudioFormatRead(gotFormat, gotConfig);
+        }
         After();
         return;
     }

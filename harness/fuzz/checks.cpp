@@ -89,6 +89,9 @@ void CallSequence::After() {
         }
     }
     host_.ConsumeProblems([](const emu::Problem&) { return true; });
+    for (; claimsSeen_ < claims_.Broken().size(); ++claimsSeen_) {
+        Find(claims_.Broken()[claimsSeen_]);
+    }
     Expect(host_.ForbiddenCalls() == 0, "host slot 4 or 5 called");
     CheckSettings();
     sampleRateCall_ = false;

@@ -59,6 +59,7 @@ void CallSequence::TunerCall(size_t slot) {
             std::memcpy(&c, caps.ptr, sizeof c);
             Expect(c.MaxFrequency == (mode == TVB_TUNER_MODE_TV ? 847000000u : 107900000u),
                    "tuner mode caps");
+            claims_.TunerMode(mode, c);
         }
         After();
         return;
