@@ -112,9 +112,10 @@ VcdWriter::~VcdWriter() = default;
 void VcdWriter::Add(const emu::Event& e) {
     State& s = *state_;
     if (!s.haveOrigin) {
-        // The capture starts a bus-free period before the first event, as
-        // an analyzer triggered just before the run: a decoder sees the
-        // idle bus before the first start.
+        // The first event's stamp is the capture's origin, and the capture
+        // starts a bus-free period before it (`now` and `called` begin one
+        // period in), as an analyzer triggered just before the run: a
+        // decoder sees the idle bus before the first start.
         s.haveOrigin = true;
         s.originUs = e.timeUs;
     }
