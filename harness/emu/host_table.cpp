@@ -3,6 +3,7 @@
 #include "emu/i2c_transfers.h"
 #include "include/tvboard.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -84,13 +85,13 @@ const TVB_HOST_OPS* HostTable::Ops() const {
     return &kTable;
 }
 
-void HostTable::Note(const std::string& text) {
+void HostTable::Note(std::string_view text) {
     Event e = Begin(EventKind::Note);
     e.text = text;
     timeline_.Add(std::move(e));
 }
 
-void HostTable::Print(const std::string& text) {
+void HostTable::Print(std::string_view text) {
     Event e = Begin(EventKind::Print);
     e.text = text;
     timeline_.Add(std::move(e));
@@ -240,13 +241,15 @@ uint32_t HostTable::DoBusRead(TVB_HOST_HANDLE ctx, uint32_t device, uint32_t a, 
     Check(e.text, "flags", flags, TVB_BUS_TRANSFER_FLAGS);
     CheckAtMost(e.text, "byte count", count, TVB_BUS_READ_MAX_BYTES);
     BusDevice* dev = At(device);
-    std::vector<uint8_t> got(count);
-    e.acknowledged = dev != nullptr && dev->Read(got.data(), count);
+    // A read of the usual length is taken on the stack (one is made for
+    // every status poll); a longer one, which the checks above report, too.
+    uint8_t onStack[16];
+    std::vector<uint8_t> longer(count > sizeof onStack ? count : 0);
+    uint8_t* got = longer.empty() ? onStack : longer.data();
+    e.acknowledged = dev != nullptr && dev->Read(got, count);
     if (e.acknowledged) {
-        for (uint32_t i = 0; i < count; ++i) {
-            buffer[i] = got[i];
-        }
-        e.bytes = got;
+        std::copy(got, got + count, buffer);
+        e.bytes.assign(got, got + count);
     }
     Record(std::move(e), dev);
     return 0;

@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace emu {
@@ -70,9 +71,9 @@ class HostTable {
     // The same for problems whose text contains `text`.
     size_t ConsumeProblems(const std::string& text);
 
-    void Note(const std::string& text);
+    void Note(std::string_view text);
     // One debug print of the module, recorded as it arrives.
-    void Print(const std::string& text);
+    void Print(std::string_view text);
     // A wait of the module that has just ended (or `times` equal ones, one
     // right after the other), stamped with the time it began. It also
     // advances the host's own time.

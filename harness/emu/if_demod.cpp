@@ -88,7 +88,7 @@ uint8_t IfDemod::StandardCode() const {
 
 bool IfDemod::Write(const uint8_t* bytes, size_t count) {
     const TransferFault f = faults_ ? faults_(false, count, transfers_++) : TransferFault{};
-    const std::vector<uint8_t> taken = BytesTaken(f, bytes, count);
+    const auto taken = BytesTaken(f, bytes, count);
     const bool ack =
         f.kind != TransferFault::Kind::NoAck && f.kind != TransferFault::Kind::CutShort;
     const bool faulted = f.kind != TransferFault::Kind::None;

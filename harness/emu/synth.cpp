@@ -42,7 +42,7 @@ bool Synth::Refuse(bool closed, const char* why, bool faulted) {
 bool Synth::Write(const uint8_t* bytes, size_t count) {
     const TransferFault f = faults_ ? faults_(false, count, faultTransfers_++) : TransferFault{};
     const bool faulted = f.kind != TransferFault::Kind::None;
-    const std::vector<uint8_t> taken = BytesTaken(f, bytes, count);
+    const auto taken = BytesTaken(f, bytes, count);
     if (!demod_.GateOpen()) {
         return Refuse(true, "", faulted);
     }

@@ -54,7 +54,11 @@ class Timeline {
     // more memory than a short one; 0 (the default) keeps all. Event numbers
     // stay those of the whole run; At() reaches every event kept, Events()
     // the latest up to n of them.
-    void Keep(size_t n) { keep_ = n; }
+    void Keep(size_t n) {
+        keep_ = n;
+        events_.reserve(n); // the two parts take turns and keep their room
+        older_.reserve(n);
+    }
     // Something that sees every event as it is added, kept or not (e.g. a
     // digest of a run too long to keep).
     using Observer = void (*)(void* self, const Event& event);

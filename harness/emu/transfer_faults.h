@@ -3,6 +3,8 @@
 // after some bytes, or with one byte corrupted on the way.
 #pragma once
 
+#include "emu/small_vector.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -29,15 +31,19 @@ struct TransferFault {
 // its number (from 0, counted over the device's life). Null: no faults.
 using TransferFaultPlan = std::function<TransferFault(bool read, size_t count, unsigned transfer)>;
 
-// The bytes of a write that reach the device under fault `f`.
-inline std::vector<uint8_t> BytesTaken(const TransferFault& f, const uint8_t* bytes, size_t count) {
-    std::vector<uint8_t> taken(bytes, bytes + count);
+// The bytes of a write that reach the device under fault `f` (kept inside
+// the result for a write of the usual length: one is made for every write).
+inline SmallVector<uint8_t, 16> BytesTaken(const TransferFault& f, const uint8_t* bytes,
+                                           size_t count) {
+    SmallVector<uint8_t, 16> taken;
     if (f.kind == TransferFault::Kind::NoAck) {
-        taken.clear();
-    } else if (f.kind == TransferFault::Kind::CutShort && f.keep < count) {
-        taken.resize(f.keep);
-    } else if (f.kind == TransferFault::Kind::Corrupt && count != 0) {
-        taken[f.index % count] ^= f.flip;
+        return taken;
+    }
+    const size_t kept = f.kind == TransferFault::Kind::CutShort && f.keep < count ? f.keep : count;
+    const bool corrupt = f.kind == TransferFault::Kind::Corrupt && count != 0;
+    for (size_t i = 0; i < kept; ++i) {
+        taken.push_back(corrupt && i == f.index % count ? static_cast<uint8_t>(bytes[i] ^ f.flip)
+                                                        : bytes[i]);
     }
     return taken;
 }
