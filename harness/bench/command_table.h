@@ -19,6 +19,7 @@ struct Operand {
     bool required;
     bool list; // any number of them
 };
+
 // A command: its bit, name, handler (a command on the board, or one of its
 // own), operand (or none) and help.
 struct CommandEntry {
@@ -30,6 +31,8 @@ struct CommandEntry {
     const char* help;
 };
 
+// An option: its name, its value's type (or none), whether it may be given
+// more than once, the commands it is for (Command bits) and help.
 struct OptionEntry {
     const char* name;
     const char* type; // null: a flag
