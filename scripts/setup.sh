@@ -55,17 +55,25 @@ done
 apt-get install -y -q $missing && exit 0
 
 # Wine's 32-bit part needs the i386 build of each shared library at exactly
-# the version of the amd64 one installed. When the i386 index of the
-# security updates is the one that did not download (as above), apt knows
-# only older i386 builds and refuses. Those builds are in the archive's pool
-# under the installed version: fetch the ones apt names and install them
-# with the rest, a few rounds, as each round names the next libraries down.
+# the version of the amd64 one. When the i386 index of the security updates
+# is the one that did not download (as above), apt knows only older i386
+# builds and refuses. The builds of the amd64 candidate (the installed
+# version when it is the newest) are in the archive's pool: fetch the ones
+# apt names, and install them with the rest and the amd64 libraries brought
+# to that version, a few rounds, as each round names the next libraries down.
 debs=$(mktemp -d)
 trap 'rm -rf "$debs"' EXIT
-fetch_i386() { # PACKAGE: the i386 build of the amd64 version installed
-    version=$(dpkg-query -W -f='${Version}' "$1:amd64" 2>/dev/null) || return 0
+upgrades=""
+fetch_i386() { # PACKAGE: the i386 build of the amd64 candidate
+    installed=$(dpkg-query -W -f='${Version}' "$1:amd64" 2>/dev/null) || return 0
+    [ -n "$installed" ] || return 0
+    version=$(apt-cache policy "$1:amd64" </dev/null | sed -n 's/^ *Candidate: //p')
+    [ -n "$version" ] && [ "$version" != "(none)" ] || version=$installed
     candidate=$(apt-cache policy "$1:i386" </dev/null | sed -n 's/^ *Candidate: //p')
-    [ -n "$version" ] && [ "$version" != "$candidate" ] || return 0
+    if [ "$version" != "$installed" ]; then
+        case " $upgrades " in *" $1:amd64 "*) ;; *) upgrades="$upgrades $1:amd64" ;; esac
+    fi
+    [ "$version" != "$candidate" ] || return 0
     source=$(dpkg-query -W -f='${source:Package}' "$1:amd64")
     case $source in lib?*) prefix=$(echo "$source" | cut -c1-4) ;; *) prefix=$(echo "$source" | cut -c1) ;; esac
     file="$1_${version#*:}_i386.deb"
@@ -82,18 +90,18 @@ fetch_i386() { # PACKAGE: the i386 build of the amd64 version installed
 }
 command -v curl >/dev/null 2>&1 || apt-get install -y -q curl
 rounds=0
-while [ "$rounds" -lt 6 ]; do
+while [ "$rounds" -lt 8 ]; do
     rounds=$((rounds + 1))
     # shellcheck disable=SC2046,SC2086
-    if apt-get install -s $missing $(find "$debs" -name '*.deb') >"$debs/plan" 2>&1; then
+    if apt-get install -s $missing $upgrades $(find "$debs" -name '*.deb') >"$debs/plan" 2>&1; then
         break
     fi
-    before=$(find "$debs" -name '*.deb' | wc -l)
+    before="$(find "$debs" -name '*.deb' | wc -l) $upgrades"
     # shellcheck disable=SC2013
     for name in $(grep -o '[a-z0-9][a-z0-9.+-]*:i386' "$debs/plan" | sed 's/:i386$//' | sort -u); do
         fetch_i386 "$name"
     done
-    [ "$(find "$debs" -name '*.deb' | wc -l)" -gt "$before" ] || break
+    [ "$(find "$debs" -name '*.deb' | wc -l) $upgrades" != "$before" ] || break
 done
 # shellcheck disable=SC2046,SC2086
-apt-get install -y -q $(find "$debs" -name '*.deb') $missing
+apt-get install -y -q $(find "$debs" -name '*.deb') $upgrades $missing
