@@ -13,7 +13,14 @@
 #   --image    differential fuzzing: every input runs on the module built into
 #              the target and on this Windows image (tvboard.sys), mapped
 #              into the 32-bit fuzz build (preset fuzz-i386); a difference in
-#              their timelines is a finding
+#              their timelines is a finding. The campaign runs at speed
+#              without the address sanitizer (preset fuzz-i386-fast: the
+#              image's code is not instrumented, so it sees only the
+#              harness's accesses), then replays every input it kept,
+#              differentially, on the sanitized build (preset fuzz-i386); a
+#              finding there is kept as DIR/artifacts/replay-asan.log
+#   --asan     with --image: the address sanitizer on every input of the
+#              campaign itself (preset fuzz-i386), at about half the rate
 # Findings are written to DIR/artifacts/ (crash-*, timeout-*, oom-*): each
 # is a finding until it is fixed; keep its input, minimised with
 # scripts/fuzz-minimize.sh, in harness/fuzz/regressions/. Exit 1 when the campaign
@@ -25,9 +32,11 @@ time=3600
 workers=2
 dir=build/fuzz-campaign
 image=""
+asan=""
 while [ $# -gt 0 ]; do
     case $1 in
     --image) image=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
+    --asan) asan=1 ;;
     --time) time=$2; shift ;;
     --workers) workers=$2; shift ;;
     --dir) dir=$2; shift ;;
@@ -41,7 +50,8 @@ scripts/setup.sh
 preset=fuzz
 if [ -n "$image" ]; then
     [ -f "$image" ] || { echo "fuzz: no image $image" >&2; exit 2; }
-    preset=fuzz-i386
+    preset=fuzz-i386-fast
+    [ -z "$asan" ] || preset=fuzz-i386
     export TVB_FUZZ_IMAGE="$image"
 fi
 cmake --preset "$preset" >/dev/null
@@ -65,6 +75,18 @@ for log in "$dir"/fuzz-*.log; do
         "$log" | sed 's/^/  /'
     grep -E '^(==[0-9]+==ERROR|SUMMARY|call [0-9]+, )' "$log" | head -n 3 | sed 's/^/  /'
 done
+if [ -n "$image" ] && [ "$preset" != fuzz-i386 ]; then
+    # What the campaign kept, on the build the address sanitizer watches.
+    cmake --preset fuzz-i386 >/dev/null
+    cmake --build --preset fuzz-i386 --target tvboard_fuzz_replay >/dev/null
+    echo "fuzz: every kept input again, under the address sanitizer:"
+    if ! "$root/build/fuzz-i386/fuzz/tvboard_fuzz_replay" --image "$image" "$dir/corpus" \
+        >"$dir/replay-asan.log" 2>&1; then
+        tail -n 20 "$dir/replay-asan.log" | sed 's/^/  /'
+        cp "$dir/replay-asan.log" "$dir/artifacts/replay-asan.log"
+    fi
+    tail -n 1 "$dir/replay-asan.log" | sed 's/^/  /'
+fi
 findings=$(find "$dir/artifacts" -type f | wc -l)
 echo "fuzz: $(find "$dir/corpus" -type f | wc -l) inputs in $dir/corpus"
 echo "fuzz: $findings finding(s) in $dir/artifacts"
