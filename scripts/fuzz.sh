@@ -33,29 +33,43 @@ workers=2
 dir=build/fuzz-campaign
 image=""
 asan=""
+usage() { echo "fuzz: $1" >&2; exit 2; }
 while [ $# -gt 0 ]; do
     case $1 in
-    --image) image=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
+    --image | --time | --workers | --dir) [ $# -ge 2 ] || usage "$1 needs a value" ;;
+    esac
+    case $1 in
+    --image)
+        [ -f "$2" ] || usage "--image: no file $2"
+        image=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
     --asan) asan=1 ;;
     --time) time=$2; shift ;;
     --workers) workers=$2; shift ;;
     --dir) dir=$2; shift ;;
     -h | --help) sed -n '2,/^set -eu/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
-    *) echo "fuzz: unknown argument $1" >&2; exit 2 ;;
+    *) usage "unknown argument $1" ;;
     esac
     shift
 done
+case $time in '' | *[!0-9]* | 0) usage "--time: $time is not a whole number of seconds above 0" ;; esac
+case $workers in '' | *[!0-9]* | 0) usage "--workers: $workers is not a whole number above 0" ;; esac
+[ -n "$image" ] || [ -z "$asan" ] || usage "--asan is for differential fuzzing (--image)"
 
 scripts/setup.sh
 preset=fuzz
 if [ -n "$image" ]; then
-    [ -f "$image" ] || { echo "fuzz: no image $image" >&2; exit 2; }
     preset=fuzz-i386-fast
     [ -z "$asan" ] || preset=fuzz-i386
     export TVB_FUZZ_IMAGE="$image"
 fi
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target tvboard_fuzz >/dev/null
+cmake --build --preset "$preset" --target tvboard_fuzz tvboard_fuzz_replay >/dev/null
+# An image the loader refuses is named once, before the campaign.
+if [ -n "$image" ]; then
+    status=0
+    "build/$preset/fuzz/tvboard_fuzz_replay" --image "$image" harness/fuzz/corpus >/dev/null || status=$?
+    [ "$status" -ne 2 ] || exit 2
+fi
 mkdir -p "$dir/corpus" "$dir/artifacts"
 root=$(pwd)
 dir=$(cd "$dir" && pwd)

@@ -19,6 +19,7 @@
 // usage or file error.
 #include "fuzz/harness.h"
 #include "fuzz/input.h"
+#include "host_driver/host_driver.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -260,6 +261,16 @@ int main(int argc, char** argv) {
         }
     }
     std::sort(inputs.begin(), inputs.end());
+    // An image that cannot be loaded is named once, not found different on
+    // every input.
+    for (const std::string& image : images) {
+        emu::HostTable host;
+        const host_driver::HostDriver driver(host, image);
+        if (!driver.Ready()) {
+            std::fprintf(stderr, "replay: %s\n", driver.Error().c_str());
+            return 2;
+        }
+    }
     if (!images.empty()) {
         return Differential(inputs, images);
     }
